@@ -1,0 +1,29 @@
+include(GNUInstallDirs)
+include(CMakePackageConfigHelpers)
+
+install(TARGETS tamrel EXPORT tamrelTargets
+  ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR}
+  LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
+  RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/include/tamrel
+  DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
+install(EXPORT tamrelTargets
+  NAMESPACE tamrel::
+  DESTINATION ${CMAKE_INSTALL_LIBDIR}/cmake/tamrel)
+
+configure_package_config_file(
+  ${PROJECT_SOURCE_DIR}/cmake/tamrelConfig.cmake.in
+  ${PROJECT_BINARY_DIR}/tamrelConfig.cmake
+  INSTALL_DESTINATION ${CMAKE_INSTALL_LIBDIR}/cmake/tamrel)
+write_basic_package_version_file(
+  ${PROJECT_BINARY_DIR}/tamrelConfigVersion.cmake
+  COMPATIBILITY SameMajorVersion)
+install(FILES
+  ${PROJECT_BINARY_DIR}/tamrelConfig.cmake
+  ${PROJECT_BINARY_DIR}/tamrelConfigVersion.cmake
+  DESTINATION ${CMAKE_INSTALL_LIBDIR}/cmake/tamrel)
+
+configure_file(${PROJECT_SOURCE_DIR}/cmake/tamrel.pc.in
+  ${PROJECT_BINARY_DIR}/tamrel.pc @ONLY)
+install(FILES ${PROJECT_BINARY_DIR}/tamrel.pc
+  DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)

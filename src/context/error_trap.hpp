@@ -1,0 +1,72 @@
+// The error convention shared by every trapped member.
+//
+//   bool ContextCls::Exists(...) {
+//     bool result = false;
+//     detail::Trapped(*state_, "Exists", [&] { ...; result = ...; });
+//     return result;
+//   }
+//
+// On a failure inside the body the rest of the body is skipped, the failure
+// becomes the thread's current error, the host gets
+// RegisterError("Tamrel/ContextCls/" + location, stage) and then
+// HandleError(true, true, false), and the member returns normally with its
+// result at what the body had assigned. Without a host application object
+// (error 91) or when the host's own calls fail, that failure reaches the
+// caller instead.
+#pragma once
+
+#include <new>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+#include "context/context_state.hpp"
+#include "tamrel/error.hpp"
+
+namespace tamrel::detail {
+
+inline constexpr std::string_view kLocationPrefix = "Tamrel/ContextCls/";
+inline constexpr std::string_view kInitialStage = "Initialize";
+
+// "Tamrel/ContextCls/" + location.
+std::string ErrorLocation(std::string_view location);
+
+// Turns anything a body can throw into the run-time error it stands for.
+// Must be called from inside a catch block.
+Error CurrentExceptionAsError();
+
+// Makes `error` the current error while `report` runs, and clears it after,
+// also when `report` throws.
+class CurrentErrorScope {
+ public:
+  explicit CurrentErrorScope(const Error& error) { SetCurrentError(error); }
+  ~CurrentErrorScope() { ClearCurrentError(); }
+  CurrentErrorScope(const CurrentErrorScope&) = delete;
+  CurrentErrorScope& operator=(const CurrentErrorScope&) = delete;
+};
+
+// Steps 3 and 4 of the convention: RegisterError then HandleError(true,
+// true, false), with `error` current. Throws error 91 without a host.
+void ReportFailure(ContextState& state, std::string_view location, std::string_view stage,
+                   const Error& error);
+
+// Runs `body` under the uniform trap with the given location and stage text.
+template <class Body>
+void Trapped(ContextState& state, std::string_view location, std::string_view stage,
+             Body&& body) {
+  Error failure(0);
+  try {
+    body();
+    return;
+  } catch (...) {
+    failure = CurrentExceptionAsError();
+  }
+  ReportFailure(state, location, stage, failure);
+}
+
+template <class Body>
+void Trapped(ContextState& state, std::string_view location, Body&& body) {
+  Trapped(state, location, kInitialStage, static_cast<Body&&>(body));
+}
+
+}  // namespace tamrel::detail

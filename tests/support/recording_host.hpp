@@ -1,0 +1,64 @@
+// RecordingHost: a HostApplication for tests that keeps every call in order,
+// with its arguments and the current error as the call saw it, and can be
+// told to fail a chosen operation.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "tamrel/error.hpp"
+#include "tamrel/host.hpp"
+
+namespace tamrel::testing {
+
+struct HostCall {
+  std::string op;                 // "WriteLog", "RegisterError", ...
+  std::vector<std::string> args;  // texts; flags as "True"/"False"; numbers in decimal
+  ErrorInfo error;                // CurrentError() when the call was made
+};
+
+class RecordingHost : public HostApplication {
+ public:
+  static std::shared_ptr<RecordingHost> Make() { return std::make_shared<RecordingHost>(); }
+
+  void WriteLog(const std::string& line) override;
+  void RegisterError(const std::string& location, const std::string& stage) override;
+  void GetErrorText(std::string& text) override;
+  Variant HandleError(bool flag1, bool flag2, bool flag3) override;
+  void WriteDetail(const std::string& line) override;
+  Variant ShowMessage(const std::string& prompt, int16_t style, const std::string& title,
+                      const std::string& helpFile, int32_t helpContext) override;
+
+  // Makes operation `op` throw Error(number) from its next call on (for
+  // `times` calls; -1 for ever).
+  void FailOn(const std::string& op, int32_t number = 5, int times = -1);
+
+  const std::vector<HostCall>& calls() const { return calls_; }
+  void ClearCalls() { calls_.clear(); }
+  // The calls of one operation, in order.
+  std::vector<HostCall> CallsOf(const std::string& op) const;
+  // The lines given to WriteLog, in order.
+  std::vector<std::string> LogLines() const;
+  // The lines given to WriteDetail, in order.
+  std::vector<std::string> DetailLines() const;
+  // The operation names in order, e.g. {"RegisterError", "HandleError"}.
+  std::vector<std::string> Ops() const;
+  // The error reports: each RegisterError's location and the current error
+  // number as RegisterError saw it.
+  std::vector<std::pair<std::string, int32_t>> Errors() const;
+
+ private:
+  void Record(const std::string& op, std::vector<std::string> args);
+
+  std::vector<HostCall> calls_;
+  struct Failure {
+    int32_t number;
+    int remaining;
+  };
+  std::map<std::string, Failure> failures_;
+};
+
+}  // namespace tamrel::testing
