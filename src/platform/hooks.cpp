@@ -1,0 +1,62 @@
+// The platform hooks in force per thread, and the native defaults.
+#include "tamrel/platform.hpp"
+
+#include <utility>
+
+#include "platform/native.hpp"
+
+namespace tamrel::platform {
+namespace {
+
+// The innermost Scope of this thread, or null for the native hooks.
+thread_local const Hooks* innermost_scope = nullptr;
+
+const Hooks& ThreadNativeHooks() {
+  thread_local const Hooks native = NativeHooks();
+  return native;
+}
+
+// Fills every hook left empty in `hooks` from `base`.
+void InheritMissing(Hooks& hooks, const Hooks& base) {
+  auto inherit = [](auto& hook, const auto& fallback) {
+    if (!hook) hook = fallback;
+  };
+  inherit(hooks.message_box, base.message_box);
+  inherit(hooks.pump_messages, base.pump_messages);
+  inherit(hooks.now, base.now);
+  inherit(hooks.seconds_since_midnight, base.seconds_since_midnight);
+  inherit(hooks.boolean_words, base.boolean_words);
+  inherit(hooks.special_folder, base.special_folder);
+  inherit(hooks.windows_folder, base.windows_folder);
+  inherit(hooks.long_path, base.long_path);
+  inherit(hooks.library_folder, base.library_folder);
+  inherit(hooks.browse_for_folder, base.browse_for_folder);
+  inherit(hooks.is_folder_writeable, base.is_folder_writeable);
+  inherit(hooks.file_system, base.file_system);
+}
+
+}  // namespace
+
+Hooks NativeHooks() {
+  Hooks hooks;
+  hooks.message_box = native::ShowMessageBox;
+  hooks.pump_messages = [] {};
+  hooks.now = native::Now;
+  hooks.seconds_since_midnight = native::SecondsSinceMidnight;
+  hooks.boolean_words = [] { return BooleanWords{}; };
+  native::AddFolderServices(hooks);
+  return hooks;
+}
+
+const Hooks& Current() {
+  return innermost_scope != nullptr ? *innermost_scope : ThreadNativeHooks();
+}
+
+Scope::Scope(Hooks hooks) : previous_(innermost_scope), hooks_(std::move(hooks)) {
+  InheritMissing(hooks_, Current());
+  innermost_scope = &hooks_;
+}
+
+Scope::~Scope() { innermost_scope = previous_; }
+
+}  // namespace tamrel::platform

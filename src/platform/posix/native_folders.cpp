@@ -1,0 +1,109 @@
+// Folder services of a POSIX desktop: XDG folders stand in for the Windows
+// shell's special folders, and the per-user state folder keeps the backup
+// copies that Windows keeps in its own folder.
+#include <dlfcn.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <string>
+
+#include "platform/native.hpp"
+#include "tamrel/error.hpp"
+#include "tamrel/locations.hpp"
+
+namespace tamrel::platform::native {
+namespace {
+
+std::string Environment(const char* name) {
+  const char* value = getenv(name);
+  return value != nullptr ? std::string(value) : std::string();
+}
+
+// $name when it is set to an absolute path, else $HOME + fallback.
+std::string XdgFolder(const char* name, const char* home_relative_fallback) {
+  std::string folder = Environment(name);
+  if (!folder.empty() && folder.front() == '/') return folder;
+  std::string home = Environment("HOME");
+  if (home.empty()) return "";
+  return home + home_relative_fallback;
+}
+
+std::string SpecialFolder(int32_t csidl) {
+  if (csidl != kCsidlAppData) return "";
+  return XdgFolder("XDG_CONFIG_HOME", "/.config");
+}
+
+// Creates `path` and its missing parents; the last level with `mode`.
+bool MakeFolders(const std::string& path, mode_t mode) {
+  struct stat info;
+  if (stat(path.c_str(), &info) == 0) return S_ISDIR(info.st_mode);
+  std::string::size_type slash = path.find_last_of('/');
+  if (slash != std::string::npos && slash > 0 && !MakeFolders(path.substr(0, slash), 0755)) {
+    return false;
+  }
+  return mkdir(path.c_str(), mode) == 0 || errno == EEXIST;
+}
+
+// The per-user backup folder, created 0700 on first use: backup copies hold
+// the user's settings and are nobody else's business.
+std::string WindowsFolder() {
+  std::string state = XdgFolder("XDG_STATE_HOME", "/.local/state");
+  if (state.empty()) return "";
+  std::string folder = state + "/Tamrel";
+  if (!MakeFolders(folder, 0700)) return "";
+  return folder;
+}
+
+std::string LongPath(const std::string& path) {
+  char resolved[PATH_MAX];
+  if (realpath(path.c_str(), resolved) == nullptr) return "";
+  return resolved;
+}
+
+// The folder of the binary that holds this code (the library, or the
+// program it is linked into).
+std::string LibraryFolder() {
+  Dl_info info{};
+  if (dladdr(reinterpret_cast<void*>(&LibraryFolder), &info) == 0 || info.dli_fname == nullptr) {
+    return "";
+  }
+  std::string binary = LongPath(info.dli_fname);
+  if (binary.empty()) binary = info.dli_fname;
+  std::string::size_type slash = binary.find_last_of('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : binary.substr(0, slash);
+}
+
+bool BrowseWithoutChooser(int32_t, const std::string&, std::string&) {
+  Raise(errc::kInvalidArgument,
+        "No folder chooser is installed: a host must install one through the platform hooks");
+}
+
+// Writeable when a probe file can be created in the folder (and removed).
+bool IsFolderWriteable(const std::string& folder, bool) {
+  std::string probe = folder;
+  if (probe.empty() || probe.back() != '/') probe += '/';
+  probe += ".tamrel-probe-XXXXXX";
+  int fd = mkstemp(probe.data());
+  if (fd < 0) return false;
+  close(fd);
+  unlink(probe.c_str());
+  return true;
+}
+
+}  // namespace
+
+void AddFolderServices(Hooks& hooks) {
+  hooks.special_folder = SpecialFolder;
+  hooks.windows_folder = WindowsFolder;
+  hooks.long_path = LongPath;
+  hooks.library_folder = LibraryFolder;
+  hooks.browse_for_folder = BrowseWithoutChooser;
+  hooks.is_folder_writeable = IsFolderWriteable;
+  hooks.file_system = MakeFileBackend();
+}
+
+}  // namespace tamrel::platform::native
