@@ -1,0 +1,44 @@
+#include "context/error_trap.hpp"
+
+#include <exception>
+#include <new>
+#include <stdexcept>
+
+namespace tamrel::detail {
+
+std::string ErrorLocation(std::string_view location) {
+  return std::string(kLocationPrefix) + std::string(location);
+}
+
+Error CurrentExceptionAsError() {
+  try {
+    throw;
+  } catch (const Error& error) {
+    return error;
+  } catch (const std::bad_alloc&) {
+    return Error(errc::kOutOfMemory);
+  } catch (const std::length_error&) {
+    return Error(errc::kOutOfMemory);
+  } catch (const std::out_of_range& failure) {
+    return Error(errc::kSubscriptOutOfRange, failure.what());
+  } catch (const std::exception& failure) {
+    return Error(errc::kInvalidArgument, failure.what());
+  } catch (...) {
+    return Error(errc::kInvalidArgument);
+  }
+}
+
+void ReportFailure(ContextState& state, std::string_view location, std::string_view stage,
+                   const Error& error) {
+  CurrentErrorScope current(error);
+  HostApplication& host = Host(state);
+  host.RegisterError(ErrorLocation(location), std::string(stage));
+  host.HandleError(true, true, false);
+}
+
+HostApplication& Host(ContextState& state) {
+  if (!state.host_app) Raise(errc::kObjectNotSet);
+  return *state.host_app;
+}
+
+}  // namespace tamrel::detail
