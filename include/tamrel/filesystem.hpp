@@ -1,0 +1,237 @@
+// FileSystemObject: the file-system operations the library uses, with the
+// meanings and error numbers of the scripting run-time's FileSystemObject,
+// over a replaceable backend (platform::FileBackend).
+//
+// Errors are tamrel::Error with the run-time's numbers: 53 file not found,
+// 58 file already exists, 70 permission denied (also a read-only file,
+// judged from the file's own mode bits, so that it holds for root), 75
+// path/file access error, 76 path not found; 61 disk full, 62 input past end
+// of file, 54 bad file mode.
+//
+// Paths use the platform's separator (kPathSeparator), which plays the part
+// of the backslash. Text is bytes: what is written is stored unchanged.
+//
+// Writing replaces a file atomically: the text goes to a temporary file in
+// the target's folder, which is flushed to disk, given the permissions of the
+// file it replaces and renamed over it, after which the folder is flushed. A
+// reader of the folder sees the old content or the new, never a mixture, and
+// a write that fails at any step leaves the old content in place.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "tamrel/object.hpp"
+
+namespace tamrel {
+
+#ifdef _WIN32
+inline constexpr char kPathSeparator = '\\';
+#else
+inline constexpr char kPathSeparator = '/';
+#endif
+
+namespace platform {
+
+enum class EntryKind { kMissing, kFile, kFolder, kOther };
+
+// What a backend knows of one path.
+struct FileStatus {
+  EntryKind kind = EntryKind::kMissing;
+  // The file's own read-only mark: no write permission for anyone in its mode
+  // bits (POSIX), the read-only attribute (Windows).
+  bool read_only = false;
+  // Platform permission bits, handed back unchanged to SetPermissions.
+  uint32_t permissions = 0;
+  // Last modification, local time, as an OLE date.
+  double modified = 0;
+};
+
+// A file being written by a backend. Destroying it closes it if needed,
+// ignoring errors.
+class WritableFile {
+ public:
+  virtual ~WritableFile() = default;
+  virtual void Append(std::string_view data) = 0;
+  // Flushes what was appended to the disk.
+  virtual void Sync() = 0;
+  virtual void Close() = 0;
+};
+
+// The operating system's file operations under FileSystemObject. Every
+// operation raises tamrel::Error with the run-time's error number on failure.
+// Implementations: the native backend of the platform, and in tests wrappers
+// that record or fail chosen calls.
+class FileBackend {
+ public:
+  virtual ~FileBackend() = default;
+
+  // Never raises for a path that does not exist (kind kMissing).
+  virtual FileStatus Status(const std::string& path) = 0;
+  // The names (last component only) of the files directly in `folder`, in the
+  // order the file system gives them; folders are not listed. 76 when the
+  // folder does not exist.
+  virtual std::vector<std::string> ListFiles(const std::string& folder) = 0;
+  // One level: 58 when `path` exists, 76 when its parent does not.
+  virtual void CreateFolder(const std::string& path) = 0;
+  // The whole content. 53 when missing.
+  virtual std::string ReadFile(const std::string& path) = 0;
+  // Creates a new empty file in `folder` whose name starts with `prefix`,
+  // with the platform's default permissions for a new file, and sets
+  // `temp_path` to its path.
+  virtual std::unique_ptr<WritableFile> CreateTempFile(const std::string& folder,
+                                                       const std::string& prefix,
+                                                       std::string& temp_path) = 0;
+  virtual void SetPermissions(const std::string& path, uint32_t permissions) = 0;
+  // Sets the last-modification time (local OLE date).
+  virtual void SetModified(const std::string& path, double modified) = 0;
+  // Renames `from` to `to`; 58 when `to` exists (never replaces it).
+  virtual void Rename(const std::string& from, const std::string& to) = 0;
+  // Renames `from` over `to`, replacing `to` when it exists, in one step.
+  virtual void Replace(const std::string& from, const std::string& to) = 0;
+  // Removes a file whatever its read-only mark; 53 when missing.
+  virtual void DeleteFile(const std::string& path) = 0;
+  // Flushes the folder's entries (a rename or a new file) to the disk.
+  virtual void SyncFolder(const std::string& folder) = 0;
+};
+
+// The native backend of this platform (one shared instance).
+std::shared_ptr<FileBackend> NativeFileBackend();
+
+}  // namespace platform
+
+class TextStream;
+
+enum class IOMode { ForReading = 1, ForWriting = 2, ForAppending = 8 };
+// Text format of a stream; only ANSI (TristateFalse) text is supported.
+enum class Tristate { TristateUseDefault = -2, TristateTrue = -1, TristateFalse = 0 };
+
+// A file, by path. Copies refer to the same file. Operations reach the disk
+// each time; nothing is cached.
+class File {
+ public:
+  File(std::shared_ptr<platform::FileBackend> backend, std::string path);
+
+  const std::string& Path() const { return path_; }
+  // The last component of the path.
+  std::string Name() const;
+  // Renames the file within its folder. 58 when a file or folder of that name
+  // exists there (nothing is replaced), 53 when the file is gone, 52 for a
+  // name that is empty or holds a separator.
+  void Name(const std::string& new_name);
+  // Last modification, local time, as an OLE date.
+  double DateLastModified() const;
+  // Reading loads the text at once; writing empties the file as far as the
+  // stream's user can tell, but the old content stays on disk until Close
+  // replaces it (see TextStream). 70 for writing a read-only file.
+  TextStream OpenAsTextStream(IOMode mode = IOMode::ForReading,
+                              Tristate format = Tristate::TristateFalse) const;
+  // Copies the file to `destination`: a folder when it ends with the
+  // separator (the copy keeps the name), else the new file's path. The copy
+  // keeps the modification time. 58 when the target exists and `overwrite` is
+  // false, 70 when it is read-only. Replacement is atomic.
+  void Copy(const std::string& destination, bool overwrite = true) const;
+  // Deletes the file; not forced, a read-only file is refused with 70.
+  void Delete(bool force = false) const;
+
+ private:
+  std::shared_ptr<platform::FileBackend> backend_;
+  std::string path_;
+};
+
+// A folder, by path.
+class Folder {
+ public:
+  Folder(std::shared_ptr<platform::FileBackend> backend, std::string path);
+
+  const std::string& Path() const { return path_; }
+  std::string Name() const;
+  // The files directly in the folder, in the file system's order.
+  std::vector<File> Files() const;
+
+ private:
+  std::shared_ptr<platform::FileBackend> backend_;
+  std::string path_;
+};
+
+// A text stream open for reading or for writing; move-only.
+//
+// Reading: the whole file is read when the stream opens. A line ends at LF
+// or CR LF; a lone CR stays in the text.
+//
+// Writing: Write appends to a temporary file beside the target; Close
+// flushes it and puts it in the target's place atomically. A stream
+// destroyed without Close, or whose Write or Close failed, leaves the target
+// as it was and removes its temporary file.
+class TextStream {
+ public:
+  TextStream(TextStream&&) noexcept;
+  TextStream& operator=(TextStream&&) noexcept;
+  ~TextStream();
+
+  // Reading. ReadLine at the end raises 62; ReadAll gives the rest ("" at
+  // the end). Writing operations on a reading stream raise 54.
+  bool AtEndOfStream() const;
+  std::string ReadLine();
+  std::string ReadAll();
+
+  // Writing. Reading operations on a writing stream raise 54.
+  void Write(std::string_view text);
+  void WriteLine(std::string_view text = "");
+
+  // Ends the stream; for a writing stream this commits the text to the file.
+  // Closing again does nothing.
+  void Close();
+
+ private:
+  friend class File;
+  friend class FileSystemObject;
+  struct Impl;
+  explicit TextStream(std::unique_ptr<Impl> impl);
+  std::unique_ptr<Impl> impl_;
+};
+
+// Scripting.FileSystemObject. Made on the file system of the platform hooks
+// in force (platform::Current().file_system), or on a given backend.
+class FileSystemObject : public Object {
+ public:
+  FileSystemObject();
+  explicit FileSystemObject(std::shared_ptr<platform::FileBackend> backend);
+
+  std::string TypeName() const override { return "FileSystemObject"; }
+
+  bool FileExists(const std::string& path) const;
+  bool FolderExists(const std::string& path) const;
+  // One level: 58 when it exists (as a file or a folder), 76 when the
+  // parent is missing.
+  Folder CreateFolder(const std::string& path);
+  // 53 when no file exists at `path`.
+  File GetFile(const std::string& path) const;
+  // 76 when no folder exists at `path`.
+  Folder GetFolder(const std::string& path) const;
+  // Text operations on the path, the disk is not consulted. A trailing
+  // separator is ignored: the parent of "/a/b/" is "/a", its name "b". The
+  // parent of a bare name is "".
+  std::string GetParentFolderName(const std::string& path) const;
+  std::string GetFileName(const std::string& path) const;
+  // A stream writing a new text to `path`: 58 when the file exists and
+  // `overwrite` is false, 70 when it is read-only, 76 when its folder is
+  // missing. Only ANSI text (`unicode` false) is supported (5 otherwise).
+  TextStream CreateTextFile(const std::string& path, bool overwrite = true,
+                            bool unicode = false);
+
+  // By name: FileExists, FolderExists, CreateFolder, GetParentFolderName and
+  // GetFileName, for callers that pass the object late-bound.
+  using Object::Call;
+  Variant Call(const std::string& name, std::vector<Variant>& args) override;
+
+  const std::shared_ptr<platform::FileBackend>& backend() const { return backend_; }
+
+ private:
+  std::shared_ptr<platform::FileBackend> backend_;
+};
+
+}  // namespace tamrel
