@@ -2,6 +2,7 @@
 // shell's special folders, and the per-user state folder keeps the backup
 // copies that Windows keeps in its own folder.
 #include <dlfcn.h>
+#include <pwd.h>
 #include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -22,11 +23,25 @@ std::string Environment(const char* name) {
   return value != nullptr ? std::string(value) : std::string();
 }
 
-// $name when it is set to an absolute path, else $HOME + fallback.
+// $HOME, else the home folder of the user's account.
+std::string HomeFolder() {
+  std::string home = Environment("HOME");
+  if (!home.empty()) return home;
+  struct passwd entry;
+  struct passwd* found = nullptr;
+  char buffer[4096];
+  if (getpwuid_r(getuid(), &entry, buffer, sizeof buffer, &found) != 0 || found == nullptr ||
+      found->pw_dir == nullptr) {
+    return "";
+  }
+  return found->pw_dir;
+}
+
+// $name when it is set to an absolute path, else the home folder + fallback.
 std::string XdgFolder(const char* name, const char* home_relative_fallback) {
   std::string folder = Environment(name);
   if (!folder.empty() && folder.front() == '/') return folder;
-  std::string home = Environment("HOME");
+  std::string home = HomeFolder();
   if (home.empty()) return "";
   return home + home_relative_fallback;
 }
@@ -48,12 +63,14 @@ bool MakeFolders(const std::string& path, mode_t mode) {
 }
 
 // The per-user backup folder, created 0700 on first use: backup copies hold
-// the user's settings and are nobody else's business.
+// the user's settings and are nobody else's business. A folder that cannot
+// be made is still named, so that writing there fails with a path error
+// instead of going to the root folder.
 std::string WindowsFolder() {
   std::string state = XdgFolder("XDG_STATE_HOME", "/.local/state");
   if (state.empty()) return "";
   std::string folder = state + "/Tamrel";
-  if (!MakeFolders(folder, 0700)) return "";
+  MakeFolders(folder, 0700);
   return folder;
 }
 

@@ -1,0 +1,52 @@
+// Atomic replacement of a file's content.
+//
+// The new content goes to a temporary file in the target's folder; Commit
+// flushes it, gives it the permissions of the file it replaces, renames it
+// over the target and flushes the folder. Until Commit succeeds the target
+// keeps its old content; a writer that fails or is destroyed uncommitted
+// removes its temporary file.
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "tamrel/filesystem.hpp"
+
+namespace tamrel::detail {
+
+class AtomicFileWriter {
+ public:
+  // Starts a new content for `target`. Raises 70 when the target is
+  // read-only or a folder, 76 when its folder does not exist.
+  AtomicFileWriter(std::shared_ptr<platform::FileBackend> backend, std::string target);
+  ~AtomicFileWriter();
+  AtomicFileWriter(const AtomicFileWriter&) = delete;
+  AtomicFileWriter& operator=(const AtomicFileWriter&) = delete;
+
+  // REQUIRES: neither committed nor failed (75 otherwise).
+  void Append(std::string_view data);
+  // Puts the new content in the target's place; `modified`, when given,
+  // becomes its last-modification time. REQUIRES: as for Append.
+  void Commit(std::optional<double> modified = std::nullopt);
+
+ private:
+  void RequireOpen() const;
+  // Runs `step`; on failure abandons the new content and raises again.
+  template <class Step>
+  void AbandonOnFailure(Step&& step);
+  void Abandon() noexcept;
+
+  std::shared_ptr<platform::FileBackend> backend_;
+  std::string target_;
+  std::string folder_;
+  std::string temp_path_;
+  std::unique_ptr<platform::WritableFile> file_;
+};
+
+// Raises 70 unless `target` may be replaced: it is missing, or a file without
+// the read-only mark.
+void RequireReplaceable(platform::FileBackend& backend, const std::string& target);
+
+}  // namespace tamrel::detail

@@ -1,0 +1,18 @@
+// The run-time error numbers that POSIX failures stand for.
+#pragma once
+
+#include <cstdint>
+
+namespace tamrel::platform::native {
+
+// What was being done when a call failed: a missing entry means "file not
+// found" (53) for a file, "path not found" (76) for a folder.
+enum class Subject { kFile, kFolder };
+
+// The run-time error number for `error_number` (an errno value).
+int32_t RuntimeErrorFor(int error_number, Subject subject);
+
+// Raises the run-time error for `error_number`.
+[[noreturn]] void RaiseErrno(int error_number, Subject subject);
+
+}  // namespace tamrel::platform::native

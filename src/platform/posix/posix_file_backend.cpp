@@ -1,0 +1,220 @@
+// The POSIX file system under FileSystemObject.
+#include <dirent.h>
+#include <fcntl.h>
+#include <stdio.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdint>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "platform/native.hpp"
+#include "platform/posix/local_time.hpp"
+#include "platform/posix/posix_errors.hpp"
+#include "tamrel/error.hpp"
+#include "tamrel/filesystem.hpp"
+
+namespace tamrel::platform::native {
+namespace {
+
+constexpr mode_t kNewFileMode = 0666;    // narrowed by the umask
+constexpr mode_t kNewFolderMode = 0777;  // narrowed by the umask
+constexpr mode_t kAnyWriteBit = S_IWUSR | S_IWGRP | S_IWOTH;
+constexpr int kTempNameAttempts = 100;
+
+// Closes a descriptor when it goes out of scope.
+class FileDescriptor {
+ public:
+  explicit FileDescriptor(int fd) : fd_(fd) {}
+  ~FileDescriptor() { Reset(); }
+  FileDescriptor(const FileDescriptor&) = delete;
+  FileDescriptor& operator=(const FileDescriptor&) = delete;
+
+  int get() const { return fd_; }
+  bool valid() const { return fd_ >= 0; }
+  // Closes now and reports the failure of close itself.
+  int Reset() {
+    int result = 0;
+    if (fd_ >= 0) result = close(fd_);
+    fd_ = -1;
+    return result;
+  }
+
+ private:
+  int fd_;
+};
+
+class PosixWritableFile : public WritableFile {
+ public:
+  explicit PosixWritableFile(int fd) : fd_(fd) {}
+
+  void Append(std::string_view data) override {
+    while (!data.empty()) {
+      ssize_t written = write(fd_.get(), data.data(), data.size());
+      if (written < 0) {
+        if (errno == EINTR) continue;
+        RaiseErrno(errno, Subject::kFile);
+      }
+      data.remove_prefix(static_cast<size_t>(written));
+    }
+  }
+
+  void Sync() override {
+    if (fsync(fd_.get()) != 0) RaiseErrno(errno, Subject::kFile);
+  }
+
+  void Close() override {
+    if (fd_.valid() && fd_.Reset() != 0) RaiseErrno(errno, Subject::kFile);
+  }
+
+ private:
+  FileDescriptor fd_;
+};
+
+bool IsRegularFile(int folder_fd, const struct dirent& entry) {
+  if (entry.d_type == DT_REG) return true;
+  if (entry.d_type != DT_UNKNOWN && entry.d_type != DT_LNK) return false;
+  struct stat info;
+  return fstatat(folder_fd, entry.d_name, &info, 0) == 0 && S_ISREG(info.st_mode);
+}
+
+std::string RandomSuffix() {
+  static constexpr char kDigits[] = "0123456789abcdef";
+  std::random_device random;
+  std::string suffix;
+  for (int i = 0; i < 8; ++i) suffix += kDigits[random() % 16];
+  return suffix;
+}
+
+// Renames without replacing where the kernel and file system can promise it;
+// otherwise by a hard link, which fails when the target exists.
+void RenameNoReplace(const std::string& from, const std::string& to) {
+  if (renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return;
+  if (errno != EINVAL && errno != ENOSYS) RaiseErrno(errno, Subject::kFile);
+  if (link(from.c_str(), to.c_str()) != 0) RaiseErrno(errno, Subject::kFile);
+  if (unlink(from.c_str()) != 0) {
+    const int error = errno;
+    unlink(to.c_str());
+    RaiseErrno(error, Subject::kFile);
+  }
+}
+
+class PosixFileBackend : public FileBackend {
+ public:
+  FileStatus Status(const std::string& path) override {
+    FileStatus status;
+    struct stat info;
+    if (path.empty() || stat(path.c_str(), &info) != 0) return status;
+    status.kind = S_ISREG(info.st_mode)   ? EntryKind::kFile
+                  : S_ISDIR(info.st_mode) ? EntryKind::kFolder
+                                          : EntryKind::kOther;
+    status.read_only = (info.st_mode & kAnyWriteBit) == 0;
+    status.permissions = info.st_mode & 07777;
+    status.modified = OleDateFromTime(info.st_mtim);
+    return status;
+  }
+
+  std::vector<std::string> ListFiles(const std::string& folder) override {
+    DIR* dir = opendir(folder.c_str());
+    if (dir == nullptr) RaiseErrno(errno, Subject::kFolder);
+    std::vector<std::string> names;
+    while (const struct dirent* entry = readdir(dir)) {
+      if (IsRegularFile(dirfd(dir), *entry)) names.emplace_back(entry->d_name);
+    }
+    closedir(dir);
+    return names;
+  }
+
+  void CreateFolder(const std::string& path) override {
+    if (mkdir(path.c_str(), kNewFolderMode) != 0) RaiseErrno(errno, Subject::kFolder);
+  }
+
+  std::string ReadFile(const std::string& path) override {
+    FileDescriptor fd(open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!fd.valid()) RaiseErrno(errno, Subject::kFile);
+    std::string content;
+    char buffer[16384];
+    for (;;) {
+      ssize_t count = read(fd.get(), buffer, sizeof buffer);
+      if (count == 0) break;
+      if (count < 0) {
+        if (errno == EINTR) continue;
+        RaiseErrno(errno, Subject::kFile);
+      }
+      content.append(buffer, static_cast<size_t>(count));
+    }
+    return content;
+  }
+
+  std::unique_ptr<WritableFile> CreateTempFile(const std::string& folder,
+                                               const std::string& prefix,
+                                               std::string& temp_path) override {
+    const std::string stem = (folder.empty() ? std::string(".") : folder) + "/" + prefix;
+    for (int attempt = 0; attempt < kTempNameAttempts; ++attempt) {
+      std::string candidate = stem + RandomSuffix();
+      int fd = open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, kNewFileMode);
+      if (fd >= 0) {
+        temp_path = candidate;
+        return std::make_unique<PosixWritableFile>(fd);
+      }
+      if (errno != EEXIST) RaiseErrno(errno, Subject::kFolder);
+    }
+    RaiseErrno(EEXIST, Subject::kFile);
+  }
+
+  void SetPermissions(const std::string& path, uint32_t permissions) override {
+    if (chmod(path.c_str(), static_cast<mode_t>(permissions)) != 0) {
+      RaiseErrno(errno, Subject::kFile);
+    }
+  }
+
+  void SetModified(const std::string& path, double modified) override {
+    struct timespec times[2];
+    times[0].tv_sec = 0;
+    times[0].tv_nsec = UTIME_OMIT;
+    times[1] = TimeFromOleDate(modified);
+    if (utimensat(AT_FDCWD, path.c_str(), times, 0) != 0) RaiseErrno(errno, Subject::kFile);
+  }
+
+  void Rename(const std::string& from, const std::string& to) override {
+    RenameNoReplace(from, to);
+  }
+
+  void Replace(const std::string& from, const std::string& to) override {
+    if (rename(from.c_str(), to.c_str()) != 0) RaiseErrno(errno, Subject::kFile);
+  }
+
+  void DeleteFile(const std::string& path) override {
+    if (unlink(path.c_str()) != 0) RaiseErrno(errno, Subject::kFile);
+  }
+
+  void SyncFolder(const std::string& folder) override {
+    FileDescriptor fd(open(folder.empty() ? "." : folder.c_str(),
+                           O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!fd.valid()) RaiseErrno(errno, Subject::kFolder);
+    // Some file systems cannot flush a folder; their entries are as durable
+    // as they get.
+    if (fsync(fd.get()) != 0 && errno != EINVAL && errno != EROFS) {
+      RaiseErrno(errno, Subject::kFolder);
+    }
+  }
+};
+
+}  // namespace
+
+std::shared_ptr<FileBackend> MakeFileBackend() { return NativeFileBackend(); }
+
+}  // namespace tamrel::platform::native
+
+namespace tamrel::platform {
+
+std::shared_ptr<FileBackend> NativeFileBackend() {
+  static const std::shared_ptr<FileBackend> backend =
+      std::make_shared<native::PosixFileBackend>();
+  return backend;
+}
+
+}  // namespace tamrel::platform
