@@ -3,15 +3,14 @@
 #include <string>
 #include <vector>
 
+#include "automation/arguments.hpp"
 #include "tamrel/dictionary.hpp"
 #include "tamrel/error.hpp"
 
 namespace tamrel {
 namespace {
 
-void RequireArgumentCount(const std::vector<Variant>& args, std::size_t count) {
-  if (args.size() != count) Raise(errc::kWrongArgumentCount);
-}
+using detail::RequireArgumentCount;
 
 Variant ZeroBasedArray(std::vector<Variant> values) {
   return Variant(VariantArray(std::move(values), 0));

@@ -3,17 +3,13 @@
 #include <string>
 #include <vector>
 
+#include "automation/arguments.hpp"
 #include "tamrel/error.hpp"
 #include "tamrel/host.hpp"
 
 namespace tamrel {
-namespace {
 
-void RequireArgumentCount(const std::vector<Variant>& args, std::size_t count) {
-  if (args.size() != count) Raise(errc::kWrongArgumentCount);
-}
-
-}  // namespace
+using detail::RequireArgumentCount;
 
 Variant HostApplication::Call(const std::string& name, std::vector<Variant>& args) {
   if (SameName(name, "WriteLog")) {

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <system_error>
 
+#include "automation/text_scan.hpp"
 #include "tamrel/variant.hpp"
 
 namespace tamrel {
@@ -47,14 +48,7 @@ std::string FormatSingle(float value) { return FormatGeneral(value, kSingleDigit
 
 namespace {
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-
-std::string_view TrimBlanks(std::string_view text) {
-  while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
-  while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
-  return text;
-}
+using detail::IsDigit;
 
 // Scans numeric text without its sign: digits with an optional decimal point
 // (at least one digit), then an optional exponent with at least one digit.
@@ -90,7 +84,7 @@ bool IsUnsignedNumber(std::string_view text, bool& negative_exponent) {
 }  // namespace
 
 std::optional<double> ParseNumericText(const std::string& text) {
-  std::string_view body = TrimBlanks(text);
+  std::string_view body = detail::TrimBlanks(text);
   bool negative = false;
   if (!body.empty() && (body.front() == '+' || body.front() == '-')) {
     negative = body.front() == '-';
