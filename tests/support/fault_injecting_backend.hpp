@@ -1,0 +1,99 @@
+// FaultInjectingBackend: a file backend for tests that forwards to another
+// (the native one by default), records every call, and fails chosen calls.
+//
+//   auto disk = std::make_shared<FaultInjectingBackend>();
+//   disk->FailNthCall(FileOp::kAppend, 1, 61);       // the first write: disk full
+//   disk->FailTimes(FileOp::kCreateTempFile, 2, 70, "Setup.tmc");  // locked twice
+//   platform::Scope scope(FaultInjectingBackend::Hooks(disk));
+//
+// A failing Append writes the first half of its data before it fails, as a
+// write that runs out of space half-way does.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "tamrel/filesystem.hpp"
+#include "tamrel/platform.hpp"
+
+namespace tamrel::testing {
+
+enum class FileOp {
+  kStatus,
+  kListFiles,
+  kCreateFolder,
+  kReadFile,
+  kCreateTempFile,
+  kAppend,
+  kSync,
+  kClose,
+  kSetPermissions,
+  kSetModified,
+  kRename,
+  kReplace,
+  kDeleteFile,
+  kSyncFolder,
+};
+
+const char* FileOpName(FileOp op);
+
+struct FileCall {
+  FileOp op;
+  std::string path;  // the first path argument; for a written file, its path
+};
+
+class FaultInjectingBackend : public platform::FileBackend {
+ public:
+  explicit FaultInjectingBackend(
+      std::shared_ptr<platform::FileBackend> inner = platform::NativeFileBackend());
+
+  // Hooks that install `backend` as the file system (everything else is
+  // inherited from the hooks in force).
+  static platform::Hooks Hooks(std::shared_ptr<FaultInjectingBackend> backend);
+
+  // Fails the n-th call of `op` (1 = the next one) whose path contains
+  // `path_part`, with error `number`.
+  void FailNthCall(FileOp op, int n, int32_t number, std::string path_part = "");
+  // Fails the next `times` calls of `op` whose path contains `path_part`,
+  // then lets them pass.
+  void FailTimes(FileOp op, int times, int32_t number, std::string path_part = "");
+
+  const std::vector<FileCall>& calls() const { return calls_; }
+  // The operations called, in order, leaving out Status.
+  std::vector<FileOp> Operations() const;
+  int CountOf(FileOp op) const;
+
+  platform::FileStatus Status(const std::string& path) override;
+  std::vector<std::string> ListFiles(const std::string& folder) override;
+  void CreateFolder(const std::string& path) override;
+  std::string ReadFile(const std::string& path) override;
+  std::unique_ptr<platform::WritableFile> CreateTempFile(const std::string& folder,
+                                                         const std::string& prefix,
+                                                         std::string& temp_path) override;
+  void SetPermissions(const std::string& path, uint32_t permissions) override;
+  void SetModified(const std::string& path, double modified) override;
+  void Rename(const std::string& from, const std::string& to) override;
+  void Replace(const std::string& from, const std::string& to) override;
+  void DeleteFile(const std::string& path) override;
+  void SyncFolder(const std::string& folder) override;
+
+  // Records a call and raises when a rule says this call fails.
+  void Enter(FileOp op, const std::string& path);
+
+ private:
+  struct Rule {
+    FileOp op;
+    std::string path_part;
+    int calls_to_pass;
+    int calls_to_fail;
+    int32_t number;
+  };
+
+  std::shared_ptr<platform::FileBackend> inner_;
+  std::vector<Rule> rules_;
+  std::vector<FileCall> calls_;
+};
+
+}  // namespace tamrel::testing
