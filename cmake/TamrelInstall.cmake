@@ -23,6 +23,10 @@ install(FILES
   ${PROJECT_BINARY_DIR}/tamrelConfigVersion.cmake
   DESTINATION ${CMAKE_INSTALL_LIBDIR}/cmake/tamrel)
 
+# The pkg-config file finds its prefix from its own folder, so that a tree
+# installed with `cmake --install --prefix` (or moved) is still right.
+file(RELATIVE_PATH TAMREL_PC_PREFIX_FROM_PCFILEDIR
+  ${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_LIBDIR}/pkgconfig ${CMAKE_INSTALL_PREFIX})
 configure_file(${PROJECT_SOURCE_DIR}/cmake/tamrel.pc.in
   ${PROJECT_BINARY_DIR}/tamrel.pc @ONLY)
 install(FILES ${PROJECT_BINARY_DIR}/tamrel.pc

@@ -1,0 +1,63 @@
+// The commands of the tamrel tool: their arguments, options and help texts.
+//
+// One table drives both the command-line parser and the help, so what the
+// help promises is what the parser accepts.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tamrel::tool {
+
+// Exit statuses of the tool.
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitNotFound = 1;  // no such value, no such file, nothing matched
+inline constexpr int kExitUsage = 2;     // a bad command line
+inline constexpr int kExitFailed = 3;    // the library reported a failure, or a file is lost
+
+// What an option's value must be.
+enum class OptionValue {
+  kNone,          // a flag
+  kText,          // any text
+  kInt16,         // a signed 16-bit number
+  kInt32,         // a signed 32-bit number
+  kPositive16,    // a 16-bit number of at least 1
+};
+
+struct OptionSpec {
+  std::string_view name;        // "--json"
+  OptionValue value;
+  std::string_view value_name;  // "N", "LINKID"; "" for a flag
+  std::string_view help;
+};
+
+struct CommandSpec {
+  std::string_view name;
+  std::string_view synopsis;  // the arguments after the name: "FILE TAG [ID [VALUE]]"
+  int min_arguments;
+  int max_arguments;
+  bool loads_file;  // reads FILE through Load (and so may recover it)
+  std::string_view summary;      // one line
+  std::string_view description;  // paragraphs, already wrapped
+  std::vector<OptionSpec> options;
+  // Options of which at most one may be given.
+  std::vector<std::string_view> exclusive;
+};
+
+// Every command, in the order the help lists them.
+const std::vector<CommandSpec>& Commands();
+// The command named `name`, or nullptr.
+const CommandSpec* FindCommand(std::string_view name);
+// The option of `command` named `name`, or nullptr.
+const OptionSpec* FindOption(const CommandSpec& command, std::string_view name);
+
+// The text of `tamrel --help`.
+std::string GeneralHelp();
+// The text of `tamrel COMMAND --help`.
+std::string CommandHelp(const CommandSpec& command);
+// The short usage printed with a command-line error: the synopsis of
+// `command`, or of every command when it is nullptr.
+std::string ShortUsage(const CommandSpec* command);
+
+}  // namespace tamrel::tool

@@ -1,0 +1,276 @@
+#include "commands.hpp"
+
+#include <algorithm>
+#include <filesystem>
+#include <functional>
+#include <set>
+#include <string_view>
+#include <system_error>
+
+#include "json_text.hpp"
+#include "opened_context.hpp"
+#include "store_listing.hpp"
+#include "tamrel/error.hpp"
+#include "tamrel/locations.hpp"
+
+namespace tamrel::tool {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr int16_t kDefaultMaxCount = 4;
+constexpr int16_t kDefaultRetainCycles = 4;
+constexpr std::string_view kVerifyLinePrefix = "Tamrel/ContextCls/Verify";
+
+// What every command works with.
+struct Session {
+  const Invocation& invocation;
+  std::shared_ptr<ConsoleHost> host;
+  std::ostream& out;
+  std::ostream& err;
+
+  const std::string& Argument(std::size_t index) const { return invocation.arguments[index]; }
+  OpenedContext Open(FileMissing missing) const {
+    return OpenedContext(Argument(0), host, err, missing);
+  }
+};
+
+// An object with a readable `title`, which Appl takes the application title from.
+class TitledApplication : public Object {
+ public:
+  explicit TitledApplication(std::string title) : title_(std::move(title)) {}
+  std::string TypeName() const override { return "TitledApplication"; }
+  Variant Get(const std::string& name, const std::vector<Variant>& indices) override {
+    if (!SameName(name, "title") || !indices.empty()) NoSuchMember(name);
+    return Variant(title_);
+  }
+
+ private:
+  std::string title_;
+};
+
+// The values of `tag` and `id` in store order, through the read cursor.
+std::vector<std::string> ValuesOf(ContextCls& context, const std::string& tag,
+                                  const std::string& id) {
+  std::vector<std::string> values;
+  context.MoveFirst(tag, id);
+  while (!context.Eof(tag, id)) {
+    values.push_back(ConcatText(context.Read(tag, id)));
+    context.MoveNext(tag, id);
+  }
+  return values;
+}
+
+std::string Padded(const std::string& text, std::size_t width) {
+  return text + std::string(width > text.size() ? width - text.size() : 0, ' ');
+}
+
+void PrintColumns(const std::vector<StoreRecord>& records, std::ostream& out) {
+  std::size_t tag_width = 0;
+  std::size_t id_width = 0;
+  for (const StoreRecord& record : records) {
+    tag_width = std::max(tag_width, record.tag.size());
+    id_width = std::max(id_width, record.id.size());
+  }
+  for (const StoreRecord& record : records) {
+    out << Padded(record.tag, tag_width) << "  " << Padded(record.id, id_width) << "  "
+        << record.instance << "  " << record.value << '\n';
+  }
+}
+
+int List(const Session& session) {
+  OpenedContext opened = session.Open(FileMissing::kRefuse);
+  const std::vector<StoreRecord> records = ListRecords(opened.context(), *session.host);
+  if (session.invocation.Has("--json")) {
+    session.out << RecordsAsJson(records);
+  } else {
+    PrintColumns(records, session.out);
+  }
+  return kExitOk;
+}
+
+int Get(const Session& session) {
+  OpenedContext opened = session.Open(FileMissing::kRefuse);
+  ContextCls& context = opened.context();
+  const std::string& tag = session.Argument(1);
+  const std::string& id = session.Argument(2);
+  const std::size_t reports_before = session.host->errors().size();
+  std::vector<std::string> values;
+  std::string missing = "no value of " + tag + " " + id;
+  if (session.invocation.Has("--instance")) {
+    const int32_t instance = session.invocation.Number("--instance", 1);
+    const Variant value = context.Item(tag, id, instance);
+    if (!IsNull(value)) values.push_back(ConcatText(value));
+    missing = "no instance " + std::to_string(instance) + " of " + tag + " " + id;
+  } else {
+    values = ValuesOf(context, tag, id);
+    if (!session.invocation.Has("--all") && values.size() > 1) values.resize(1);
+  }
+  FailOnReport(*session.host, reports_before, "cannot read " + tag + " " + id);
+  if (values.empty()) throw CommandFailure(kExitNotFound, missing + " in " + opened.path());
+  for (const std::string& value : values) session.out << value << '\n';
+  return kExitOk;
+}
+
+int Set(const Session& session) {
+  OpenedContext opened = session.Open(FileMissing::kStartEmpty);
+  const int32_t max_count = session.invocation.Number("--max", kDefaultMaxCount);
+  const std::size_t reports_before = session.host->errors().size();
+  opened.context().Add(session.Argument(1), session.Argument(2), Variant(session.Argument(3)),
+                       static_cast<int16_t>(max_count), session.invocation.Text("--link"));
+  FailOnReport(*session.host, reports_before, "cannot set " + session.Argument(1) + " " +
+                                                   session.Argument(2));
+  opened.Save();
+  return kExitOk;
+}
+
+int Remove(const Session& session) {
+  OpenedContext opened = session.Open(FileMissing::kRefuse);
+  ContextCls& context = opened.context();
+  const auto& arguments = session.invocation.arguments;
+  const std::size_t before = ListRecords(context, *session.host).size();
+  const std::size_t reports_before = session.host->errors().size();
+  std::optional<Variant> id;
+  std::optional<Variant> value;
+  if (arguments.size() > 2) id = Variant(arguments[2]);
+  if (arguments.size() > 3) value = Variant(arguments[3]);
+  context.Remove(arguments[1], id, value);
+  FailOnReport(*session.host, reports_before, "cannot remove");
+  const std::size_t removed = before - ListRecords(context, *session.host).size();
+  if (removed == 0) throw CommandFailure(kExitNotFound, "nothing matched in " + opened.path());
+  opened.Save();
+  session.out << "removed " << removed << (removed == 1 ? " value\n" : " values\n");
+  return kExitOk;
+}
+
+int Verify(const Session& session) {
+  OpenedContext opened = session.Open(FileMissing::kStartEmpty);
+  ContextCls& context = opened.context();
+  const std::string& tag = session.Argument(1);
+  const std::string& id = session.Argument(2);
+  const std::vector<std::string> before = ValuesOf(context, tag, id);
+  const std::size_t reports_before = session.host->errors().size();
+  std::vector<std::string> lines;
+  {
+    ConsoleHost::Capture capture(*session.host);
+    context.Verify(tag, id, Variant(session.Argument(3)));
+    lines = capture.lines();
+  }
+  FailOnReport(*session.host, reports_before, "cannot verify " + tag + " " + id);
+  if (ValuesOf(context, tag, id) == before) return kExitOk;
+  opened.Save();
+  for (const std::string& line : lines) {
+    if (std::string_view(line).starts_with(kVerifyLinePrefix)) session.out << line << '\n';
+  }
+  return kExitOk;
+}
+
+int Log(const Session& session) {
+  OpenedContext opened = session.Open(FileMissing::kRefuse);
+  const auto& arguments = session.invocation.arguments;
+  const std::string label =
+      arguments.size() > 1 ? arguments[1] : fs::path(opened.path()).filename().string();
+  const std::size_t reports_before = session.host->errors().size();
+  std::vector<std::string> lines;
+  {
+    ConsoleHost::Capture capture(*session.host);
+    opened.context().log(label);
+    lines = capture.lines();
+  }
+  FailOnReport(*session.host, reports_before, "cannot log " + opened.path());
+  for (const std::string& line : lines) session.out << line << '\n';
+  return kExitOk;
+}
+
+std::set<std::string> FileNamesIn(const fs::path& folder) {
+  std::set<std::string> names;
+  std::error_code error;
+  for (const fs::directory_entry& entry : fs::directory_iterator(folder, error)) {
+    names.insert(entry.path().filename().string());
+  }
+  return names;
+}
+
+int Cycle(const Session& session) {
+  const std::string path = AbsolutePath(session.Argument(0));
+  std::error_code error;
+  if (!fs::is_regular_file(path, error)) {
+    throw CommandFailure(kExitNotFound, path + ": no such file");
+  }
+  const fs::path folder = fs::path(path).parent_path();
+  const std::set<std::string> before = FileNamesIn(folder);
+  auto context = std::make_shared<ContextCls>();
+  context->SetApplicationContext(session.host);
+  const std::size_t reports_before = session.host->errors().size();
+  context->RenameAsNextFileCycle(
+      path, static_cast<int16_t>(session.invocation.Number("--keep", kDefaultRetainCycles)));
+  FailOnReport(*session.host, reports_before, "cannot cycle " + path);
+  const std::set<std::string> after = FileNamesIn(folder);
+  std::vector<std::string> created;
+  std::ranges::set_difference(after, before, std::back_inserter(created));
+  if (fs::exists(path, error) || created.size() != 1) {
+    throw CommandFailure(kExitFailed, "cannot cycle " + path +
+                                          ": its next generation name is taken or it was not "
+                                          "found when renamed");
+  }
+  session.out << "renamed " << path << " to " << (folder / created.front()).string() << '\n';
+  const std::string own_name = fs::path(path).filename().string();
+  for (const std::string& name : before) {
+    if (name != own_name && !after.contains(name)) {
+      session.out << "deleted " << (folder / name).string() << '\n';
+    }
+  }
+  return kExitOk;
+}
+
+int Where(const Session& session) {
+  const std::string& application = session.Argument(0);
+  auto context = std::make_shared<ContextCls>();
+  context->SetApplicationContext(session.host);
+  context->Appl(std::make_shared<TitledApplication>(application));
+  const std::string folder = context->GetApplicationConfigLocation();
+  const std::size_t reports_before = session.host->errors().size();
+  context->GetUserPreferences(application);
+  FailOnReport(*session.host, reports_before, "cannot settle the user preferences of " +
+                                                   application);
+  std::string preferences = context->SaveLocation();
+  if (preferences.empty()) preferences = (fs::path(folder) / "UserPreferences.tmc").string();
+  session.out << "application folder: " << folder << '\n'
+              << "user preferences:   " << preferences << '\n'
+              << "backup copies:      " << GetWindowsFolder() << '\n';
+  return kExitOk;
+}
+
+using CommandFunction = int (*)(const Session&);
+
+CommandFunction FunctionOf(std::string_view name) {
+  static const std::vector<std::pair<std::string_view, CommandFunction>> kFunctions = {
+      {"list", List},     {"get", Get}, {"set", Set},     {"remove", Remove},
+      {"verify", Verify}, {"log", Log}, {"cycle", Cycle}, {"where", Where}};
+  for (const auto& [command, function] : kFunctions) {
+    if (command == name) return function;
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+int RunCommand(const Invocation& invocation, const std::shared_ptr<ConsoleHost>& host,
+               std::ostream& out, std::ostream& err) {
+  const Session session{invocation, host, out, err};
+  const CommandFunction function = FunctionOf(invocation.command->name);
+  try {
+    return function(session);
+  } catch (const CommandFailure& failure) {
+    err << "tamrel: " << failure.what() << '\n';
+    return failure.status();
+  } catch (const Error& error) {
+    err << "tamrel: " << invocation.command->name << ": " << error.description() << " (error "
+        << error.number() << ")\n";
+  } catch (const std::exception& error) {
+    err << "tamrel: " << invocation.command->name << ": " << error.what() << '\n';
+  }
+  return kExitFailed;
+}
+
+}  // namespace tamrel::tool

@@ -1,0 +1,22 @@
+// JSON output of the tamrel tool.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "store_listing.hpp"
+
+namespace tamrel::tool {
+
+// `text` as a JSON string, quotes included. Valid UTF-8 passes through;
+// a byte that is not part of a valid UTF-8 sequence (a context file in a
+// single-byte code page) is written as the Latin-1 character of that byte,
+// so the output is always valid JSON.
+std::string JsonString(std::string_view text);
+
+// The records as a JSON array of objects with the keys "tag", "id",
+// "instance" (a number) and "value", one object per line.
+std::string RecordsAsJson(const std::vector<StoreRecord>& records);
+
+}  // namespace tamrel::tool

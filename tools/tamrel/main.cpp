@@ -1,0 +1,38 @@
+// tamrel: inspect and edit context files from the command line.
+#include <fstream>
+#include <iostream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "command_line.hpp"
+#include "commands.hpp"
+#include "console_host.hpp"
+
+int main(int argc, char** argv) {
+  using namespace tamrel::tool;
+  const std::vector<std::string> args(argv + 1, argv + argc);
+  const ParseResult parsed = ParseCommandLine(args);
+  if (!parsed.invocation) {
+    std::cerr << "tamrel: " << parsed.error << '\n' << ShortUsage(parsed.command);
+    return kExitUsage;
+  }
+  const Invocation& invocation = *parsed.invocation;
+  if (invocation.help) {
+    std::cout << (invocation.command ? CommandHelp(*invocation.command) : GeneralHelp());
+    return kExitOk;
+  }
+
+  std::ofstream log_file;
+  std::ostream* log = invocation.verbose ? &std::cerr : nullptr;
+  if (!invocation.log_file.empty()) {
+    log_file.open(invocation.log_file, std::ios::app);
+    if (!log_file) {
+      std::cerr << "tamrel: cannot open the log file " << invocation.log_file << '\n';
+      return kExitFailed;
+    }
+    log = &log_file;
+  }
+  auto host = std::make_shared<ConsoleHost>(log, std::cerr);
+  return RunCommand(invocation, host, std::cout, std::cerr);
+}
