@@ -1,0 +1,200 @@
+// ContextCls::Load: reads a context file into the store, recovering from the
+// backup copy in the Windows folder when the file cannot be decoded.
+//
+// Outcomes: file missing -> false, nothing touched; decoded -> true and
+// `saveLocation` = filename; damaged with a readable backup -> true, the
+// file moved to "<name>_corrupt(n)" and the backup copied back in its place;
+// damaged without a backup, or both damaged -> false and an empty store.
+// Records are appended after those already held; `changed` ends true only
+// when validation repaired something.
+#include <cstdint>
+#include <limits>
+#include <string>
+#include <string_view>
+
+#include "context/context_state.hpp"
+#include "context/error_trap.hpp"
+#include "persist/context_log.hpp"
+#include "persist/context_reader.hpp"
+#include "persist/context_text.hpp"
+#include "tamrel/context.hpp"
+#include "tamrel/error.hpp"
+#include "tamrel/filesystem.hpp"
+#include "tamrel/locations.hpp"
+#include "tamrel/variant.hpp"
+
+namespace tamrel {
+namespace {
+
+constexpr std::string_view kCalibrationFile = "CalibrationSettings.tmc";
+constexpr std::size_t kShortLogLength = 200;
+
+// Every line of `text` without its line break (LF or CR LF), joined: what
+// reading the file line by line and appending each line gives.
+std::string JoinedLines(std::string_view text) {
+  std::string joined;
+  joined.reserve(text.size());
+  std::size_t from = 0;
+  for (std::size_t lf = text.find('\n'); lf != std::string_view::npos;
+       lf = text.find('\n', from)) {
+    std::size_t line_end = (lf > from && text[lf - 1] == '\r') ? lf - 1 : lf;
+    joined.append(text, from, line_end - from);
+    from = lf + 1;
+  }
+  joined.append(text, from);
+  return joined;
+}
+
+void RemoveCrLf(std::string& text) {
+  if (text.find(detail::kCrLf) == std::string::npos) return;
+  std::string kept;
+  kept.reserve(text.size());
+  std::size_t from = 0;
+  for (std::size_t at = text.find(detail::kCrLf); at != std::string::npos;
+       at = text.find(detail::kCrLf, from)) {
+    kept.append(text, from, at - from);
+    from = at + detail::kCrLf.size();
+  }
+  kept.append(text, from);
+  text = std::move(kept);
+}
+
+std::string ReadWhole(const File& file) {
+  TextStream stream = file.OpenAsTextStream(IOMode::ForReading);
+  std::string text = stream.ReadAll();
+  stream.Close();
+  return text;
+}
+
+// A bare file name has the empty text as its folder: the current folder.
+std::string FolderPrefix(const std::string& folder) {
+  return (folder.empty() ? std::string(".") : folder) + kPathSeparator;
+}
+
+std::string InFolder(const std::string& folder, const std::string& name) {
+  return FolderPrefix(folder) + name;
+}
+
+std::string DateText(double ole_date) { return CStr(Variant::FromDate(ole_date)); }
+
+// Clears the instance table of the load when Load ends, however it ends.
+class LoadInstancesScope {
+ public:
+  explicit LoadInstancesScope(detail::ContextState& state) : state_(state) {
+    state_.load_instances.emplace();
+  }
+  ~LoadInstancesScope() { state_.load_instances.reset(); }
+  LoadInstancesScope(const LoadInstancesScope&) = delete;
+  LoadInstancesScope& operator=(const LoadInstancesScope&) = delete;
+
+ private:
+  detail::ContextState& state_;
+};
+
+// One Load: the steps between the main trap's arming and its end.
+class Loader {
+ public:
+  Loader(ContextCls& context, const std::string& filename)
+      : context_(context), state_(detail::StateOf(context)), filename_(filename) {}
+
+  // True when the file or its backup copy was decoded. Failures outside the
+  // two decode calls are raised to the caller's trap.
+  bool Run() {
+    state_.changed = false;
+    if (!fso_.FileExists(filename_)) return false;
+    std::string text = JoinedLines(ReadWhole(fso_.GetFile(filename_)));
+    LogText(text);
+    RemoveCrLf(text);
+    try {
+      detail::DecodeXML(context_, text);
+    } catch (...) {
+      return RecoverFromBackup();
+    }
+    state_.save_location = filename_;
+    return true;
+  }
+
+ private:
+  void LogText(const std::string& text) {
+    if (filename_.find(kCalibrationFile) != std::string::npos) {
+      detail::Host(state_).WriteLog(
+          detail::ShortLogLine("Context log: " + filename_ + " ", text, kShortLogLength));
+    } else {
+      detail::LogContextFile(state_, filename_, text);
+    }
+  }
+
+  bool RecoverFromBackup() {
+    ClearCurrentError();
+    detail::Host(state_).WriteDetail("Error occurred loading: " + filename_);
+    File damaged = fso_.GetFile(filename_);
+    const std::string name = damaged.Name();
+    const std::string folder = fso_.GetParentFolderName(filename_);
+    const double damaged_date = damaged.DateLastModified();
+    damaged.Name(CorruptName(folder, name));
+
+    const std::string windows_folder = GetWindowsFolder();
+    const std::string backup_path = InFolder(windows_folder, name);
+    if (!fso_.FileExists(backup_path)) {
+      ShowMessage("The backup configuration file: " + backup_path + " does not exist.");
+      state_.items.Clear();
+      return false;
+    }
+    File backup = fso_.GetFile(backup_path);
+    ShowMessage("Error reading the context file: " + filename_ + " dated: " +
+                DateText(damaged_date) + "\r\n\r\nReverting to version saved on: " +
+                DateText(backup.DateLastModified()));
+    std::string text = ReadWhole(backup);
+    RemoveCrLf(text);
+    try {
+      detail::DecodeXML(context_, text);
+    } catch (...) {
+      GiveUpOnBackup(backup, windows_folder, name);
+      return false;
+    }
+    backup.Copy(FolderPrefix(folder), true);
+    return true;
+  }
+
+  void GiveUpOnBackup(File& backup, const std::string& windows_folder, const std::string& name) {
+    ClearCurrentError();
+    const std::string corrupt_name = CorruptName(windows_folder, name);
+    ShowMessage("Error reading the backup configuration file: " + backup.Path() + " dated: " +
+                DateText(backup.DateLastModified()) +
+                "\r\n\r\nReverting to an empty configuration file.");
+    backup.Name(corrupt_name);
+    state_.items.Clear();
+  }
+
+  // "<name>_corrupt(n)" with the smallest n from 1 that no file in `folder`
+  // has yet; n is a 16-bit number, so the search ends with an overflow.
+  std::string CorruptName(const std::string& folder, const std::string& name) const {
+    for (int32_t n = 1; n <= std::numeric_limits<int16_t>::max(); ++n) {
+      std::string candidate = name + "_corrupt(" + std::to_string(n) + ")";
+      if (!fso_.FileExists(InFolder(folder, candidate))) return candidate;
+    }
+    Raise(errc::kOverflow);
+  }
+
+  void ShowMessage(const std::string& prompt) {
+    detail::Host(state_).ShowMessage(prompt, 0, ApplicationTitle() + " Context File Error", "", 0);
+  }
+
+  ContextCls& context_;
+  detail::ContextState& state_;
+  const std::string& filename_;
+  FileSystemObject fso_;
+};
+
+}  // namespace
+
+bool ContextCls::Load(const std::string& filename) {
+  detail::ContextState& state = *state_;
+  bool result = false;
+  LoadInstancesScope instances(state);
+  detail::Trapped(state, "Load", "Initialize: " + filename,
+                  [&] { result = Loader(*this, filename).Run(); });
+  return result;
+}
+
+}  // namespace tamrel

@@ -1,0 +1,118 @@
+#include "persist/load_validation.hpp"
+
+#include <array>
+#include <string>
+#include <string_view>
+
+#include "context/error_trap.hpp"
+#include "tamrel/error.hpp"
+
+namespace tamrel::detail {
+namespace {
+
+constexpr std::array<std::string_view, 4> kShowTextIds = {"ShowTextDesc", "ShowTextInd",
+                                                          "ShowTextPrefix", "ShowTextSep"};
+
+bool IsShowTextId(std::string_view id) {
+  for (std::string_view show_text : kShowTextIds) {
+    if (id == show_text) return true;
+  }
+  return false;
+}
+
+bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; };
+    if (lower(a[i]) != lower(b[i])) return false;
+  }
+  return true;
+}
+
+void RemoveAll(std::string& text, std::string_view mark) {
+  std::string kept;
+  std::size_t from = 0;
+  for (std::size_t at = text.find(mark); at != std::string::npos; at = text.find(mark, from)) {
+    kept.append(text, from, at - from);
+    from = at + mark.size();
+  }
+  if (from == 0) return;
+  kept.append(text, from, std::string::npos);
+  text = std::move(kept);
+}
+
+// The NewAlbumDefaults context keeps caption separators without the "\b"
+// and "\c" marks that older versions stored in them.
+void CleanSeparatorMarks(ContextState& state, ContextItem& item) {
+  if (state.name != "NewAlbumDefaults" || !EqualsIgnoringCase(item.Tag, "Caption") ||
+      !EqualsIgnoringCase(item.Id, "ShowTextSep")) {
+    return;
+  }
+  std::string cleaned = item.Value;
+  RemoveAll(cleaned, "\\b");
+  RemoveAll(cleaned, "\\c");
+  if (cleaned == item.Value) return;
+  state.changed = true;
+  item.Value = std::move(cleaned);
+}
+
+void AppendFillers(ContextState& state, const ContextItem& item, int32_t first, int32_t last) {
+  for (int32_t instance = first; instance <= last; ++instance) {
+    ContextItem filler;
+    filler.Tag = item.Tag;
+    filler.Id = item.Id;
+    filler.Instance = static_cast<int16_t>(instance);
+    filler.Key = NextItemKey(state);
+    state.items.PushBack(std::move(filler));
+  }
+}
+
+// A number beyond `expected`: logged, then filled up (ShowText ids) or
+// pulled back. Returns the number the pair has reached.
+int32_t RepairGap(ContextState& state, ContextItem& item, int32_t expected) {
+  LogInstanceMismatch(state, expected, item);
+  state.changed = true;
+  if (IsShowTextId(item.Id)) {
+    AppendFillers(state, item, expected, item.Instance - 1);
+    return item.Instance;
+  }
+  item.Instance = static_cast<int16_t>(expected);
+  return expected;
+}
+
+}  // namespace
+
+void LogInstanceMismatch(ContextState& state, int32_t expected, const ContextItem& item) {
+  Host(state).WriteLog("ContextCls LOAD of " + state.name + " Tag: " + item.Tag +
+                       " Id: " + item.Id + " Expected Instance: " + std::to_string(expected) +
+                       " Got: " + std::to_string(item.Instance));
+}
+
+bool ValidateLoadItem(ContextState& state, ContextItem& item) {
+  bool result = true;
+  Trapped(state, "ValidateLoadItem", [&] {
+    CleanSeparatorMarks(state, item);
+    if (!state.load_instances) Raise(errc::kObjectNotSet);
+    auto& seen = *state.load_instances;
+    std::string key;
+    key.reserve(item.Tag.size() + 2 + item.Id.size());
+    key.append(item.Tag).append("$$").append(item.Id);
+
+    auto known = seen.find(key);
+    if (known == seen.end()) {
+      int32_t reached = (item.Instance == 1) ? 1 : RepairGap(state, item, 1);
+      seen.emplace(std::move(key), reached);
+      return;
+    }
+    int32_t expected = known->second + 1;
+    if (item.Instance < expected) {
+      if (item.Id != "Created") LogInstanceMismatch(state, expected, item);
+      result = false;
+      return;
+    }
+    known->second = (item.Instance == expected) ? expected : RepairGap(state, item, expected);
+  });
+  return result;
+}
+
+}  // namespace tamrel::detail

@@ -1,0 +1,99 @@
+// ContextCls::ProcessXML: builds records from the reader's events.
+//
+// A start tag makes a new current record (dropping any record still held),
+// the id and instance attributes fill its keys, and the element text sets
+// its value, has it checked and, when accepted, appends it to the store under
+// a new key. The append bypasses Add: no checks, limits or `changed`. Events
+// of the root element "context", in any letter case, are ignored.
+#include <charconv>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "context/context_state.hpp"
+#include "context/error_trap.hpp"
+#include "persist/load_validation.hpp"
+#include "persist/special_chars.hpp"
+#include "tamrel/context.hpp"
+#include "tamrel/error.hpp"
+#include "tamrel/variant.hpp"
+
+namespace tamrel {
+namespace {
+
+constexpr int16_t kStartTag = 0;
+constexpr int16_t kElementText = 1;
+constexpr int16_t kAttribute = 2;
+
+bool IsRootElement(std::string_view tag) {
+  constexpr std::string_view kRoot = "context";
+  if (tag.size() != kRoot.size()) return false;
+  for (std::size_t i = 0; i < tag.size(); ++i) {
+    char c = tag[i];
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + ('a' - 'A'));
+    if (c != kRoot[i]) return false;
+  }
+  return true;
+}
+
+// The instance attribute as the run-time's CInt reads it. Plain decimal text
+// (what Save writes) is read directly; anything else goes through CInt,
+// which rounds, allows blanks and raises 13 or 6.
+int16_t InstanceNumber(const std::string& text) {
+  int16_t number = 0;
+  const char* end = text.data() + text.size();
+  auto [stop, ec] = std::from_chars(text.data(), end, number);
+  if (ec == std::errc() && stop == end && !text.empty()) return number;
+  return CInt(Variant(text));
+}
+
+detail::ContextItem& CurrentItem(detail::ContextState& state) {
+  if (!state.current_item) Raise(errc::kObjectNotSet);
+  return *state.current_item;
+}
+
+void TakeElementText(detail::ContextState& state, const std::string& text) {
+  detail::ContextItem& item = CurrentItem(state);
+  item.Value = detail::DecodeSpecialChrs(state, text);
+  if (detail::ValidateLoadItem(state, item)) {
+    item.Key = detail::NextItemKey(state);
+    state.items.PushBack(std::move(item));
+  }
+  state.current_item.reset();
+}
+
+void TakeAttribute(detail::ContextState& state, const std::string& name, const std::string& value) {
+  if (name == "id") {
+    CurrentItem(state).Id = value;
+  } else if (name == "instance") {
+    detail::ContextItem& item = CurrentItem(state);
+    item.Instance = InstanceNumber(value);
+  }
+}
+
+}  // namespace
+
+void ContextCls::ProcessXML(int16_t xmlPortion, const std::string& xmlTag,
+                            const std::string& attrOrElement, const std::string& attrVal) {
+  detail::ContextState& state = *state_;
+  detail::Trapped(state, "ProcessXML", [&] {
+    if (IsRootElement(xmlTag)) return;
+    switch (xmlPortion) {
+      case kStartTag:
+        state.current_item.emplace();
+        state.current_item->Tag = xmlTag;
+        break;
+      case kElementText:
+        TakeElementText(state, attrOrElement);
+        break;
+      case kAttribute:
+        TakeAttribute(state, attrOrElement, attrVal);
+        break;
+      default:
+        break;
+    }
+  });
+}
+
+}  // namespace tamrel

@@ -1,0 +1,89 @@
+#include "persist/special_chars.hpp"
+
+#include <array>
+#include <cstring>
+
+#include "context/error_trap.hpp"
+
+namespace tamrel::detail {
+namespace {
+
+// The reference that stands for each escaped byte; empty for the others.
+constexpr std::array<std::string_view, 256> MakeReferenceTable() {
+  std::array<std::string_view, 256> table{};
+  table[static_cast<unsigned char>('&')] = "&amp;";
+  table[static_cast<unsigned char>('<')] = "&lt;";
+  table[static_cast<unsigned char>('>')] = "&gt;";
+  table[static_cast<unsigned char>('\'')] = "&apos;";
+  table[static_cast<unsigned char>('"')] = "&quot;";
+  return table;
+}
+constexpr std::array<std::string_view, 256> kReferenceOf = MakeReferenceTable();
+
+struct Reference {
+  std::string_view text;
+  char character;
+};
+constexpr std::array<Reference, 5> kReferences{{
+    {"&amp;", '&'}, {"&lt;", '<'}, {"&gt;", '>'}, {"&apos;", '\''}, {"&quot;", '"'}}};
+
+// The byte that the reference at the start of `text` stands for, with its
+// length; length 0 when `text` does not start with one of the five.
+Reference ReferenceAt(std::string_view text) {
+  for (const Reference& reference : kReferences) {
+    if (text.starts_with(reference.text)) return reference;
+  }
+  return {std::string_view(), '&'};
+}
+
+}  // namespace
+
+void AppendEncoded(std::string& out, std::string_view text) {
+  std::size_t run_start = 0;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    std::string_view reference = kReferenceOf[static_cast<unsigned char>(text[i])];
+    if (reference.empty()) continue;
+    out.append(text.data() + run_start, i - run_start);
+    out.append(reference);
+    run_start = i + 1;
+  }
+  out.append(text.data() + run_start, text.size() - run_start);
+}
+
+void AppendDecoded(std::string& out, std::string_view text) {
+  std::size_t position = 0;
+  while (position < text.size()) {
+    const void* found = std::memchr(text.data() + position, '&', text.size() - position);
+    if (found == nullptr) break;
+    std::size_t amp = static_cast<std::size_t>(static_cast<const char*>(found) - text.data());
+    out.append(text.data() + position, amp - position);
+    Reference reference = ReferenceAt(text.substr(amp));
+    out.push_back(reference.character);
+    position = amp + (reference.text.empty() ? 1 : reference.text.size());
+  }
+  out.append(text.data() + position, text.size() - position);
+}
+
+std::string EncodeSpecialChrs(ContextState& state, std::string_view text) {
+  std::string result;
+  Trapped(state, "EncodeSpecialChrs", [&] {
+    std::string encoded;
+    encoded.reserve(text.size());
+    AppendEncoded(encoded, text);
+    result = std::move(encoded);
+  });
+  return result;
+}
+
+std::string DecodeSpecialChrs(ContextState& state, std::string_view text) {
+  std::string result;
+  Trapped(state, "DecodeSpecialChrs", [&] {
+    std::string decoded;
+    decoded.reserve(text.size());
+    AppendDecoded(decoded, text);
+    result = std::move(decoded);
+  });
+  return result;
+}
+
+}  // namespace tamrel::detail

@@ -1,0 +1,30 @@
+// Escaping of values in a context file.
+//
+// Only five characters are escaped: & < > ' and the double quote, as the
+// references &amp; &lt; &gt; &apos; &quot;. Line breaks, tabs and every other
+// byte pass unchanged. Decoding is the exact inverse of encoding: one pass
+// from left to right, so "&amp;lt;" decodes to "&lt;", and an ampersand that
+// begins none of the five references stays as it is.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "context/context_state.hpp"
+
+namespace tamrel::detail {
+
+// Appends `text` to `out` with the five characters replaced by their
+// references. Raises only when memory runs out.
+void AppendEncoded(std::string& out, std::string_view text);
+
+// Appends `text` to `out` with the five references restored.
+void AppendDecoded(std::string& out, std::string_view text);
+
+// EncodeSpecialChrs / DecodeSpecialChrs under the uniform error trap
+// ("Tamrel/ContextCls/EncodeSpecialChrs" / ".../DecodeSpecialChrs"): a
+// failure is reported to the host and gives "".
+std::string EncodeSpecialChrs(ContextState& state, std::string_view text);
+std::string DecodeSpecialChrs(ContextState& state, std::string_view text);
+
+}  // namespace tamrel::detail
