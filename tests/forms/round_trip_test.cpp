@@ -1,0 +1,166 @@
+// Round trips through a form with one control of every kind: form → store →
+// fresh form, and form → dictionary → store → fresh form.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "forms_fixture.hpp"
+
+namespace tamrel::testing {
+namespace {
+
+// One control of every kind, the same on every call; values start empty.
+struct SettingsForm {
+  SettingsForm() {
+    name = form->Add<TextBox>("id=Name");
+    notes = form->Add<TextBox>("id=Notes", true);
+    font = form->Add<ComboBox>("id=Font");
+    for (const char* item : {"Arial", "Courier", "Times"}) font->AddItem(item);
+    size = form->Add<ComboBox>("id=Size;prop=ItemData", ComboBox::kDropDownList);
+    for (int32_t points : {10, 12, 14}) {
+      size->AddItem(std::to_string(points) + " pt");
+      size->ItemData(size->ListCount() - 1, points);
+    }
+    bold = form->Add<CheckBox>("id=Bold");
+    left = form->Add<OptionButton>("id=Left");
+    right = form->Add<OptionButton>("id=Right");
+    pick = form->Add<ListBox>("id=Pick", ListBox::kSimpleMultiSelect);
+    for (const char* item : {"red", "green", "blue"}) pick->AddItem(item);
+    colour = form->Add<Label>("id=Colour;prop=BackColor");
+    title = form->Add<Label>("id=Title;prop=Caption");
+    shared = form->Add<TextBox>("id=Shared.Path");
+    form->Add<Label>("prop=Caption");  // not bound
+  }
+
+  // Every control's state as one comparable list of texts.
+  std::vector<std::string> State() const {
+    std::vector<std::string> state = {name->Text(), notes->Text(), font->Text(),
+                                      std::to_string(font->ListIndex()),
+                                      std::to_string(size->ListIndex()),
+                                      std::to_string(bold->Value()), left->Value() ? "L" : "-",
+                                      right->Value() ? "R" : "-",
+                                      std::to_string(colour->BackColor()), title->Caption(),
+                                      shared->Text()};
+    for (int32_t i = 0; i < pick->ListCount(); ++i) state.push_back(pick->Selected(i) ? "+" : "-");
+    return state;
+  }
+
+  void Fill() {
+    name->Text("Plant 7");
+    notes->Text("first\r\n\r\nthird\r\n");
+    font->ListIndex(1);
+    size->ListIndex(2);
+    bold->Value(CheckBox::kChecked);
+    right->Value(true);
+    pick->Selected(0, true);
+    pick->Selected(2, true);
+    colour->BackColor(0x00FF00);
+    title->Caption("Settings");
+    shared->Text("/var/lib/plant");
+  }
+
+  std::shared_ptr<StandardForm> form = std::make_shared<StandardForm>();
+  std::shared_ptr<TextBox> name, notes, shared;
+  std::shared_ptr<ComboBox> font, size;
+  std::shared_ptr<CheckBox> bold;
+  std::shared_ptr<OptionButton> left, right;
+  std::shared_ptr<ListBox> pick;
+  std::shared_ptr<Label> colour, title;
+};
+
+class RoundTripTest : public FormsTest {
+ protected:
+  bool ExtractToCollection(SettingsForm& settings) {
+    bool changed = false;
+    context_->ExtractTagsFromFormToCollection("Dlg", *settings.form, snapshot_, changed);
+    return changed;
+  }
+};
+
+TEST_F(RoundTripTest, FormThroughTheStoreIntoAFreshForm) {
+  SettingsForm original;
+  original.Fill();
+  context_->ExtractTagsFromForm("Dlg", *original.form);
+  // The store side files a dotted id under the tag name; population reads
+  // the tag before the dot.
+  EXPECT_EQ(Stored("Dlg", "Shared.Path"), std::vector<std::string>{"/var/lib/plant"});
+  context_->Value("Shared", "Path", Variant("/var/lib/plant"));
+
+  SettingsForm copy;
+  ASSERT_NE(copy.State(), original.State());
+  context_->PopulateFormFromTags("Dlg", *copy.form, snapshot_);
+  EXPECT_EQ(copy.State(), original.State());
+  EXPECT_TRUE(host_->Errors().empty());
+}
+
+TEST_F(RoundTripTest, FormThroughADictionaryAndTheStoreWithChangedExact) {
+  SettingsForm original;
+  original.Fill();
+  original.notes->Text("one line");  // see MultiLineTextComesBackReversed
+  EXPECT_TRUE(ExtractToCollection(original));
+  context_->BuildFromCollection("Dlg", snapshot_);
+
+  SettingsForm copy;
+  Dictionary fresh;
+  context_->PopulateFormFromTags("Dlg", *copy.form, fresh);
+  EXPECT_EQ(copy.State(), original.State());
+
+  // The snapshot of the population is what the form now shows.
+  snapshot_ = fresh;
+  EXPECT_FALSE(ExtractToCollection(copy));
+
+  struct Edit {
+    const char* label;
+    void (*apply)(SettingsForm&);
+  };
+  const std::vector<Edit> edits = {
+      {"text", [](SettingsForm& f) { f.name->Text("Plant 8"); }},
+      {"multi-line text", [](SettingsForm& f) { f.notes->Text("first"); }},
+      {"combo text", [](SettingsForm& f) { f.font->Text("Wingdings"); }},
+      {"item data", [](SettingsForm& f) { f.size->ListIndex(0); }},
+      {"check box", [](SettingsForm& f) { f.bold->Value(CheckBox::kGrayed); }},
+      {"option button", [](SettingsForm& f) { f.left->Value(true); }},
+      {"list box", [](SettingsForm& f) { f.pick->Selected(1, true); }},
+      {"back colour", [](SettingsForm& f) { f.colour->BackColor(1); }},
+      {"caption", [](SettingsForm& f) { f.title->Caption("Other"); }},
+      {"dotted id", [](SettingsForm& f) { f.shared->Text("/tmp"); }},
+  };
+  for (const Edit& edit : edits) {
+    SCOPED_TRACE(edit.label);
+    SettingsForm form;
+    Dictionary baseline;
+    context_->PopulateFormFromTags("Dlg", *form.form, baseline);
+    snapshot_ = baseline;
+    EXPECT_FALSE(ExtractToCollection(form));
+    edit.apply(form);
+    EXPECT_TRUE(ExtractToCollection(form));
+    EXPECT_FALSE(ExtractToCollection(form)) << "the dictionary now holds the edit";
+  }
+  EXPECT_TRUE(host_->Errors().empty());
+}
+
+// The dictionary holds the lines last to first and building puts the first
+// part first, so lines come back in reverse and the population's snapshot
+// (the text after the first value) differs from what extraction reads.
+TEST_F(RoundTripTest, MultiLineTextComesBackReversedThroughTheDictionary) {
+  SettingsForm original;
+  original.notes->Text("a\r\nb\r\nc");
+  ExtractToCollection(original);
+  EXPECT_EQ(Entry("Dlg.Notes"), Joined({"c", "b", "a"}));
+  context_->BuildFromCollection("Dlg", snapshot_);
+  EXPECT_EQ(Stored("Dlg", "Notes"), (std::vector<std::string>{"c", "b", "a"}));
+
+  SettingsForm copy;
+  Dictionary fresh;
+  context_->PopulateFormFromTags("Dlg", *copy.form, fresh);
+  EXPECT_EQ(copy.notes->Text(), "c\r\nb\r\na");
+  EXPECT_EQ(CStr(fresh.Item("Dlg.Notes")), "c");
+  snapshot_ = fresh;
+  EXPECT_TRUE(ExtractToCollection(copy));
+  EXPECT_EQ(Entry("Dlg.Notes"), Joined({"a", "b", "c"}));
+}
+
+}  // namespace
+}  // namespace tamrel::testing
