@@ -201,6 +201,21 @@ TEST_F(FileSystemObjectTest, RenameOntoAnExistingNameFailsAndReplacesNothing) {
   EXPECT_EQ(file.Path(), first);
 }
 
+// The layer asks first; the backend must refuse as well, for a file that
+// appears between the question and the rename.
+TEST_F(FileSystemObjectTest, TheNativeRenameNeverReplaces) {
+  const std::string first = Write("a.tmc", "first");
+  const std::string second = Write("b.tmc", "second");
+  auto backend = platform::NativeFileBackend();
+  EXPECT_EQ(ErrorNumberOf([&] { backend->Rename(first, second); }), errc::kFileAlreadyExists);
+  EXPECT_EQ(Read(first), "first");
+  EXPECT_EQ(Read(second), "second");
+  EXPECT_EQ(ErrorNumberOf([&] { backend->Rename(tmp_.Path("none"), tmp_.Path("c")); }),
+            errc::kFileNotFound);
+  backend->Rename(first, tmp_.Path("c.tmc"));
+  EXPECT_EQ(Read(tmp_.Path("c.tmc")), "first");
+}
+
 TEST_F(FileSystemObjectTest, RenameStaysInTheFolderAndFollowsTheFile) {
   const std::string path = Write("Setup.tmc", "content");
   File file = fso_.GetFile(path);
