@@ -138,17 +138,6 @@ TEST_F(VerifyTest, OnlyTheFirstValueIsExaminedAndARepairLeavesOneValue) {
   EXPECT_TRUE(host_->LogLines().empty());
 }
 
-TEST_F(VerifyTest, RestartsFromTheFirstValueWhateverTheCursorHeld) {
-  context_->Add("Cal", "Flag", Variant("1"));
-  context_->Add("Cal", "Flag", Variant("bad"));
-  detail::StateOf(*context_).cursors["Cal_Flag"] = 2;
-  host_->ClearCalls();
-  context_->Verify("Cal", "Flag", Variant(int32_t{1}));
-  EXPECT_EQ(Values(), std::vector<std::string>{"1"});
-  EXPECT_EQ(host_->LogLines(),
-            std::vector<std::string>{ResetLine(" non-numeric tag [", "bad", "1")});
-}
-
 TEST_F(VerifyTest, TheLogLineComesBeforeTheAssignmentExceptForNonEnglishBooleans) {
   StoreRaw("abc");
   host_->FailOn("WriteLog", 5, 1);
@@ -179,16 +168,6 @@ TEST_F(VerifyTest, AcceptsEnglishBooleanTextOnANonEnglishSystem) {
   EXPECT_EQ(Values(), std::vector<std::string>{"True"});
   EXPECT_EQ(host_->LogLines(),
             std::vector<std::string>{ResetLine(" non-english-boolean tag [", "wahr", "True")});
-}
-
-TEST_F(VerifyTest, WithoutAHostTheFailureReachesTheCaller) {
-  auto lonely = std::make_shared<ContextCls>();
-  try {
-    lonely->Verify("Cal", "Flag", Variant(true));
-    FAIL() << "Verify returned";
-  } catch (const Error& error) {
-    EXPECT_EQ(error.number(), errc::kObjectNotSet);
-  }
 }
 
 }  // namespace

@@ -88,6 +88,7 @@ TEST_F(FormExtractionTest, ExplicitPropertiesSelectTheValue) {
   auto items = form_.Add<ListBox>("id=Items;prop=List");
   for (const char* item : {"x", "", "z"}) items->AddItem(item);
   data->ListIndex(1);
+  form_.Add<CheckBox>("id=Grey")->Value(CheckBox::kGrayed);
 
   context_->ExtractTagsFromForm("Dlg", form_);
   EXPECT_EQ(Stored("Dlg", "Colour"), Values{"255"});
@@ -96,67 +97,14 @@ TEST_F(FormExtractionTest, ExplicitPropertiesSelectTheValue) {
   EXPECT_EQ(Stored("Dlg", "Data"), Values{"20"});
   EXPECT_TRUE(Stored("Dlg", "NoData").empty());
   EXPECT_EQ(Stored("Dlg", "Items"), Values{Joined({"z", "x"})});
-  EXPECT_EQ(RecordCount(), 4);
+  EXPECT_EQ(Stored("Dlg", "Grey"), Values{"False"});
+  EXPECT_EQ(RecordCount(), 5);
 
   EXPECT_TRUE(ExtractToCollection());
   EXPECT_EQ(snapshot_.Keys(),
-            (std::vector<std::string>{"Dlg.Colour", "Dlg.Title", "Dlg.Data", "Dlg.Items"}));
+            (std::vector<std::string>{"Dlg.Colour", "Dlg.Title", "Dlg.Data", "Dlg.Items", "Dlg.Grey"}));
   EXPECT_EQ(snapshot_.Item("Dlg.Colour"), Variant("255"));  // always text
   EXPECT_EQ(Entry("Dlg.Items"), Joined({"z", "x"}));
-}
-
-TEST_F(FormExtractionTest, ControlTypesDecideTheValue) {
-  auto check = form_.Add<CheckBox>("id=Bold");
-  auto grey = form_.Add<CheckBox>("id=Grey");
-  grey->Value(CheckBox::kGrayed);
-  auto option = form_.Add<OptionButton>("id=Left");
-  auto combo = form_.Add<ComboBox>("id=Font");
-  auto single = form_.Add<TextBox>("id=Name");
-  form_.Add<Label>("id=Caption");
-  form_.Add<TextBox>("prop=Caption");
-  check->Value(CheckBox::kChecked);
-  option->Value(true);
-  combo->Text("Arial");
-  single->Text("x\r\ny");
-
-  context_->ExtractTagsFromForm("Dlg", form_);
-  EXPECT_EQ(Stored("Dlg", "Bold"), Values{"True"});
-  EXPECT_EQ(Stored("Dlg", "Grey"), Values{"False"});
-  EXPECT_EQ(Stored("Dlg", "Left"), Values{"True"});
-  EXPECT_EQ(Stored("Dlg", "Font"), Values{"Arial"});
-  EXPECT_EQ(Stored("Dlg", "Name"), Values{"x\r\ny"});
-  EXPECT_EQ(RecordCount(), 5);
-}
-
-TEST_F(FormExtractionTest, StoreExtractionReplacesEverythingUnderTheTag) {
-  context_->Add("Dlg", "Gone", Variant("old"));
-  context_->Add("Dlg", "Size", Variant("1"));
-  context_->Add("Dlg", "Size", Variant("2"));
-  context_->Add("Other", "Size", Variant("kept"));
-  form_.Add<TextBox>("id=Size")->Text("12");
-  form_.Add<TextBox>("id=Other.Field")->Text("dotted");
-
-  context_->ExtractTagsFromForm("Dlg", form_);
-  EXPECT_TRUE(Stored("Dlg", "Gone").empty());
-  EXPECT_EQ(Stored("Dlg", "Size"), Values{"12"});
-  EXPECT_EQ(Stored("Dlg", "Other.Field"), Values{"dotted"});
-  EXPECT_EQ(Stored("Other", "Size"), Values{"kept"});
-  EXPECT_TRUE(context_->changed());
-}
-
-TEST_F(FormExtractionTest, DictionaryKeysUseTheTagNameUnlessTheIdHasADot) {
-  form_.Add<TextBox>("id=Size")->Text("12");
-  form_.Add<TextBox>("id=Other.Field")->Text("x");
-  form_.Add<TextBox>("id=A.B.C")->Text("y");
-  snapshot_.Add("Dlg.Unrelated", Variant("stays"));
-
-  EXPECT_TRUE(ExtractToCollection());
-  EXPECT_EQ(snapshot_.Keys(), (std::vector<std::string>{"Dlg.Unrelated", "Dlg.Size",
-                                                        "Other.Field", "A.B.C"}));
-  EXPECT_EQ(Entry("Dlg.Unrelated"), "stays");
-  EXPECT_EQ(RecordCount(), 0);
-  EXPECT_FALSE(context_->changed());
-  EXPECT_FALSE(ExtractToCollection()) << "the same values again change nothing";
 }
 
 TEST_F(FormExtractionTest, SetScrDictionaryValSetsChangedOnlyOnADifference) {
