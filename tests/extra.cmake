@@ -1,27 +1,17 @@
-# The tool's tests: they link the tool's command module and run the built
-# program as a process.
-if(TARGET tamrel_tool_tests)
-  if(TARGET tamrel_cli)
-    target_link_libraries(tamrel_tool_tests PRIVATE tamrel_tool_core)
-    target_compile_definitions(tamrel_tool_tests PRIVATE
-      TAMREL_TOOL_PATH="$<TARGET_FILE:tamrel_cli>")
-    add_dependencies(tamrel_tool_tests tamrel_cli)
-  else()
-    # Without the tool (TAMREL_BUILD_TOOLS=OFF) there is nothing to test.
-    set_target_properties(tamrel_tool_tests PROPERTIES EXCLUDE_FROM_ALL ON)
-    set_tests_properties(tool PROPERTIES DISABLED ON)
-  endif()
+# Tests beyond the per-folder programs: the reader's fuzz target replaying
+# its seed corpus (any compiler), and a bounded libFuzzer run (clang).
+if(TAMREL_BUILD_FUZZ AND NOT TAMREL_FUZZ_ENGINE STREQUAL "libfuzzer")
+  add_test(NAME fuzz_corpus_replay
+           COMMAND context_reader_fuzz ${PROJECT_SOURCE_DIR}/fuzz/corpus/context_reader)
 endif()
 
-# The installed package: install into a temporary prefix, then build and run
-# a consumer with find_package(tamrel) and with pkg-config.
-if(TARGET tamrel_cli)
-  set(tamrel_consumer_flags "")
-  if(TAMREL_SANITIZE)
-    set(tamrel_consumer_flags "-fsanitize=address,undefined")
-  endif()
-  add_test(NAME package_consumer
-    COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/tool/package_consumer_test.sh
-      ${PROJECT_BINARY_DIR} ${CMAKE_COMMAND} ${CMAKE_CXX_COMPILER} "${tamrel_consumer_flags}")
-  set_tests_properties(package_consumer PROPERTIES TIMEOUT 300)
+# Once per test command: not again in the sanitizer build, as the fuzz build
+# has the sanitizers on anyway.
+option(TAMREL_FUZZ_RUN "Run the reader's fuzz target for a bounded time as a test" ON)
+if(TAMREL_FUZZ_RUN AND NOT TAMREL_SANITIZE)
+  add_test(NAME fuzz_run
+           COMMAND ${PROJECT_SOURCE_DIR}/scripts/fuzz-reader 30)
+  set_tests_properties(fuzz_run PROPERTIES
+    TIMEOUT 1800
+    ENVIRONMENT "TAMREL_FUZZ_BUILD_DIR=${PROJECT_BINARY_DIR}/fuzz-libfuzzer")
 endif()

@@ -1,0 +1,46 @@
+// Runs a fuzz target over files and folders of inputs, for compilers
+// without libFuzzer: `<target> corpus-folder-or-file...`. Exits non-zero when
+// an argument cannot be read; a failing input aborts inside the target.
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size);
+
+namespace {
+
+void RunFile(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  LLVMFuzzerTestOneInput(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  int inputs = 0;
+  for (int i = 1; i < argc; ++i) {
+    std::filesystem::path argument(argv[i]);
+    std::error_code error;
+    if (std::filesystem::is_directory(argument, error)) {
+      for (const auto& entry : std::filesystem::recursive_directory_iterator(argument)) {
+        if (!entry.is_regular_file()) continue;
+        RunFile(entry.path());
+        ++inputs;
+      }
+    } else if (std::filesystem::is_regular_file(argument, error)) {
+      RunFile(argument);
+      ++inputs;
+    } else {
+      std::cerr << "cannot read " << argument << "\n";
+      return 2;
+    }
+  }
+  std::cout << inputs << " inputs replayed\n";
+  return 0;
+}

@@ -1,0 +1,100 @@
+// Crash test: a child process saves a context again and again and is killed
+// (SIGKILL) at a random moment; after every kill the context file and its
+// backup copy must each load completely, as the old text or the new one.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <memory>
+#include <random>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "persist_fixture.hpp"
+
+namespace tamrel::testing {
+namespace {
+
+class DiscardingHost : public HostApplication {
+ public:
+  void WriteLog(const std::string&) override {}
+  void RegisterError(const std::string&, const std::string&) override {}
+  void GetErrorText(std::string&) override {}
+  Variant HandleError(bool, bool, bool) override { return {}; }
+  void WriteDetail(const std::string&) override {}
+  Variant ShowMessage(const std::string&, int16_t, const std::string&, const std::string&,
+                      int32_t) override {
+    return {};
+  }
+};
+
+// Two versions of the store that differ in size and in every value.
+std::vector<Record> Version(char which) {
+  std::vector<Record> records;
+  const int count = which == 'a' ? 300 : 700;
+  for (int i = 0; i < count; ++i) {
+    records.emplace_back("Tag" + std::to_string(i % 7), "Id" + std::to_string(i), 1,
+                         std::string(1, which) + "<&>\"'" + std::to_string(i));
+  }
+  return records;
+}
+
+[[noreturn]] void SaveForever(const std::string& path) {
+  auto context = std::make_shared<ContextCls>();
+  context->SetApplicationContext(std::make_shared<DiscardingHost>());
+  for (char which = 'b';; which = which == 'a' ? 'b' : 'a') {
+    context->Clear();
+    Fill(*context, Version(which));
+    if (!context->Save(path)) _exit(3);
+  }
+}
+
+class CrashTest : public PersistTest {
+ protected:
+  // Loads `path` into a fresh context: true when it decoded without recovery
+  // and holds one of the two versions whole.
+  ::testing::AssertionResult LoadsWhole(const std::string& path) {
+    auto host = RecordingHost::Make();
+    auto context = std::make_shared<ContextCls>();
+    context->SetApplicationContext(host);
+    if (!context->Load(path)) return ::testing::AssertionFailure() << path << " did not load";
+    if (!host->CallsOf("ShowMessage").empty() || !host->CallsOf("RegisterError").empty()) {
+      return ::testing::AssertionFailure() << path << " was damaged";
+    }
+    std::vector<Record> records = RecordsOf(*context);
+    if (records != Version('a') && records != Version('b')) {
+      return ::testing::AssertionFailure() << path << " holds " << records.size() << " records";
+    }
+    return ::testing::AssertionSuccess();
+  }
+};
+
+TEST_F(CrashTest, KilledSaverNeverLeavesATornFile) {
+  const std::string path = dir_.Path("Crash.tmc");
+  Fill(*context_, Version('a'));
+  ASSERT_TRUE(context_->Save(path));
+
+  std::mt19937 random(12345);
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(12);
+  int kills = 0;
+  while (std::chrono::steady_clock::now() < deadline && kills < 400) {
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) SaveForever(path);
+    std::this_thread::sleep_for(std::chrono::microseconds(500 + random() % 30000));
+    kill(child, SIGKILL);
+    int status = 0;
+    waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFSIGNALED(status)) << "the saver stopped by itself: " << status;
+    ++kills;
+    ASSERT_TRUE(LoadsWhole(path)) << "after kill " << kills;
+    ASSERT_TRUE(LoadsWhole(Backup("Crash.tmc"))) << "after kill " << kills;
+  }
+  EXPECT_GE(kills, 50);
+}
+
+}  // namespace
+}  // namespace tamrel::testing
