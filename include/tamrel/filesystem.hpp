@@ -168,6 +168,10 @@ class Folder {
 // as it was and removes its temporary file.
 class TextStream {
  public:
+  // Streams are opened by File::OpenAsTextStream and
+  // FileSystemObject::CreateTextFile; Impl is the library's own.
+  struct Impl;
+  explicit TextStream(std::unique_ptr<Impl> impl);
   TextStream(TextStream&&) noexcept;
   TextStream& operator=(TextStream&&) noexcept;
   ~TextStream();
@@ -187,10 +191,9 @@ class TextStream {
   void Close();
 
  private:
-  friend class File;
-  friend class FileSystemObject;
-  struct Impl;
-  explicit TextStream(std::unique_ptr<Impl> impl);
+  // Raises 54 unless the stream is open and reading (or writing).
+  void RequireOpenFor(bool reading) const;
+
   std::unique_ptr<Impl> impl_;
 };
 
