@@ -18,30 +18,17 @@
 #include "persist/context_reader.hpp"
 #include "persist/context_text.hpp"
 #include "persist/special_chars.hpp"
+#include "support/discarding_host.hpp"
 #include "tamrel/context.hpp"
 #include "tamrel/error.hpp"
-#include "tamrel/host.hpp"
 
 namespace {
-
-class SilentHost : public tamrel::HostApplication {
- public:
-  void WriteLog(const std::string&) override {}
-  void RegisterError(const std::string&, const std::string&) override {}
-  void GetErrorText(std::string&) override {}
-  tamrel::Variant HandleError(bool, bool, bool) override { return {}; }
-  void WriteDetail(const std::string&) override {}
-  tamrel::Variant ShowMessage(const std::string&, int16_t, const std::string&, const std::string&,
-                              int32_t) override {
-    return {};
-  }
-};
 
 using Records = std::vector<std::tuple<std::string, std::string, int16_t, std::string>>;
 
 std::shared_ptr<tamrel::ContextCls> NewContext() {
   auto context = std::make_shared<tamrel::ContextCls>();
-  context->SetApplicationContext(std::make_shared<SilentHost>());
+  context->SetApplicationContext(std::make_shared<tamrel::testing::DiscardingHost>());
   return context;
 }
 

@@ -118,17 +118,8 @@ class Reader {
     bool in_quotes = false;
     for (++p; p + 1 < rest.size(); ++p) {
       char c = rest[p];
-      if (c == ' ') {
-        if (value_.empty()) continue;
-        if (in_quotes) {
-          value_.push_back(c);
-          continue;
-        }
-        Event(kAttribute, element, attribute_, value_);
-        --p;
-        return;
-      }
-      if (c == '>') {
+      if (c == ' ' && value_.empty()) continue;
+      if (c == ' ' || c == '>') {
         if (in_quotes) {
           value_.push_back(c);
           continue;

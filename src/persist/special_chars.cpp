@@ -38,6 +38,20 @@ Reference ReferenceAt(std::string_view text) {
 
 }  // namespace
 
+// `append` applied to `text` under the trap of `location`; "" on failure.
+template <class Append>
+std::string Converted(ContextState& state, std::string_view location, std::string_view text,
+                      Append append) {
+  std::string result;
+  Trapped(state, location, [&] {
+    std::string converted;
+    converted.reserve(text.size());
+    append(converted, text);
+    result = std::move(converted);
+  });
+  return result;
+}
+
 void AppendEncoded(std::string& out, std::string_view text) {
   std::size_t run_start = 0;
   for (std::size_t i = 0; i < text.size(); ++i) {
@@ -65,25 +79,11 @@ void AppendDecoded(std::string& out, std::string_view text) {
 }
 
 std::string EncodeSpecialChrs(ContextState& state, std::string_view text) {
-  std::string result;
-  Trapped(state, "EncodeSpecialChrs", [&] {
-    std::string encoded;
-    encoded.reserve(text.size());
-    AppendEncoded(encoded, text);
-    result = std::move(encoded);
-  });
-  return result;
+  return Converted(state, "EncodeSpecialChrs", text, AppendEncoded);
 }
 
 std::string DecodeSpecialChrs(ContextState& state, std::string_view text) {
-  std::string result;
-  Trapped(state, "DecodeSpecialChrs", [&] {
-    std::string decoded;
-    decoded.reserve(text.size());
-    AppendDecoded(decoded, text);
-    result = std::move(decoded);
-  });
-  return result;
+  return Converted(state, "DecodeSpecialChrs", text, AppendDecoded);
 }
 
 }  // namespace tamrel::detail

@@ -14,22 +14,10 @@
 #include <vector>
 
 #include "persist_fixture.hpp"
+#include "support/discarding_host.hpp"
 
 namespace tamrel::testing {
 namespace {
-
-class DiscardingHost : public HostApplication {
- public:
-  void WriteLog(const std::string&) override {}
-  void RegisterError(const std::string&, const std::string&) override {}
-  void GetErrorText(std::string&) override {}
-  Variant HandleError(bool, bool, bool) override { return {}; }
-  void WriteDetail(const std::string&) override {}
-  Variant ShowMessage(const std::string&, int16_t, const std::string&, const std::string&,
-                      int32_t) override {
-    return {};
-  }
-};
 
 // Two versions of the store that differ in size and in every value.
 std::vector<Record> Version(char which) {
