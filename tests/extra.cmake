@@ -15,3 +15,6 @@ if(TAMREL_FUZZ_RUN AND NOT TAMREL_SANITIZE)
     TIMEOUT 1800
     ENVIRONMENT "TAMREL_FUZZ_BUILD_DIR=${PROJECT_BINARY_DIR}/fuzz-libfuzzer")
 endif()
+
+# The tool, the example host and the installed package.
+include(${CMAKE_CURRENT_SOURCE_DIR}/tool/tool_tests.cmake)
