@@ -24,8 +24,7 @@ bool IsIllegalParam(const std::string& tag, const std::string& id) {
 [[noreturn]] void RefuseIllegalParam(detail::ContextState& state, const std::string& tag,
                                      const std::string& id) {
   detail::Host(state).ShowMessage(
-      std::string(kIllegalParam) + "\r\n\r\nTAG, ID values are: " + tag + ", " + id, 0, "", "",
-      0);
+      std::string(kIllegalParam) + "\r\n\r\nTAG, ID values are: " + tag + ", " + id, 0, "", "", 0);
   Raise(errc::kIllegalContextParam, std::string(kIllegalParam), "ContextCls/Add");
 }
 
@@ -102,8 +101,7 @@ void ContextCls::Add(const std::string& Tag, const std::string& Id, const Varian
     if (IsIllegalParam(Tag, Id)) RefuseIllegalParam(state, Tag, Id);
 
     StoredText text(*this, value);
-    const std::vector<std::string> dropped =
-        RenumberAndDrop(state.items, Tag, Id, maxCount, text);
+    const std::vector<std::string> dropped = RenumberAndDrop(state.items, Tag, Id, maxCount, text);
 
     detail::ContextItem item{Tag, Id, 1, text.Take(), ""};
     item.Key = detail::NextItemKey(state);

@@ -18,7 +18,8 @@ std::vector<std::string> LinkedTags(const std::string& link_id) {
   while (apostrophe != std::string::npos) {
     const std::size_t next = link_id.find('\'', apostrophe + 1);
     const std::size_t end = next == std::string::npos ? link_id.size() : next;
-    tags.push_back(TrimSpaces(std::string_view(link_id).substr(apostrophe + 1, end - apostrophe - 1)));
+    tags.push_back(
+        TrimSpaces(std::string_view(link_id).substr(apostrophe + 1, end - apostrophe - 1)));
     apostrophe = next;
   }
   return tags;

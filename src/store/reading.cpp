@@ -13,11 +13,10 @@
 namespace tamrel {
 namespace {
 
-std::string InstanceWarning(const std::string& name, const std::string& tag,
-                            const std::string& id, int16_t instance) {
+std::string InstanceWarning(const std::string& name, const std::string& tag, const std::string& id,
+                            int16_t instance) {
   return std::string(detail::kLocationPrefix) + "MoveFirst MoveFirst (" + name +
-         ") instance not 1 : Tag: " + tag + " Id: " + id +
-         " Instance: " + std::to_string(instance);
+         ") instance not 1 : Tag: " + tag + " Id: " + id + " Instance: " + std::to_string(instance);
 }
 
 }  // namespace
@@ -74,9 +73,8 @@ Variant ContextCls::Item(const std::string& Tag, const std::string& Id, int32_t 
   detail::Trapped(state, "Item", [&] {
     int32_t& cursor = detail::CursorOf(state, Tag, Id, 1);
     cursor = 1;
-    const int32_t found = state.items.FindFirst(Tag, Id, [&](const detail::ContextItem& item) {
-      return item.Instance == Instance;
-    });
+    const int32_t found = state.items.FindFirst(
+        Tag, Id, [&](const detail::ContextItem& item) { return item.Instance == Instance; });
     cursor = found != 0 ? found : state.items.Count() + 1;
     result = found != 0 ? Variant(state.items.At(found).Value) : Variant::Null();
   });

@@ -48,9 +48,10 @@ TEST_F(AddTest, RefusesIllegalTagOrIdWithAMessageAndError60011) {
     EXPECT_TRUE(fresh->changed());
     EXPECT_EQ(recorder->Ops(), (Texts{"ShowMessage", "RegisterError", "HandleError"}));
     const HostCall message = recorder->CallsOf("ShowMessage").at(0);
-    EXPECT_EQ(message.args, (Texts{"Attempt to make illegal context param.\r\n\r\nTAG, ID values are: " +
-                                       c.tag + ", " + c.id,
-                                   "0", "", "", "0"}));
+    EXPECT_EQ(message.args,
+              (Texts{"Attempt to make illegal context param.\r\n\r\nTAG, ID values are: " + c.tag +
+                         ", " + c.id,
+                     "0", "", "", "0"}));
     const HostCall report = recorder->CallsOf("RegisterError").at(0);
     EXPECT_EQ(report.args, (Texts{"Tamrel/ContextCls/Add", "Initialize"}));
     EXPECT_EQ(report.error.number, 60011);
@@ -79,10 +80,10 @@ TEST_F(AddTest, StoresValuesAsText) {
     Variant value;
     std::string stored;
   };
-  for (const Case& c : {Case{Variant::Null(), ""}, Case{Variant(true), "True"},
-                        Case{Variant(false), "False"}, Case{Variant("true"), "True"},
-                        Case{Variant(int16_t{3}), "3"}, Case{Variant(), ""},
-                        Case{Variant("1"), "1"}}) {
+  for (const Case& c :
+       {Case{Variant::Null(), ""}, Case{Variant(true), "True"}, Case{Variant(false), "False"},
+        Case{Variant("true"), "True"}, Case{Variant(int16_t{3}), "3"}, Case{Variant(), ""},
+        Case{Variant("1"), "1"}}) {
     ctx->Value("T", "x", c.value);
     EXPECT_EQ(CStr(ctx->Item("T", "x", 1)), c.stored) << TypeName(c.value);
   }

@@ -11,12 +11,12 @@
 
 #include <cstdint>
 #include <cstdlib>
-#include <functional>
 #include <memory>
 #include <optional>
 #include <random>
 #include <sstream>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "context/context_state.hpp"
@@ -28,8 +28,25 @@ namespace tamrel::testing {
 namespace {
 
 enum class OpKind {
-  Add, ValueLet, Remove, Clear, MoveFirst, Eof, Read, MoveNext, Item, ValueGet, Exists, Count,
-  CloneAdd, Clone, Copy, DropTarget, DetachHost, AttachHost, FailHost,
+  Add,
+  ValueLet,
+  Remove,
+  Clear,
+  MoveFirst,
+  Eof,
+  Read,
+  MoveNext,
+  Item,
+  ValueGet,
+  Exists,
+  Count,
+  CloneAdd,
+  Clone,
+  Copy,
+  DropTarget,
+  DetachHost,
+  AttachHost,
+  FailHost,
 };
 
 struct Op {
@@ -37,28 +54,32 @@ struct Op {
   int ctx = 0;    // the object the step runs on
   int other = 1;  // the target of Clone and Copy
   std::string tag, id;
-  Variant value;                      // Add, ValueLet
+  Variant value;                       // Add, ValueLet
   std::optional<Variant> rid, rvalue;  // Remove
   int16_t max_count = 4;
   std::string link_id;
-  std::string text;       // CloneAdd value; FailHost operation
-  int32_t instance = 0;   // CloneAdd, Item; FailHost count
+  std::string text;      // CloneAdd value; FailHost operation
+  int32_t instance = 0;  // CloneAdd, Item; FailHost count
 };
 
 std::string Show(const Variant& v) {
   switch (v.kind()) {
-    case VariantKind::Empty: return "Empty";
-    case VariantKind::Null: return "Null";
-    case VariantKind::String: return "\"" + v.AsString() + "\"";
-    default: return TypeName(v) + "(" + CStr(v) + ")";
+    case VariantKind::Empty:
+      return "Empty";
+    case VariantKind::Null:
+      return "Null";
+    case VariantKind::String:
+      return "\"" + v.AsString() + "\"";
+    default:
+      return TypeName(v) + "(" + CStr(v) + ")";
   }
 }
 
 std::string Describe(const Op& op) {
   static const char* const kNames[] = {
-      "Add", "Value=", "Remove", "Clear", "MoveFirst", "EOF", "Read", "MoveNext", "Item",
-      "Value", "Exists", "Count", "CloneAdd", "Clone", "Copy", "DropTarget", "DetachHost",
-      "AttachHost", "FailHost"};
+      "Add",      "Value=",     "Remove",     "Clear",      "MoveFirst", "EOF",      "Read",
+      "MoveNext", "Item",       "Value",      "Exists",     "Count",     "CloneAdd", "Clone",
+      "Copy",     "DropTarget", "DetachHost", "AttachHost", "FailHost"};
   std::ostringstream out;
   out << "ctx" << op.ctx << "." << kNames[static_cast<int>(op.kind)] << "(";
   const std::string tag_id = "\"" + op.tag + "\", \"" + op.id + "\"";
@@ -67,22 +88,36 @@ std::string Describe(const Op& op) {
       out << tag_id << ", " << Show(op.value) << ", " << op.max_count << ", \"" << op.link_id
           << "\"";
       break;
-    case OpKind::ValueLet: out << tag_id << ", " << Show(op.value); break;
+    case OpKind::ValueLet:
+      out << tag_id << ", " << Show(op.value);
+      break;
     case OpKind::Remove:
       out << "\"" << op.tag << "\"";
       if (op.rid) out << ", " << Show(*op.rid);
       if (op.rvalue) out << ", " << Show(*op.rvalue);
       break;
-    case OpKind::Item: out << tag_id << ", " << op.instance; break;
+    case OpKind::Item:
+      out << tag_id << ", " << op.instance;
+      break;
     case OpKind::CloneAdd:
       out << tag_id << ", \"" << op.text << "\", " << op.instance;
       break;
-    case OpKind::Clone: out << "ctx" << op.other; break;
-    case OpKind::Copy: out << "ctx" << op.other << ", \"" << op.tag << "\""; break;
-    case OpKind::FailHost: out << op.text << ", times " << op.instance; break;
-    case OpKind::Clear: case OpKind::DropTarget: case OpKind::DetachHost:
-    case OpKind::AttachHost: break;
-    default: out << tag_id;
+    case OpKind::Clone:
+      out << "ctx" << op.other;
+      break;
+    case OpKind::Copy:
+      out << "ctx" << op.other << ", \"" << op.tag << "\"";
+      break;
+    case OpKind::FailHost:
+      out << op.text << ", times " << op.instance;
+      break;
+    case OpKind::Clear:
+    case OpKind::DropTarget:
+    case OpKind::DetachHost:
+    case OpKind::AttachHost:
+      break;
+    default:
+      out << tag_id;
   }
   out << ")";
   return out.str();
@@ -110,8 +145,8 @@ class OpGenerator {
   Variant Value() {
     if (Pick(0, 4) > 0) return Variant(OneOf(kValueTexts));
     static const std::vector<Variant> kOthers = {
-        Variant::Null(), Variant(), Variant(true), Variant(false), Variant(int16_t{1}),
-        Variant(int32_t{7}), Variant(2.5)};
+        Variant::Null(),     Variant(),           Variant(true), Variant(false),
+        Variant(int16_t{1}), Variant(int32_t{7}), Variant(2.5)};
     return OneOf(kOthers);
   }
 
@@ -137,11 +172,9 @@ class OpGenerator {
     } else if (roll < 43) {
       op.kind = OpKind::Clear;
     } else if (roll < 73) {
-      static const std::vector<OpKind> kReads = {OpKind::MoveFirst, OpKind::Eof,
-                                                 OpKind::Read,      OpKind::MoveNext,
-                                                 OpKind::MoveNext,  OpKind::Item,
-                                                 OpKind::ValueGet,  OpKind::Exists,
-                                                 OpKind::Count};
+      static const std::vector<OpKind> kReads = {
+          OpKind::MoveFirst, OpKind::Eof,      OpKind::Read,   OpKind::MoveNext, OpKind::MoveNext,
+          OpKind::Item,      OpKind::ValueGet, OpKind::Exists, OpKind::Count};
       op.kind = OneOf(kReads);
       op.instance = OneOf(kItemInstances);
     } else if (roll < 85) {
@@ -166,17 +199,17 @@ class OpGenerator {
     return op;
   }
 
-  inline static const std::vector<std::string> kTags = {"T", "T", "T", "U", "Files", "a",
-                                                        "a_b", "Context", "context", ""};
+  inline static const std::vector<std::string> kTags = {"T", "T",   "T",       "U",       "Files",
+                                                        "a", "a_b", "Context", "context", ""};
   inline static const std::vector<std::string> kIds = {"x", "x", "y", "1", "c", "b_c", ""};
-  inline static const std::vector<std::string> kValueTexts = {"x", "y", "1", "c", "",
-                                                              "True", "true", "b_c"};
+  inline static const std::vector<std::string> kValueTexts = {"x", "y",    "1",    "c",
+                                                              "",  "True", "true", "b_c"};
   inline static const std::vector<int16_t> kMaxCounts = {4, 4, 1, 2, 3, 0, -3, 32767, -32768};
   inline static const std::vector<std::string> kLinkIds = {
       "", "", "'Files", "x'Files' U", "'U'Files'T", "Files", "' a_b ' ", "'T", "''"};
   inline static const std::vector<int32_t> kItemInstances = {1, 2, 3, 4, 7, 0, -4};
-  inline static const std::vector<int32_t> kCloneInstances = {1, 2, 3, 7, 0, -4, 32767,
-                                                              -32768, 32768, -40000};
+  inline static const std::vector<int32_t> kCloneInstances = {1,  2,     3,      7,     0,
+                                                              -4, 32767, -32768, 32768, -40000};
   inline static const std::vector<std::string> kHostOps = {"WriteLog", "ShowMessage",
                                                            "RegisterError", "HandleError"};
   std::mt19937_64 rng_;
@@ -184,9 +217,21 @@ class OpGenerator {
 
 // --- Running both sides --------------------------------------------------------
 
-std::string Outcome(const std::function<std::string()>& step) {
+std::string Text(bool value) { return value ? "True" : "False"; }
+std::string Text(int32_t value) { return std::to_string(value); }
+std::string Text(const Variant& value) { return Show(value); }
+
+// The outcome of one step on one side: its result as text, or the error that
+// reached the caller.
+template <class Side, class StepFn>
+std::string Outcome(Side& side, StepFn& step) {
   try {
-    return step();
+    if constexpr (std::is_void_v<std::invoke_result_t<StepFn&, Side&>>) {
+      step(side);
+      return "done";
+    } else {
+      return Text(step(side));
+    }
   } catch (const Error& failure) {
     return "error " + std::to_string(failure.number());
   }
@@ -214,87 +259,70 @@ class World {
   // difference, or nothing.
   std::optional<std::string> Step(const Op& op) {
     if (!real_[op.ctx]) return std::nullopt;
-    ContextCls& r = *real_[op.ctx];
-    ReferenceStore& m = *model_[op.ctx];
     std::string got;
     std::string want;
-    auto both = [&](const std::function<std::string()>& real_step,
-                    const std::function<std::string()>& model_step) {
-      got = Outcome(real_step);
-      want = Outcome(model_step);
+    // Runs the same member on the real object and on the model.
+    auto both = [&](auto step) {
+      got = Outcome(*real_[op.ctx], step);
+      want = Outcome(*model_[op.ctx], step);
     };
-    auto done = [] { return std::string("done"); };
     switch (op.kind) {
       case OpKind::Add:
-        both([&] { r.Add(op.tag, op.id, op.value, op.max_count, op.link_id); return done(); },
-             [&] { m.Add(op.tag, op.id, op.value, op.max_count, op.link_id); return done(); });
+        both([&](auto& side) { side.Add(op.tag, op.id, op.value, op.max_count, op.link_id); });
         break;
       case OpKind::ValueLet:
-        both([&] { r.Value(op.tag, op.id, op.value); return done(); },
-             [&] { m.ValueLet(op.tag, op.id, op.value); return done(); });
+        both([&](auto& side) { side.Value(op.tag, op.id, op.value); });
         break;
       case OpKind::Remove:
-        both([&] { r.Remove(op.tag, op.rid, op.rvalue); return done(); },
-             [&] { m.Remove(op.tag, op.rid, op.rvalue); return done(); });
+        both([&](auto& side) { side.Remove(op.tag, op.rid, op.rvalue); });
         break;
       case OpKind::Clear:
-        both([&] { r.Clear(); return done(); }, [&] { m.Clear(); return done(); });
+        both([&](auto& side) { side.Clear(); });
         break;
       case OpKind::MoveFirst:
-        both([&] { r.MoveFirst(op.tag, op.id); return done(); },
-             [&] { m.MoveFirst(op.tag, op.id); return done(); });
+        both([&](auto& side) { side.MoveFirst(op.tag, op.id); });
         break;
       case OpKind::Eof:
-        both([&] { return Bool(r.Eof(op.tag, op.id)); },
-             [&] { return Bool(m.Eof(op.tag, op.id)); });
+        both([&](auto& side) { return side.Eof(op.tag, op.id); });
         break;
       case OpKind::Read:
-        both([&] { return Show(r.Read(op.tag, op.id)); },
-             [&] { return Show(m.Read(op.tag, op.id)); });
+        both([&](auto& side) { return side.Read(op.tag, op.id); });
         break;
       case OpKind::MoveNext:
-        both([&] { r.MoveNext(op.tag, op.id); return done(); },
-             [&] { m.MoveNext(op.tag, op.id); return done(); });
+        both([&](auto& side) { side.MoveNext(op.tag, op.id); });
         break;
       case OpKind::Item:
-        both([&] { return Show(r.Item(op.tag, op.id, op.instance)); },
-             [&] { return Show(m.Item(op.tag, op.id, op.instance)); });
+        both([&](auto& side) { return side.Item(op.tag, op.id, op.instance); });
         break;
       case OpKind::ValueGet:
-        both([&] { return Show(r.Value(op.tag, op.id)); },
-             [&] { return Show(m.ValueGet(op.tag, op.id)); });
+        both([&](auto& side) { return side.Value(op.tag, op.id); });
         break;
       case OpKind::Exists:
-        both([&] { return Bool(r.Exists(op.tag, op.id)); },
-             [&] { return Bool(m.Exists(op.tag, op.id)); });
+        both([&](auto& side) { return side.Exists(op.tag, op.id); });
         break;
       case OpKind::Count:
-        both([&] { return std::to_string(r.Count(op.tag, op.id)); },
-             [&] { return std::to_string(m.Count(op.tag, op.id)); });
+        both([&](auto& side) { return side.Count(op.tag, op.id); });
         break;
       case OpKind::CloneAdd:
-        both([&] { r.CloneAdd(op.tag, op.id, op.text, op.instance); return done(); },
-             [&] { m.CloneAdd(op.tag, op.id, op.text, op.instance); return done(); });
+        both([&](auto& side) { side.CloneAdd(op.tag, op.id, op.text, op.instance); });
         break;
       case OpKind::Clone:
-        both([&] { r.Clone(real_[op.other]); return done(); },
-             [&] { m.Clone(model_[op.other]); return done(); });
+        both([&](auto& side) { side.Clone(SlotLike(side, op.other)); });
         break;
       case OpKind::Copy:
-        both([&] { r.Copy(real_[op.other], op.tag); return done(); },
-             [&] { m.Copy(model_[op.other], op.tag); return done(); });
+        both([&](auto& side) { side.Copy(SlotLike(side, op.other), op.tag); });
         break;
       case OpKind::DropTarget:
         real_[1].reset();
         model_[1].reset();
         break;
       case OpKind::DetachHost:
-        r.SetApplicationContext(nullptr);
-        m.SetHost(nullptr);
+        real_[op.ctx]->SetApplicationContext(nullptr);
+        model_[op.ctx]->SetHost(nullptr);
         break;
       case OpKind::AttachHost:
-        r.SetApplicationContext(host_);
-        m.SetHost(model_host_);
+        real_[op.ctx]->SetApplicationContext(host_);
+        model_[op.ctx]->SetHost(model_host_);
         break;
       case OpKind::FailHost:
         host_->FailOn(op.text, 70, op.instance);
@@ -306,7 +334,9 @@ class World {
   }
 
  private:
-  static std::string Bool(bool value) { return value ? "True" : "False"; }
+  // Object slot `i` of the same side as `side`.
+  std::shared_ptr<ContextCls>& SlotLike(const ContextCls&, int i) { return real_[i]; }
+  std::shared_ptr<ReferenceStore>& SlotLike(const ReferenceStore&, int i) { return model_[i]; }
 
   std::optional<std::string> CompareState() const {
     std::vector<ModelCall> calls;

@@ -88,8 +88,8 @@ TEST_F(ReadingTest, WarningThatCannotBeWrittenIsReportedByMoveFirst) {
   ctx->CloneAdd("T", "x", "a", 3);
   host->FailOn("WriteLog", 70, 1);
   EXPECT_EQ(CStr(ctx->Value("T", "x")), "a") << "Value goes on after MoveFirst's own report";
-  EXPECT_EQ(host->Errors(), (std::vector<std::pair<std::string, int32_t>>{
-                                {"Tamrel/ContextCls/MoveFirst", 70}}));
+  EXPECT_EQ(host->Errors(),
+            (std::vector<std::pair<std::string, int32_t>>{{"Tamrel/ContextCls/MoveFirst", 70}}));
 
   ctx->SetApplicationContext(nullptr);
   EXPECT_THROW(ctx->MoveFirst("T", "x"), Error);
@@ -103,7 +103,7 @@ TEST_F(ReadingTest, CursorIsAPositionThatRemovalBeforeItShifts) {
   ctx->MoveFirst("T", "x");
   ctx->MoveNext("T", "x");
   EXPECT_EQ(CStr(ctx->Read("T", "x")), "b");  // cursor 3
-  ctx->Remove("U");                          // c b a: b moves to 2
+  ctx->Remove("U");                           // c b a: b moves to 2
   EXPECT_EQ(CStr(ctx->Read("T", "x")), "a") << "b is skipped";
   EXPECT_EQ(ReadAll("T", "x"), (Texts{"c", "b", "a"}));
 

@@ -82,9 +82,10 @@ class ReferenceStore {
       const Variant v = inp_val.IsNull() ? Variant(std::string()) : inp_val;
       changed = true;
       if (tag.empty() || tag == "context" || id.empty()) {
-        Host().Call("ShowMessage", {"Attempt to make illegal context param.\r\n\r\nTAG, ID values are: " +
-                                        tag + ", " + id,
-                                    "0", "", "", "0"});
+        Host().Call(
+            "ShowMessage",
+            {"Attempt to make illegal context param.\r\n\r\nTAG, ID values are: " + tag + ", " + id,
+             "0", "", "", "0"});
         Raise(errc::kIllegalContextParam, "Attempt to make illegal context param.",
               "ContextCls/Add");
       }
@@ -120,7 +121,7 @@ class ReferenceStore {
     });
   }
 
-  void ValueLet(const std::string& tag, const std::string& id, const Variant& val) {
+  void Value(const std::string& tag, const std::string& id, const Variant& val) {
     Add(tag, id, val, 1, "");
   }
 
@@ -175,7 +176,7 @@ class ReferenceStore {
     return result;
   }
 
-  Variant ValueGet(const std::string& tag, const std::string& id) {
+  Variant Value(const std::string& tag, const std::string& id) {
     Variant result;
     Trap("Value", [&] {
       MoveFirst(tag, id);
