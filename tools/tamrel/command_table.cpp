@@ -19,8 +19,9 @@ std::vector<CommandSpec> BuildCommands() {
        {{"--json", OptionValue::kNone, "", "print a JSON array instead of columns"}},
        {}},
       {"get", "FILE TAG ID", 3, 3, true, "Print the value of TAG and ID.",
-       "Prints the newest value (instance 1) of TAG and ID, every value with --all\n"
-       "(newest first, one per line) or the value of one instance with --instance.\n"
+       "Prints the first value of TAG and ID in store order (the newest, as set\n"
+       "leaves them), every value with --all (one per line, in store order) or the\n"
+       "value of one instance with --instance.\n"
        "Exits with status 1 when there is no such value.\n",
        {{"--all", OptionValue::kNone, "", "print every value of TAG and ID"},
         {"--instance", OptionValue::kInt32, "N", "print the value of instance N"}},
