@@ -17,9 +17,10 @@ inline constexpr std::string_view kRootStart = "<context>";
 inline constexpr std::string_view kRootEnd = "</context>";
 inline constexpr std::string_view kCrLf = "\r\n";
 
-// Appends the element of `item` and its CR LF to `out`. The value goes
-// through EncodeSpecialChrs, whose trap turns a failure into an empty value.
-void AppendElement(ContextState& state, std::string& out, const ContextItem& item);
+// Appends the element of `item` and its CR LF to `out`. The value is
+// escaped in place, without a text of its own, so only the growth of `out`
+// can fail (out of memory), and that failure reaches the caller.
+void AppendElement(std::string& out, const ContextItem& item);
 
 // The text of the whole store, built by plain appending; any number of
 // records (the context log's form).

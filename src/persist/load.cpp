@@ -28,6 +28,8 @@ namespace {
 
 constexpr std::string_view kCalibrationFile = "CalibrationSettings.tmc";
 constexpr std::size_t kShortLogLength = 200;
+// Bytes of a typical element: sizes the instance table once, up front.
+constexpr std::size_t kBytesPerElement = 64;
 
 // Every line of `text` without its line break (LF or CR LF), joined: what
 // reading the file line by line and appending each line gives.
@@ -105,6 +107,7 @@ class Loader {
     std::string text = JoinedLines(ReadWhole(fso_.GetFile(filename_)));
     LogText(text);
     RemoveCrLf(text);
+    state_.load_instances->reserve(text.size() / kBytesPerElement);
     try {
       detail::DecodeXML(context_, text);
     } catch (...) {

@@ -1,5 +1,6 @@
 #include "persist/special_chars.hpp"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 
@@ -50,6 +51,27 @@ std::string Converted(ContextState& state, std::string_view location, std::strin
     result = std::move(converted);
   });
   return result;
+}
+
+std::size_t EncodedSize(std::string_view text) {
+  std::size_t size = text.size();
+  for (char c : text) {
+    std::string_view reference = kReferenceOf[static_cast<unsigned char>(c)];
+    if (!reference.empty()) size += reference.size() - 1;
+  }
+  return size;
+}
+
+char* WriteEncoded(char* out, std::string_view text) {
+  for (char c : text) {
+    std::string_view reference = kReferenceOf[static_cast<unsigned char>(c)];
+    if (reference.empty()) {
+      *out++ = c;
+    } else {
+      out = std::copy(reference.begin(), reference.end(), out);
+    }
+  }
+  return out;
 }
 
 void AppendEncoded(std::string& out, std::string_view text) {

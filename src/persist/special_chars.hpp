@@ -18,6 +18,13 @@ namespace tamrel::detail {
 // references. Raises only when memory runs out.
 void AppendEncoded(std::string& out, std::string_view text);
 
+// The length of `text` once encoded.
+std::size_t EncodedSize(std::string_view text);
+
+// Writes `text` encoded to `out`, which must have room for EncodedSize(text)
+// bytes; returns the end of what was written.
+char* WriteEncoded(char* out, std::string_view text);
+
 // Appends `text` to `out` with the five references restored.
 void AppendDecoded(std::string& out, std::string_view text);
 
