@@ -35,10 +35,13 @@ export XDG_STATE_HOME=$work/state XDG_CONFIG_HOME=$work/config
 echo "== find_package(tamrel)"
 generator=()
 command -v ninja >/dev/null && generator=(-G Ninja)
-"$cmake" -S "$here/consumer" -B "$work/cmake-build" "${generator[@]}" \
-  -DCMAKE_PREFIX_PATH="$prefix" -DCMAKE_CXX_COMPILER="$cxx" \
-  -DCMAKE_CXX_FLAGS="$flags" -DCMAKE_EXE_LINKER_FLAGS="$flags" >/dev/null
-"$cmake" --build "$work/cmake-build" >/dev/null
+if ! { "$cmake" -S "$here/consumer" -B "$work/cmake-build" "${generator[@]}" \
+          -DCMAKE_PREFIX_PATH="$prefix" -DCMAKE_CXX_COMPILER="$cxx" \
+          -DCMAKE_CXX_FLAGS="$flags" -DCMAKE_EXE_LINKER_FLAGS="$flags" &&
+        "$cmake" --build "$work/cmake-build"; } >"$work/cmake-build.log" 2>&1; then
+  cat "$work/cmake-build.log" >&2
+  exit 1
+fi
 "$work/cmake-build/consumer" "$work/cmake.tmc"
 
 echo "== pkg-config"
