@@ -7,9 +7,8 @@ namespace {
 std::size_t LowBit(std::size_t i) { return i & (~i + 1); }
 }  // namespace
 
-void PositionIndex::Reset(std::size_t size, std::size_t first, std::size_t last) {
-  tree_.assign(size + 1, 0);
-  for (std::size_t slot = first; slot < last; ++slot) tree_[slot + 1] = 1;
+void PositionIndex::Accumulate() {
+  const std::size_t size = tree_.size() - 1;
   for (std::size_t i = 1; i <= size; ++i) {
     const std::size_t parent = i + LowBit(i);
     if (parent <= size) tree_[parent] += tree_[i];

@@ -14,8 +14,13 @@ namespace tamrel::detail {
 
 class PositionIndex {
  public:
-  // `size` slots of which exactly [first, last) are occupied. O(size).
-  void Reset(std::size_t size, std::size_t first, std::size_t last);
+  // `size` slots; slot s is occupied when occupied(s). O(size).
+  template <class Occupied>
+  void Build(std::size_t size, Occupied&& occupied) {
+    tree_.assign(size + 1, 0);
+    for (std::size_t slot = 0; slot < size; ++slot) tree_[slot + 1] = occupied(slot) ? 1 : 0;
+    Accumulate();
+  }
 
   // REQUIRES: slot < size and the slot is empty (Occupy) / occupied (Vacate).
   void Occupy(std::size_t slot) { Change(slot, +1); }
@@ -28,6 +33,8 @@ class PositionIndex {
   std::size_t Select(int32_t position) const;
 
  private:
+  // Turns per-slot counts into the tree's partial sums.
+  void Accumulate();
   void Change(std::size_t slot, int32_t delta);
 
   std::vector<int32_t> tree_;  // tree_[i] counts slots (i - lowbit(i), i], 1-based

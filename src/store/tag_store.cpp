@@ -1,106 +1,132 @@
 #include "store/tag_store.hpp"
 
+#include <algorithm>
 #include <utility>
 
 namespace tamrel::detail {
 namespace {
-// Free slots given to each side at a layout, beyond one per record.
-constexpr std::size_t kMinRoom = 16;
+// Free slots given to each side of the window, beyond one per record.
+constexpr int64_t kMinRoom = 16;
 }  // namespace
 
 void TagStore::PushFront(ContextItem item) {
-  if (first_ == 0) Relayout();
-  Place(--first_, std::move(item));
+  if (first_ == origin_) Regrow();
+  Place(first_ - 1, std::move(item), true);
+  --first_;
 }
 
 void TagStore::PushBack(ContextItem item) {
-  if (end_ == slots_.size()) Relayout();
-  Place(end_++, std::move(item));
+  if (end_ == origin_ + static_cast<int64_t>(slots_.size())) Regrow();
+  Place(end_, std::move(item), false);
+  ++end_;
 }
 
-void TagStore::Place(std::size_t slot, ContextItem item) {
+void TagStore::Place(int64_t stamp, ContextItem item, bool at_front) {
   KeyEntry& entry = EntryFor(item);
-  // The slot is the new first or last of the store, hence of its Tag and Id.
-  const bool at_front = entry.slots.empty() || slot < *entry.slots.begin();
-  entry.slots.insert(at_front ? entry.slots.begin() : entry.slots.end(), slot);
-  slots_[slot].item = std::move(item);
-  slots_[slot].entry = &entry;
-  positions_.Occupy(slot);
+  int32_t index = 0;
+  if (free_records_.empty()) {
+    index = static_cast<int32_t>(records_.size());
+    records_.push_back(Record{std::move(item), &entry});
+  } else {
+    index = free_records_.back();
+    free_records_.pop_back();
+    records_[static_cast<std::size_t>(index)] = Record{std::move(item), &entry};
+  }
+  if (at_front) {
+    entry.stamps.insert(entry.stamps.begin(), stamp);
+  } else {
+    entry.stamps.push_back(stamp);
+  }
+  slots_[Slot(stamp)] = index;
+  positions_.Occupy(Slot(stamp));
   ++count_;
 }
 
 void TagStore::RemoveAt(int32_t position) {
-  const std::size_t slot = SlotAt(position);
-  KeyEntry* entry = slots_[slot].entry;
-  entry->slots.erase(slot);
-  const ContextItem removed = std::move(slots_[slot].item);
-  VacateSlot(slot);
-  ForgetIfEmpty(removed.Tag, removed.Id, *entry);
+  const int64_t stamp = StampAt(position);
+  Record& record = RecordAt(stamp);
+  KeyEntry& entry = *record.entry;
+  entry.stamps.erase(std::lower_bound(entry.stamps.begin(), entry.stamps.end(), stamp));
+  const std::string tag = std::move(record.item.Tag);
+  const std::string id = std::move(record.item.Id);
+  Vacate(stamp);
+  ForgetIfEmpty(tag, id, entry);
   CompactIfSparse();
 }
 
 void TagStore::RemoveTag(std::string_view tag) {
   const auto found = tags_.find(tag);
   if (found == tags_.end()) return;
-  for (auto& [id, entry] : found->second) {
-    for (std::size_t slot : entry.slots) VacateSlot(slot);
+  for (const auto& [id, entry] : found->second) {
+    for (int64_t stamp : entry.stamps) Vacate(stamp);
   }
   tags_.erase(found);
   CompactIfSparse();
 }
 
-void TagStore::Clear() {
-  std::vector<Slot>().swap(slots_);
-  tags_.clear();
-  first_ = end_ = 0;
-  count_ = 0;
-  positions_.Reset(0, 0, 0);
-}
+void TagStore::Clear() { *this = TagStore(); }
 
-void TagStore::VacateSlot(std::size_t slot) {
-  slots_[slot].item = ContextItem{};
-  slots_[slot].entry = nullptr;
-  positions_.Vacate(slot);
+void TagStore::Vacate(int64_t stamp) {
+  int32_t& slot = slots_[Slot(stamp)];
+  records_[static_cast<std::size_t>(slot)] = Record{};
+  free_records_.push_back(slot);
+  slot = kEmpty;
+  positions_.Vacate(Slot(stamp));
   --count_;
 }
 
 void TagStore::ForgetIfEmpty(std::string_view tag, std::string_view id, const KeyEntry& entry) {
-  if (!entry.slots.empty()) return;
+  if (!entry.stamps.empty()) return;
   const auto ids = tags_.find(tag);
   ids->second.erase(ids->second.find(id));
   if (ids->second.empty()) tags_.erase(ids);
 }
 
+bool TagStore::Sparse() const { return end_ - first_ - count_ > count_ + kMinRoom; }
+
 void TagStore::CompactIfSparse() {
-  const auto records = static_cast<std::size_t>(count_);
-  if (end_ - first_ - records > records + kMinRoom) Relayout();
+  if (Sparse()) Regrow();
 }
 
-void TagStore::Relayout() {
-  const auto records = static_cast<std::size_t>(count_);
-  const std::size_t room = records + kMinRoom;
-  std::vector<Slot> fresh(room + records + room);
+void TagStore::Renumber() {
   for (auto& [tag, ids] : tags_) {
-    for (auto& [id, entry] : ids) entry.slots.clear();
+    for (auto& [id, entry] : ids) entry.stamps.clear();
   }
-  std::size_t next = room;
-  for (std::size_t slot = first_; slot < end_; ++slot) {
-    Slot& old = slots_[slot];
-    if (old.entry == nullptr) continue;
-    old.entry->slots.insert(old.entry->slots.end(), next);
-    fresh[next++] = std::move(old);
+  std::vector<Record> packed;
+  packed.reserve(static_cast<std::size_t>(count_));
+  for (int64_t stamp = first_; stamp < end_; ++stamp) {
+    if (slots_[Slot(stamp)] == kEmpty) continue;
+    Record& record = RecordAt(stamp);
+    record.entry->stamps.push_back(static_cast<int64_t>(packed.size()));
+    packed.push_back(std::move(record));
   }
-  slots_.swap(fresh);
-  first_ = room;
-  end_ = next;
-  positions_.Reset(slots_.size(), first_, end_);
+  records_ = std::move(packed);
+  free_records_.clear();
+  slots_.resize(records_.size());
+  for (std::size_t i = 0; i < slots_.size(); ++i) slots_[i] = static_cast<int32_t>(i);
+  origin_ = first_ = 0;
+  end_ = count_;
+}
+
+void TagStore::Regrow() {
+  if (Sparse()) Renumber();
+  const int64_t room = count_ + kMinRoom;
+  const int64_t span = end_ - first_;
+  std::vector<int32_t> window(static_cast<std::size_t>(room + span + room), kEmpty);
+  std::copy(slots_.begin() + static_cast<std::ptrdiff_t>(Slot(first_)),
+            slots_.begin() + static_cast<std::ptrdiff_t>(Slot(end_)),
+            window.begin() + static_cast<std::ptrdiff_t>(room));
+  slots_ = std::move(window);
+  origin_ = first_ - room;
+  positions_.Build(slots_.size(), [&](std::size_t slot) { return slots_[slot] != kEmpty; });
 }
 
 int32_t TagStore::FindFrom(std::string_view tag, std::string_view id, int32_t from) const {
   const KeyEntry* entry = FindEntry(tag, id);
   if (entry == nullptr || from > count_) return 0;
-  const auto next = entry->slots.lower_bound(SlotAt(std::max(from, 1)));
-  return next == entry->slots.end() ? 0 : positions_.Rank(*next);
+  if (from <= 1) return positions_.Rank(Slot(entry->stamps.front()));
+  const auto next = std::lower_bound(entry->stamps.begin(), entry->stamps.end(), StampAt(from));
+  return next == entry->stamps.end() ? 0 : positions_.Rank(Slot(*next));
 }
 
 const TagStore::KeyEntry* TagStore::FindEntry(std::string_view tag, std::string_view id) const {
@@ -119,15 +145,15 @@ TagStore::KeyEntry& TagStore::EntryFor(const ContextItem& item) {
   return ids.try_emplace(item.Id).first->second;
 }
 
-std::vector<std::size_t> TagStore::SlotsOfTag(std::string_view tag) const {
-  std::vector<std::size_t> slots;
+std::vector<int64_t> TagStore::StampsOfTag(std::string_view tag) const {
+  std::vector<int64_t> stamps;
   const auto ids = tags_.find(tag);
-  if (ids == tags_.end()) return slots;
+  if (ids == tags_.end()) return stamps;
   for (const auto& [id, entry] : ids->second) {
-    slots.insert(slots.end(), entry.slots.begin(), entry.slots.end());
+    stamps.insert(stamps.end(), entry.stamps.begin(), entry.stamps.end());
   }
-  std::sort(slots.begin(), slots.end());
-  return slots;
+  std::sort(stamps.begin(), stamps.end());
+  return stamps;
 }
 
 }  // namespace tamrel::detail

@@ -3,30 +3,32 @@
 // Positions are 1-based. Records enter at the front (Add) or at the back
 // (CloneAdd, Load) and leave from anywhere.
 //
-// How it stays fast. Records sit in a vector of slots in store order with
-// free room on both sides: PushFront takes the slot before the first record,
-// PushBack the slot after the last, so slot order is always store order. A
-// removed record leaves an empty slot behind. A PositionIndex (a Fenwick tree
-// counting occupied slots) turns a slot into its position and a position into
-// its slot in O(log n). Every (Tag, Id) keeps the ordered set of its slots,
-// and every Tag its Ids, so the records of one Tag and Id (or of one Tag) and
-// the first of them at or after a position are found without a scan. When a
-// side runs out of room, or empty slots outnumber the records, the records are
-// laid out afresh: O(n), paid for by the O(n) operations since the previous
-// layout. Memory is O(n).
+// How it stays fast. Every record gets an order stamp: PushFront takes one
+// below the lowest stamp in use, PushBack one above the highest, so stamp
+// order is store order and stamps never change while records come and go.
+// A window of slots, one per stamp (slot = stamp - origin), says which record
+// holds each stamp; a removed record leaves its slot empty. A PositionIndex
+// (a Fenwick tree counting occupied slots) turns a slot into its position and
+// a position into its slot in O(log n). Every (Tag, Id) keeps its stamps in
+// ascending order, and every Tag its Ids, so the records of one Tag and Id
+// (or of one Tag) and the first of them at or after a position are found
+// without a scan. When the window runs out of room it is re-based with room
+// on both sides (O(n) integers); when empty slots outnumber the records, the
+// stamps are renumbered densely in store order. Both are paid for by the
+// O(n) operations since the previous one. Memory is O(n).
 //
-// Costs, with k the records of the Tag and Id concerned: PushFront, PushBack,
-// RemoveAt, At, FindFrom O(log n) (amortised); ForEachOf O(k); FindFirst
-// O(k + log n); RemoveIf O(k + removed * log n); ForEach O(n).
+// Costs, with k the records of the Tag and Id concerned: PushBack, RemoveAt
+// O(log n + k) (amortised), PushFront O(log n + k), At and FindFrom
+// O(log n), ForEachOf O(k), FindFirst O(k + log n), RemoveIf
+// O(k + removed * log n), ForEach O(n).
 //
-// Not copyable (slots point into the index); movable.
+// References returned by At stay valid until the store next changes.
+// Not copyable; movable.
 #pragma once
 
-#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
-#include <set>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -48,11 +50,11 @@ class TagStore {
   int32_t Count() const { return count_; }
 
   // REQUIRES: 1 <= position <= Count().
-  const ContextItem& At(int32_t position) const { return slots_[SlotAt(position)].item; }
+  const ContextItem& At(int32_t position) const { return RecordAt(StampAt(position)).item; }
   // REQUIRES: 1 <= position <= Count(). The record's Tag and Id must not be
   // changed through the reference (the store is indexed by them); Instance,
   // Value and Key may be.
-  ContextItem& At(int32_t position) { return slots_[SlotAt(position)].item; }
+  ContextItem& At(int32_t position) { return RecordAt(StampAt(position)).item; }
 
   void PushFront(ContextItem item);
   void PushBack(ContextItem item);
@@ -63,8 +65,9 @@ class TagStore {
   // Visits every record in store order.
   template <class Visit>
   void ForEach(Visit&& visit) const {
-    for (std::size_t slot = first_; slot < end_; ++slot) {
-      if (slots_[slot].entry != nullptr) visit(slots_[slot].item);
+    for (int64_t stamp = first_; stamp < end_; ++stamp) {
+      const int32_t record = slots_[Slot(stamp)];
+      if (record != kEmpty) visit(records_[static_cast<std::size_t>(record)].item);
     }
   }
 
@@ -80,8 +83,8 @@ class TagStore {
   int32_t FindFirst(std::string_view tag, std::string_view id, Match&& match) const {
     const KeyEntry* entry = FindEntry(tag, id);
     if (entry == nullptr) return 0;
-    for (std::size_t slot : entry->slots) {
-      if (match(slots_[slot].item)) return positions_.Rank(slot);
+    for (int64_t stamp : entry->stamps) {
+      if (match(RecordAt(stamp).item)) return positions_.Rank(Slot(stamp));
     }
     return 0;
   }
@@ -91,7 +94,7 @@ class TagStore {
   void ForEachOf(std::string_view tag, std::string_view id, Visit&& visit) const {
     const KeyEntry* entry = FindEntry(tag, id);
     if (entry == nullptr) return;
-    for (std::size_t slot : entry->slots) visit(slots_[slot].item);
+    for (int64_t stamp : entry->stamps) visit(RecordAt(stamp).item);
   }
 
   bool HasTag(std::string_view tag) const { return tags_.find(tag) != tags_.end(); }
@@ -99,8 +102,7 @@ class TagStore {
   // Visits the records of `tag` in store order.
   template <class Visit>
   void ForEachOfTag(std::string_view tag, Visit&& visit) const {
-    std::vector<std::size_t> slots = SlotsOfTag(tag);
-    for (std::size_t slot : slots) visit(slots_[slot].item);
+    for (int64_t stamp : StampsOfTag(tag)) visit(RecordAt(stamp).item);
   }
 
   // Visits the records of (tag, id) in store order and removes those for
@@ -111,14 +113,16 @@ class TagStore {
   void RemoveIf(std::string_view tag, std::string_view id, Decide&& decide) {
     KeyEntry* entry = FindEntry(tag, id);
     if (entry == nullptr) return;
-    for (auto it = entry->slots.begin(); it != entry->slots.end();) {
-      if (decide(slots_[*it].item)) {
-        VacateSlot(*it);
-        it = entry->slots.erase(it);
+    std::vector<int64_t>& stamps = entry->stamps;
+    std::size_t kept = 0;
+    for (int64_t stamp : stamps) {
+      if (decide(RecordAt(stamp).item)) {
+        Vacate(stamp);
       } else {
-        ++it;
+        stamps[kept++] = stamp;
       }
     }
+    stamps.resize(kept);
     ForgetIfEmpty(tag, id, *entry);
     CompactIfSparse();
   }
@@ -128,6 +132,8 @@ class TagStore {
   void RemoveTag(std::string_view tag);
 
  private:
+  static constexpr int32_t kEmpty = -1;
+
   // Lookup of std::string keys by std::string_view without a copy.
   struct TextHash {
     using is_transparent = void;
@@ -138,38 +144,55 @@ class TagStore {
   template <class T>
   using TextMap = std::unordered_map<std::string, T, TextHash, std::equal_to<>>;
 
-  // The slots of one Tag and Id, in store order.
+  // The stamps of one Tag and Id, ascending (store order).
   struct KeyEntry {
-    std::set<std::size_t> slots;
+    std::vector<int64_t> stamps;
   };
   using IdMap = TextMap<KeyEntry>;
 
-  struct Slot {
+  struct Record {
     ContextItem item;
-    KeyEntry* entry = nullptr;  // nullptr: the slot is empty
+    KeyEntry* entry = nullptr;  // nullptr: a free record
   };
 
-  std::size_t SlotAt(int32_t position) const { return positions_.Select(position); }
+  std::size_t Slot(int64_t stamp) const { return static_cast<std::size_t>(stamp - origin_); }
+  int64_t StampAt(int32_t position) const {
+    return origin_ + static_cast<int64_t>(positions_.Select(position));
+  }
+  const Record& RecordAt(int64_t stamp) const {
+    return records_[static_cast<std::size_t>(slots_[Slot(stamp)])];
+  }
+  Record& RecordAt(int64_t stamp) {
+    return records_[static_cast<std::size_t>(slots_[Slot(stamp)])];
+  }
+
   const KeyEntry* FindEntry(std::string_view tag, std::string_view id) const;
   KeyEntry* FindEntry(std::string_view tag, std::string_view id);
   KeyEntry& EntryFor(const ContextItem& item);
-  std::vector<std::size_t> SlotsOfTag(std::string_view tag) const;
+  std::vector<int64_t> StampsOfTag(std::string_view tag) const;
 
-  void Place(std::size_t slot, ContextItem item);
-  // Empties the slot; its entry's set is left to the caller.
-  void VacateSlot(std::size_t slot);
-  // Drops the index entry of (tag, id) once it holds no slot.
+  // Puts `item` under `stamp`, the new lowest (at_front) or highest stamp.
+  void Place(int64_t stamp, ContextItem item, bool at_front);
+  // Frees the record under `stamp`; its entry's stamps are left to the caller.
+  void Vacate(int64_t stamp);
+  // Drops the index entry of (tag, id) once it holds no stamp.
   void ForgetIfEmpty(std::string_view tag, std::string_view id, const KeyEntry& entry);
-  // Lays the records out afresh once empty slots outnumber them.
+  bool Sparse() const;
   void CompactIfSparse();
-  void Relayout();
+  // Renumbers the stamps 0.. in store order and packs the records likewise.
+  void Renumber();
+  // Re-bases the slot window on the stamps in use, with room on both sides.
+  void Regrow();
 
-  std::vector<Slot> slots_;
-  std::size_t first_ = 0;  // records occupy slots [first_, end_), with gaps
-  std::size_t end_ = 0;
+  std::vector<Record> records_;        // live and free records, in no order
+  std::vector<int32_t> free_records_;  // indices of free records
+  std::vector<int32_t> slots_;         // slot -> record index, or kEmpty
+  int64_t origin_ = 0;                 // the stamp of slot 0
+  int64_t first_ = 0;                  // stamps in use: [first_, end_), with gaps
+  int64_t end_ = 0;
   int32_t count_ = 0;
   PositionIndex positions_;
-  TextMap<IdMap> tags_;  // Tag -> Id -> slots
+  TextMap<IdMap> tags_;  // Tag -> Id -> stamps
 };
 
 }  // namespace tamrel::detail
