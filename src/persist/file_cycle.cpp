@@ -57,9 +57,12 @@ std::optional<int32_t> CycleNumberOf(const std::string& file_name, const CycleNa
   const std::size_t frame = name.base.size() + name.ext.size() + 2;
   if (file_name.size() < frame + 1) return std::nullopt;
   const std::string lower = LowerCase(file_name);
-  if (lower.compare(0, name.base.size() + 1, LowerCase(name.base) + "(") != 0 ||
-      lower.compare(lower.size() - name.ext.size() - 1, std::string::npos,
-                    ")" + LowerCase(name.ext)) != 0) {
+  std::string opening = LowerCase(name.base);
+  opening += '(';
+  std::string closing(1, ')');
+  closing += LowerCase(name.ext);
+  if (lower.compare(0, opening.size(), opening) != 0 ||
+      lower.compare(lower.size() - closing.size(), std::string::npos, closing) != 0) {
     return std::nullopt;
   }
   const Variant digits(file_name.substr(name.base.size() + 1, file_name.size() - frame));
