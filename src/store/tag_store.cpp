@@ -22,7 +22,7 @@ void TagStore::PushBack(ContextItem item) {
 }
 
 void TagStore::Place(int64_t stamp, ContextItem item, bool at_front) {
-  KeyEntry& entry = EntryFor(item);
+  KeyIndex::Entry& entry = keys_.FindOrAdd(item.Tag, item.Id);
   int32_t index = 0;
   if (free_records_.empty()) {
     index = static_cast<int32_t>(records_.size());
@@ -40,27 +40,24 @@ void TagStore::Place(int64_t stamp, ContextItem item, bool at_front) {
   slots_[Slot(stamp)] = index;
   positions_.Occupy(Slot(stamp));
   ++count_;
+  ForgetMemo();
 }
 
 void TagStore::RemoveAt(int32_t position) {
   const int64_t stamp = StampAt(position);
   Record& record = RecordAt(stamp);
-  KeyEntry& entry = *record.entry;
+  KeyIndex::Entry& entry = *record.entry;
   entry.stamps.erase(std::lower_bound(entry.stamps.begin(), entry.stamps.end(), stamp));
-  const std::string tag = std::move(record.item.Tag);
-  const std::string id = std::move(record.item.Id);
   Vacate(stamp);
-  ForgetIfEmpty(tag, id, entry);
+  if (entry.stamps.empty()) keys_.Forget(entry);
   CompactIfSparse();
 }
 
 void TagStore::RemoveTag(std::string_view tag) {
-  const auto found = tags_.find(tag);
-  if (found == tags_.end()) return;
-  for (const auto& [id, entry] : found->second) {
-    for (int64_t stamp : entry.stamps) Vacate(stamp);
+  for (const KeyIndex::Entry* entry : keys_.EntriesOf(tag)) {
+    for (int64_t stamp : entry->stamps) Vacate(stamp);
   }
-  tags_.erase(found);
+  keys_.ForgetTag(tag);
   CompactIfSparse();
 }
 
@@ -73,13 +70,7 @@ void TagStore::Vacate(int64_t stamp) {
   slot = kEmpty;
   positions_.Vacate(Slot(stamp));
   --count_;
-}
-
-void TagStore::ForgetIfEmpty(std::string_view tag, std::string_view id, const KeyEntry& entry) {
-  if (!entry.stamps.empty()) return;
-  const auto ids = tags_.find(tag);
-  ids->second.erase(ids->second.find(id));
-  if (ids->second.empty()) tags_.erase(ids);
+  ForgetMemo();
 }
 
 bool TagStore::Sparse() const { return end_ - first_ - count_ > count_ + kMinRoom; }
@@ -89,9 +80,7 @@ void TagStore::CompactIfSparse() {
 }
 
 void TagStore::Renumber() {
-  for (auto& [tag, ids] : tags_) {
-    for (auto& [id, entry] : ids) entry.stamps.clear();
-  }
+  keys_.ForEachEntry([](KeyIndex::Entry& entry) { entry.stamps.clear(); });
   std::vector<Record> packed;
   packed.reserve(static_cast<std::size_t>(count_));
   for (int64_t stamp = first_; stamp < end_; ++stamp) {
@@ -106,6 +95,7 @@ void TagStore::Renumber() {
   for (std::size_t i = 0; i < slots_.size(); ++i) slots_[i] = static_cast<int32_t>(i);
   origin_ = first_ = 0;
   end_ = count_;
+  ForgetMemo();
 }
 
 void TagStore::Regrow() {
@@ -122,35 +112,33 @@ void TagStore::Regrow() {
 }
 
 int32_t TagStore::FindFrom(std::string_view tag, std::string_view id, int32_t from) const {
-  const KeyEntry* entry = FindEntry(tag, id);
+  const KeyIndex::Entry* entry = keys_.Find(tag, id);
   if (entry == nullptr || from > count_) return 0;
-  if (from <= 1) return positions_.Rank(Slot(entry->stamps.front()));
+  if (from <= 1) return PositionOf(entry->stamps.front());
   const auto next = std::lower_bound(entry->stamps.begin(), entry->stamps.end(), StampAt(from));
-  return next == entry->stamps.end() ? 0 : positions_.Rank(Slot(*next));
+  return next == entry->stamps.end() ? 0 : PositionOf(*next);
 }
 
-const TagStore::KeyEntry* TagStore::FindEntry(std::string_view tag, std::string_view id) const {
-  const auto ids = tags_.find(tag);
-  if (ids == tags_.end()) return nullptr;
-  const auto entry = ids->second.find(id);
-  return entry == ids->second.end() ? nullptr : &entry->second;
+int64_t TagStore::StampAt(int32_t position) const {
+  if (position != memo_position_) {
+    memo_stamp_ = origin_ + static_cast<int64_t>(positions_.Select(position));
+    memo_position_ = position;
+  }
+  return memo_stamp_;
 }
 
-TagStore::KeyEntry* TagStore::FindEntry(std::string_view tag, std::string_view id) {
-  return const_cast<KeyEntry*>(std::as_const(*this).FindEntry(tag, id));
-}
-
-TagStore::KeyEntry& TagStore::EntryFor(const ContextItem& item) {
-  IdMap& ids = tags_.try_emplace(item.Tag).first->second;
-  return ids.try_emplace(item.Id).first->second;
+int32_t TagStore::PositionOf(int64_t stamp) const {
+  if (memo_position_ == 0 || stamp != memo_stamp_) {
+    memo_position_ = positions_.Rank(Slot(stamp));
+    memo_stamp_ = stamp;
+  }
+  return memo_position_;
 }
 
 std::vector<int64_t> TagStore::StampsOfTag(std::string_view tag) const {
   std::vector<int64_t> stamps;
-  const auto ids = tags_.find(tag);
-  if (ids == tags_.end()) return stamps;
-  for (const auto& [id, entry] : ids->second) {
-    stamps.insert(stamps.end(), entry.stamps.begin(), entry.stamps.end());
+  for (const KeyIndex::Entry* entry : keys_.EntriesOf(tag)) {
+    stamps.insert(stamps.end(), entry->stamps.begin(), entry->stamps.end());
   }
   std::sort(stamps.begin(), stamps.end());
   return stamps;

@@ -9,8 +9,8 @@
 // A window of slots, one per stamp (slot = stamp - origin), says which record
 // holds each stamp; a removed record leaves its slot empty. A PositionIndex
 // (a Fenwick tree counting occupied slots) turns a slot into its position and
-// a position into its slot in O(log n). Every (Tag, Id) keeps its stamps in
-// ascending order, and every Tag its Ids, so the records of one Tag and Id
+// a position into its slot in O(log n). A KeyIndex keeps the stamps of every
+// (Tag, Id) in ascending order, and every Tag's Ids, so the records of one Tag and Id
 // (or of one Tag) and the first of them at or after a position are found
 // without a scan. When the window runs out of room it is re-based with room
 // on both sides (O(n) integers); when empty slots outnumber the records, the
@@ -28,13 +28,11 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <functional>
-#include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "store/context_item.hpp"
+#include "store/key_index.hpp"
 #include "store/position_index.hpp"
 
 namespace tamrel::detail {
@@ -81,10 +79,10 @@ class TagStore {
   // match(const ContextItem&) holds; 0 when there is none.
   template <class Match>
   int32_t FindFirst(std::string_view tag, std::string_view id, Match&& match) const {
-    const KeyEntry* entry = FindEntry(tag, id);
+    const KeyIndex::Entry* entry = keys_.Find(tag, id);
     if (entry == nullptr) return 0;
     for (int64_t stamp : entry->stamps) {
-      if (match(RecordAt(stamp).item)) return positions_.Rank(Slot(stamp));
+      if (match(RecordAt(stamp).item)) return PositionOf(stamp);
     }
     return 0;
   }
@@ -92,12 +90,12 @@ class TagStore {
   // Visits the records of (tag, id) in store order.
   template <class Visit>
   void ForEachOf(std::string_view tag, std::string_view id, Visit&& visit) const {
-    const KeyEntry* entry = FindEntry(tag, id);
+    const KeyIndex::Entry* entry = keys_.Find(tag, id);
     if (entry == nullptr) return;
     for (int64_t stamp : entry->stamps) visit(RecordAt(stamp).item);
   }
 
-  bool HasTag(std::string_view tag) const { return tags_.find(tag) != tags_.end(); }
+  bool HasTag(std::string_view tag) const { return keys_.HasTag(tag); }
 
   // Visits the records of `tag` in store order.
   template <class Visit>
@@ -108,10 +106,9 @@ class TagStore {
   // Visits the records of (tag, id) in store order and removes those for
   // which decide(ContextItem&) returns true. `decide` may change the Instance
   // and Value of the records it keeps; it must not use the store.
-  // REQUIRES: `tag` and `id` do not refer to text held in the store.
   template <class Decide>
   void RemoveIf(std::string_view tag, std::string_view id, Decide&& decide) {
-    KeyEntry* entry = FindEntry(tag, id);
+    KeyIndex::Entry* entry = keys_.Find(tag, id);
     if (entry == nullptr) return;
     std::vector<int64_t>& stamps = entry->stamps;
     std::size_t kept = 0;
@@ -123,42 +120,27 @@ class TagStore {
       }
     }
     stamps.resize(kept);
-    ForgetIfEmpty(tag, id, *entry);
+    if (stamps.empty()) keys_.Forget(*entry);
     CompactIfSparse();
   }
 
   // Removes every record of `tag`.
-  // REQUIRES: `tag` does not refer to text held in the store.
   void RemoveTag(std::string_view tag);
 
  private:
   static constexpr int32_t kEmpty = -1;
 
-  // Lookup of std::string keys by std::string_view without a copy.
-  struct TextHash {
-    using is_transparent = void;
-    std::size_t operator()(std::string_view text) const {
-      return std::hash<std::string_view>{}(text);
-    }
-  };
-  template <class T>
-  using TextMap = std::unordered_map<std::string, T, TextHash, std::equal_to<>>;
-
-  // The stamps of one Tag and Id, ascending (store order).
-  struct KeyEntry {
-    std::vector<int64_t> stamps;
-  };
-  using IdMap = TextMap<KeyEntry>;
-
   struct Record {
     ContextItem item;
-    KeyEntry* entry = nullptr;  // nullptr: a free record
+    KeyIndex::Entry* entry = nullptr;  // nullptr: a free record
   };
 
   std::size_t Slot(int64_t stamp) const { return static_cast<std::size_t>(stamp - origin_); }
-  int64_t StampAt(int32_t position) const {
-    return origin_ + static_cast<int64_t>(positions_.Select(position));
-  }
+  // Position <-> stamp, remembering the last pair: a reading loop asks for
+  // the same position several times in a row.
+  int64_t StampAt(int32_t position) const;
+  int32_t PositionOf(int64_t stamp) const;
+  void ForgetMemo() { memo_position_ = 0; }
   const Record& RecordAt(int64_t stamp) const {
     return records_[static_cast<std::size_t>(slots_[Slot(stamp)])];
   }
@@ -166,17 +148,12 @@ class TagStore {
     return records_[static_cast<std::size_t>(slots_[Slot(stamp)])];
   }
 
-  const KeyEntry* FindEntry(std::string_view tag, std::string_view id) const;
-  KeyEntry* FindEntry(std::string_view tag, std::string_view id);
-  KeyEntry& EntryFor(const ContextItem& item);
   std::vector<int64_t> StampsOfTag(std::string_view tag) const;
 
   // Puts `item` under `stamp`, the new lowest (at_front) or highest stamp.
   void Place(int64_t stamp, ContextItem item, bool at_front);
   // Frees the record under `stamp`; its entry's stamps are left to the caller.
   void Vacate(int64_t stamp);
-  // Drops the index entry of (tag, id) once it holds no stamp.
-  void ForgetIfEmpty(std::string_view tag, std::string_view id, const KeyEntry& entry);
   bool Sparse() const;
   void CompactIfSparse();
   // Renumbers the stamps 0.. in store order and packs the records likewise.
@@ -192,7 +169,11 @@ class TagStore {
   int64_t end_ = 0;
   int32_t count_ = 0;
   PositionIndex positions_;
-  TextMap<IdMap> tags_;  // Tag -> Id -> stamps
+  KeyIndex keys_;
+  // The last position and stamp paired by StampAt or PositionOf, valid until
+  // a record enters or leaves (0: none).
+  mutable int32_t memo_position_ = 0;
+  mutable int64_t memo_stamp_ = 0;
 };
 
 }  // namespace tamrel::detail

@@ -1,0 +1,104 @@
+#include "store/key_index.hpp"
+
+#include <utility>
+
+namespace tamrel::detail {
+namespace {
+constexpr std::size_t kInitialSlots = 16;
+}  // namespace
+
+std::size_t KeyIndex::Hash(std::string_view tag, std::string_view id) {
+  const std::size_t tag_hash = std::hash<std::string_view>{}(tag);
+  const std::size_t id_hash = std::hash<std::string_view>{}(id);
+  return tag_hash ^ (id_hash + 0x9e3779b97f4a7c15ull + (tag_hash << 6) + (tag_hash >> 2));
+}
+
+std::size_t KeyIndex::Probe(std::size_t hash, std::string_view tag, std::string_view id) const {
+  std::size_t slot = hash & Mask();
+  while (const Entry* entry = slots_[slot].entry.get()) {
+    if (slots_[slot].hash == hash && entry->tag == tag && entry->id == id) return slot;
+    slot = (slot + 1) & Mask();
+  }
+  return slot;
+}
+
+const KeyIndex::Entry* KeyIndex::Find(std::string_view tag, std::string_view id) const {
+  if (last_found_ != nullptr && last_found_->id == id && last_found_->tag == tag) {
+    return last_found_;
+  }
+  if (count_ == 0) return nullptr;
+  Entry* found = slots_[Probe(Hash(tag, id), tag, id)].entry.get();
+  if (found != nullptr) last_found_ = found;
+  return found;
+}
+
+KeyIndex::Entry* KeyIndex::Find(std::string_view tag, std::string_view id) {
+  return const_cast<Entry*>(std::as_const(*this).Find(tag, id));
+}
+
+KeyIndex::Entry& KeyIndex::FindOrAdd(const std::string& tag, const std::string& id) {
+  if (2 * (count_ + 1) > slots_.size()) Grow();
+  const std::size_t hash = Hash(tag, id);
+  Slot& slot = slots_[Probe(hash, tag, id)];
+  if (slot.entry) return *slot.entry;
+  std::vector<Entry*>& of_tag = tags_[tag];
+  slot.entry = std::make_unique<Entry>(Entry{tag, id, {}, of_tag.size()});
+  slot.hash = hash;
+  ++count_;
+  of_tag.push_back(slot.entry.get());
+  return *slot.entry;
+}
+
+void KeyIndex::Grow() {
+  std::vector<Slot> old = std::move(slots_);
+  slots_ = std::vector<Slot>(old.empty() ? kInitialSlots : 2 * old.size());
+  for (Slot& slot : old) {
+    if (!slot.entry) continue;
+    std::size_t to = slot.hash & Mask();
+    while (slots_[to].entry) to = (to + 1) & Mask();
+    slots_[to] = std::move(slot);
+  }
+}
+
+void KeyIndex::Forget(Entry& entry) {
+  last_found_ = nullptr;
+  const auto of_tag = tags_.find(entry.tag);
+  std::vector<Entry*>& list = of_tag->second;
+  list.back()->in_tag = entry.in_tag;
+  list[entry.in_tag] = list.back();
+  list.pop_back();
+  if (list.empty()) tags_.erase(of_tag);
+  EraseSlot(Probe(Hash(entry.tag, entry.id), entry.tag, entry.id));
+}
+
+void KeyIndex::EraseSlot(std::size_t slot) {
+  slots_[slot].entry.reset();
+  --count_;
+  // Backward shift: pull later members of the probe run into the hole, so
+  // that every entry stays reachable from its home slot without tombstones.
+  std::size_t hole = slot;
+  for (std::size_t next = (hole + 1) & Mask(); slots_[next].entry; next = (next + 1) & Mask()) {
+    const std::size_t home = slots_[next].hash & Mask();
+    const bool home_after_hole = ((next - home) & Mask()) < ((next - hole) & Mask());
+    if (home_after_hole) continue;
+    slots_[hole] = std::move(slots_[next]);
+    hole = next;
+  }
+}
+
+const std::vector<KeyIndex::Entry*>& KeyIndex::EntriesOf(std::string_view tag) const {
+  static const std::vector<Entry*> kNone;
+  const auto found = tags_.find(tag);
+  return found == tags_.end() ? kNone : found->second;
+}
+
+void KeyIndex::ForgetTag(std::string_view tag) {
+  const auto found = tags_.find(tag);
+  if (found == tags_.end()) return;
+  last_found_ = nullptr;
+  const std::vector<Entry*> entries = std::move(found->second);
+  tags_.erase(found);
+  for (Entry* entry : entries) EraseSlot(Probe(Hash(entry->tag, entry->id), entry->tag, entry->id));
+}
+
+}  // namespace tamrel::detail

@@ -1,0 +1,83 @@
+// KeyIndex: for every Tag and Id held in the tag store, the order stamps of
+// its records; and for every Tag, the Ids it holds.
+//
+// Entries are found through an open-addressing table (linear probing, at
+// most half full, removal by backward shift) that keeps each entry's hash
+// beside its pointer, so a lookup usually touches one table slot and the
+// entry itself. Entries never move while they exist. An entry exists exactly
+// while its Tag and Id hold records: the store adds it with the first record
+// and forgets it with the last.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+namespace tamrel::detail {
+
+class KeyIndex {
+ public:
+  struct Entry {
+    std::string tag;
+    std::string id;
+    std::vector<int64_t> stamps;  // ascending: store order
+    std::size_t in_tag = 0;       // where the entry sits in its Tag's list
+  };
+
+  KeyIndex() = default;
+  KeyIndex(KeyIndex&&) noexcept = default;
+  KeyIndex& operator=(KeyIndex&&) noexcept = default;
+
+  const Entry* Find(std::string_view tag, std::string_view id) const;
+  Entry* Find(std::string_view tag, std::string_view id);
+  Entry& FindOrAdd(const std::string& tag, const std::string& id);
+  // REQUIRES: `entry` holds no stamp.
+  void Forget(Entry& entry);
+
+  bool HasTag(std::string_view tag) const { return tags_.find(tag) != tags_.end(); }
+  // The entries of `tag`, in no particular order (empty when none).
+  const std::vector<Entry*>& EntriesOf(std::string_view tag) const;
+  // Forgets every entry of `tag`, whatever stamps they hold.
+  void ForgetTag(std::string_view tag);
+
+  // Visits every entry.
+  template <class Visit>
+  void ForEachEntry(Visit&& visit) {
+    for (Slot& slot : slots_) {
+      if (slot.entry) visit(*slot.entry);
+    }
+  }
+
+ private:
+  struct Slot {
+    std::size_t hash = 0;
+    std::unique_ptr<Entry> entry;  // null: a free slot
+  };
+  struct TextHash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view text) const {
+      return std::hash<std::string_view>{}(text);
+    }
+  };
+
+  static std::size_t Hash(std::string_view tag, std::string_view id);
+  std::size_t Mask() const { return slots_.size() - 1; }
+  // The slot holding (tag, id), or the free slot where it would go.
+  std::size_t Probe(std::size_t hash, std::string_view tag, std::string_view id) const;
+  void Grow();
+  void EraseSlot(std::size_t slot);
+
+  // The entry found last: the operations on one Tag and Id tend to follow
+  // each other. Cleared when an entry is forgotten.
+  mutable Entry* last_found_ = nullptr;
+  std::vector<Slot> slots_;  // size a power of two (or 0)
+  std::size_t count_ = 0;
+  std::unordered_map<std::string, std::vector<Entry*>, TextHash, std::equal_to<>> tags_;
+};
+
+}  // namespace tamrel::detail
