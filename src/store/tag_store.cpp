@@ -5,8 +5,10 @@
 
 namespace tamrel::detail {
 namespace {
-// Free slots given to each side of the window, beyond one per record.
+// Free slots given to each side of the window, beyond one per record; at
+// least one, so that a push always finds room after a re-base.
 constexpr int64_t kMinRoom = 16;
+static_assert(kMinRoom >= 1);
 }  // namespace
 
 void TagStore::PushFront(ContextItem item) {

@@ -10,12 +10,12 @@
 // holds each stamp; a removed record leaves its slot empty. A PositionIndex
 // (a Fenwick tree counting occupied slots) turns a slot into its position and
 // a position into its slot in O(log n). A KeyIndex keeps the stamps of every
-// (Tag, Id) in ascending order, and every Tag's Ids, so the records of one Tag and Id
-// (or of one Tag) and the first of them at or after a position are found
-// without a scan. When the window runs out of room it is re-based with room
-// on both sides (O(n) integers); when empty slots outnumber the records, the
-// stamps are renumbered densely in store order. Both are paid for by the
-// O(n) operations since the previous one. Memory is O(n).
+// Tag and Id in ascending order, and the Ids of every Tag, so the records of
+// one Tag and Id (or of one Tag) and the first of them at or after a position
+// are found without a scan. When the window runs out of room it is re-based
+// with room on both sides (O(n) integers); when empty slots outnumber the
+// records, the stamps are renumbered densely in store order. Both are paid
+// for by the O(n) operations since the previous one. Memory is O(n).
 //
 // Costs, with k the records of the Tag and Id concerned: PushBack, RemoveAt
 // O(log n + k) (amortised), PushFront O(log n + k), At and FindFrom
