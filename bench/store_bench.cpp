@@ -84,6 +84,24 @@ BENCHMARK(BM_AddDistinctKeys)
     ->Arg(1000000)
     ->Unit(benchmark::kMillisecond);
 
+// The same with numbers for values: isBoolean settles a number without a
+// failed Boolean conversion, so this isolates the store's own cost.
+void BM_AddDistinctKeysNumberValues(benchmark::State& state) {
+  const Keys keys(state.range(0));
+  for (auto _ : state) {
+    auto context = std::make_shared<ContextCls>();
+    for (std::size_t i = 0; i < keys.ids.size(); ++i) {
+      context->Add(keys.tags[i], keys.ids[i], Variant(static_cast<int32_t>(i)));
+    }
+    benchmark::DoNotOptimize(context.get());
+    state.PauseTiming();
+    context.reset();
+    state.ResumeTiming();
+  }
+  PerOp(state, state.range(0));
+}
+BENCHMARK(BM_AddDistinctKeysNumberValues)->Arg(1000)->Arg(100000)->Unit(benchmark::kMillisecond);
+
 void BM_AddOneKeyMaxCount4(benchmark::State& state) {
   const Keys keys(state.range(0));
   auto context = FilledContext(keys);
