@@ -135,6 +135,8 @@ class VariantArray {
 std::string TypeName(const Variant& v);
 std::string CStr(const Variant& v);
 bool CBool(const Variant& v);
+// CBool without raising: the Boolean, or nothing where CBool would fail.
+std::optional<bool> TryCBool(const Variant& v);
 int16_t CInt(const Variant& v);  // rounds halves to even
 int32_t CLng(const Variant& v);  // rounds halves to even
 double CDbl(const Variant& v);

@@ -112,11 +112,30 @@ std::string CStr(const Variant& v) {
   }
 }
 
-bool CBool(const Variant& v) {
-  if (v.IsString()) {
-    if (std::optional<bool> word = AsBooleanWord(v.AsString())) return *word;
+std::optional<bool> TryCBool(const Variant& v) {
+  switch (v.kind()) {
+    case VariantKind::Null:
+    case VariantKind::Object:
+    case VariantKind::Array:
+      return std::nullopt;
+    case VariantKind::Empty:
+      return false;
+    case VariantKind::String: {
+      if (std::optional<bool> word = AsBooleanWord(v.AsString())) return *word;
+      std::optional<double> number = ParseNumericText(v.AsString());
+      if (!number) return std::nullopt;
+      return *number != 0;
+    }
+    default:
+      return v.NumericValue() != 0;
   }
-  return ScalarNumber(v) != 0;
+}
+
+bool CBool(const Variant& v) {
+  RequireScalar(v);
+  std::optional<bool> value = TryCBool(v);
+  if (!value) Raise(errc::kTypeMismatch);
+  return *value;
 }
 
 int16_t CInt(const Variant& v) { return ToInteger<int16_t>(v, -32768.0, 32767.0); }

@@ -1,6 +1,7 @@
 // The Boolean and numeric value helpers. The store keeps Booleans as the
 // English words "True" and "False"; these helpers recognise and convert
 // Boolean values whatever the language of the system's own Boolean words.
+#include <optional>
 #include <string>
 
 #include "tamrel/context.hpp"
@@ -23,22 +24,13 @@ bool SystemIsEnglish() {
   return words.true_word == kTrueText && words.false_word == kFalseText;
 }
 
-bool ConvertsToBoolean(const Variant& val) {
-  try {
-    CBool(val);
-    return true;
-  } catch (const Error&) {
-    return false;
-  }
-}
-
 }  // namespace
 
 bool ContextCls::isBoolean(const Variant& val) {
   try {
     if (val.kind() == VariantKind::Boolean) return true;
     if (IsNumeric(val) || IsDate(val)) return false;
-    if (ConvertsToBoolean(val)) return true;
+    if (TryCBool(val)) return true;
     // The English words pass on a system whose own conversion refuses them.
     return !SystemIsEnglish() && IsBooleanText(val);
   } catch (...) {
@@ -49,12 +41,9 @@ bool ContextCls::isBoolean(const Variant& val) {
 bool ContextCls::isBadBoolean(const Variant& val) { return !IsBooleanText(val); }
 
 bool ContextCls::MYcBool(const Variant& val) {
-  try {
-    return CBool(val);
-  } catch (...) {
-    if (val.IsString() && !SystemIsEnglish()) return val.AsString() == kTrueText;
-    return false;
-  }
+  if (std::optional<bool> converted = TryCBool(val)) return *converted;
+  if (val.IsString() && !SystemIsEnglish()) return val.AsString() == kTrueText;
+  return false;
 }
 
 std::string ContextCls::cBoolStr(const Variant& val) {

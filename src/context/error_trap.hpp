@@ -16,6 +16,7 @@
 #pragma once
 
 #include <new>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -54,14 +55,14 @@ void ReportFailure(ContextState& state, std::string_view location, std::string_v
 template <class Body>
 void Trapped(ContextState& state, std::string_view location, std::string_view stage,
              Body&& body) {
-  Error failure(0);
+  std::optional<Error> failure;
   try {
     body();
     return;
   } catch (...) {
     failure = CurrentExceptionAsError();
   }
-  ReportFailure(state, location, stage, failure);
+  ReportFailure(state, location, stage, *failure);
 }
 
 template <class Body>
