@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -68,11 +70,17 @@ TEST(ConversionTest, BooleanConversion) {
       {Variant("FALSE"), false},  {Variant("0"), false},      {Variant(" -1 "), true},
       {Variant::FromDate(0), false}, {Variant::FromDate(1), true},
   };
-  for (const Case& c : cases) EXPECT_EQ(CBool(c.value), c.result) << ConcatText(c.value);
+  for (const Case& c : cases) {
+    EXPECT_EQ(CBool(c.value), c.result) << ConcatText(c.value);
+    EXPECT_EQ(TryCBool(c.value), std::optional<bool>(c.result)) << ConcatText(c.value);
+  }
 
   for (const char* text : {"", "yes", "T", "Wahr"}) {
     EXPECT_EQ(ErrorNumberOf([&] { CBool(Variant(text)); }), errc::kTypeMismatch) << text;
+    EXPECT_EQ(TryCBool(Variant(text)), std::nullopt) << text;
   }
+  EXPECT_EQ(TryCBool(Variant::Null()), std::nullopt);
+  EXPECT_EQ(TryCBool(Variant(ObjectRef())), std::nullopt);
   EXPECT_EQ(ErrorNumberOf([] { CBool(Variant::Null()); }), errc::kInvalidUseOfNull);
   EXPECT_EQ(ErrorNumberOf([] { CBool(Variant(ObjectRef())); }), errc::kTypeMismatch);
 }
