@@ -27,6 +27,14 @@ using Names = std::set<std::string>;
 
 const std::string kLocation = "Tamrel/ContextCls/RenameAsNextFileCycle";
 
+struct CycleCase {
+  const char* what;
+  std::string file;
+  int16_t retain;
+  Names before;
+  Names after;
+};
+
 class FileCycleTest : public ::testing::Test {
  protected:
   FileCycleTest() { context_->SetApplicationContext(host_); }
@@ -58,18 +66,24 @@ class FileCycleTest : public ::testing::Test {
     return numbers;
   }
 
+  // Runs each case in a fresh folder: the files left must be `after`, and
+  // nothing may be reported to the host.
+  void RunSilently(const std::vector<CycleCase>& cases) {
+    for (const CycleCase& c : cases) {
+      SCOPED_TRACE(c.what);
+      Fresh();
+      Lay(c.before);
+      Cycle(c.file, c.retain);
+      EXPECT_EQ(Left(), c.after);
+      EXPECT_TRUE(host_->calls().empty());
+    }
+  }
+
   std::unique_ptr<TempDir> tmp_ = std::make_unique<TempDir>();
   std::shared_ptr<RecordingHost> host_ = RecordingHost::Make();
   std::shared_ptr<ContextCls> context_ = std::make_shared<ContextCls>();
 };
 
-struct CycleCase {
-  const char* what;
-  std::string file;
-  int16_t retain;
-  Names before;
-  Names after;
-};
 
 TEST_F(FileCycleTest, PrunesTheOldestAndRenamesOneAboveTheHighest) {
   const std::vector<CycleCase> cases = {
@@ -121,14 +135,7 @@ TEST_F(FileCycleTest, PrunesTheOldestAndRenamesOneAboveTheHighest) {
        {"Setup.tmc", "Setup(1.5).tmc"},
        {"Setup(1.5).tmc", "Setup(3).tmc"}},
   };
-  for (const CycleCase& c : cases) {
-    SCOPED_TRACE(c.what);
-    Fresh();
-    Lay(c.before);
-    Cycle(c.file, c.retain);
-    EXPECT_EQ(Left(), c.after);
-    EXPECT_TRUE(host_->calls().empty());
-  }
+  RunSilently(cases);
 }
 
 TEST_F(FileCycleTest, TheFileItselfBecomesTheNewCycle) {
@@ -158,14 +165,7 @@ TEST_F(FileCycleTest, MissingFilesAndTakenNamesEndSilently) {
        {"Setup.tmc", "Setup(1).tmc", "Setup(02).tmc", "Setup(3).tmc", "Setup(4).tmc"},
        {"Setup.tmc", "Setup(02).tmc", "Setup(3).tmc", "Setup(4).tmc"}},
   };
-  for (const CycleCase& c : cases) {
-    SCOPED_TRACE(c.what);
-    Fresh();
-    Lay(c.before);
-    Cycle(c.file, c.retain);
-    EXPECT_EQ(Left(), c.after);
-    EXPECT_TRUE(host_->calls().empty());
-  }
+  RunSilently(cases);
 }
 
 TEST_F(FileCycleTest, ANewNameTakenByAFolderEndsSilently) {
