@@ -73,10 +73,6 @@ std::string FolderPrefix(const std::string& folder) {
   return (folder.empty() ? std::string(".") : folder) + kPathSeparator;
 }
 
-std::string InFolder(const std::string& folder, const std::string& name) {
-  return FolderPrefix(folder) + name;
-}
-
 std::string DateText(double ole_date) { return CStr(Variant::FromDate(ole_date)); }
 
 // Clears the instance table of the load when Load ends, however it ends.
@@ -134,10 +130,11 @@ class Loader {
     const std::string name = damaged.Name();
     const std::string folder = fso_.GetParentFolderName(filename_);
     const double damaged_date = damaged.DateLastModified();
-    damaged.Name(CorruptName(folder, name));
+    damaged.Name(CorruptName(FolderPrefix(folder), name));
 
-    const std::string windows_folder = GetWindowsFolder();
-    const std::string backup_path = InFolder(windows_folder, name);
+    // The path Save writes the backup to, also when the Windows folder is "".
+    const std::string windows_prefix = GetWindowsFolder() + kPathSeparator;
+    const std::string backup_path = windows_prefix + name;
     if (!fso_.FileExists(backup_path)) {
       ShowMessage("The backup configuration file: " + backup_path + " does not exist.");
       state_.items.Clear();
@@ -152,16 +149,16 @@ class Loader {
     try {
       detail::DecodeXML(context_, text);
     } catch (...) {
-      GiveUpOnBackup(backup, windows_folder, name);
+      GiveUpOnBackup(backup, windows_prefix, name);
       return false;
     }
     backup.Copy(FolderPrefix(folder), true);
     return true;
   }
 
-  void GiveUpOnBackup(File& backup, const std::string& windows_folder, const std::string& name) {
+  void GiveUpOnBackup(File& backup, const std::string& windows_prefix, const std::string& name) {
     ClearCurrentError();
-    const std::string corrupt_name = CorruptName(windows_folder, name);
+    const std::string corrupt_name = CorruptName(windows_prefix, name);
     ShowMessage("Error reading the backup configuration file: " + backup.Path() + " dated: " +
                 DateText(backup.DateLastModified()) +
                 "\r\n\r\nReverting to an empty configuration file.");
@@ -169,12 +166,13 @@ class Loader {
     state_.items.Clear();
   }
 
-  // "<name>_corrupt(n)" with the smallest n from 1 that no file in `folder`
-  // has yet; n is a 16-bit number, so the search ends with an overflow.
-  std::string CorruptName(const std::string& folder, const std::string& name) const {
+  // "<name>_corrupt(n)" with the smallest n from 1 that no file in the folder
+  // (`prefix`: the folder and a separator) has yet; n is a 16-bit number, so
+  // the search ends with an overflow.
+  std::string CorruptName(const std::string& prefix, const std::string& name) const {
     for (int32_t n = 1; n <= std::numeric_limits<int16_t>::max(); ++n) {
       std::string candidate = name + "_corrupt(" + std::to_string(n) + ")";
-      if (!fso_.FileExists(InFolder(folder, candidate))) return candidate;
+      if (!fso_.FileExists(prefix + candidate)) return candidate;
     }
     Raise(errc::kOverflow);
   }

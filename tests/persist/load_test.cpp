@@ -160,6 +160,21 @@ TEST_F(LoadTest, DamagedFileWithoutBackupEmptiesTheStore) {
   EXPECT_EQ(context_->SaveLocation(), "");
 }
 
+TEST_F(LoadTest, BackupPathIsTheWindowsFolderASeparatorAndTheName) {
+  // Save puts the backup at GetWindowsFolder() + separator + name even when
+  // the Windows folder is unknown (""); Load must look at the same path.
+  platform::Hooks hooks;
+  hooks.windows_folder = [] { return std::string(); };
+  platform::Scope no_windows_folder(hooks);
+  const std::string name = "tamrel-load-test-" + dir_.path().filename().string() + ".tmc";
+  const std::string expected_backup = std::string(1, kPathSeparator) + name;
+  ASSERT_FALSE(Exists(expected_backup));
+  const std::string path = WriteDated(dir_.Path(name), "<context><A>", kFileDate);
+  EXPECT_FALSE(context_->Load(path));
+  EXPECT_EQ(Messages(), std::vector<std::string>{"The backup configuration file: " +
+                                                 expected_backup + " does not exist."});
+}
+
 TEST_F(LoadTest, BothCopiesDamagedLeavesAnEmptyStoreAndNoFileOfEitherName) {
   const std::string path = File("<context><A>");
   BackupCopy("<context><B id=\"b\" instance=\"1\">x</B>");
