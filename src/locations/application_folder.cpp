@@ -31,9 +31,10 @@ std::string FolderNameOfTitle(std::string title) {
 std::string ContextCls::GetApplicationConfigLocation() {
   HostApplication& host = detail::Host(*state_);
   host.WriteLog("Initialize application folder location");
-  const std::string path =
-      WithTrailingSeparator(WithTrailingSeparator(GetSpecialfolder(kCsidlAppData)) +
-                            FolderNameOfTitle(detail::CurrentApplicationTitle()));
+  // The folder name gets its own separator even when it ends in one or is
+  // empty.
+  const std::string path = WithTrailingSeparator(GetSpecialfolder(kCsidlAppData)) +
+                           FolderNameOfTitle(detail::CurrentApplicationTitle()) + kPathSeparator;
   FileSystemObject fso;
   if (fso.FolderExists(path)) {
     host.WriteLog("Application folder location exists: " + path);

@@ -114,6 +114,18 @@ TEST_F(ApplicationFolderTest, ABaseEndingInASeparatorGetsNoSecondOne) {
   EXPECT_EQ(context_->GetApplicationConfigLocation(), app_data_ + "Tamrel" + kSep);
 }
 
+// The folder name is always followed by its own separator, even when it is
+// empty: the path is base, folder name and separator, nothing merged.
+TEST_F(ApplicationFolderTest, TheFolderNameIsAlwaysFollowedByASeparator) {
+  fs::create_directories(app_data_);
+  SetTitle("");
+  const std::string expected = app_data_ + kSep + kSep;
+  EXPECT_EQ(context_->GetApplicationConfigLocation(), expected);
+  EXPECT_EQ(host_->LogLines(), (std::vector<std::string>{
+                                   "Initialize application folder location",
+                                   "Application folder location exists: " + expected}));
+}
+
 TEST_F(ApplicationFolderTest, WithoutAHostNothingIsLookedUp) {
   context_->SetApplicationContext(nullptr);
   EXPECT_EQ(ErrorNumberOf([&] { context_->GetApplicationConfigLocation(); }),
