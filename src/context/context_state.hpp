@@ -8,6 +8,7 @@
 #include <string>
 #include <unordered_map>
 
+#include "persist/load_instances.hpp"
 #include "store/context_item.hpp"
 #include "store/tag_store.hpp"
 #include "tamrel/context.hpp"
@@ -29,7 +30,7 @@ struct ContextState {
   std::optional<ContextItem> current_item;
   // Instance numbers accepted during the current Load ("Tag$$Id" -> number);
   // absent outside Load.
-  std::optional<std::unordered_map<std::string, int32_t>> load_instances;
+  std::optional<LoadInstances> load_instances;
 };
 
 // Access to a context's state for the subsystems' own code.

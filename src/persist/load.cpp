@@ -7,6 +7,7 @@
 // damaged without a backup, or both damaged -> false and an empty store.
 // Records are appended after those already held; `changed` ends true only
 // when validation repaired something.
+#include <algorithm>
 #include <cstdint>
 #include <limits>
 #include <string>
@@ -28,8 +29,9 @@ namespace {
 
 constexpr std::string_view kCalibrationFile = "CalibrationSettings.tmc";
 constexpr std::size_t kShortLogLength = 200;
-// Bytes of a typical element: sizes the instance table once, up front.
-constexpr std::size_t kBytesPerElement = 64;
+// Fewest bytes of an element worth making room for ("<a id=b>c</a>" and
+// more): bounds the room a text full of "<" could claim.
+constexpr std::size_t kMinBytesPerElement = 16;
 
 // Every line of `text` without its line break (LF or CR LF), joined: what
 // reading the file line by line and appending each line gives.
@@ -59,6 +61,13 @@ void RemoveCrLf(std::string& text) {
   }
   kept.append(text, from);
   text = std::move(kept);
+}
+
+// About how many elements `text` holds (a start and an end tag each): sizes
+// the store and the instance table once, up front.
+std::size_t ElementEstimate(std::string_view text) {
+  const auto tags = static_cast<std::size_t>(std::count(text.begin(), text.end(), '<'));
+  return std::min(tags / 2, text.size() / kMinBytesPerElement);
 }
 
 std::string ReadWhole(const File& file) {
@@ -103,7 +112,10 @@ class Loader {
     std::string text = JoinedLines(ReadWhole(fso_.GetFile(filename_)));
     LogText(text);
     RemoveCrLf(text);
-    state_.load_instances->reserve(text.size() / kBytesPerElement);
+    const std::size_t elements = ElementEstimate(text);
+    state_.load_instances->Reserve(elements);
+    state_.items.Reserve(static_cast<int32_t>(
+        std::min<std::size_t>(elements, std::numeric_limits<int32_t>::max())));
     try {
       detail::DecodeXML(context_, text);
     } catch (...) {

@@ -83,9 +83,13 @@ int32_t RepairGap(ContextState& state, ContextItem& item, int32_t expected) {
 }  // namespace
 
 void LogInstanceMismatch(ContextState& state, int32_t expected, const ContextItem& item) {
-  Host(state).WriteLog("ContextCls LOAD of " + state.name + " Tag: " + item.Tag +
-                       " Id: " + item.Id + " Expected Instance: " + std::to_string(expected) +
-                       " Got: " + std::to_string(item.Instance));
+  HostApplication& host = Host(state);
+  std::string line;
+  line.reserve(64 + state.name.size() + item.Tag.size() + item.Id.size());
+  line.append("ContextCls LOAD of ").append(state.name).append(" Tag: ").append(item.Tag);
+  line.append(" Id: ").append(item.Id).append(" Expected Instance: ");
+  line.append(std::to_string(expected)).append(" Got: ").append(std::to_string(item.Instance));
+  host.WriteLog(line);
 }
 
 bool ValidateLoadItem(ContextState& state, ContextItem& item) {
@@ -93,24 +97,19 @@ bool ValidateLoadItem(ContextState& state, ContextItem& item) {
   Trapped(state, "ValidateLoadItem", [&] {
     CleanSeparatorMarks(state, item);
     if (!state.load_instances) Raise(errc::kObjectNotSet);
-    auto& seen = *state.load_instances;
-    std::string key;
-    key.reserve(item.Tag.size() + 2 + item.Id.size());
-    key.append(item.Tag).append("$$").append(item.Id);
-
-    auto known = seen.find(key);
-    if (known == seen.end()) {
-      int32_t reached = (item.Instance == 1) ? 1 : RepairGap(state, item, 1);
-      seen.emplace(std::move(key), reached);
+    LoadInstances& seen = *state.load_instances;
+    int32_t* reached = seen.Find(item.Tag, item.Id);
+    if (reached == nullptr) {
+      seen.Add(item.Tag, item.Id, (item.Instance == 1) ? 1 : RepairGap(state, item, 1));
       return;
     }
-    int32_t expected = known->second + 1;
+    int32_t expected = *reached + 1;
     if (item.Instance < expected) {
       if (item.Id != "Created") LogInstanceMismatch(state, expected, item);
       result = false;
       return;
     }
-    known->second = (item.Instance == expected) ? expected : RepairGap(state, item, expected);
+    *reached = (item.Instance == expected) ? expected : RepairGap(state, item, expected);
   });
   return result;
 }

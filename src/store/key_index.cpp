@@ -1,5 +1,6 @@
 #include "store/key_index.hpp"
 
+#include <bit>
 #include <utility>
 
 namespace tamrel::detail {
@@ -15,7 +16,7 @@ std::size_t KeyIndex::Hash(std::string_view tag, std::string_view id) {
 
 std::size_t KeyIndex::Probe(std::size_t hash, std::string_view tag, std::string_view id) const {
   std::size_t slot = hash & Mask();
-  while (const Entry* entry = slots_[slot].entry.get()) {
+  while (const Entry* entry = slots_[slot].entry) {
     if (slots_[slot].hash == hash && entry->tag == tag && entry->id == id) return slot;
     slot = (slot + 1) & Mask();
   }
@@ -27,7 +28,7 @@ const KeyIndex::Entry* KeyIndex::Find(std::string_view tag, std::string_view id)
     return last_found_;
   }
   if (count_ == 0) return nullptr;
-  Entry* found = slots_[Probe(Hash(tag, id), tag, id)].entry.get();
+  Entry* found = slots_[Probe(Hash(tag, id), tag, id)].entry;
   if (found != nullptr) last_found_ = found;
   return found;
 }
@@ -41,27 +42,64 @@ KeyIndex::Entry& KeyIndex::FindOrAdd(const std::string& tag, const std::string& 
   const std::size_t hash = Hash(tag, id);
   Slot& slot = slots_[Probe(hash, tag, id)];
   if (slot.entry) return *slot.entry;
-  std::vector<Entry*>& of_tag = tags_[tag];
-  slot.entry = std::make_unique<Entry>(Entry{tag, id, {}, of_tag.size()});
+  std::vector<Entry*>& of_tag = ListOf(tag);
+  Entry* entry = &NewEntry();
+  entry->tag = tag;
+  entry->id = id;
+  entry->in_tag = of_tag.size();
+  of_tag.push_back(entry);
+  slot.entry = entry;
   slot.hash = hash;
   ++count_;
-  of_tag.push_back(slot.entry.get());
-  return *slot.entry;
+  return *entry;
 }
 
-void KeyIndex::Grow() {
+std::vector<KeyIndex::Entry*>& KeyIndex::ListOf(const std::string& tag) {
+  if (last_list_ == nullptr || last_list_->empty() || last_list_->front()->tag != tag) {
+    last_list_ = &tags_[tag];
+  }
+  return *last_list_;
+}
+
+KeyIndex::Entry& KeyIndex::NewEntry() {
+  if (!free_entries_.empty()) {
+    Entry* entry = free_entries_.back();
+    free_entries_.pop_back();
+    return *entry;
+  }
+  if (used_in_last_chunk_ == kChunkEntries) {
+    chunks_.push_back(std::make_unique<Entry[]>(kChunkEntries));
+    used_in_last_chunk_ = 0;
+  }
+  return chunks_.back()[used_in_last_chunk_++];
+}
+
+void KeyIndex::Release(Entry& entry) {
+  entry.stamps.clear();
+  free_entries_.push_back(&entry);
+}
+
+void KeyIndex::Reserve(std::size_t entries) {
+  const std::size_t wanted = std::bit_ceil(2 * (count_ + entries));
+  if (wanted > slots_.size()) Rehash(wanted);
+}
+
+void KeyIndex::Grow() { Rehash(slots_.empty() ? kInitialSlots : 2 * slots_.size()); }
+
+void KeyIndex::Rehash(std::size_t slot_count) {
   std::vector<Slot> old = std::move(slots_);
-  slots_ = std::vector<Slot>(old.empty() ? kInitialSlots : 2 * old.size());
+  slots_ = std::vector<Slot>(slot_count);
   for (Slot& slot : old) {
     if (!slot.entry) continue;
     std::size_t to = slot.hash & Mask();
     while (slots_[to].entry) to = (to + 1) & Mask();
-    slots_[to] = std::move(slot);
+    slots_[to] = slot;
   }
 }
 
 void KeyIndex::Forget(Entry& entry) {
   last_found_ = nullptr;
+  last_list_ = nullptr;
   const auto of_tag = tags_.find(entry.tag);
   std::vector<Entry*>& list = of_tag->second;
   list.back()->in_tag = entry.in_tag;
@@ -69,10 +107,11 @@ void KeyIndex::Forget(Entry& entry) {
   list.pop_back();
   if (list.empty()) tags_.erase(of_tag);
   EraseSlot(Probe(Hash(entry.tag, entry.id), entry.tag, entry.id));
+  Release(entry);
 }
 
 void KeyIndex::EraseSlot(std::size_t slot) {
-  slots_[slot].entry.reset();
+  slots_[slot].entry = nullptr;
   --count_;
   // Backward shift: pull later members of the probe run into the hole, so
   // that every entry stays reachable from its home slot without tombstones.
@@ -81,7 +120,8 @@ void KeyIndex::EraseSlot(std::size_t slot) {
     const std::size_t home = slots_[next].hash & Mask();
     const bool home_after_hole = ((next - home) & Mask()) < ((next - hole) & Mask());
     if (home_after_hole) continue;
-    slots_[hole] = std::move(slots_[next]);
+    slots_[hole] = slots_[next];
+    slots_[next].entry = nullptr;
     hole = next;
   }
 }
@@ -96,9 +136,13 @@ void KeyIndex::ForgetTag(std::string_view tag) {
   const auto found = tags_.find(tag);
   if (found == tags_.end()) return;
   last_found_ = nullptr;
+  last_list_ = nullptr;
   const std::vector<Entry*> entries = std::move(found->second);
   tags_.erase(found);
-  for (Entry* entry : entries) EraseSlot(Probe(Hash(entry->tag, entry->id), entry->tag, entry->id));
+  for (Entry* entry : entries) {
+    EraseSlot(Probe(Hash(entry->tag, entry->id), entry->tag, entry->id));
+    Release(*entry);
+  }
 }
 
 }  // namespace tamrel::detail

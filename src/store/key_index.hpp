@@ -4,9 +4,11 @@
 // Entries are found through an open-addressing table (linear probing, at
 // most half full, removal by backward shift) that keeps each entry's hash
 // beside its pointer, so a lookup usually touches one table slot and the
-// entry itself. Entries never move while they exist. An entry exists exactly
-// while its Tag and Id hold records: the store adds it with the first record
-// and forgets it with the last.
+// entry itself. Entries live in a pool (chunks of kChunkEntries, with a free
+// list), so they never move while they exist and adding one rarely
+// allocates. An entry
+// exists exactly while its Tag and Id hold records: the store adds it with
+// the first record and forgets it with the last.
 #pragma once
 
 #include <cstddef>
@@ -36,6 +38,8 @@ class KeyIndex {
   const Entry* Find(std::string_view tag, std::string_view id) const;
   Entry* Find(std::string_view tag, std::string_view id);
   Entry& FindOrAdd(const std::string& tag, const std::string& id);
+  // Makes room for `entries` more entries without growing the table.
+  void Reserve(std::size_t entries);
   // REQUIRES: `entry` holds no stamp.
   void Forget(Entry& entry);
 
@@ -56,7 +60,7 @@ class KeyIndex {
  private:
   struct Slot {
     std::size_t hash = 0;
-    std::unique_ptr<Entry> entry;  // null: a free slot
+    Entry* entry = nullptr;  // null: a free slot
   };
   struct TextHash {
     using is_transparent = void;
@@ -71,13 +75,26 @@ class KeyIndex {
   std::size_t Probe(std::size_t hash, std::string_view tag, std::string_view id) const;
   void Grow();
   void EraseSlot(std::size_t slot);
+  // An unused entry from the pool; Release gives it back.
+  Entry& NewEntry();
+  void Release(Entry& entry);
+  void Rehash(std::size_t slot_count);
+  // The entries of `tag`, created empty when the Tag is new.
+  std::vector<Entry*>& ListOf(const std::string& tag);
 
   // The entry found last: the operations on one Tag and Id tend to follow
   // each other. Cleared when an entry is forgotten.
   mutable Entry* last_found_ = nullptr;
   std::vector<Slot> slots_;  // size a power of two (or 0)
   std::size_t count_ = 0;
+  static constexpr std::size_t kChunkEntries = 256;
+  std::vector<std::unique_ptr<Entry[]>> chunks_;  // every entry, live or free
+  std::size_t used_in_last_chunk_ = kChunkEntries;
+  std::vector<Entry*> free_entries_;  // released entries, ready for reuse
   std::unordered_map<std::string, std::vector<Entry*>, TextHash, std::equal_to<>> tags_;
+  // The list ListOf gave last (records of one Tag tend to come together);
+  // cleared when a Tag is forgotten.
+  std::vector<Entry*>* last_list_ = nullptr;
 };
 
 }  // namespace tamrel::detail

@@ -23,6 +23,14 @@ void TagStore::PushBack(ContextItem item) {
   ++end_;
 }
 
+void TagStore::Reserve(int32_t records) {
+  if (records <= 0) return;
+  records_.reserve(records_.size() + static_cast<std::size_t>(records));
+  keys_.Reserve(static_cast<std::size_t>(records));
+  const int64_t back_room = origin_ + static_cast<int64_t>(slots_.size()) - end_;
+  if (back_room < records) Regrow(records);
+}
+
 void TagStore::Place(int64_t stamp, ContextItem item, bool at_front) {
   KeyIndex::Entry& entry = keys_.FindOrAdd(item.Tag, item.Id);
   int32_t index = 0;
@@ -100,11 +108,12 @@ void TagStore::Renumber() {
   ForgetMemo();
 }
 
-void TagStore::Regrow() {
+void TagStore::Regrow(int64_t back_room) {
   if (Sparse()) Renumber();
   const int64_t room = count_ + kMinRoom;
   const int64_t span = end_ - first_;
-  std::vector<int32_t> window(static_cast<std::size_t>(room + span + room), kEmpty);
+  std::vector<int32_t> window(static_cast<std::size_t>(room + span + std::max(room, back_room)),
+                              kEmpty);
   std::copy(slots_.begin() + static_cast<std::ptrdiff_t>(Slot(first_)),
             slots_.begin() + static_cast<std::ptrdiff_t>(Slot(end_)),
             window.begin() + static_cast<std::ptrdiff_t>(room));

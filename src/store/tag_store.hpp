@@ -56,6 +56,10 @@ class TagStore {
 
   void PushFront(ContextItem item);
   void PushBack(ContextItem item);
+  // Makes room for `records` more records at the back, so that as many
+  // PushBack calls neither re-base the window nor move the records held.
+  // The contents do not change.
+  void Reserve(int32_t records);
   // REQUIRES: 1 <= position <= Count().
   void RemoveAt(int32_t position);
   void Clear();
@@ -158,8 +162,9 @@ class TagStore {
   void CompactIfSparse();
   // Renumbers the stamps 0.. in store order and packs the records likewise.
   void Renumber();
-  // Re-bases the slot window on the stamps in use, with room on both sides.
-  void Regrow();
+  // Re-bases the slot window on the stamps in use, with room on both sides
+  // (at least `back_room` slots after the last stamp).
+  void Regrow(int64_t back_room = 0);
 
   std::vector<Record> records_;        // live and free records, in no order
   std::vector<int32_t> free_records_;  // indices of free records

@@ -72,6 +72,8 @@ TEST(TagStore, StaysInStepWithADequeThroughChurn) {
         return item.Tag == tag && item.Id == id && odd_key(item);
       });
       store.RemoveIf(tag, id, odd_key);
+    } else if (roll == 9 && pick(5) == 0) {
+      store.Reserve(pick(600));  // room only: the contents stay as they are
     } else if (pick(30) == 0) {
       const std::string tag = tags[pick(2)];
       std::erase_if(expected, [&](const ContextItem& item) { return item.Tag == tag; });
