@@ -33,20 +33,22 @@ constexpr std::size_t kShortLogLength = 200;
 // more): bounds the room a text full of "<" could claim.
 constexpr std::size_t kMinBytesPerElement = 16;
 
-// Every line of `text` without its line break (LF or CR LF), joined: what
-// reading the file line by line and appending each line gives.
-std::string JoinedLines(std::string_view text) {
-  std::string joined;
-  joined.reserve(text.size());
+// Leaves every line of `text` without its line break (LF or CR LF), joined:
+// what reading the file line by line and appending each line gives. Works in
+// place, moving each line back over the breaks removed before it.
+void JoinLines(std::string& text) {
+  std::size_t joined = 0;  // end of the joined lines so far
   std::size_t from = 0;
-  for (std::size_t lf = text.find('\n'); lf != std::string_view::npos;
-       lf = text.find('\n', from)) {
-    std::size_t line_end = (lf > from && text[lf - 1] == '\r') ? lf - 1 : lf;
-    joined.append(text, from, line_end - from);
+  auto keep = [&](std::size_t end) {
+    std::char_traits<char>::move(text.data() + joined, text.data() + from, end - from);
+    joined += end - from;
+  };
+  for (std::size_t lf = text.find('\n'); lf != std::string::npos; lf = text.find('\n', from)) {
+    keep((lf > from && text[lf - 1] == '\r') ? lf - 1 : lf);
     from = lf + 1;
   }
-  joined.append(text, from);
-  return joined;
+  keep(text.size());
+  text.resize(joined);
 }
 
 void RemoveCrLf(std::string& text) {
@@ -109,7 +111,8 @@ class Loader {
   bool Run() {
     state_.changed = false;
     if (!fso_.FileExists(filename_)) return false;
-    std::string text = JoinedLines(ReadWhole(fso_.GetFile(filename_)));
+    std::string text = ReadWhole(fso_.GetFile(filename_));
+    JoinLines(text);
     LogText(text);
     RemoveCrLf(text);
     const std::size_t elements = ElementEstimate(text);
