@@ -91,7 +91,7 @@ void TagStore::CompactIfSparse() {
 
 void TagStore::Renumber() {
   keys_.ForEachEntry([](KeyIndex::Entry& entry) { entry.stamps.clear(); });
-  std::vector<Record> packed;
+  ChunkedVector<Record> packed;
   packed.reserve(static_cast<std::size_t>(count_));
   for (int64_t stamp = first_; stamp < end_; ++stamp) {
     if (slots_[Slot(stamp)] == kEmpty) continue;

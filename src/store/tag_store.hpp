@@ -15,7 +15,9 @@
 // are found without a scan. When the window runs out of room it is re-based
 // with room on both sides (O(n) integers); when empty slots outnumber the
 // records, the stamps are renumbered densely in store order. Both are paid
-// for by the O(n) operations since the previous one. Memory is O(n).
+// for by the O(n) operations since the previous one. Memory is O(n). The
+// records themselves sit in a ChunkedVector with a free list: they never
+// move as the store grows, and a removed record's place is reused.
 //
 // Costs, with k the records of the Tag and Id concerned: PushBack, RemoveAt
 // O(log n + k) (amortised), PushFront O(log n + k), At and FindFrom
@@ -31,6 +33,7 @@
 #include <string_view>
 #include <vector>
 
+#include "store/chunked_vector.hpp"
 #include "store/context_item.hpp"
 #include "store/key_index.hpp"
 #include "store/position_index.hpp"
@@ -166,7 +169,7 @@ class TagStore {
   // (at least `back_room` slots after the last stamp).
   void Regrow(int64_t back_room = 0);
 
-  std::vector<Record> records_;        // live and free records, in no order
+  ChunkedVector<Record> records_;      // live and free records, in no order
   std::vector<int32_t> free_records_;  // indices of free records
   std::vector<int32_t> slots_;         // slot -> record index, or kEmpty
   int64_t origin_ = 0;                 // the stamp of slot 0

@@ -1,0 +1,42 @@
+// ChunkedVector: a growable array whose elements never move once added.
+//
+// Elements sit in chunks of kChunkSize; growing adds a chunk and never
+// relocates what is held, so appending costs O(1) without the copies and the
+// doubled memory of a vector's growth. Index access is two loads.
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <utility>
+#include <vector>
+
+namespace tamrel::detail {
+
+template <class T>
+class ChunkedVector {
+ public:
+  static constexpr std::size_t kChunkSize = 512;
+
+  std::size_t size() const { return size_; }
+
+  // REQUIRES: index < size().
+  T& operator[](std::size_t index) { return chunks_[index / kChunkSize][index % kChunkSize]; }
+  const T& operator[](std::size_t index) const {
+    return chunks_[index / kChunkSize][index % kChunkSize];
+  }
+
+  void push_back(T&& value) {
+    if (size_ == chunks_.size() * kChunkSize) chunks_.push_back(std::make_unique<T[]>(kChunkSize));
+    (*this)[size_++] = std::move(value);
+  }
+
+  // Room for `count` elements in the table of chunks (the chunks themselves
+  // come as needed).
+  void reserve(std::size_t count) { chunks_.reserve((count + kChunkSize - 1) / kChunkSize); }
+
+ private:
+  std::vector<std::unique_ptr<T[]>> chunks_;
+  std::size_t size_ = 0;
+};
+
+}  // namespace tamrel::detail
