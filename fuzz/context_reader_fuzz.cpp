@@ -17,7 +17,7 @@
 #include "context/context_state.hpp"
 #include "persist/context_reader.hpp"
 #include "persist/context_text.hpp"
-#include "persist/special_chars.hpp"
+#include "persist/entity_escaping.hpp"
 #include "support/discarding_host.hpp"
 #include "tamrel/context.hpp"
 #include "tamrel/error.hpp"

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <limits>
 
-#include "persist/special_chars.hpp"
+#include "persist/entity_escaping.hpp"
 #include "tamrel/error.hpp"
 
 namespace tamrel::detail {

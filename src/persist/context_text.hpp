@@ -2,7 +2,7 @@
 // order, each followed by CR LF, then "</context>". An element is
 //   <Tag id="Id" instance="n">encoded value</Tag>
 // with the tag and id written verbatim and only the value escaped
-// (special_chars.hpp). An empty store gives "<context></context>".
+// (entity_escaping.hpp). An empty store gives "<context></context>".
 #pragma once
 
 #include <string>

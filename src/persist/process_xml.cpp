@@ -14,7 +14,7 @@
 #include "context/context_state.hpp"
 #include "context/error_trap.hpp"
 #include "persist/load_validation.hpp"
-#include "persist/special_chars.hpp"
+#include "persist/entity_escaping.hpp"
 #include "tamrel/context.hpp"
 #include "tamrel/error.hpp"
 #include "tamrel/variant.hpp"

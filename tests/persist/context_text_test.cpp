@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "persist/context_text.hpp"
-#include "persist/special_chars.hpp"
+#include "persist/entity_escaping.hpp"
 #include "persist_fixture.hpp"
 #include "tamrel/error.hpp"
 

@@ -1,4 +1,4 @@
-#include "persist/special_chars.hpp"
+#include "persist/entity_escaping.hpp"
 
 #include <algorithm>
 #include <array>
