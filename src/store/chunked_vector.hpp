@@ -25,9 +25,12 @@ class ChunkedVector {
     return chunks_[index / kChunkSize][index % kChunkSize];
   }
 
-  void push_back(T&& value) {
+  void push_back(T&& value) { emplace_back() = std::move(value); }
+
+  // Appends a default element and returns it, for filling in place.
+  T& emplace_back() {
     if (size_ == chunks_.size() * kChunkSize) chunks_.push_back(std::make_unique<T[]>(kChunkSize));
-    (*this)[size_++] = std::move(value);
+    return (*this)[size_++];
   }
 
   // Room for `count` elements in the table of chunks (the chunks themselves

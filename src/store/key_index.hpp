@@ -20,6 +20,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "store/stamp_list.hpp"
+
 namespace tamrel::detail {
 
 class KeyIndex {
@@ -27,8 +29,9 @@ class KeyIndex {
   struct Entry {
     std::string tag;
     std::string id;
-    std::vector<int64_t> stamps;  // ascending: store order
-    std::size_t in_tag = 0;       // where the entry sits in its Tag's list
+    StampList stamps;          // ascending: store order
+    std::size_t in_tag = 0;    // where the entry sits in its Tag's list
+    uint32_t append_round = 0;  // the store's round of the last PushBack
   };
 
   KeyIndex() = default;

@@ -11,13 +11,13 @@ constexpr int64_t kMinRoom = 16;
 static_assert(kMinRoom >= 1);
 }  // namespace
 
-void TagStore::PushFront(ContextItem item) {
+void TagStore::PushFront(ContextItem&& item) {
   if (first_ == origin_) Regrow();
   Place(first_ - 1, std::move(item), true);
   --first_;
 }
 
-void TagStore::PushBack(ContextItem item) {
+void TagStore::PushBack(ContextItem&& item) {
   if (end_ == origin_ + static_cast<int64_t>(slots_.size())) Regrow();
   Place(end_, std::move(item), false);
   ++end_;
@@ -31,21 +31,24 @@ void TagStore::Reserve(int32_t records) {
   if (back_room < records) Regrow(records);
 }
 
-void TagStore::Place(int64_t stamp, ContextItem item, bool at_front) {
+void TagStore::Place(int64_t stamp, ContextItem&& item, bool at_front) {
   KeyIndex::Entry& entry = keys_.FindOrAdd(item.Tag, item.Id);
   int32_t index = 0;
   if (free_records_.empty()) {
     index = static_cast<int32_t>(records_.size());
-    records_.push_back(Record{std::move(item), &entry});
+    records_.emplace_back();
   } else {
     index = free_records_.back();
     free_records_.pop_back();
-    records_[static_cast<std::size_t>(index)] = Record{std::move(item), &entry};
   }
+  Record& record = records_[static_cast<std::size_t>(index)];
+  record.item = std::move(item);
+  record.entry = &entry;
   if (at_front) {
-    entry.stamps.insert(entry.stamps.begin(), stamp);
+    entry.stamps.push_front(stamp);
   } else {
     entry.stamps.push_back(stamp);
+    entry.append_round = round_;
   }
   slots_[Slot(stamp)] = index;
   positions_.Occupy(Slot(stamp));
@@ -71,7 +74,17 @@ void TagStore::RemoveTag(std::string_view tag) {
   CompactIfSparse();
 }
 
-void TagStore::Clear() { *this = TagStore(); }
+void TagStore::Clear() {
+  const uint32_t round = round_;
+  *this = TagStore();
+  round_ = round;
+}
+
+const ContextItem* TagStore::LastAppended(std::string_view tag, std::string_view id) const {
+  const KeyIndex::Entry* entry = keys_.Find(tag, id);
+  if (entry == nullptr || entry->append_round != round_) return nullptr;
+  return &RecordAt(entry->stamps.back()).item;
+}
 
 void TagStore::Vacate(int64_t stamp) {
   int32_t& slot = slots_[Slot(stamp)];

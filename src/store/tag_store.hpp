@@ -57,8 +57,8 @@ class TagStore {
   // Value and Key may be.
   ContextItem& At(int32_t position) { return RecordAt(StampAt(position)).item; }
 
-  void PushFront(ContextItem item);
-  void PushBack(ContextItem item);
+  void PushFront(ContextItem&& item);
+  void PushBack(ContextItem&& item);
   // Makes room for `records` more records at the back, so that as many
   // PushBack calls neither re-base the window nor move the records held.
   // The contents do not change.
@@ -117,7 +117,7 @@ class TagStore {
   void RemoveIf(std::string_view tag, std::string_view id, Decide&& decide) {
     KeyIndex::Entry* entry = keys_.Find(tag, id);
     if (entry == nullptr) return;
-    std::vector<int64_t>& stamps = entry->stamps;
+    StampList& stamps = entry->stamps;
     std::size_t kept = 0;
     for (int64_t stamp : stamps) {
       if (decide(RecordAt(stamp).item)) {
@@ -126,13 +126,21 @@ class TagStore {
         stamps[kept++] = stamp;
       }
     }
-    stamps.resize(kept);
+    stamps.truncate(kept);
     if (stamps.empty()) keys_.Forget(*entry);
     CompactIfSparse();
   }
 
   // Removes every record of `tag`.
   void RemoveTag(std::string_view tag);
+
+  // --- Rounds of appends (Load) --------------------------------------------
+
+  // Starts a round: LastAppended forgets the records pushed before.
+  void BeginRound() { ++round_; }
+  // The last record of (tag, id) in store order when PushBack added a record
+  // of the pair in this round; nullptr otherwise.
+  const ContextItem* LastAppended(std::string_view tag, std::string_view id) const;
 
  private:
   static constexpr int32_t kEmpty = -1;
@@ -158,7 +166,7 @@ class TagStore {
   std::vector<int64_t> StampsOfTag(std::string_view tag) const;
 
   // Puts `item` under `stamp`, the new lowest (at_front) or highest stamp.
-  void Place(int64_t stamp, ContextItem item, bool at_front);
+  void Place(int64_t stamp, ContextItem&& item, bool at_front);
   // Frees the record under `stamp`; its entry's stamps are left to the caller.
   void Vacate(int64_t stamp);
   bool Sparse() const;
@@ -178,6 +186,7 @@ class TagStore {
   int32_t count_ = 0;
   PositionIndex positions_;
   KeyIndex keys_;
+  uint32_t round_ = 0;  // see BeginRound
   // The last position and stamp paired by StampAt or PositionOf, valid until
   // a record enters or leaves (0: none).
   mutable int32_t memo_position_ = 0;
