@@ -5,6 +5,7 @@
 
 #include "context/context_state.hpp"
 #include "context/error_trap.hpp"
+#include "persist/process_xml.hpp"
 #include "tamrel/context.hpp"
 #include "tamrel/error.hpp"
 
@@ -28,7 +29,7 @@ std::string_view TrimSpaces(std::string_view text) {
 // level keeps its own remaining text and element name on its stack frame.
 class Reader {
  public:
-  explicit Reader(ContextCls& context) : context_(context), state_(StateOf(context)) {}
+  explicit Reader(ContextCls& context) : state_(StateOf(context)) {}
 
   // One level: decodes `xml` (the text this level consumes) and reports and
   // raises again on failure.
@@ -36,7 +37,7 @@ class Reader {
     std::string_view rest = xml;
     try {
       if (depth > kMaxNesting) Raise(kOutOfStackSpace, "Out of stack space");
-      std::string element;
+      std::string_view element;  // the name of the element decoded last
       while (!rest.empty()) DecodeElement(rest, element, depth);
     } catch (...) {
       ReportAndRaise(rest);
@@ -46,7 +47,7 @@ class Reader {
  private:
   // One pass of the loop: the text before the next tag, the start tag with
   // its attributes, the content. `rest` is left at the text after the end tag.
-  void DecodeElement(std::string_view& rest, std::string& element, int depth) {
+  void DecodeElement(std::string_view& rest, std::string_view& element, int depth) {
     std::size_t lt = rest.find('<');
     if (lt != kNotFound && lt > 0) {
       if (!element.empty()) Event(kElementText, element, rest.substr(0, lt));
@@ -55,7 +56,7 @@ class Reader {
     }
     std::size_t name_end = NameEnd(rest);
     std::size_t name_start = (lt == kNotFound) ? 0 : 1;
-    element.assign(rest.substr(name_start, name_end - name_start));
+    element = rest.substr(name_start, name_end - name_start);
     Event(kStartTag, element);
 
     std::size_t p = name_end;
@@ -63,7 +64,7 @@ class Reader {
     ++p;  // past the ">"
 
     end_tag_.assign("</").append(element).append(">");
-    std::size_t end_tag = rest.find(end_tag_);
+    std::size_t end_tag = Find(rest, end_tag_);
     if (end_tag == kNotFound || end_tag < p) Raise(errc::kInvalidArgument);
     std::string_view content = rest.substr(p, end_tag - p);
     rest = TrimSpaces(rest.substr(end_tag + end_tag_.size()));
@@ -77,79 +78,81 @@ class Reader {
     }
   }
 
+  // The first place of `tag` (which starts with "<") in `text`, as
+  // text.find(tag), but going from "<" to "<": the text between is skipped
+  // at memchr speed.
+  static std::size_t Find(std::string_view text, std::string_view tag) {
+    for (std::size_t at = text.find('<'); at != kNotFound; at = text.find('<', at + 1)) {
+      if (text.substr(at, tag.size()) == tag) return at;
+    }
+    return kNotFound;
+  }
+
   // Where the element name ends: at the first ">" unless a space comes
   // first. A text with no ">" at all has no name that can be cut.
   static std::size_t NameEnd(std::string_view rest) {
-    std::size_t end = rest.find_first_of(" >");
-    if (end == kNotFound) Raise(errc::kInvalidArgument);
+    std::size_t end = 0;
+    while (end < rest.size() && rest[end] != ' ' && rest[end] != '>') ++end;
+    if (end == rest.size()) Raise(errc::kInvalidArgument);
     if (rest[end] == ' ' && rest.find('>', end) == kNotFound) Raise(errc::kInvalidArgument);
     return end;
   }
 
   // Entered on the space after the name; stops on the ">" that closes the
-  // start tag or one before the last character of `rest`.
-  void ScanAttributes(std::string_view rest, const std::string& element, std::size_t& p) {
-    attribute_.clear();
+  // start tag or one before the last character of `rest`. An attribute name
+  // is the run of characters since the last space, "=" or value.
+  void ScanAttributes(std::string_view rest, std::string_view element, std::size_t& p) {
+    std::size_t name = p + 1;  // where the name under way starts
     for (++p; p + 1 < rest.size(); ++p) {
-      char c = rest[p];
+      const char c = rest[p];
       if (c == ' ') {
-        if (!attribute_.empty()) {
-          Event(kAttribute, element, attribute_, no_value_);
-          attribute_.clear();
-        }
+        if (p > name) Event(kAttribute, element, rest.substr(name, p - name));
+        name = p + 1;
       } else if (c == '>') {
-        if (!attribute_.empty()) Event(kAttribute, element, attribute_, no_value_);
+        if (p > name) Event(kAttribute, element, rest.substr(name, p - name));
         return;
       } else if (c == '=') {
-        ScanValue(rest, element, p);
-        attribute_.clear();
-      } else {
-        attribute_.push_back(c);
+        ScanValue(rest, element, rest.substr(name, p - name), p);
+        name = p + 1;
       }
     }
   }
 
   // Entered on "=". A quoted value ends at its closing quote (p stays on
   // it); an unquoted one at a space or ">" (p steps back so the attribute
-  // scan sees that character). A space right after the opening quote is
-  // dropped. Two quotes in a row are an empty value.
-  void ScanValue(std::string_view rest, const std::string& element, std::size_t& p) {
-    value_.clear();
+  // scan sees that character). Spaces before the value's first character
+  // are dropped, inside quotes too. Two quotes in a row are an empty value.
+  void ScanValue(std::string_view rest, std::string_view element, std::string_view name,
+                 std::size_t& p) {
+    std::size_t value = p + 1;  // where the value starts; empty while p == value
     bool in_quotes = false;
     for (++p; p + 1 < rest.size(); ++p) {
-      char c = rest[p];
-      if (c == ' ' && value_.empty()) continue;
+      const char c = rest[p];
+      if (c == ' ' && p == value) {
+        value = p + 1;
+        continue;
+      }
       if (c == ' ' || c == '>') {
-        if (in_quotes) {
-          value_.push_back(c);
-          continue;
-        }
-        Event(kAttribute, element, attribute_, value_);
+        if (in_quotes) continue;
+        Event(kAttribute, element, name, rest.substr(value, p - value));
         --p;
         return;
       }
       if (c == '"') {
-        if (value_.empty() && !in_quotes) {
+        if (p == value && !in_quotes) {
           in_quotes = true;
+          value = p + 1;
           continue;
         }
-        Event(kAttribute, element, attribute_, value_);
+        Event(kAttribute, element, name, rest.substr(value, p - value));
         return;
       }
-      value_.push_back(c);
     }
   }
 
-  void Event(int16_t portion, const std::string& element) { context_.ProcessXML(portion, element); }
-
-  void Event(int16_t portion, const std::string& element, std::string_view text) {
-    text_.assign(text);
-    context_.ProcessXML(portion, element, text_);
-  }
-
-  void Event(int16_t portion, const std::string& element, const std::string& name,
-             const std::string& value) {
-    context_.ProcessXML(portion, element, name, value);
+  void Event(int16_t portion, std::string_view element, std::string_view text = {},
+             std::string_view value = {}) {
+    ProcessXMLEvent(state_, portion, element, text, value);
   }
 
   [[noreturn]] void ReportAndRaise(std::string_view rest) {
@@ -166,14 +169,8 @@ class Reader {
     throw Error(failure.number(), failure.description());
   }
 
-  ContextCls& context_;
   ContextState& state_;
-  const std::string no_value_;
-  // Scratch strings reused from element to element.
-  std::string end_tag_;
-  std::string attribute_;
-  std::string value_;
-  std::string text_;
+  std::string end_tag_;  // scratch: "</" + element name + ">"
 };
 
 }  // namespace

@@ -1,7 +1,8 @@
 // DecodeXML: the tokenizer of context files.
 //
-// It walks a text element by element and hands what it finds to the
-// context's public ProcessXML as events: 0 for a start tag, 2 for each
+// It walks a text element by element and hands what it finds to
+// ProcessXML (the handling behind the public member, trap included) as
+// events: 0 for a start tag, 2 for each
 // attribute (name and raw value, quotes removed), 1 for the element's text.
 // When an element's content holds a further "<", the text before it is the
 // element text and the rest is decoded by a nested call.
@@ -19,8 +20,9 @@
 // error again with its number and description. Records appended before the
 // failure stay in the store.
 //
-// Cost: one scan of the text by position over a view; nothing of the text
-// is copied per element except the strings handed to ProcessXML.
+// Cost: one scan of the text by position over a view; events are views of
+// the text, so nothing of it is copied per element but attribute names and
+// values.
 #pragma once
 
 #include <string_view>

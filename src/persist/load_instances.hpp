@@ -3,26 +3,60 @@
 //
 // Pairs are told apart by the text Tag + "$$" + Id, so two pairs whose joined
 // texts agree share one number (a Tag ending in "$" can meet an Id that
-// starts with one).
+// starts with one). A pair whose Tag and Id hold no "$" shares its joined
+// text with no other pair, so the store itself answers for it: its number is
+// the Instance of the last record of the pair that Load appended in this
+// round. Only pairs with a "$" are filed here, in a table of their own.
 //
-// An open-addressing table (linear probing, at most half full) over flat
-// arrays: the joined texts sit end to end in one buffer and each slot keeps
-// the hash, place and length of its text beside the number. Filing a pair
-// allocates nothing once the table has grown, and a lookup usually touches
-// one slot and one text. Pairs are never removed; the table lives for one
-// Load.
+// The table is open addressing (linear probing, at most half full) over
+// flat arrays: the joined texts sit end to end in one buffer and each slot
+// keeps the hash, place and length of its text beside the number. Pairs are
+// never removed; the table lives for one Load.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "store/tag_store.hpp"
 
 namespace tamrel::detail {
 
 class LoadInstances {
  public:
+  // Checks a record of (tag, id): decide(reached) gets the number the pair
+  // has reached in this Load (none before its first record) and returns the
+  // number the pair reaches with the record, or none when it is dropped. The
+  // caller appends an accepted record to `items` next; for a pair without a
+  // "$" that record is what keeps the number. The first check starts the
+  // store's round of appends.
+  template <class Decide>
+  void Check(TagStore& items, std::string_view tag, std::string_view id, Decide&& decide) {
+    if (!round_started_) {
+      items.BeginRound();
+      round_started_ = true;
+    }
+    if (!SharesJoinedText(tag, id)) {
+      const ContextItem* last = items.LastAppended(tag, id);
+      decide(last ? std::optional<int32_t>(last->Instance) : std::nullopt);
+      return;
+    }
+    int32_t* reached = Find(tag, id);
+    const std::optional<int32_t> reaches =
+        decide(reached ? std::optional<int32_t>(*reached) : std::nullopt);
+    if (!reaches) return;
+    if (reached) {
+      *reached = *reaches;
+    } else {
+      Add(tag, id, *reaches);
+    }
+  }
+
+  // --- The table of pairs with a "$" --------------------------------------
+
   // Makes room for `pairs` pairs without growing.
   void Reserve(std::size_t pairs);
 
@@ -43,6 +77,11 @@ class LoadInstances {
     int32_t reached = 0;
   };
 
+  // Whether another pair can have the joined text of (tag, id): only when
+  // one of them holds a "$".
+  static bool SharesJoinedText(std::string_view tag, std::string_view id) {
+    return tag.find('$') != std::string_view::npos || id.find('$') != std::string_view::npos;
+  }
   // Joins (tag, id) into joined_ and returns its hash.
   std::size_t Join(std::string_view tag, std::string_view id);
   // The slot holding joined_, or the free slot where it would go.
@@ -56,6 +95,7 @@ class LoadInstances {
   std::size_t count_ = 0;
   std::string texts_;   // every joined text, end to end
   std::string joined_;  // scratch: the pair being looked up
+  bool round_started_ = false;
 };
 
 }  // namespace tamrel::detail

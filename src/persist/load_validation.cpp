@@ -1,6 +1,7 @@
 #include "persist/load_validation.hpp"
 
 #include <array>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -97,19 +98,17 @@ bool ValidateLoadItem(ContextState& state, ContextItem& item) {
   Trapped(state, "ValidateLoadItem", [&] {
     CleanSeparatorMarks(state, item);
     if (!state.load_instances) Raise(errc::kObjectNotSet);
-    LoadInstances& seen = *state.load_instances;
-    int32_t* reached = seen.Find(item.Tag, item.Id);
-    if (reached == nullptr) {
-      seen.Add(item.Tag, item.Id, (item.Instance == 1) ? 1 : RepairGap(state, item, 1));
-      return;
-    }
-    int32_t expected = *reached + 1;
-    if (item.Instance < expected) {
-      if (item.Id != "Created") LogInstanceMismatch(state, expected, item);
-      result = false;
-      return;
-    }
-    *reached = (item.Instance == expected) ? expected : RepairGap(state, item, expected);
+    state.load_instances->Check(
+        state.items, item.Tag, item.Id, [&](std::optional<int32_t> reached) -> std::optional<int32_t> {
+          if (!reached) return (item.Instance == 1) ? 1 : RepairGap(state, item, 1);
+          const int32_t expected = *reached + 1;
+          if (item.Instance < expected) {
+            if (item.Id != "Created") LogInstanceMismatch(state, expected, item);
+            result = false;
+            return std::nullopt;
+          }
+          return (item.Instance == expected) ? expected : RepairGap(state, item, expected);
+        });
   });
   return result;
 }

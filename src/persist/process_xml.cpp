@@ -13,8 +13,10 @@
 
 #include "context/context_state.hpp"
 #include "context/error_trap.hpp"
-#include "persist/load_validation.hpp"
+#include "persist/process_xml.hpp"
+
 #include "persist/entity_escaping.hpp"
+#include "persist/load_validation.hpp"
 #include "tamrel/context.hpp"
 #include "tamrel/error.hpp"
 #include "tamrel/variant.hpp"
@@ -40,12 +42,12 @@ bool IsRootElement(std::string_view tag) {
 // The instance attribute as the run-time's CInt reads it. Plain decimal text
 // (what Save writes) is read directly; anything else goes through CInt,
 // which rounds, allows blanks and raises 13 or 6.
-int16_t InstanceNumber(const std::string& text) {
+int16_t InstanceNumber(std::string_view text) {
   int16_t number = 0;
   const char* end = text.data() + text.size();
   auto [stop, ec] = std::from_chars(text.data(), end, number);
   if (ec == std::errc() && stop == end && !text.empty()) return number;
-  return CInt(Variant(text));
+  return CInt(Variant(std::string(text)));
 }
 
 detail::ContextItem& CurrentItem(detail::ContextState& state) {
@@ -53,7 +55,7 @@ detail::ContextItem& CurrentItem(detail::ContextState& state) {
   return *state.current_item;
 }
 
-void TakeElementText(detail::ContextState& state, const std::string& text) {
+void TakeElementText(detail::ContextState& state, std::string_view text) {
   detail::ContextItem& item = CurrentItem(state);
   item.Value = detail::DecodeSpecialChrs(state, text);
   if (detail::ValidateLoadItem(state, item)) {
@@ -63,7 +65,7 @@ void TakeElementText(detail::ContextState& state, const std::string& text) {
   state.current_item.reset();
 }
 
-void TakeAttribute(detail::ContextState& state, const std::string& name, const std::string& value) {
+void TakeAttribute(detail::ContextState& state, std::string_view name, std::string_view value) {
   if (name == "id") {
     CurrentItem(state).Id = value;
   } else if (name == "instance") {
@@ -74,10 +76,9 @@ void TakeAttribute(detail::ContextState& state, const std::string& name, const s
 
 }  // namespace
 
-void ContextCls::ProcessXML(int16_t xmlPortion, const std::string& xmlTag,
-                            const std::string& attrOrElement, const std::string& attrVal) {
-  detail::ContextState& state = *state_;
-  detail::Trapped(state, "ProcessXML", [&] {
+void detail::ProcessXMLEvent(ContextState& state, int16_t xmlPortion, std::string_view xmlTag,
+                             std::string_view attrOrElement, std::string_view attrVal) {
+  Trapped(state, "ProcessXML", [&] {
     if (IsRootElement(xmlTag)) return;
     switch (xmlPortion) {
       case kStartTag:
@@ -94,6 +95,11 @@ void ContextCls::ProcessXML(int16_t xmlPortion, const std::string& xmlTag,
         break;
     }
   });
+}
+
+void ContextCls::ProcessXML(int16_t xmlPortion, const std::string& xmlTag,
+                            const std::string& attrOrElement, const std::string& attrVal) {
+  detail::ProcessXMLEvent(*state_, xmlPortion, xmlTag, attrOrElement, attrVal);
 }
 
 }  // namespace tamrel

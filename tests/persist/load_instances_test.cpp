@@ -1,7 +1,8 @@
-// The instance table of a Load: pairs filed by their joined text, kept
-// through growth.
+// The instance numbers of a Load: pairs filed by their joined text, kept
+// through growth; pairs without a "$" answered by the store's round.
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 
 #include "persist/load_instances.hpp"
@@ -40,6 +41,48 @@ TEST(LoadInstances, PairsWithTheSameJoinedTextShareOneNumber) {
   table.Add("", "", 1);                             // "$$" on its own is a pair too
   ASSERT_NE(table.Find("", ""), nullptr);
   EXPECT_EQ(*table.Find("", ""), 1);
+}
+
+ContextItem Item(const char* tag, const char* id, int16_t instance) {
+  return ContextItem{tag, id, instance, "", ""};
+}
+
+// What Check hands to its decision for (tag, id); the record is then filed
+// with `reaches` (none: dropped).
+std::optional<int32_t> Checked(LoadInstances& seen, TagStore& items, const char* tag,
+                               const char* id, std::optional<int32_t> reaches = std::nullopt) {
+  std::optional<int32_t> given;
+  seen.Check(items, tag, id, [&](std::optional<int32_t> reached) {
+    given = reached;
+    return reaches;
+  });
+  return given;
+}
+
+TEST(LoadInstances, PlainPairsCountOnlyRecordsAppendedInTheLoad) {
+  TagStore items;
+  items.PushBack(Item("W", "x", 1));  // held before the Load
+  items.PushBack(Item("W", "y", 1));
+  LoadInstances seen;
+  EXPECT_EQ(Checked(seen, items, "W", "x"), std::nullopt);
+  items.PushBack(Item("W", "x", 1));
+  items.PushBack(Item("W", "x", 2));
+  items.PushFront(Item("W", "x", 7));  // an Add at the front is not an append
+  EXPECT_EQ(Checked(seen, items, "W", "x"), 2);
+  EXPECT_EQ(Checked(seen, items, "W", "y"), std::nullopt);
+  EXPECT_EQ(Checked(seen, items, "w", "x"), std::nullopt);  // case counts
+}
+
+TEST(LoadInstances, PairsWithADollarKeepTheirJoinedTextNumber) {
+  TagStore items;
+  LoadInstances seen;
+  EXPECT_EQ(Checked(seen, items, "a$", "b", 3), std::nullopt);
+  items.PushBack(Item("a$", "b", 3));
+  items.PushBack(Item("a", "b", 5));
+  EXPECT_EQ(Checked(seen, items, "a", "$b"), 3);  // "a$$$b" either way; dropped
+  EXPECT_EQ(Checked(seen, items, "a", "b"), 5);
+  EXPECT_EQ(Checked(seen, items, "a", "$b", 4), 3);
+  EXPECT_EQ(Checked(seen, items, "a$", "b"), 4);
 }
 
 }  // namespace

@@ -24,6 +24,7 @@ constexpr mode_t kNewFileMode = 0666;    // narrowed by the umask
 constexpr mode_t kNewFolderMode = 0777;  // narrowed by the umask
 constexpr mode_t kAnyWriteBit = S_IWUSR | S_IWGRP | S_IWOTH;
 constexpr int kTempNameAttempts = 100;
+constexpr std::size_t kReadChunk = 16384;  // first room for a file of unknown length
 
 // Closes a descriptor when it goes out of scope.
 class FileDescriptor {
@@ -135,17 +136,25 @@ class PosixFileBackend : public FileBackend {
   std::string ReadFile(const std::string& path) override {
     FileDescriptor fd(open(path.c_str(), O_RDONLY | O_CLOEXEC));
     if (!fd.valid()) RaiseErrno(errno, Subject::kFile);
-    std::string content;
-    char buffer[16384];
+    // Reads straight into the string, sized from the file's length plus one
+    // byte so that the end shows without growing; a file that grows while
+    // being read still comes whole.
+    struct stat info {};
+    std::size_t room = kReadChunk;
+    if (fstat(fd.get(), &info) == 0 && info.st_size > 0) room = static_cast<size_t>(info.st_size) + 1;
+    std::string content(room, '\0');
+    std::size_t used = 0;
     for (;;) {
-      ssize_t count = read(fd.get(), buffer, sizeof buffer);
+      if (used == content.size()) content.resize(2 * content.size());
+      ssize_t count = read(fd.get(), content.data() + used, content.size() - used);
       if (count == 0) break;
       if (count < 0) {
         if (errno == EINTR) continue;
         RaiseErrno(errno, Subject::kFile);
       }
-      content.append(buffer, static_cast<size_t>(count));
+      used += static_cast<size_t>(count);
     }
+    content.resize(used);
     return content;
   }
 
