@@ -21,30 +21,30 @@ Order Compare(const Variant& a, const Variant& b) {
   return equal ? Order::kEqual : Order::kUnordered;
 }
 
+// True is -1; Empty is 0 and ""; numbers sort below texts, texts by their
+// bytes taken as unsigned; Null is unordered.
 TEST(CompareTest, MixedKinds) {
   const struct {
     Variant a, b;
     Order order;
-  } cases[] = {
-      {int16_t{2}, 2.0, Order::kEqual},
-      {1, 1.5f, Order::kLess},
-      {true, -1, Order::kEqual},
-      {false, true, Order::kGreater},  // True is -1
-      {Variant::FromDate(2.0), 2.0, Order::kEqual},
-      {Variant(), 0, Order::kEqual},
-      {Variant(), -0.5, Order::kGreater},
-      {Variant(), "", Order::kEqual},
-      {Variant(), "a", Order::kLess},
-      {5, "3", Order::kLess},     // numbers below texts
-      {"10", "9", Order::kLess},  // texts by bytes
-      {"B", "a", Order::kLess},
-      {"a", "ab", Order::kLess},
-      {"\xC3\xA4", "z", Order::kGreater},  // bytes are unsigned
-      {true, "False", Order::kLess},
-      {Variant::Null(), Variant::Null(), Order::kUnordered},
-      {Variant::Null(), Variant(), Order::kUnordered},
-      {1, Variant::Null(), Order::kUnordered},
-  };
+  } cases[] = {{int16_t{2}, 2.0, Order::kEqual},
+               {1, 1.5f, Order::kLess},
+               {true, -1, Order::kEqual},
+               {false, true, Order::kGreater},
+               {Variant::FromDate(2.0), 2.0, Order::kEqual},
+               {Variant(), 0, Order::kEqual},
+               {Variant(), -0.5, Order::kGreater},
+               {Variant(), "", Order::kEqual},
+               {Variant(), "a", Order::kLess},
+               {5, "3", Order::kLess},
+               {"10", "9", Order::kLess},
+               {"B", "a", Order::kLess},
+               {"a", "ab", Order::kLess},
+               {"\xC3\xA4", "z", Order::kGreater},
+               {true, "False", Order::kLess},
+               {Variant::Null(), Variant::Null(), Order::kUnordered},
+               {Variant::Null(), Variant(), Order::kUnordered},
+               {1, Variant::Null(), Order::kUnordered}};
   for (const auto& c : cases) {
     EXPECT_EQ(Compare(c.a, c.b), c.order) << TypeName(c.a) << " " << ConcatText(c.a) << " vs "
                                           << TypeName(c.b) << " " << ConcatText(c.b);

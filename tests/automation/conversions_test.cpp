@@ -4,6 +4,8 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "error_number.hpp"
 #include "tamrel/dictionary.hpp"
@@ -49,26 +51,15 @@ TEST(ConversionTest, NumbersFromOtherKinds) {
 }
 
 TEST(ConversionTest, BooleanConversion) {
-  const struct {
-    Variant value;
-    bool result;
-  } cases[] = {
-      {Variant(), false},
-      {int16_t{0}, false},
-      {int32_t{2}, true},
-      {-0.0, false},
-      {0.001, true},
-      {"True", true},
-      {"tRUE", true},
-      {"FALSE", false},
-      {"0", false},
-      {" -1 ", true},
-      {Variant::FromDate(0), false},
-      {false, false},
-  };
-  for (const auto& c : cases) {
-    EXPECT_EQ(CBool(c.value), c.result) << ConcatText(c.value);
-    EXPECT_EQ(TryCBool(c.value), std::optional<bool>(c.result)) << ConcatText(c.value);
+  for (bool result : {false, true}) {
+    const std::vector<Variant> values =
+        result ? std::vector<Variant>{int32_t{2}, 0.001, "True", "tRUE", " -1 ", Variant(true)}
+               : std::vector<Variant>{Variant(), int16_t{0},           -0.0,          "FALSE",
+                                      "0",       Variant::FromDate(0), Variant(false)};
+    for (const Variant& value : values) {
+      EXPECT_EQ(CBool(value), result) << ConcatText(value);
+      EXPECT_EQ(TryCBool(value), std::optional<bool>(result)) << ConcatText(value);
+    }
   }
   for (const Variant& value :
        {Variant(""), Variant("yes"), Variant("Wahr"), Variant(ObjectRef())}) {
@@ -121,6 +112,42 @@ TEST(ConversionTest, KindsAndTheirText) {
   EXPECT_EQ(ErrorNumberOf([] { CStr(Variant(std::make_shared<Dictionary>())); }),
             errc::kTypeMismatch);
   EXPECT_EQ(ConcatText(Variant::Null()), "");
+}
+
+TEST(NumberTextTest, DoublesShowFifteenSignificantDigitsSinglesSeven) {
+  const struct {
+    Variant value;
+    const char* text;
+  } cases[] = {
+      {0.1 + 0.2, "0.3"},
+      {1e20, "1E+20"},
+      {1e-5, "1E-05"},
+      {0.0001, "0.0001"},
+      {123456789012345.0, "123456789012345"},
+      {1234567890123456.0, "1.23456789012346E+15"},
+      {-0.0, "0"},
+      {1.0 / 3.0, "0.333333333333333"},
+      {-1.5e-300, "-1.5E-300"},
+      {3.1415927f, "3.141593"},
+      {0.1f, "0.1"},
+      {12345678.0f, "1.234568E+07"},
+      {1234567.0f, "1234567"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(CStr(c.value), c.text) << c.text;
+}
+
+TEST(NumberTextTest, NumericTextGrammar) {
+  const std::pair<const char*, double> numbers[] = {
+      {"  12\t", 12}, {"+5", 5}, {"-.5", -0.5}, {"5.", 5}, {"2.5E-1", 0.25}, {"1e-400", 0}};
+  for (const auto& [text, value] : numbers) {
+    EXPECT_EQ(ParseNumericText(text), value) << '"' << text << '"';
+    EXPECT_TRUE(IsNumeric(Variant(text))) << '"' << text << '"';
+  }
+  for (const char* text :
+       {"1e", ".", "", "e5", "1 2", "--1", "1,5", "0x10", "inf", "nan", "1e400"}) {
+    EXPECT_EQ(ParseNumericText(text), std::nullopt) << '"' << text << '"';
+    EXPECT_FALSE(IsNumeric(Variant(text))) << '"' << text << '"';
+  }
 }
 
 }  // namespace
