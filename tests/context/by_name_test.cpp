@@ -47,8 +47,6 @@ class Titled : public Object {
 struct Side {
   Side() {
     detail::SetApplicationTitle("Tamrel");
-    fs::create_directories(dir.path() / "appdata");
-    fs::create_directories(dir.path() / "win");
     dir.WriteFile("ctx.tmc", "<context><Loaded id=\"One\" instance=\"1\">v</Loaded>\r\n</context>");
     dir.WriteFile("cycle.txt", "old generation");
     c->SetApplicationContext(host);
@@ -68,8 +66,9 @@ struct Side {
 
   platform::Hooks Hooks() {
     platform::Hooks hooks;
-    hooks.special_folder = [this](int32_t) { return dir.Path("appdata"); };
-    hooks.windows_folder = [this] { return dir.Path("win"); };
+    // Every folder the platform can name is the side's own.
+    hooks.special_folder = [this](int32_t) { return dir.path().string(); };
+    hooks.windows_folder = [this] { return dir.path().string(); };
     hooks.library_folder = [this] { return dir.path().string(); };
     hooks.is_folder_writeable = [](const std::string&, bool) { return true; };
     hooks.browse_for_folder = [](int32_t, const std::string&, std::string&) { return false; };
@@ -93,7 +92,6 @@ struct Side {
     }
     return text.starts_with("<dir>") ? Variant(dir.path().string() + text.substr(5)) : arg;
   }
-  std::string Path(const std::string& name) const { return dir.Path(name); }
 
   TempDir dir;
   std::shared_ptr<RecordingHost> host = RecordingHost::Make();
@@ -243,9 +241,9 @@ std::vector<Row> Rows() {
     {kGet, "Value", Typed([](Side& s) { return s.c->Value("Win", "Left"); }), {"Win", "Left"}},
     {kCall, "movenext", Typed([](Side& s) { s.c->MoveNext("Win", "Left"); }), {"Win", "Left"}},
     {kGet, "count", Typed([](Side& s) { return s.c->Count("Win", "Left"); }), {"Win", "Left"}},
-    {kCall, "Load", Typed([](Side& s) { return s.c->Load(s.Path("ctx.tmc")); }),
+    {kCall, "Load", Typed([](Side& s) { return s.c->Load(s.dir.Path("ctx.tmc")); }),
      {"<dir>/ctx.tmc"}},
-    {kCall, "save", Typed([](Side& s) { return s.c->Save(s.Path("out.tmc")); }),
+    {kCall, "save", Typed([](Side& s) { return s.c->Save(s.dir.Path("out.tmc")); }),
      {"<dir>/out.tmc"}},
     {kCall, "Save", Typed([](Side& s) { return s.c->Save(); }), {}},
     {kCall, "LOG", Typed([](Side& s) { s.c->log("Win"); }), {"Win"}},
@@ -266,13 +264,13 @@ std::vector<Row> Rows() {
      Typed([](Side& s) { s.c->PopulateFormFromTags("Win", *s.form, *s.cln); }),
      {"Win", "<form>", "<cln>"}},
     {kCall, "RenameAsNextFileCycle",
-     Typed([](Side& s) { s.c->RenameAsNextFileCycle(s.Path("cycle.txt"), 2); }),
+     Typed([](Side& s) { s.c->RenameAsNextFileCycle(s.dir.Path("cycle.txt"), 2); }),
      {"<dir>/cycle.txt", 2.0}},
     {kCall, "isboolean", Typed([](Side& s) { return s.c->isBoolean("true"); }), {"true"}},
     {kCall, "isBadBoolean", Typed([](Side& s) { return s.c->isBadBoolean("Wahr"); }), {"Wahr"}},
     {kCall, "cboolstr", Typed([](Side& s) { return s.c->cBoolStr(int16_t{1}); }), {int16_t{1}}},
     {kCall, "MIN", Typed([numbers](Side& s) { return s.c->min(numbers); }), {numbers}},
-    {kCall, "makefolder", Typed([](Side& s) { return s.c->MakeFolder(*s.fso, s.Path("a/b")); }),
+    {kCall, "makefolder", Typed([](Side& s) { return s.c->MakeFolder(*s.fso, s.dir.Path("a/b")); }),
      {"<fso>", "<dir>/a/b"}},
     {kCall, "wait", Typed([](Side& s) { s.c->Wait(0.01f); }), {0.01}},
     {kCall, "mycbool", Typed([](Side& s) { return s.c->MYcBool("FALSE"); }), {"FALSE"}},

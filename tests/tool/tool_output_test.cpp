@@ -76,15 +76,11 @@ TEST(ListRecords, GivesTheStoreInOrderAndKeepsItsLogLineOutOfTheLog) {
   ContextCls context;
   context.SetApplicationContext(host);
   context.Add("Recent", "File", Variant("/home/ana/R&D/Tom's <draft>.txt"));
-  context.Add("Window", "Left", Variant(int32_t{-20}));
-  context.CloneAdd("Recent", "File", "older", 2);
+  context.CloneAdd("Window", "Left", "-20", 2);  // at the end, with its own number
   log.str("");
-  const std::vector<StoreRecord> expected = {
-      {"Window", "Left", 1, "-20"},
-      {"Recent", "File", 1, "/home/ana/R&D/Tom's <draft>.txt"},
-      {"Recent", "File", 2, "older"},
-  };
-  EXPECT_EQ(ListRecords(context, *host), expected);
+  EXPECT_EQ(ListRecords(context, *host),
+            (std::vector<StoreRecord>{{"Recent", "File", 1, "/home/ana/R&D/Tom's <draft>.txt"},
+                                      {"Window", "Left", 2, "-20"}}));
   EXPECT_EQ(log.str(), "");
   EXPECT_TRUE(host->errors().empty());
 }
