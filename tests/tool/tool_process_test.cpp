@@ -18,7 +18,7 @@ namespace fs = std::filesystem;
 using Line = std::initializer_list<std::string>;
 
 struct Outcome {
-  int status;  // -1 when the program did not exit normally
+  int status;  // as the shell gives it: 128 + N for a program killed by signal N
   std::string out, err;
 };
 
