@@ -42,7 +42,7 @@ class Titled : public Object {
   }
 };
 
-// A context with everything a member can touch, in its own folder tree;
+// A context with everything a member can touch, in its own folder;
 // both sides of a comparison are built the same way.
 struct Side {
   Side() {
