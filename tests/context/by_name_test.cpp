@@ -48,7 +48,9 @@ struct Side {
   Side() {
     detail::SetApplicationTitle("Tamrel");
     dir.WriteFile("ctx.tmc", "<context><Loaded id=\"One\" instance=\"1\">v</Loaded>\r\n</context>");
-    dir.WriteFile("cycle.txt", "old generation");
+    // Two older generations: a retention of two prunes one of them.
+    for (const char* name : {"cycle.txt", "cycle(1).txt", "cycle(2).txt"})
+      dir.WriteFile(name, name);
     c->SetApplicationContext(host);
     c->name("Calib");
     // Four values: a fifth shows whether Add's default limit of four applied.
