@@ -57,7 +57,9 @@ struct Side {
     for (int value : {110, 120, 130, 140})
       c->Add("Win", "Left", Variant(static_cast<int16_t>(value)));
     c->Add("Recent", "File", Variant("a.txt"));
+    c->Add("View", "110", Variant("linked to the oldest Win value"));
     c->Add("Flag", "On", Variant(true));
+    c->Add("Win", "Width", Variant("wide"));  // so that an Id left out shows
     target->SetApplicationContext(host);
     target->Add("Win", "Top", Variant("5"));
     left->Text("150");
@@ -213,8 +215,8 @@ std::vector<Row> Rows() {
     {kGet, "Changed", Typed([](Side& s) { return s.c->changed(); }), {}},
     {kCall, "dump", Typed([](Side& s) { s.c->Dump(); }), {}},
     // Every argument given, numbers as text; then the defaults.
-    {kCall, "add", Typed([](Side& s) { s.c->Add("Win", "Left", int32_t{140}, 2, "Recent"); }),
-     {"Win", "Left", int32_t{140}, "2", "Recent"}},
+    {kCall, "add", Typed([](Side& s) { s.c->Add("Win", "Left", int32_t{140}, 2, "'View"); }),
+     {"Win", "Left", int32_t{140}, "2", "'View"}},
     {kCall, "Add", Typed([](Side& s) { s.c->Add("Win", "Left", 1.5); }), {"Win", "Left", 1.5}},
     {kLet, "value", Typed([](Side& s) { s.c->Value("Win", "Top", int16_t{7}); }),
      {"Win", "Top", int16_t{7}}},
@@ -227,8 +229,8 @@ std::vector<Row> Rows() {
     {kCall, "CLEAR", Typed([](Side& s) { s.c->Clear(); }), {}},
     {kCall, "MoveFirst", Typed([](Side& s) { s.c->MoveFirst("Win", "Left"); }), {"Win", "Left"}},
     {kCall, "exists", Typed([](Side& s) { return s.c->Exists("Win", "Left"); }), {"Win", "Left"}},
-    {kCall, "Verify", Typed([](Side& s) { s.c->Verify("Flag", "On", false); }),
-     {"Flag", "On", false}},
+    {kCall, "Verify", Typed([](Side& s) { s.c->Verify("Flag", "Off", false); }),
+     {"Flag", "Off", false}},
     {kCall, "Clone", Typed([](Side& s) {
        std::shared_ptr<ContextCls> clone;
        s.c->Clone(clone);
