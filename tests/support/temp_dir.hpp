@@ -17,7 +17,6 @@ class TempDir {
   const std::filesystem::path& path() const { return path_; }
   // path() / name, as text.
   std::string Path(const std::string& name) const { return (path_ / name).string(); }
-
   // Writes `content` to path() / name, creating parent folders.
   std::string WriteFile(const std::string& name, const std::string& content) const;
   // The whole content of a file ("" when it cannot be read).
