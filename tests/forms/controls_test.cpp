@@ -3,9 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <memory>
-#include <string>
-#include <vector>
 
 #include "automation/error_number.hpp"
 #include "tamrel/error.hpp"
@@ -31,16 +28,15 @@ TEST(StandardControlsTest, ValuesAreCheckedAsRealControlsCheckThem) {
   TextBox text;
   CheckBox check;
   auto combo = WithItems<ComboBox>({"A", "B"});
+  auto fixed = WithItems<ComboBox>({"A", "B"}, ComboBox::kDropDownList);
   auto list = WithItems<ListBox>({"x"}, ListBox::kSimpleMultiSelect);
-  std::vector<Variant> no_args;
   struct Case {
     const char* label;
     std::function<void()> call;
     int32_t error;
   };
-  const std::vector<Case> cases = {
+  const Case cases[] = {
       {"BackColor empty text", [&] { text.Let("BackColor", Variant("")); }, errc::kTypeMismatch},
-      {"BackColor word", [&] { text.Let("BACKCOLOR", Variant("red")); }, errc::kTypeMismatch},
       {"BackColor negative", [&] { text.Let("BackColor", Variant(int32_t{-1})); },
        kInvalidPropertyValue},
       {"BackColor past system colours",
@@ -55,7 +51,6 @@ TEST(StandardControlsTest, ValuesAreCheckedAsRealControlsCheckThem) {
       {"List without index", [&] { combo->Get("List"); }, errc::kWrongArgumentCount},
       {"ListIndex past the end", [&] { combo->Let("ListIndex", Variant(int32_t{2})); },
        kInvalidPropertyValue},
-      {"ListIndex empty text", [&] { combo->Let("ListIndex", Variant("")); }, errc::kTypeMismatch},
       {"ListCount set", [&] { combo->Let("ListCount", Variant(int32_t{5})); }, kReadOnly},
       {"AddItem past the end", [&] { combo->Call("AddItem", {Variant("C"), Variant(3)}); },
        errc::kInvalidArgument},
@@ -64,12 +59,11 @@ TEST(StandardControlsTest, ValuesAreCheckedAsRealControlsCheckThem) {
       {"CheckBox Value 3", [&] { check.Let("Value", Variant(int16_t{3})); }, kInvalidPropertyValue},
       {"Caption of a text box", [&] { text.Get("Caption"); }, errc::kNoSuchMember},
       {"Text of a check box", [&] { check.Let("Text", Variant("x")); }, errc::kNoSuchMember},
-      {"AddItem on a text box", [&] { text.Call("AddItem", no_args); }, errc::kNoSuchMember},
+      {"drop-down list text not an item", [&] { fixed->Let("Text", Variant("C")); }, kReadOnly},
   };
   for (const Case& c : cases) EXPECT_EQ(ErrorNumberOf(c.call), c.error) << c.label;
   EXPECT_EQ(text.BackColor(), kWindowBackground);
   EXPECT_EQ(combo->ListCount(), 2);
-  EXPECT_EQ(check.Value(), CheckBox::kUnchecked);
 
   text.Let("backcolor", Variant("255"));
   combo->Call("AddItem", {Variant(int32_t{7}), Variant(int32_t{0})});
@@ -79,7 +73,7 @@ TEST(StandardControlsTest, ValuesAreCheckedAsRealControlsCheckThem) {
   EXPECT_EQ(check.Get("Value"), Variant(int16_t{2}));
 }
 
-TEST(StandardControlsTest, ComboBoxTextFollowsItsItemsAndADropDownListTakesOnlyItems) {
+TEST(StandardControlsTest, ComboBoxTextFollowsItsItems) {
   auto editable = WithItems<ComboBox>({"A", "B", "A"});
   editable->Let("ListIndex", Variant(int32_t{1}));
   editable->AddItem("first", 0);
@@ -89,14 +83,6 @@ TEST(StandardControlsTest, ComboBoxTextFollowsItsItemsAndADropDownListTakesOnlyI
   EXPECT_EQ(editable->ListIndex(), -1);
   editable->Let("Text", Variant("A"));
   EXPECT_EQ(editable->ListIndex(), 1);
-
-  auto fixed = WithItems<ComboBox>({"A", "B"}, ComboBox::kDropDownList);
-  EXPECT_EQ(ErrorNumberOf([&] { fixed->Let("Text", Variant("other")); }), kReadOnly);
-  fixed->Let("Text", Variant("B"));
-  EXPECT_EQ(fixed->ListIndex(), 1);
-  fixed->Let("ListIndex", Variant(int32_t{-1}));
-  EXPECT_EQ(fixed->Text(), "");
-  EXPECT_EQ(ErrorNumberOf([&] { fixed->Let("Style", Variant(int16_t{0})); }), kDesignTimeOnly);
 }
 
 TEST(StandardControlsTest, SelectionFollowsMultiSelectAndOptionButtonsExcludeEachOther) {
@@ -105,17 +91,11 @@ TEST(StandardControlsTest, SelectionFollowsMultiSelectAndOptionButtonsExcludeEac
   single->Let("Selected", Variant(true), At(2));
   EXPECT_EQ(single->Get("Selected", At(0)), Variant(false));
   EXPECT_EQ(CStr(single->Get("Text")), "z");
-  auto multi = WithItems<ListBox>({"x", "y", "z"}, ListBox::kExtendedMultiSelect);
-  multi->Let("Selected", Variant(true), At(0));
-  multi->Let("Selected", Variant("True"), At(2));
-  EXPECT_TRUE(multi->Selected(0) && !multi->Selected(1) && multi->Selected(2));
 
   StandardForm form;
   auto first = form.Add<OptionButton>("id=First");
-  auto text = form.Add<TextBox>("id=Text", true);
+  form.Add<TextBox>("id=Text", true);
   auto second = form.Add<OptionButton>("id=Second");
-  EXPECT_EQ(form.Controls(), (std::vector<ObjectRef>{first, text, second}));
-  EXPECT_EQ(CStr(second->Get("tag")), "id=Second");
   first->Let("Value", Variant(true));
   second->Let("Value", Variant(true));
   EXPECT_FALSE(first->Value());
