@@ -42,15 +42,14 @@ TEST_F(FormExtractionTest, ExplicitPropertiesAndListsSelectTheValue) {
   form_.Add<Label>("id=Title; prop=Caption")->Caption("Hello");
   form_.Add<Label>("id=Lower;prop=caption")->Caption("ignored");
   auto data = form_.Add<ComboBox>("id=Data;prop=ItemData");
-  data->AddItem("ten");
-  data->AddItem("twenty");
-  data->ItemData(1, 20);
-  data->ListIndex(1);
   form_.Add<ComboBox>("id=NoData;prop=ItemData")->AddItem("only");
   auto items = form_.Add<ListBox>("id=Items;prop=List");
-  for (const char* item : {"x", "", "z"}) items->AddItem(item);
   form_.Add<CheckBox>("id=Grey")->Value(CheckBox::kGrayed);
   auto pick = form_.Add<ListBox>("id=Pick", ListBox::kSimpleMultiSelect);
+  for (const char* item : {"ten", "twenty"}) data->AddItem(item);
+  data->ItemData(1, 20);
+  data->ListIndex(1);
+  for (const char* item : {"x", "", "z"}) items->AddItem(item);
   for (const char* item : {"a", "b", "c", "d", "e", "f"}) pick->AddItem(item);
   for (int32_t i = 0; i < 6; ++i) pick->Selected(i, true);
 

@@ -1,5 +1,5 @@
 // FormsTest: a context with a recording host, a form, and a look into the
-// context's store.
+// context's store and the form's dictionary.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -40,6 +40,7 @@ class FormsTest : public ::testing::Test {
     return values;
   }
   int32_t RecordCount() { return detail::StateOf(*context_).items.Count(); }
+  // The dictionary entry under `key`, which must exist.
   std::string Entry(const std::string& key) {
     EXPECT_TRUE(snapshot_.Exists(key)) << key;
     return snapshot_.Exists(key) ? CStr(snapshot_.Item(key)) : std::string();
