@@ -86,6 +86,10 @@ TEST_F(ApplicationFolderTest, AnExistingFolderIsReportedAndLeftAlone) {
   SetTitle("");
   EXPECT_EQ(context_->GetApplicationConfigLocation(), app_data_ + kSep + kSep);
   EXPECT_EQ(host_->LogLines(), Log("exists", app_data_ + kSep + kSep));
+  // A base that ends in a separator gets no second one.
+  app_data_ += kSep;
+  SetTitle("Tamrel");
+  EXPECT_EQ(context_->GetApplicationConfigLocation(), expected);
 }
 
 TEST_F(ApplicationFolderTest, AMissingFolderIsCreatedWithTheLevelsAboveIt) {
@@ -96,12 +100,6 @@ TEST_F(ApplicationFolderTest, AMissingFolderIsCreatedWithTheLevelsAboveIt) {
   EXPECT_TRUE(fs::is_directory(expected));
   EXPECT_EQ(std::distance(fs::directory_iterator(app_data_), fs::directory_iterator()), 1);
   EXPECT_EQ(host_->LogLines(), Log("created", expected));
-}
-
-TEST_F(ApplicationFolderTest, ABaseEndingInASeparatorGetsNoSecondOne) {
-  fs::create_directories(app_data_);
-  app_data_ += kSep;
-  EXPECT_EQ(context_->GetApplicationConfigLocation(), app_data_ + "Tamrel" + kSep);
 }
 
 TEST_F(ApplicationFolderTest, FailuresCreateNothing) {

@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include "automation/error_number.hpp"
 #include "support/recording_host.hpp"
 #include "support/temp_dir.hpp"
 #include "tamrel/context.hpp"
@@ -198,12 +199,8 @@ TEST_F(UserPreferencesTest, DriveRootLikeChoiceKeepsItsSeparatorAndIsUsedAsBuilt
 
 TEST_F(UserPreferencesTest, WithoutAHostTheFolderIsMadeAndTheFirstLineFails) {
   auto context = std::make_shared<ContextCls>();
-  try {
-    context->GetUserPreferences("Plant");
-    ADD_FAILURE() << "expected error 91";
-  } catch (const Error& error) {
-    EXPECT_EQ(error.number(), errc::kObjectNotSet);
-  }
+  EXPECT_EQ(testing::ErrorNumberOf([&] { context->GetUserPreferences("Plant"); }),
+            errc::kObjectNotSet);
   EXPECT_TRUE(fs::is_directory(plant_));
   EXPECT_EQ(context->name(), "User");
   EXPECT_EQ(context->SaveLocation(), "");
@@ -233,9 +230,8 @@ TEST_F(UserPreferencesTest, FailuresEndTheCallThroughTheConvention) {
 
     EXPECT_EQ(context_->name(), "User");
     EXPECT_EQ(context_->SaveLocation(), "");
-    ASSERT_EQ(host_->Errors().size(), 1u);
-    EXPECT_EQ(host_->Errors()[0],
-              std::make_pair(std::string("Tamrel/ContextCls/GetUserPreferences"), c.expected_error));
+    EXPECT_EQ(host_->Errors(), (std::vector<std::pair<std::string, int32_t>>{
+                                   {"Tamrel/ContextCls/GetUserPreferences", c.expected_error}}));
     EXPECT_EQ(host_->CallsOf("RegisterError")[0].args[1], "Initialize");
     EXPECT_EQ(host_->Ops().back(), "HandleError");
     EXPECT_TRUE(messages_.empty());
