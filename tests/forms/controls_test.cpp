@@ -1,15 +1,34 @@
-// The standard in-memory controls, reached by name as form binding reaches
-// a host's controls, with the run-time's errors of real controls.
-#include <gtest/gtest.h>
-
+// The parameter text in a control's Tag, and the standard in-memory
+// controls, reached by name as form binding reaches a host's controls, with
+// the run-time's errors of real controls.
 #include <functional>
 
-#include "automation/error_number.hpp"
-#include "tamrel/error.hpp"
-#include "tamrel/forms.hpp"
+#include "forms/control_params.hpp"
+#include "forms_fixture.hpp"
 
 namespace tamrel::testing {
 namespace {
+
+TEST(ControlParamsTest, FindsParametersAsTheControlTagWritesThem) {
+  const char* const cases[][3] = {
+      // text, name, value
+      {"id=Size;  prop=Caption", "prop", "Caption"},
+      {"id=Size;   prop=Caption ", "prop", "Caption "},
+      {"Id=MixedCase", "iD", "MixedCase"},
+      {"id=\"a;'b\";prop=List", "id", "\"a;'b\""},
+      {"id='open;prop=List", "id", "'open;prop=List"},
+      {"id=x;id=y", "id", "y"},
+      {"id = Size", "id", ""},
+      {"id =Size", "id ", "Size"},
+      {"id=a=b", "id", "a=b"},
+      {"xid=1;id=2", "id", "2"},
+      {"xid=1", "id", ""},
+  };
+  ContextCls context;
+  for (const auto& [text, name, value] : cases) {
+    EXPECT_EQ(detail::GetParam(detail::StateOf(context), text, name), value) << text;
+  }
+}
 
 std::vector<Variant> At(int32_t index) { return {Variant(index)}; }
 

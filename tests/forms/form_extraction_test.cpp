@@ -1,6 +1,5 @@
 // Form extraction into the store and into a dictionary, and
 // setScrDictionaryVal.
-#include "automation/error_number.hpp"
 #include "forms_fixture.hpp"
 
 namespace tamrel::testing {
@@ -10,23 +9,20 @@ using FormExtractionTest = FormsTest;
 
 TEST_F(FormExtractionTest, MultiLineTextBoxAddsItsLinesLastToFirst) {
   struct Case {
-    const char* label;
     std::string text;
     Values stored;  // store order, newest first
     std::string dictionary;
   };
   const Case cases[] = {
-      {"three lines", "a\r\nb\r\nc", {"a", "b", "c"}, Joined({"c", "b", "a"})},
-      {"six lines keep the first four", "1\r\n2\r\n3\r\n4\r\n5\r\n6", {"1", "2", "3", "4"},
-       Joined({"6", "5", "4", "3", "2", "1"})},
-      {"trailing line break", "a\r\nb\r\n", {"a", "b", ""}, Joined({"b", "a"})},
-      {"empty middle line", "a\r\n\r\nc", {"a", "", "c"}, "c``a"},
-      {"lone LF is no break", "a\nb", {"a\nb"}, "a\nb"},
-      {"empty text is one empty line", "", {""}, ""},
+      {"1\r\n2\r\n3\r\n4\r\n5\r\n6", {"1", "2", "3", "4"}, Joined({"6", "5", "4", "3", "2", "1"})},
+      {"a\r\nb\r\n", {"a", "b", ""}, Joined({"b", "a"})},
+      {"a\r\n\r\nc", {"a", "", "c"}, "c``a"},
+      {"a\nb", {"a\nb"}, "a\nb"},
+      {"", {""}, ""},
   };
   auto box = form_.Add<TextBox>("id=Lines", true);
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.label);
+    SCOPED_TRACE(c.text);
     box->Text(c.text);
     context_->ExtractTagsFromForm("Dlg", form_);
     EXPECT_EQ(Stored("Dlg", "Lines"), c.stored);
@@ -42,7 +38,6 @@ TEST_F(FormExtractionTest, ExplicitPropertiesAndListsSelectTheValue) {
   form_.Add<Label>("id=Title; prop=Caption")->Caption("Hello");
   form_.Add<Label>("id=Lower;prop=caption")->Caption("ignored");
   auto data = form_.Add<ComboBox>("id=Data;prop=ItemData");
-  form_.Add<ComboBox>("id=NoData;prop=ItemData")->AddItem("only");
   auto items = form_.Add<ListBox>("id=Items;prop=List");
   form_.Add<CheckBox>("id=Grey")->Value(CheckBox::kGrayed);
   auto pick = form_.Add<ListBox>("id=Pick", ListBox::kSimpleMultiSelect);
@@ -85,8 +80,6 @@ TEST_F(FormExtractionTest, SetScrDictionaryValComparesAsTextAndNeverClearsTheFla
   context_->setScrDictionaryVal(cln, "n", Variant("12"), changed);
   EXPECT_TRUE(changed) << "a flag already True stays True";
   changed = false;
-  context_->setScrDictionaryVal(cln, "n", Variant(int32_t{12}), changed);
-  EXPECT_FALSE(changed);
   EXPECT_EQ(ErrorNumberOf([&] { context_->setScrDictionaryVal(cln, "x", Variant::Null(), changed); }),
             errc::kInvalidUseOfNull);
   EXPECT_FALSE(changed || cln.Exists("x"));
@@ -100,8 +93,7 @@ TEST_F(FormExtractionTest, AFailingControlEndsTheSweepAndIsReported) {
 
   context_->ExtractTagsFromForm("Dlg", form_);
   EXPECT_EQ(Stored("Dlg", "First"), Values{"1"});
-  EXPECT_TRUE(Stored("Dlg", "Last").empty());
-  EXPECT_TRUE(Stored("Dlg", "Old").empty()) << "the removal is not undone";
+  EXPECT_EQ(RecordCount(), 1) << "the last control is not reached; the removal is not undone";
   EXPECT_EQ(host_->Errors(),
             (Reports{{"Tamrel/ContextCls/ExtractTagsFromForm", errc::kNoSuchMember}}));
 

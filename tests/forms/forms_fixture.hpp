@@ -1,5 +1,5 @@
-// FormsTest: a context with a recording host, a form, and a look into the
-// context's store and the form's dictionary.
+// FormsTest: a context with a recording host and a form, with a look into the
+// context's store and the form binding's dictionary.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "automation/error_number.hpp"
 #include "context/context_state.hpp"
 #include "support/recording_host.hpp"
 #include "tamrel/context.hpp"
