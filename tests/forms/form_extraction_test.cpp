@@ -62,12 +62,6 @@ TEST_F(FormExtractionTest, ExplicitPropertiesAndListsSelectTheValue) {
                                       "Dlg.Grey", "Dlg.Pick"}));
   EXPECT_EQ(snapshot_.Item("Dlg.Colour"), Variant("255"));  // always text
   EXPECT_EQ(Entry("Dlg.Pick"), Joined({"f", "e", "d", "c", "b", "a"}));
-
-  for (int32_t i = 0; i < 6; ++i) pick->Selected(i, false);
-  context_->ExtractTagsFromForm("Dlg", form_);
-  EXPECT_TRUE(Stored("Dlg", "Pick").empty());
-  ExtractToCollection(form_);
-  EXPECT_EQ(Entry("Dlg.Pick"), "");
 }
 
 TEST_F(FormExtractionTest, SetScrDictionaryValComparesAsTextAndNeverClearsTheFlag) {
