@@ -38,7 +38,7 @@ class EnvironmentVariable {
   std::optional<std::string> old_;
 };
 
-TEST(SpecialFolderTest, AppDataFollowsTheEnvironmentAtEachCall) {
+TEST(AppDataFolderTest, FollowsTheEnvironmentAtEachCall) {
   TempDir tmp;
   EnvironmentVariable home("HOME", tmp.Path("home"));
   {
