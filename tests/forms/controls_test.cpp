@@ -46,7 +46,10 @@ TEST(StandardControlsTest, ValuesAreCheckedAsRealControlsCheckThem) {
       {[&] { combo.Get("List"); }, errc::kWrongArgumentCount},
       {[&] { combo.Let("ListIndex", Variant(int32_t{2})); }, kInvalidPropertyValue},
       {[&] { combo.Let("ListCount", Variant(int32_t{5})); }, kReadOnly},
-      {[&] { combo.Call("AddItem", {Variant("C"), Variant(3)}); }, errc::kInvalidArgument},
+      {[&] {
+         combo.Call("AddItem", {Variant("C"), Variant(3)});
+       },
+       errc::kInvalidArgument},
       {[&] { fixed.Let("Text", Variant("C")); }, kReadOnly},
       {[&] { check.Let("Value", Variant(int16_t{3})); }, kInvalidPropertyValue},
       {[&] { text.Get("Caption"); }, errc::kNoSuchMember},

@@ -58,8 +58,8 @@ TEST_F(FormExtractionTest, ExplicitPropertiesAndListsSelectTheValue) {
   EXPECT_EQ(RecordCount(), 9);
 
   EXPECT_TRUE(ExtractToCollection(form_));
-  EXPECT_EQ(snapshot_.Keys(), (Values{"Dlg.Colour", "Dlg.Title", "Dlg.Data", "Dlg.Items",
-                                      "Dlg.Grey", "Dlg.Pick"}));
+  EXPECT_EQ(snapshot_.Keys(),
+            (Values{"Dlg.Colour", "Dlg.Title", "Dlg.Data", "Dlg.Items", "Dlg.Grey", "Dlg.Pick"}));
   EXPECT_EQ(snapshot_.Item("Dlg.Colour"), Variant("255"));  // always text
   EXPECT_EQ(Entry("Dlg.Pick"), Joined({"f", "e", "d", "c", "b", "a"}));
 }
@@ -74,8 +74,9 @@ TEST_F(FormExtractionTest, SetScrDictionaryValComparesAsTextAndNeverClearsTheFla
   context_->setScrDictionaryVal(cln, "n", Variant("12"), changed);
   EXPECT_TRUE(changed) << "a flag already True stays True";
   changed = false;
-  EXPECT_EQ(ErrorNumberOf([&] { context_->setScrDictionaryVal(cln, "x", Variant::Null(), changed); }),
-            errc::kInvalidUseOfNull);
+  EXPECT_EQ(
+      ErrorNumberOf([&] { context_->setScrDictionaryVal(cln, "x", Variant::Null(), changed); }),
+      errc::kInvalidUseOfNull);
   EXPECT_FALSE(changed || cln.Exists("x"));
 }
 

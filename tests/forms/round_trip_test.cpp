@@ -18,10 +18,11 @@ struct SettingsForm {
   }
   // Every control's state as one comparable list of texts.
   Values State() const {
-    Values state = {name->Text(), notes->Text(), font->Text(), std::to_string(font->ListIndex()),
-                    std::to_string(size->ListIndex()), std::to_string(bold->Value()),
-                    left->Value() ? "L" : "-", right->Value() ? "R" : "-",
-                    std::to_string(colour->BackColor()), title->Caption(), shared->Text()};
+    Values state = {name->Text(), notes->Text(), font->Text(), title->Caption(), shared->Text()};
+    for (int32_t number : {font->ListIndex(), size->ListIndex(), int32_t{bold->Value()},
+                           int32_t{left->Value()}, int32_t{right->Value()}, colour->BackColor()}) {
+      state.push_back(std::to_string(number));
+    }
     for (int32_t i = 0; i < pick->ListCount(); ++i) state.push_back(pick->Selected(i) ? "+" : "-");
     return state;
   }

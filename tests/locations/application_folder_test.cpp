@@ -104,8 +104,7 @@ TEST_F(ApplicationFolderTest, AMissingFolderIsCreatedWithTheLevelsAboveIt) {
 
 TEST_F(ApplicationFolderTest, FailuresCreateNothing) {
   context_->SetApplicationContext(nullptr);
-  EXPECT_EQ(ErrorNumberOf([&] { context_->GetApplicationConfigLocation(); }),
-            errc::kObjectNotSet);
+  EXPECT_EQ(ErrorNumberOf([&] { context_->GetApplicationConfigLocation(); }), errc::kObjectNotSet);
   EXPECT_FALSE(fs::exists(app_data_));
   // An unknown application-data folder climbs to the empty text and fails.
   context_->SetApplicationContext(host_);

@@ -27,7 +27,8 @@ namespace fs = std::filesystem;
 using Lines = std::vector<std::string>;
 
 const std::string kSep(1, kPathSeparator);
-const std::string kChooser = "chooser: Select folder for Plant user configuration files (*.tmc) <- ";
+const std::string kChooser =
+    "chooser: Select folder for Plant user configuration files (*.tmc) <- ";
 const std::string kAsk = "Select folder for Plant user configuration file (*.tmc)";
 const std::string kWarning =
     "box: The folder you have selected is not writeable. Please select another.|0|"
@@ -141,10 +142,10 @@ TEST_F(UserPreferencesTest, UnwriteableFolderAsksForAnotherUntilOneCanBeWritten)
 
   EXPECT_FALSE(context_->GetUserPreferences("Plant"));
 
-  EXPECT_EQ(host_->DetailLines(), (Lines{"Application folder location exists: " + plant_,
-                                         "The folder selected is not writeable: " + plant_, kAsk,
-                                         "Folder Selected: " + locked, kAsk,
-                                         "Folder Selected: " + chosen}));
+  EXPECT_EQ(host_->DetailLines(),
+            (Lines{"Application folder location exists: " + plant_,
+                   "The folder selected is not writeable: " + plant_, kAsk,
+                   "Folder Selected: " + locked, kAsk, "Folder Selected: " + chosen}));
   // The preference folder is the variable that receives the choice.
   EXPECT_EQ(events_, (Lines{"writeable? " + plant_, kChooser + plant_, "writeable? " + locked,
                             kWarning, kChooser + locked, "writeable? " + chosen}));
@@ -170,10 +171,10 @@ TEST_F(UserPreferencesTest, CancelFallsBackToTheLibraryFolder) {
   writeable_ = {chosen};
   EXPECT_FALSE(context_->GetUserPreferences("Plant"));
   EXPECT_EQ(context_->SaveLocation(), FileIn(chosen));
-  EXPECT_EQ(host_->DetailLines(), (Lines{"Application folder location exists: " + plant_,
-                                         "The folder selected is not writeable: " + plant_, kAsk,
-                                         cancelled, kAsk, cancelled, kAsk,
-                                         "Folder Selected: " + chosen}));
+  EXPECT_EQ(host_->DetailLines(),
+            (Lines{"Application folder location exists: " + plant_,
+                   "The folder selected is not writeable: " + plant_, kAsk, cancelled, kAsk,
+                   cancelled, kAsk, "Folder Selected: " + chosen}));
   EXPECT_EQ(std::count(events_.begin(), events_.end(), kWarning), 2);
 }
 

@@ -74,10 +74,10 @@ TEST_F(AtomicWriteTest, TheNewContentIsOnDiskBeforeItTakesTheName) {
   const std::string path = tmp_.WriteFile("Setup.tmc", "old");
   Rewrite(path, "new");
   EXPECT_EQ(TempDir::ReadFile(path), "new");
-  EXPECT_EQ(disk_->Operations(),
-            (std::vector<FileOp>{FileOp::kCreateTempFile, FileOp::kAppend, FileOp::kSync,
-                                 FileOp::kClose, FileOp::kSetPermissions, FileOp::kReplace,
-                                 FileOp::kSyncFolder}));
+  EXPECT_EQ(
+      disk_->Operations(),
+      (std::vector<FileOp>{FileOp::kCreateTempFile, FileOp::kAppend, FileOp::kSync, FileOp::kClose,
+                           FileOp::kSetPermissions, FileOp::kReplace, FileOp::kSyncFolder}));
   // A failing folder flush is reported after the replacement.
   disk_->FailNthCall(FileOp::kSyncFolder, 1, kDeviceIoError);
   EXPECT_EQ(ErrorNumberOf([&] { Rewrite(path, "newer"); }), kDeviceIoError);

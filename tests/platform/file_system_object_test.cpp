@@ -61,7 +61,8 @@ TEST_F(FileSystemObjectTest, PathTextsIgnoreOneTrailingSeparator) {
   struct Case {
     std::string path, parent, name;
   };
-  const Case cases[] = {{"/a/b/", "/a", "b"}, {"/a", "/", "a"}, {"c.tmc", "", "c.tmc"}, {"/", "", ""}};
+  const Case cases[] = {
+      {"/a/b/", "/a", "b"}, {"/a", "/", "a"}, {"c.tmc", "", "c.tmc"}, {"/", "", ""}};
   for (const Case& c : cases) {
     EXPECT_EQ(fso_.GetParentFolderName(c.path), c.parent) << c.path;
     EXPECT_EQ(fso_.GetFileName(c.path), c.name) << c.path;
@@ -86,8 +87,8 @@ TEST_F(FileSystemObjectTest, ReadLineEndsAtLfOrCrLfAndKeepsALoneCr) {
   stream = fso_.GetFile(path).OpenAsTextStream();
   std::vector<std::string> lines;
   while (!stream.AtEndOfStream()) lines.push_back(stream.ReadLine());
-  EXPECT_EQ(lines, (std::vector<std::string>{"one", "two", "three\rstill three", "",
-                                             "last\x01\xff"}));
+  EXPECT_EQ(lines,
+            (std::vector<std::string>{"one", "two", "three\rstill three", "", "last\x01\xff"}));
   EXPECT_EQ(ErrorNumberOf([&] { stream.ReadLine(); }), 62);
   EXPECT_EQ(ErrorNumberOf([&] { stream.Write("x"); }), 54);
   stream.Close();
@@ -152,8 +153,7 @@ TEST_F(FileSystemObjectTest, RenameStaysInTheFolderAndNeverReplaces) {
   // The layer asks first; the backend must refuse as well, for a file that
   // appears between the question and the rename.
   auto backend = platform::NativeFileBackend();
-  EXPECT_EQ(ErrorNumberOf([&] { backend->Rename(file.Path(), second); }),
-            errc::kFileAlreadyExists);
+  EXPECT_EQ(ErrorNumberOf([&] { backend->Rename(file.Path(), second); }), errc::kFileAlreadyExists);
   EXPECT_EQ(Read(second), "second");
   fs::remove(file.Path());
   EXPECT_EQ(ErrorNumberOf([&] { file.Name("again"); }), errc::kFileNotFound);

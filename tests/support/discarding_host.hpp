@@ -17,7 +17,9 @@ class DiscardingHost : public HostApplication {
   Variant HandleError(bool, bool, bool) override { return {}; }
   void WriteDetail(const std::string&) override {}
   Variant ShowMessage(const std::string&, int16_t, const std::string&, const std::string&,
-                      int32_t) override { return {}; }
+                      int32_t) override {
+    return {};
+  }
 };
 
 }  // namespace tamrel::testing

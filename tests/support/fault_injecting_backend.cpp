@@ -42,9 +42,9 @@ class FaultInjectingFile : public platform::WritableFile {
 
 const char* FileOpName(FileOp op) {
   static constexpr const char* kNames[] = {
-      "Status",  "ListFiles", "CreateFolder",   "ReadFile",    "CreateTempFile",
-      "Append",  "Sync",      "Close",          "SetPermissions", "SetModified",
-      "Rename",  "Replace",   "DeleteFile",     "SyncFolder"};
+      "Status", "ListFiles", "CreateFolder", "ReadFile",       "CreateTempFile",
+      "Append", "Sync",      "Close",        "SetPermissions", "SetModified",
+      "Rename", "Replace",   "DeleteFile",   "SyncFolder"};
   return kNames[static_cast<int>(op)];
 }
 
