@@ -1,6 +1,5 @@
 #include "support/fault_injecting_backend.hpp"
 
-#include <algorithm>
 #include <utility>
 
 #include "tamrel/error.hpp"
@@ -60,11 +59,6 @@ std::vector<FileOp> FaultInjectingBackend::Operations() const {
     if (call.op != FileOp::kStatus) ops.push_back(call.op);
   }
   return ops;
-}
-
-int FaultInjectingBackend::CountOf(FileOp op) const {
-  return static_cast<int>(std::count_if(calls_.begin(), calls_.end(),
-                                        [op](const FileCall& call) { return call.op == op; }));
 }
 
 void FaultInjectingBackend::Enter(FileOp op, const std::string& path) {

@@ -59,7 +59,6 @@ class FaultInjectingBackend : public platform::FileBackend {
   const std::vector<FileCall>& calls() const { return calls_; }
   // The operations called, in order, leaving out Status.
   std::vector<FileOp> Operations() const;
-  int CountOf(FileOp op) const;
 
   platform::FileStatus Status(const std::string& path) override {
     Enter(FileOp::kStatus, path);
