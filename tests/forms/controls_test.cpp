@@ -1,127 +1,85 @@
-// The standard in-memory controls, reached by name as form binding reaches
-// a host's controls, with the run-time's errors of real controls.
-#include <gtest/gtest.h>
-
+// The parameter text in a control's Tag, and the standard in-memory
+// controls, reached by name as form binding reaches a host's controls, with
+// the run-time's errors of real controls.
 #include <functional>
-#include <memory>
-#include <string>
-#include <vector>
 
-#include "automation/error_number.hpp"
-#include "tamrel/error.hpp"
-#include "tamrel/forms.hpp"
+#include "forms/control_params.hpp"
+#include "forms_fixture.hpp"
 
 namespace tamrel::testing {
 namespace {
 
-constexpr int32_t kInvalidPropertyValue = 380;
-constexpr int32_t kDesignTimeOnly = 382;
-constexpr int32_t kReadOnly = 383;
+TEST(ControlParamsTest, FindsParametersAsTheControlTagWritesThem) {
+  const char* const cases[][3] = {
+      // text, name, value
+      {"id=Size;  prop=Caption", "prop", "Caption"},
+      {"Id=MixedCase", "iD", "MixedCase"},
+      {"id=\"a;'b\";prop=List", "id", "\"a;'b\""},
+      {"id='open;prop=List", "id", "'open;prop=List"},
+      {"id=x;id=y", "id", "y"},
+      {"id = Size", "id", ""},
+      {"id =Size", "id ", "Size"},
+      {"xid=1;id=2", "id", "2"},
+  };
+  ContextCls context;
+  for (const auto& [text, name, value] : cases) {
+    EXPECT_EQ(detail::GetParam(detail::StateOf(context), text, name), value) << text;
+  }
+}
 
 std::vector<Variant> At(int32_t index) { return {Variant(index)}; }
 
-template <class C, class... Args>
-std::shared_ptr<C> WithItems(std::vector<std::string> items, Args... args) {
-  auto control = std::make_shared<C>(args...);
-  for (std::string& item : items) control->AddItem(std::move(item));
-  return control;
-}
-
 TEST(StandardControlsTest, ValuesAreCheckedAsRealControlsCheckThem) {
+  constexpr int32_t kInvalidPropertyValue = 380, kReadOnly = 383;
   TextBox text;
   CheckBox check;
-  auto combo = WithItems<ComboBox>({"A", "B"});
-  auto list = WithItems<ListBox>({"x"}, ListBox::kSimpleMultiSelect);
-  std::vector<Variant> no_args;
-  struct Case {
-    const char* label;
-    std::function<void()> call;
-    int32_t error;
-  };
-  const std::vector<Case> cases = {
-      {"BackColor empty text", [&] { text.Let("BackColor", Variant("")); }, errc::kTypeMismatch},
-      {"BackColor word", [&] { text.Let("BACKCOLOR", Variant("red")); }, errc::kTypeMismatch},
-      {"BackColor negative", [&] { text.Let("BackColor", Variant(int32_t{-1})); },
+  ComboBox combo, fixed(ComboBox::kDropDownList);
+  for (ComboBox* box : {&combo, &fixed}) {
+    for (const char* item : {"A", "B"}) box->AddItem(item);
+  }
+  const std::pair<std::function<void()>, int32_t> cases[] = {
+      {[&] { text.Let("BackColor", Variant("")); }, errc::kTypeMismatch},
+      {[&] { text.Let("BackColor", Variant(static_cast<int32_t>(0x80000019u))); },
        kInvalidPropertyValue},
-      {"BackColor past system colours",
-       [&] { text.Let("BackColor", Variant(static_cast<int32_t>(0x80000019u))); },
-       kInvalidPropertyValue},
-      {"Text Null", [&] { text.Let("Text", Variant::Null()); }, errc::kInvalidUseOfNull},
-      {"List past the end", [&] { combo->Get("List", At(2)); }, errc::kInvalidPropertyIndex},
-      {"ItemData at -1", [&] { combo->Let("ItemData", Variant(1), At(-1)); },
-       errc::kInvalidPropertyIndex},
-      {"Selected past the end", [&] { list->Let("Selected", Variant(true), At(1)); },
-       errc::kInvalidPropertyIndex},
-      {"List without index", [&] { combo->Get("List"); }, errc::kWrongArgumentCount},
-      {"ListIndex past the end", [&] { combo->Let("ListIndex", Variant(int32_t{2})); },
-       kInvalidPropertyValue},
-      {"ListIndex empty text", [&] { combo->Let("ListIndex", Variant("")); }, errc::kTypeMismatch},
-      {"ListCount set", [&] { combo->Let("ListCount", Variant(int32_t{5})); }, kReadOnly},
-      {"AddItem past the end", [&] { combo->Call("AddItem", {Variant("C"), Variant(3)}); },
+      {[&] { text.Let("Text", Variant::Null()); }, errc::kInvalidUseOfNull},
+      {[&] { combo.Get("List", At(2)); }, errc::kInvalidPropertyIndex},
+      {[&] { combo.Get("List"); }, errc::kWrongArgumentCount},
+      {[&] { combo.Let("ListIndex", Variant(int32_t{2})); }, kInvalidPropertyValue},
+      {[&] { combo.Let("ListCount", Variant(int32_t{5})); }, kReadOnly},
+      {[&] {
+         combo.Call("AddItem", {Variant("C"), Variant(3)});
+       },
        errc::kInvalidArgument},
-      {"MultiLine set", [&] { text.Let("MultiLine", Variant(true)); }, kDesignTimeOnly},
-      {"CheckBox Value True", [&] { check.Let("Value", Variant(true)); }, kInvalidPropertyValue},
-      {"CheckBox Value 3", [&] { check.Let("Value", Variant(int16_t{3})); }, kInvalidPropertyValue},
-      {"Caption of a text box", [&] { text.Get("Caption"); }, errc::kNoSuchMember},
-      {"Text of a check box", [&] { check.Let("Text", Variant("x")); }, errc::kNoSuchMember},
-      {"AddItem on a text box", [&] { text.Call("AddItem", no_args); }, errc::kNoSuchMember},
+      {[&] { fixed.Let("Text", Variant("C")); }, kReadOnly},
+      {[&] { check.Let("Value", Variant(int16_t{3})); }, kInvalidPropertyValue},
+      {[&] { text.Get("Caption"); }, errc::kNoSuchMember},
   };
-  for (const Case& c : cases) EXPECT_EQ(ErrorNumberOf(c.call), c.error) << c.label;
+  for (size_t i = 0; i < std::size(cases); ++i) {
+    EXPECT_EQ(ErrorNumberOf(cases[i].first), cases[i].second) << "case " << i;
+  }
   EXPECT_EQ(text.BackColor(), kWindowBackground);
-  EXPECT_EQ(combo->ListCount(), 2);
-  EXPECT_EQ(check.Value(), CheckBox::kUnchecked);
-
   text.Let("backcolor", Variant("255"));
-  combo->Call("AddItem", {Variant(int32_t{7}), Variant(int32_t{0})});
-  check.Let("Value", Variant("2"));
+  combo.Call("AddItem", {Variant(int32_t{7}), Variant(int32_t{0})});
   EXPECT_EQ(text.Get("BackColor"), Variant(int32_t{255}));
-  EXPECT_EQ(CStr(combo->Get("List", {Variant("0")})), "7");
-  EXPECT_EQ(check.Get("Value"), Variant(int16_t{2}));
+  EXPECT_EQ(CStr(combo.Get("List", {Variant("0")})), "7");
 }
 
-TEST(StandardControlsTest, ComboBoxTextFollowsItsItemsAndADropDownListTakesOnlyItems) {
-  auto editable = WithItems<ComboBox>({"A", "B", "A"});
-  editable->Let("ListIndex", Variant(int32_t{1}));
-  editable->AddItem("first", 0);
-  EXPECT_EQ(editable->ListIndex(), 2) << "the current item stays the same item";
-  EXPECT_EQ(CStr(editable->Get("Text")), "B");
-  editable->Let("Text", Variant("other"));
-  EXPECT_EQ(editable->ListIndex(), -1);
-  editable->Let("Text", Variant("A"));
-  EXPECT_EQ(editable->ListIndex(), 1);
-
-  auto fixed = WithItems<ComboBox>({"A", "B"}, ComboBox::kDropDownList);
-  EXPECT_EQ(ErrorNumberOf([&] { fixed->Let("Text", Variant("other")); }), kReadOnly);
-  fixed->Let("Text", Variant("B"));
-  EXPECT_EQ(fixed->ListIndex(), 1);
-  fixed->Let("ListIndex", Variant(int32_t{-1}));
-  EXPECT_EQ(fixed->Text(), "");
-  EXPECT_EQ(ErrorNumberOf([&] { fixed->Let("Style", Variant(int16_t{0})); }), kDesignTimeOnly);
-}
-
-TEST(StandardControlsTest, SelectionFollowsMultiSelectAndOptionButtonsExcludeEachOther) {
-  auto single = WithItems<ListBox>({"x", "y", "z"}, ListBox::kSingleSelect);
-  single->Let("Selected", Variant(true), At(0));
-  single->Let("Selected", Variant(true), At(2));
-  EXPECT_EQ(single->Get("Selected", At(0)), Variant(false));
-  EXPECT_EQ(CStr(single->Get("Text")), "z");
-  auto multi = WithItems<ListBox>({"x", "y", "z"}, ListBox::kExtendedMultiSelect);
-  multi->Let("Selected", Variant(true), At(0));
-  multi->Let("Selected", Variant("True"), At(2));
-  EXPECT_TRUE(multi->Selected(0) && !multi->Selected(1) && multi->Selected(2));
+TEST(StandardControlsTest, ComboBoxKeepsItsItemAndOptionButtonsExcludeEachOther) {
+  ComboBox combo;
+  for (const char* item : {"A", "B", "A"}) combo.AddItem(item);
+  combo.ListIndex(1);
+  combo.AddItem("first", 0);
+  EXPECT_EQ(combo.ListIndex(), 2) << "the current item stays the same item";
 
   StandardForm form;
   auto first = form.Add<OptionButton>("id=First");
-  auto text = form.Add<TextBox>("id=Text", true);
+  form.Add<TextBox>("id=Text");
   auto second = form.Add<OptionButton>("id=Second");
-  EXPECT_EQ(form.Controls(), (std::vector<ObjectRef>{first, text, second}));
-  EXPECT_EQ(CStr(second->Get("tag")), "id=Second");
   first->Let("Value", Variant(true));
   second->Let("Value", Variant(true));
-  EXPECT_FALSE(first->Value());
   OptionButton elsewhere;
   elsewhere.Value(true);
-  EXPECT_TRUE(second->Value()) << "a button on no form is in no group";
+  EXPECT_TRUE(!first->Value() && second->Value()) << "a button on no form is in no group";
 }
 
 }  // namespace

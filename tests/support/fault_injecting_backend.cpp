@@ -1,6 +1,5 @@
 #include "support/fault_injecting_backend.hpp"
 
-#include <algorithm>
 #include <utility>
 
 #include "tamrel/error.hpp"
@@ -42,28 +41,16 @@ class FaultInjectingFile : public platform::WritableFile {
 
 const char* FileOpName(FileOp op) {
   static constexpr const char* kNames[] = {
-      "Status",         "ListFiles",   "CreateFolder", "ReadFile",   "CreateTempFile",
-      "Append",         "Sync",        "Close",        "SetPermissions", "SetModified",
-      "Rename",         "Replace",     "DeleteFile",   "SyncFolder"};
+      "Status", "ListFiles", "CreateFolder", "ReadFile",       "CreateTempFile",
+      "Append", "Sync",      "Close",        "SetPermissions", "SetModified",
+      "Rename", "Replace",   "DeleteFile",   "SyncFolder"};
   return kNames[static_cast<int>(op)];
 }
-
-FaultInjectingBackend::FaultInjectingBackend(std::shared_ptr<platform::FileBackend> inner)
-    : inner_(std::move(inner)) {}
 
 platform::Hooks FaultInjectingBackend::Hooks(std::shared_ptr<FaultInjectingBackend> backend) {
   platform::Hooks hooks;
   hooks.file_system = std::move(backend);
   return hooks;
-}
-
-void FaultInjectingBackend::FailNthCall(FileOp op, int n, int32_t number, std::string path_part) {
-  rules_.push_back(Rule{op, std::move(path_part), n - 1, 1, number});
-}
-
-void FaultInjectingBackend::FailTimes(FileOp op, int times, int32_t number,
-                                      std::string path_part) {
-  rules_.push_back(Rule{op, std::move(path_part), 0, times, number});
 }
 
 std::vector<FileOp> FaultInjectingBackend::Operations() const {
@@ -72,11 +59,6 @@ std::vector<FileOp> FaultInjectingBackend::Operations() const {
     if (call.op != FileOp::kStatus) ops.push_back(call.op);
   }
   return ops;
-}
-
-int FaultInjectingBackend::CountOf(FileOp op) const {
-  return static_cast<int>(std::count_if(calls_.begin(), calls_.end(),
-                                        [op](const FileCall& call) { return call.op == op; }));
 }
 
 void FaultInjectingBackend::Enter(FileOp op, const std::string& path) {
@@ -92,61 +74,11 @@ void FaultInjectingBackend::Enter(FileOp op, const std::string& path) {
   }
 }
 
-platform::FileStatus FaultInjectingBackend::Status(const std::string& path) {
-  Enter(FileOp::kStatus, path);
-  return inner_->Status(path);
-}
-
-std::vector<std::string> FaultInjectingBackend::ListFiles(const std::string& folder) {
-  Enter(FileOp::kListFiles, folder);
-  return inner_->ListFiles(folder);
-}
-
-void FaultInjectingBackend::CreateFolder(const std::string& path) {
-  Enter(FileOp::kCreateFolder, path);
-  inner_->CreateFolder(path);
-}
-
-std::string FaultInjectingBackend::ReadFile(const std::string& path) {
-  Enter(FileOp::kReadFile, path);
-  return inner_->ReadFile(path);
-}
-
 std::unique_ptr<platform::WritableFile> FaultInjectingBackend::CreateTempFile(
     const std::string& folder, const std::string& prefix, std::string& temp_path) {
   Enter(FileOp::kCreateTempFile, folder + "/" + prefix);
   auto file = inner_->CreateTempFile(folder, prefix, temp_path);
   return std::make_unique<FaultInjectingFile>(*this, std::move(file), temp_path);
-}
-
-void FaultInjectingBackend::SetPermissions(const std::string& path, uint32_t permissions) {
-  Enter(FileOp::kSetPermissions, path);
-  inner_->SetPermissions(path, permissions);
-}
-
-void FaultInjectingBackend::SetModified(const std::string& path, double modified) {
-  Enter(FileOp::kSetModified, path);
-  inner_->SetModified(path, modified);
-}
-
-void FaultInjectingBackend::Rename(const std::string& from, const std::string& to) {
-  Enter(FileOp::kRename, from);
-  inner_->Rename(from, to);
-}
-
-void FaultInjectingBackend::Replace(const std::string& from, const std::string& to) {
-  Enter(FileOp::kReplace, to);
-  inner_->Replace(from, to);
-}
-
-void FaultInjectingBackend::DeleteFile(const std::string& path) {
-  Enter(FileOp::kDeleteFile, path);
-  inner_->DeleteFile(path);
-}
-
-void FaultInjectingBackend::SyncFolder(const std::string& folder) {
-  Enter(FileOp::kSyncFolder, folder);
-  inner_->SyncFolder(folder);
 }
 
 }  // namespace tamrel::testing

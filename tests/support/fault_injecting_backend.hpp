@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "tamrel/filesystem.hpp"
@@ -20,22 +21,12 @@
 
 namespace tamrel::testing {
 
+// clang-format off
 enum class FileOp {
-  kStatus,
-  kListFiles,
-  kCreateFolder,
-  kReadFile,
-  kCreateTempFile,
-  kAppend,
-  kSync,
-  kClose,
-  kSetPermissions,
-  kSetModified,
-  kRename,
-  kReplace,
-  kDeleteFile,
-  kSyncFolder,
+  kStatus, kListFiles, kCreateFolder, kReadFile, kCreateTempFile, kAppend, kSync, kClose,
+  kSetPermissions, kSetModified, kRename, kReplace, kDeleteFile, kSyncFolder
 };
+// clang-format on
 
 const char* FileOpName(FileOp op);
 
@@ -47,7 +38,8 @@ struct FileCall {
 class FaultInjectingBackend : public platform::FileBackend {
  public:
   explicit FaultInjectingBackend(
-      std::shared_ptr<platform::FileBackend> inner = platform::NativeFileBackend());
+      std::shared_ptr<platform::FileBackend> inner = platform::NativeFileBackend())
+      : inner_(std::move(inner)) {}
 
   // Hooks that install `backend` as the file system (everything else is
   // inherited from the hooks in force).
@@ -55,29 +47,62 @@ class FaultInjectingBackend : public platform::FileBackend {
 
   // Fails the n-th call of `op` (1 = the next one) whose path contains
   // `path_part`, with error `number`.
-  void FailNthCall(FileOp op, int n, int32_t number, std::string path_part = "");
+  void FailNthCall(FileOp op, int n, int32_t number, std::string path_part = "") {
+    rules_.push_back(Rule{op, std::move(path_part), n - 1, 1, number});
+  }
   // Fails the next `times` calls of `op` whose path contains `path_part`,
   // then lets them pass.
-  void FailTimes(FileOp op, int times, int32_t number, std::string path_part = "");
+  void FailTimes(FileOp op, int times, int32_t number, std::string path_part = "") {
+    rules_.push_back(Rule{op, std::move(path_part), 0, times, number});
+  }
 
   const std::vector<FileCall>& calls() const { return calls_; }
   // The operations called, in order, leaving out Status.
   std::vector<FileOp> Operations() const;
-  int CountOf(FileOp op) const;
 
-  platform::FileStatus Status(const std::string& path) override;
-  std::vector<std::string> ListFiles(const std::string& folder) override;
-  void CreateFolder(const std::string& path) override;
-  std::string ReadFile(const std::string& path) override;
+  platform::FileStatus Status(const std::string& path) override {
+    Enter(FileOp::kStatus, path);
+    return inner_->Status(path);
+  }
+  std::vector<std::string> ListFiles(const std::string& folder) override {
+    Enter(FileOp::kListFiles, folder);
+    return inner_->ListFiles(folder);
+  }
+  void CreateFolder(const std::string& path) override {
+    Enter(FileOp::kCreateFolder, path);
+    inner_->CreateFolder(path);
+  }
+  std::string ReadFile(const std::string& path) override {
+    Enter(FileOp::kReadFile, path);
+    return inner_->ReadFile(path);
+  }
   std::unique_ptr<platform::WritableFile> CreateTempFile(const std::string& folder,
                                                          const std::string& prefix,
                                                          std::string& temp_path) override;
-  void SetPermissions(const std::string& path, uint32_t permissions) override;
-  void SetModified(const std::string& path, double modified) override;
-  void Rename(const std::string& from, const std::string& to) override;
-  void Replace(const std::string& from, const std::string& to) override;
-  void DeleteFile(const std::string& path) override;
-  void SyncFolder(const std::string& folder) override;
+  void SetPermissions(const std::string& path, uint32_t permissions) override {
+    Enter(FileOp::kSetPermissions, path);
+    inner_->SetPermissions(path, permissions);
+  }
+  void SetModified(const std::string& path, double modified) override {
+    Enter(FileOp::kSetModified, path);
+    inner_->SetModified(path, modified);
+  }
+  void Rename(const std::string& from, const std::string& to) override {
+    Enter(FileOp::kRename, from);
+    inner_->Rename(from, to);
+  }
+  void Replace(const std::string& from, const std::string& to) override {
+    Enter(FileOp::kReplace, to);
+    inner_->Replace(from, to);
+  }
+  void DeleteFile(const std::string& path) override {
+    Enter(FileOp::kDeleteFile, path);
+    inner_->DeleteFile(path);
+  }
+  void SyncFolder(const std::string& folder) override {
+    Enter(FileOp::kSyncFolder, folder);
+    inner_->SyncFolder(folder);
+  }
 
   // Records a call and raises when a rule says this call fails.
   void Enter(FileOp op, const std::string& path);

@@ -1,8 +1,5 @@
 #include "support/recording_host.hpp"
 
-#include <string>
-#include <utility>
-
 namespace tamrel::testing {
 namespace {
 std::string Flag(bool value) { return value ? "True" : "False"; }
@@ -16,12 +13,6 @@ void RecordingHost::Record(const std::string& op, std::vector<std::string> args)
   Raise(failure->second.number, "RecordingHost: " + op + " failed on purpose");
 }
 
-void RecordingHost::WriteLog(const std::string& line) { Record("WriteLog", {line}); }
-
-void RecordingHost::RegisterError(const std::string& location, const std::string& stage) {
-  Record("RegisterError", {location, stage});
-}
-
 void RecordingHost::GetErrorText(std::string& text) {
   Record("GetErrorText", {});
   text = "Error " + std::to_string(CurrentError().number) + ": " + CurrentError().description;
@@ -32,18 +23,12 @@ Variant RecordingHost::HandleError(bool flag1, bool flag2, bool flag3) {
   return Variant();
 }
 
-void RecordingHost::WriteDetail(const std::string& line) { Record("WriteDetail", {line}); }
-
 Variant RecordingHost::ShowMessage(const std::string& prompt, int16_t style,
                                    const std::string& title, const std::string& helpFile,
                                    int32_t helpContext) {
   Record("ShowMessage",
          {prompt, std::to_string(style), title, helpFile, std::to_string(helpContext)});
   return Variant(int16_t{1});
-}
-
-void RecordingHost::FailOn(const std::string& op, int32_t number, int times) {
-  failures_[op] = Failure{number, times};
 }
 
 std::vector<HostCall> RecordingHost::CallsOf(const std::string& op) const {
@@ -54,15 +39,9 @@ std::vector<HostCall> RecordingHost::CallsOf(const std::string& op) const {
   return result;
 }
 
-std::vector<std::string> RecordingHost::LogLines() const {
+std::vector<std::string> RecordingHost::FirstArgs(const std::string& op) const {
   std::vector<std::string> lines;
-  for (const HostCall& call : CallsOf("WriteLog")) lines.push_back(call.args[0]);
-  return lines;
-}
-
-std::vector<std::string> RecordingHost::DetailLines() const {
-  std::vector<std::string> lines;
-  for (const HostCall& call : CallsOf("WriteDetail")) lines.push_back(call.args[0]);
+  for (const HostCall& call : CallsOf(op)) lines.push_back(call.args[0]);
   return lines;
 }
 

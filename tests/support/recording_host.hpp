@@ -7,6 +7,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "tamrel/error.hpp"
@@ -24,26 +25,30 @@ class RecordingHost : public HostApplication {
  public:
   static std::shared_ptr<RecordingHost> Make() { return std::make_shared<RecordingHost>(); }
 
-  void WriteLog(const std::string& line) override;
-  void RegisterError(const std::string& location, const std::string& stage) override;
+  void WriteLog(const std::string& line) override { Record("WriteLog", {line}); }
+  void RegisterError(const std::string& location, const std::string& stage) override {
+    Record("RegisterError", {location, stage});
+  }
   void GetErrorText(std::string& text) override;
   Variant HandleError(bool flag1, bool flag2, bool flag3) override;
-  void WriteDetail(const std::string& line) override;
+  void WriteDetail(const std::string& line) override { Record("WriteDetail", {line}); }
   Variant ShowMessage(const std::string& prompt, int16_t style, const std::string& title,
                       const std::string& helpFile, int32_t helpContext) override;
 
   // Makes operation `op` throw Error(number) from its next call on (for
   // `times` calls; -1 for ever).
-  void FailOn(const std::string& op, int32_t number = 5, int times = -1);
+  void FailOn(const std::string& op, int32_t number = 5, int times = -1) {
+    failures_[op] = Failure{number, times};
+  }
 
   const std::vector<HostCall>& calls() const { return calls_; }
   void ClearCalls() { calls_.clear(); }
   // The calls of one operation, in order.
   std::vector<HostCall> CallsOf(const std::string& op) const;
   // The lines given to WriteLog, in order.
-  std::vector<std::string> LogLines() const;
+  std::vector<std::string> LogLines() const { return FirstArgs("WriteLog"); }
   // The lines given to WriteDetail, in order.
-  std::vector<std::string> DetailLines() const;
+  std::vector<std::string> DetailLines() const { return FirstArgs("WriteDetail"); }
   // The operation names in order, e.g. {"RegisterError", "HandleError"}.
   std::vector<std::string> Ops() const;
   // The error reports: each RegisterError's location and the current error
@@ -52,6 +57,7 @@ class RecordingHost : public HostApplication {
 
  private:
   void Record(const std::string& op, std::vector<std::string> args);
+  std::vector<std::string> FirstArgs(const std::string& op) const;
 
   std::vector<HostCall> calls_;
   struct Failure {
