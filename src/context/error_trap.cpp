@@ -36,6 +36,18 @@ void ReportFailure(ContextState& state, std::string_view location, std::string_v
   host.HandleError(true, true, false);
 }
 
+void ReportCaught(ContextState& state, std::string_view location, std::string_view stage,
+                  const std::exception_ptr& caught) {
+  Error failure = [&] {
+    try {
+      std::rethrow_exception(caught);
+    } catch (...) {
+      return CurrentExceptionAsError();
+    }
+  }();
+  ReportFailure(state, location, stage, failure);
+}
+
 HostApplication& Host(ContextState& state) {
   if (!state.host_app) Raise(errc::kObjectNotSet);
   return *state.host_app;

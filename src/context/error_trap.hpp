@@ -15,8 +15,8 @@
 // caller instead.
 #pragma once
 
+#include <exception>
 #include <new>
-#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -51,18 +51,25 @@ class CurrentErrorScope {
 void ReportFailure(ContextState& state, std::string_view location, std::string_view stage,
                    const Error& error);
 
+// ReportFailure for the failure `caught` holds: what Trapped calls once the
+// handler that caught it has ended.
+void ReportCaught(ContextState& state, std::string_view location, std::string_view stage,
+                  const std::exception_ptr& caught);
+
 // Runs `body` under the uniform trap with the given location and stage text.
+// The failure is kept as an exception_ptr, one pointer: a trap that costs
+// nothing to set is what lets Load run its per-record steps under traps.
 template <class Body>
 void Trapped(ContextState& state, std::string_view location, std::string_view stage,
              Body&& body) {
-  std::optional<Error> failure;
+  std::exception_ptr caught;
   try {
     body();
     return;
   } catch (...) {
-    failure = CurrentExceptionAsError();
+    caught = std::current_exception();
   }
-  ReportFailure(state, location, stage, *failure);
+  ReportCaught(state, location, stage, caught);
 }
 
 template <class Body>

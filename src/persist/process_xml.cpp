@@ -67,7 +67,11 @@ void TakeElementText(detail::ContextState& state, std::string_view text) {
 
 void TakeAttribute(detail::ContextState& state, std::string_view name, std::string_view value) {
   if (name == "id") {
-    CurrentItem(state).Id = value;
+    detail::ContextItem& item = CurrentItem(state);
+    item.Id = value;
+    // The record's Tag and Id are looked up when its text arrives: the
+    // lookup's memory is fetched while the rest of the element is read.
+    state.items.Prefetch(item.Tag, item.Id);
   } else if (name == "instance") {
     detail::ContextItem& item = CurrentItem(state);
     item.Instance = InstanceNumber(value);
@@ -82,8 +86,10 @@ void detail::ProcessXMLEvent(ContextState& state, int16_t xmlPortion, std::strin
     if (IsRootElement(xmlTag)) return;
     switch (xmlPortion) {
       case kStartTag:
-        state.current_item.emplace();
-        state.current_item->Tag = xmlTag;
+        // Every member given: no zero-filling of the record before its
+        // strings are built, which value-initialisation would do.
+        state.current_item.emplace(std::string(xmlTag), std::string(), int16_t{0}, std::string(),
+                                   std::string());
         break;
       case kElementText:
         TakeElementText(state, attrOrElement);

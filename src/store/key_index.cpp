@@ -67,6 +67,12 @@ KeyIndex::Entry* KeyIndex::Find(std::string_view tag, std::string_view id) {
   return const_cast<Entry*>(std::as_const(*this).Find(tag, id));
 }
 
+void KeyIndex::Prefetch(std::string_view tag, std::string_view id) const {
+  if (slots_.empty()) return;
+  if (last_found_ != nullptr && last_found_->id == id && last_found_->tag == tag) return;
+  __builtin_prefetch(&slots_[Hash(tag, id) & Mask()]);
+}
+
 KeyIndex::Entry& KeyIndex::FindOrAdd(const std::string& tag, const std::string& id) {
   if (last_found_ != nullptr && last_found_->id == id && last_found_->tag == tag) {
     return *last_found_;

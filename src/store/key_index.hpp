@@ -41,6 +41,9 @@ class KeyIndex {
   const Entry* Find(std::string_view tag, std::string_view id) const;
   Entry* Find(std::string_view tag, std::string_view id);
   Entry& FindOrAdd(const std::string& tag, const std::string& id);
+  // Starts loading the table slot of (tag, id) into the cache, so that a
+  // lookup a little later finds it there. Changes nothing.
+  void Prefetch(std::string_view tag, std::string_view id) const;
   // Makes room for `entries` more entries without growing the table.
   void Reserve(std::size_t entries);
   // REQUIRES: `entry` holds no stamp.

@@ -104,6 +104,10 @@ class TagStore {
 
   bool HasTag(std::string_view tag) const { return keys_.HasTag(tag); }
 
+  // A hint that (tag, id) is looked up next: its index slot is fetched
+  // into the cache meanwhile.
+  void Prefetch(std::string_view tag, std::string_view id) const { keys_.Prefetch(tag, id); }
+
   // Visits the records of `tag` in store order.
   template <class Visit>
   void ForEachOfTag(std::string_view tag, Visit&& visit) const {
