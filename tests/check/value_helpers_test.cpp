@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "tamrel/context.hpp"
@@ -11,132 +12,76 @@
 namespace tamrel {
 namespace {
 
-// Installs German Boolean words for the lifetime of the object.
-class GermanSystem {
- public:
-  GermanSystem() : scope_(Hooks()) {}
+platform::Hooks German() {
+  platform::Hooks hooks;
+  hooks.boolean_words = [] { return platform::BooleanWords{"Wahr", "Falsch"}; };
+  return hooks;
+}
 
- private:
-  static platform::Hooks Hooks() {
-    platform::Hooks hooks;
-    hooks.boolean_words = [] { return platform::BooleanWords{"Wahr", "Falsch"}; };
-    return hooks;
-  }
-  platform::Scope scope_;
-};
-
-struct Case {
-  const char* label;
-  Variant value;
-  bool expected;
-};
-
-TEST(IsBooleanTest, EnglishSystem) {
-  ContextCls context;
-  const std::vector<Case> cases = {
-      {"Boolean True", Variant(true), true},
-      {"text True", Variant("True"), true},
-      {"text true", Variant("true"), true},
-      {"text FALSE", Variant("FALSE"), true},
-      {"text 1", Variant("1"), false},
-      {"text 0", Variant("0"), false},
-      {"text -1", Variant("-1"), false},
-      {"number 1", Variant(int32_t{1}), false},
-      {"empty text", Variant(""), false},
-      {"word yes", Variant("yes"), false},
-      {"Empty", Variant(), false},
-      {"Null", Variant::Null(), false},
-      {"date text", Variant("2024-03-01"), false},
-      {"German word", Variant("Wahr"), false},
+TEST(ValueHelpersTest, BooleanHelpersOnEnglishAndGermanSystems) {
+  // -1: not checked for this value.
+  struct Case {
+    Variant value;
+    int is_boolean, is_bad, my_cbool;
+    const char* cbool_str;
   };
-  for (const Case& c : cases) {
-    EXPECT_EQ(context.isBoolean(c.value), c.expected) << c.label;
-  }
-}
-
-TEST(IsBooleanTest, NonEnglishSystemStillKnowsTheEnglishWordsExactly) {
-  GermanSystem german;
-  ContextCls context;
-  const std::vector<Case> cases = {
-      {"text True", Variant("True"), true},
-      {"text False", Variant("False"), true},
-      {"text true", Variant("true"), false},
-      {"system word", Variant("Wahr"), true},
-      {"system word in capitals", Variant("FALSCH"), true},
-      {"word yes", Variant("yes"), false},
+  const std::vector<Case> english = {
+      {Variant(true), 1, 1, -1, "True"},          {Variant("True"), 1, 0, 1, nullptr},
+      {Variant("false"), 1, 1, -1, nullptr},      {Variant("true"), 1, -1, -1, "True"},
+      {Variant("FALSE"), 1, -1, -1, nullptr},     {Variant("tRUE"), -1, -1, 1, nullptr},
+      {Variant("1"), 0, -1, 1, "True"},           {Variant(int32_t{1}), 0, -1, -1, "False"},
+      {Variant(int32_t{0}), -1, 1, 0, nullptr},   {Variant(-2.5), -1, -1, 1, nullptr},
+      {Variant(""), 0, 1, -1, nullptr},           {Variant::Null(), 0, 1, 0, "False"},
+      {Variant("abc"), -1, -1, 0, "False"},       {Variant("Wahr"), 0, -1, -1, nullptr},
   };
-  for (const Case& c : cases) {
-    EXPECT_EQ(context.isBoolean(c.value), c.expected) << c.label;
-  }
+  const std::vector<Case> german = {
+      {Variant("True"), 1, -1, 1, "True"},  {Variant("False"), 1, -1, 0, nullptr},
+      {Variant("true"), 0, -1, 0, nullptr}, {Variant("Wahr"), 1, -1, -1, nullptr},
+      {Variant("wahr"), -1, -1, 1, nullptr}, {Variant("FALSCH"), 1, -1, -1, nullptr},
+      {Variant("Falsch"), -1, -1, -1, "False"}, {Variant("yes"), 0, -1, -1, nullptr},
+  };
+  auto check = [](const std::vector<Case>& cases) {
+    ContextCls context;
+    for (const Case& c : cases) {
+      SCOPED_TRACE(TypeName(c.value) + " " + ConcatText(c.value));
+      if (c.is_boolean >= 0) {
+        EXPECT_EQ(context.isBoolean(c.value), c.is_boolean == 1);
+      }
+      if (c.is_bad >= 0) {
+        EXPECT_EQ(context.isBadBoolean(c.value), c.is_bad == 1);
+      }
+      if (c.my_cbool >= 0) {
+        EXPECT_EQ(context.MYcBool(c.value), c.my_cbool == 1);
+      }
+      if (c.cbool_str != nullptr) {
+        EXPECT_EQ(context.cBoolStr(c.value), c.cbool_str);
+      }
+    }
+  };
+  check(english);
+  platform::Scope scope(German());
+  check(german);
 }
 
-TEST(IsBadBooleanTest, OnlyExactBooleanTextIsGood) {
+TEST(ValueHelpersTest, MinTakesTheLowestIndexOfTheSmallestElement) {
   ContextCls context;
-  EXPECT_TRUE(context.isBadBoolean(Variant(true)));
-  EXPECT_FALSE(context.isBadBoolean(Variant("False")));
-  EXPECT_FALSE(context.isBadBoolean(Variant("True")));
-  EXPECT_TRUE(context.isBadBoolean(Variant("false")));
-  EXPECT_TRUE(context.isBadBoolean(Variant("")));
-  EXPECT_TRUE(context.isBadBoolean(Variant(int32_t{0})));
-  EXPECT_TRUE(context.isBadBoolean(Variant::Null()));
-}
-
-TEST(MYcBoolTest, EnglishAndNonEnglish) {
-  ContextCls context;
-  EXPECT_TRUE(context.MYcBool(Variant("True")));
-  EXPECT_TRUE(context.MYcBool(Variant("tRUE")));
-  EXPECT_FALSE(context.MYcBool(Variant("abc")));
-  EXPECT_FALSE(context.MYcBool(Variant::Null()));
-  EXPECT_FALSE(context.MYcBool(Variant(int32_t{0})));
-  EXPECT_TRUE(context.MYcBool(Variant(-2.5)));
-  EXPECT_TRUE(context.MYcBool(Variant("1")));
-
-  GermanSystem german;
-  EXPECT_TRUE(context.MYcBool(Variant("True")));
-  EXPECT_FALSE(context.MYcBool(Variant("False")));
-  EXPECT_FALSE(context.MYcBool(Variant("true")));  // not the exact English word
-  EXPECT_TRUE(context.MYcBool(Variant("wahr")));
-}
-
-TEST(CBoolStrTest, KindDecidesTheConversion) {
-  ContextCls context;
-  EXPECT_EQ(context.cBoolStr(Variant(int32_t{1})), "False");
-  EXPECT_EQ(context.cBoolStr(Variant("1")), "True");
-  EXPECT_EQ(context.cBoolStr(Variant::Null()), "False");
-  EXPECT_EQ(context.cBoolStr(Variant(true)), "True");
-  EXPECT_EQ(context.cBoolStr(Variant(false)), "False");
-  EXPECT_EQ(context.cBoolStr(Variant("true")), "True");
-  EXPECT_EQ(context.cBoolStr(Variant("nonsense")), "False");
-  GermanSystem german;
-  EXPECT_EQ(context.cBoolStr(Variant("True")), "True");
-  EXPECT_EQ(context.cBoolStr(Variant("Falsch")), "False");
-}
-
-TEST(MinTest, SmallestElementLowestIndexWins) {
-  ContextCls context;
-  VariantArray values({Variant(int32_t{5}), Variant(int16_t{3}), Variant(3.0),
-                       Variant(int32_t{7})});
-  Variant smallest = context.min(values);
-  // The 3 at index 1 (an Integer), not the equal Double at index 2.
+  Variant smallest = context.min(VariantArray(
+      {Variant(int32_t{5}), Variant(int16_t{3}), Variant(3.0), Variant(int32_t{7})}));
+  // The Integer 3 at index 1, not the equal Double at index 2.
   EXPECT_EQ(smallest.kind(), VariantKind::Integer);
   EXPECT_EQ(smallest.AsInteger(), 3);
-
-  EXPECT_EQ(CLng(context.min(VariantArray({Variant(int32_t{2})}))), 2);
   EXPECT_EQ(CStr(context.min(VariantArray({Variant("b"), Variant("B"), Variant("a")}))), "B");
   EXPECT_EQ(CLng(context.min(VariantArray({Variant(int32_t{200}), Variant(int32_t{17})}))), 17);
+  // Indices below zero are never looked at.
+  EXPECT_EQ(CLng(context.min(VariantArray(
+                {Variant(int32_t{-100}), Variant(int32_t{8}), Variant(int32_t{9})}, -1))),
+            8);
 }
 
-TEST(MinTest, LowerBoundBelowZeroIgnoresNegativeIndices) {
-  ContextCls context;
-  VariantArray values({Variant(int32_t{-100}), Variant(int32_t{8}), Variant(int32_t{9})}, -1);
-  EXPECT_EQ(CLng(context.min(values)), 8);
-}
-
-TEST(MinTest, SubscriptOutOfRange) {
+TEST(ValueHelpersTest, MinOfAnArrayNotStartingAtZeroIsOutOfRange) {
   ContextCls context;
   const std::vector<std::pair<const char*, VariantArray>> bad = {
-      {"indexed 1 to 3", VariantArray({Variant(int32_t{1}), Variant(int32_t{2}),
-                                       Variant(int32_t{3})}, 1)},
+      {"indexed 1 to 3", VariantArray({Variant(int32_t{1}), Variant(int32_t{2})}, 1)},
       {"empty", VariantArray(std::vector<Variant>{})},
       {"not allocated", VariantArray()},
       {"two dimensions", VariantArray(std::vector<ArrayBounds>{{0, 1}, {0, 1}})},
