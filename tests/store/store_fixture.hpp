@@ -6,6 +6,7 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "context/context_state.hpp"
@@ -14,45 +15,45 @@
 
 namespace tamrel::testing {
 
+using Texts = std::vector<std::string>;
+using Reports = std::vector<std::pair<std::string, int32_t>>;
+
 class StoreTest : public ::testing::Test {
  protected:
   StoreTest() { ctx->SetApplicationContext(host); }
 
-  // The store as "Tag/Id/Instance=Value" texts in store order.
-  static std::vector<std::string> Layout(ContextCls& context) {
-    std::vector<std::string> layout;
+  // The store as "Tag/Id/Instance=Value" texts, or as keys, in store order.
+  static Texts Layout(ContextCls& context, bool keys = false) {
+    Texts layout;
     detail::StateOf(context).items.ForEach([&](const detail::ContextItem& item) {
-      layout.push_back(item.Tag + "/" + item.Id + "/" + std::to_string(item.Instance) + "=" +
-                       item.Value);
+      layout.push_back(keys ? item.Key
+                            : item.Tag + "/" + item.Id + "/" + std::to_string(item.Instance) +
+                                  "=" + item.Value);
     });
     return layout;
   }
-  std::vector<std::string> Layout() { return Layout(*ctx); }
-
-  static std::vector<std::string> Keys(ContextCls& context) {
-    std::vector<std::string> keys;
-    detail::StateOf(context).items.ForEach(
-        [&](const detail::ContextItem& item) { keys.push_back(item.Key); });
-    return keys;
-  }
+  Texts Layout() { return Layout(*ctx); }
+  Texts Keys() { return Layout(*ctx, true); }
 
   int32_t Cursor(const std::string& tag, const std::string& id) {
     return detail::StateOf(*ctx).cursors.at(tag + "_" + id);
   }
 
-  // Runs the MoveFirst / EOF / Read / MoveNext loop and collects the values.
-  std::vector<std::string> ReadAll(const std::string& tag, const std::string& id) {
-    std::vector<std::string> values;
+  // The MoveFirst / EOF / Read / MoveNext loop.
+  Texts ReadAll(const std::string& tag, const std::string& id) {
+    Texts values;
     for (ctx->MoveFirst(tag, id); !ctx->Eof(tag, id); ctx->MoveNext(tag, id)) {
       values.push_back(CStr(ctx->Read(tag, id)));
     }
     return values;
   }
 
+  void AddAll(const std::string& tag, const std::string& id, const Texts& values) {
+    for (const std::string& value : values) ctx->Add(tag, id, Variant(value));
+  }
+
   std::shared_ptr<ContextCls> ctx = std::make_shared<ContextCls>();
   std::shared_ptr<RecordingHost> host = RecordingHost::Make();
 };
-
-using Texts = std::vector<std::string>;
 
 }  // namespace tamrel::testing
