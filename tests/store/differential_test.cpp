@@ -135,13 +135,34 @@ std::string Apply(const Op& op, std::shared_ptr<Side> (&objects)[2]) {
   return "done";
 }
 
-std::string Render(const std::vector<ModelRecord>& records) {
-  std::string text;
+// The whole state of one object as text: records with their keys in store
+// order (read by position, which also checks the position index), cursors,
+// changed, key counter.
+std::string Render(const std::vector<ModelRecord>& records,
+                   const std::map<std::string, int32_t>& cursors, bool changed, int64_t keys) {
+  std::ostringstream out;
   for (const ModelRecord& r : records) {
-    text += "{" + r.tag + "," + r.id + "," + std::to_string(r.instance) + "," + r.value + "," +
-            r.key + "}";
+    out << "{" << r.tag << "," << r.id << "," << r.instance << "," << r.value << "," << r.key
+        << "}";
   }
-  return text;
+  for (const auto& [name, cursor] : cursors) out << " " << name << "@" << cursor;
+  out << " changed=" << changed << " keys=" << keys;
+  return out.str();
+}
+
+std::string Render(ContextCls& context) {
+  detail::ContextState& state = detail::StateOf(context);
+  std::vector<ModelRecord> records;
+  for (int32_t p = 1; p <= state.items.Count(); ++p) {
+    const detail::ContextItem& item = state.items.At(p);
+    records.push_back({item.Tag, item.Id, item.Instance, item.Value, item.Key});
+  }
+  return Render(records, {state.cursors.begin(), state.cursors.end()}, state.changed,
+                state.key_counter);
+}
+
+std::string Render(const ReferenceStore& model) {
+  return Render(model.items, model.cursors, model.changed, model.key_counter);
 }
 
 class World {
@@ -163,8 +184,8 @@ class World {
   // Runs one step on both sides; the first difference, if any.
   std::optional<std::string> Step(const Op& op) {
     if (!real_[op.ctx]) return std::nullopt;
-    std::string got = Apply(op, real_);
-    std::string want = Apply(op, model_);
+    const std::string got = Apply(op, real_);
+    const std::string want = Apply(op, model_);
     if (op.kind == K::DropTarget) {
       real_[1].reset();
       model_[1].reset();
@@ -182,33 +203,15 @@ class World {
       calls.push_back({call.op, call.args, call.error.number});
     }
     if (calls != model_host_->calls) {
-      return "host calls differ: " + std::to_string(calls.size()) + " made, " +
-             std::to_string(model_host_->calls.size()) + " expected; last made: " +
-             (calls.empty() ? "none" : calls.back().op);
+      return "host calls differ; last made: " + (calls.empty() ? "none" : calls.back().op) +
+             ", last expected: " +
+             (model_host_->calls.empty() ? "none" : model_host_->calls.back().op);
     }
     for (int i = 0; i < 2; ++i) {
       if (!real_[i]) continue;
-      detail::ContextState& state = detail::StateOf(*real_[i]);
-      std::vector<ModelRecord> records;
-      state.items.ForEach([&](const detail::ContextItem& item) {
-        records.push_back({item.Tag, item.Id, item.Instance, item.Value, item.Key});
-      });
-      const ReferenceStore& model = *model_[i];
-      const std::string which = "ctx" + std::to_string(i) + ": ";
-      if (records != model.items) {
-        return which + "store " + Render(records) + ", expected " + Render(model.items);
-      }
-      for (int32_t p = 1; p <= state.items.Count(); ++p) {
-        if (state.items.At(p).Key != model.items[static_cast<std::size_t>(p - 1)].key) {
-          return which + "At(" + std::to_string(p) + ") gives " + state.items.At(p).Key;
-        }
-      }
-      if (std::map<std::string, int32_t>(state.cursors.begin(), state.cursors.end()) !=
-          model.cursors) {
-        return which + "cursors differ";
-      }
-      if (state.changed != model.changed) return which + "changed differs";
-      if (state.key_counter != model.key_counter) return which + "key counter differs";
+      const std::string real = Render(*real_[i]);
+      const std::string model = Render(*model_[i]);
+      if (real != model) return "ctx" + std::to_string(i) + ": " + real + "\nexpected " + model;
     }
     return std::nullopt;
   }

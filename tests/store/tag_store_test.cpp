@@ -79,17 +79,5 @@ TEST(TagStore, StaysInStepWithADequeThroughChurn) {
   EXPECT_EQ(moved.FindFrom("B", "1", 1), 0);
 }
 
-TEST(TagStore, ForEachOfTagVisitsTheTagsRecordsInStoreOrder) {
-  TagStore store;
-  store.PushBack(ContextItem{"T", "x", 1, "", "k1"});
-  store.PushFront(ContextItem{"T", "y", 1, "", "k2"});
-  store.PushBack(ContextItem{"U", "x", 1, "", "k3"});
-  store.PushFront(ContextItem{"T", "x", 2, "", "k4"});
-  store.PushBack(ContextItem{"T", "z", 1, "", "k5"});
-  std::string keys;
-  store.ForEachOfTag("T", [&](const ContextItem& item) { keys += item.Key + " "; });
-  EXPECT_EQ(keys, "k4 k2 k1 k5 ");
-}
-
 }  // namespace
 }  // namespace tamrel::detail
