@@ -8,6 +8,7 @@
 // failing sequence found by removing steps.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <map>
@@ -68,22 +69,20 @@ T OneOf(std::mt19937_64& rng, const std::vector<T>& choices) {
 std::vector<Op> RandomSequence(uint64_t seed) {
   std::mt19937_64 rng(seed);
   auto pick = [&](int high) { return std::uniform_int_distribution<int>(0, high)(rng); };
-  const std::vector<std::string> tags = {"T", "T", "T", "U", "Files", "a", "a_b", "Context",
-                                         "context", ""};
-  const std::vector<std::string> ids = {"x", "x", "y", "1", "c", "b_c", ""};
   const std::vector<std::string> texts = {"x", "y", "1", "c", "", "True", "true", "b_c"};
   const std::vector<Variant> others = {Variant::Null(), Variant(), Variant(true), Variant(false),
                                        Variant(int16_t{1}), Variant(int32_t{7}), Variant(2.5)};
   auto value = [&] { return pick(4) > 0 ? Variant(OneOf(rng, texts)) : OneOf(rng, others); };
-  std::vector<Op> ops(static_cast<std::size_t>(1 + pick(69)));
   // The weight of each kind of step, in the order of K.
   std::discrete_distribution<int> kinds(
       {30, 4, 7, 2, 3, 3, 3, 7, 3, 3, 3, 3, 12, 4, 4, 2, 1, 1, 3});
+  std::vector<Op> ops(static_cast<std::size_t>(1 + pick(69)));
   for (Op& op : ops) {
     op.ctx = pick(5) == 0 ? 1 : 0;
     op.other = 1 - op.ctx;
-    op.tag = OneOf(rng, tags);
-    op.id = OneOf(rng, ids);
+    op.tag = OneOf<std::string>(
+        rng, {"T", "T", "T", "U", "Files", "a", "a_b", "Context", "context", ""});
+    op.id = OneOf<std::string>(rng, {"x", "x", "y", "1", "c", "b_c", ""});
     op.value = value();
     op.max_count = OneOf<int16_t>(rng, {4, 4, 1, 2, 3, 0, -3, 32767, -32768});
     op.link = OneOf<std::string>(
@@ -136,8 +135,7 @@ std::string Apply(const Op& op, std::shared_ptr<Side> (&objects)[2]) {
 }
 
 // The whole state of one object as text: records with their keys in store
-// order (read by position, which also checks the position index), cursors,
-// changed, key counter.
+// order, cursors, changed, key counter.
 std::string Render(const std::vector<ModelRecord>& records,
                    const std::map<std::string, int32_t>& cursors, bool changed, int64_t keys) {
   std::ostringstream out;
@@ -153,16 +151,12 @@ std::string Render(const std::vector<ModelRecord>& records,
 std::string Render(ContextCls& context) {
   detail::ContextState& state = detail::StateOf(context);
   std::vector<ModelRecord> records;
-  for (int32_t p = 1; p <= state.items.Count(); ++p) {
+  for (int32_t p = 1; p <= state.items.Count(); ++p) {  // by position: checks the index too
     const detail::ContextItem& item = state.items.At(p);
     records.push_back({item.Tag, item.Id, item.Instance, item.Value, item.Key});
   }
   return Render(records, {state.cursors.begin(), state.cursors.end()}, state.changed,
                 state.key_counter);
-}
-
-std::string Render(const ReferenceStore& model) {
-  return Render(model.items, model.cursors, model.changed, model.key_counter);
 }
 
 class World {
@@ -198,19 +192,20 @@ class World {
       model_host_->failures[op.text] = {70, op.n};
     }
     if (got != want) return "result " + got + ", expected " + want;
-    std::vector<ModelCall> calls;
-    for (const HostCall& call : host_->calls()) {
-      calls.push_back({call.op, call.args, call.error.number});
+    std::vector<std::string> calls;
+    for (const HostCall& c : host_->calls()) {
+      calls.push_back(ModelHost::Format(c.op, c.args, c.error.number));
     }
-    if (calls != model_host_->calls) {
-      return "host calls differ; last made: " + (calls.empty() ? "none" : calls.back().op) +
-             ", last expected: " +
-             (model_host_->calls.empty() ? "none" : model_host_->calls.back().op);
+    for (std::size_t i = 0; i < std::max(calls.size(), model_host_->calls.size()); ++i) {
+      const std::string made = i < calls.size() ? calls[i] : "none";
+      const std::string expected = i < model_host_->calls.size() ? model_host_->calls[i] : "none";
+      if (made != expected) return "host call " + made + ", expected " + expected;
     }
     for (int i = 0; i < 2; ++i) {
       if (!real_[i]) continue;
       const std::string real = Render(*real_[i]);
-      const std::string model = Render(*model_[i]);
+      const ReferenceStore& m = *model_[i];
+      const std::string model = Render(m.items, m.cursors, m.changed, m.key_counter);
       if (real != model) return "ctx" + std::to_string(i) + ": " + real + "\nexpected " + model;
     }
     return std::nullopt;

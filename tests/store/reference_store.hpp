@@ -23,23 +23,22 @@ struct ModelRecord {
   std::string tag, id;
   int16_t instance = 0;
   std::string value, key;
-  bool operator==(const ModelRecord&) const = default;
 };
 
-// One host call: operation, arguments, number of the current error.
-struct ModelCall {
-  std::string op;
-  std::vector<std::string> args;
-  int32_t error = 0;
-  bool operator==(const ModelCall&) const = default;
-};
-
+// Host calls as "op[arg][arg]...#number of the current error".
 struct ModelHost {
-  std::vector<ModelCall> calls;
+  std::vector<std::string> calls;
   std::map<std::string, std::pair<int32_t, int>> failures;  // op -> (number, times left)
 
-  void Call(const std::string& op, std::vector<std::string> args, int32_t error = 0) {
-    calls.push_back(ModelCall{op, std::move(args), error});
+  static std::string Format(const std::string& op, const std::vector<std::string>& args,
+                            int32_t error) {
+    std::string call = op;
+    for (const std::string& arg : args) call += "[" + arg + "]";
+    return call + "#" + std::to_string(error);
+  }
+
+  void Call(const std::string& op, const std::vector<std::string>& args, int32_t error = 0) {
+    calls.push_back(Format(op, args, error));
     auto failure = failures.find(op);
     if (failure == failures.end() || failure->second.second == 0) return;
     --failure->second.second;
@@ -70,12 +69,10 @@ class ReferenceStore {
       const Variant v = inp_val.IsNull() ? Variant(std::string()) : inp_val;
       changed = true;
       if (tag.empty() || tag == "context" || id.empty()) {
+        const std::string message = "Attempt to make illegal context param.";
         Host().Call("ShowMessage",
-                    {"Attempt to make illegal context param.\r\n\r\nTAG, ID values are: " + tag +
-                         ", " + id,
-                     "0", "", "", "0"});
-        Raise(errc::kIllegalContextParam, "Attempt to make illegal context param.",
-              "ContextCls/Add");
+                    {message + "\r\n\r\nTAG, ID values are: " + tag + ", " + id, "0", "", "", "0"});
+        Raise(errc::kIllegalContextParam, message, "ContextCls/Add");
       }
       std::vector<std::string> dropped;
       int32_t n = 2;
@@ -106,12 +103,10 @@ class ReferenceStore {
   void MoveFirst(S tag, S id) {
     Trap("MoveFirst", [&] {
       int32_t& cursor = cursors[tag + "_" + id] = 1;
-      if (!Scan(tag, id, cursor)) return;
-      const int16_t instance = items[static_cast<std::size_t>(cursor - 1)].instance;
-      if (instance == 1) return;
+      if (!Scan(tag, id, cursor) || items[Index(cursor)].instance == 1) return;
       Host().Call("WriteLog", {"Tamrel/ContextCls/MoveFirst MoveFirst (" + name +
                                ") instance not 1 : Tag: " + tag + " Id: " + id +
-                               " Instance: " + std::to_string(instance)});
+                               " Instance: " + std::to_string(items[Index(cursor)].instance)});
     });
   }
 
@@ -203,6 +198,7 @@ class ReferenceStore {
   }
 
   std::string NextKey() { return "A" + std::to_string(++key_counter); }
+  static std::size_t Index(int32_t position) { return static_cast<std::size_t>(position - 1); }
   void EraseAt(std::size_t p) { items.erase(items.begin() + static_cast<std::ptrdiff_t>(p)); }
   int32_t& CursorOr(S tag, S id, int32_t initial) {
     return cursors.try_emplace(tag + "_" + id, initial).first->second;
@@ -213,7 +209,7 @@ class ReferenceStore {
   bool Scan(S tag, S id, int32_t& cursor, std::optional<int32_t> instance = {}) const {
     const auto n = static_cast<int32_t>(items.size());
     for (cursor = std::max(cursor, 1); cursor <= n; ++cursor) {
-      const ModelRecord& r = items[static_cast<std::size_t>(cursor - 1)];
+      const ModelRecord& r = items[Index(cursor)];
       if (r.tag == tag && r.id == id && (!instance || r.instance == *instance)) return true;
     }
     cursor = n + 1;
@@ -221,8 +217,7 @@ class ReferenceStore {
   }
 
   Variant Found(S tag, S id, int32_t& cursor, std::optional<int32_t> instance = {}) const {
-    if (!Scan(tag, id, cursor, instance)) return Variant::Null();
-    return Variant(items[static_cast<std::size_t>(cursor - 1)].value);
+    return Scan(tag, id, cursor, instance) ? Variant(items[Index(cursor)].value) : Variant::Null();
   }
 
   void CopyInto(ReferenceStore& target, const std::optional<std::string>& tag) const {
