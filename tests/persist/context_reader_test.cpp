@@ -1,5 +1,6 @@
-// DecodeXML and ProcessXML: what a text gives in the store and in the host's
-// reports.
+// DecodeXML, ProcessXML and ValidateLoadItem: what a text gives in the store
+// and in the host's reports; instance numbers of each tag and id kept
+// consecutive in file order, and the NewAlbumDefaults separator cleaning.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -30,12 +31,24 @@ class ReaderTest : public PersistTest {
     return number;
   }
 
-  Texts XmlDetails() const {
-    Texts details;
-    for (const std::string& line : host_->DetailLines()) {
-      if (line.rfind("XML: ", 0) == 0) details.push_back(line);
+  // Decodes elements (tag, id, instance, raw value) as one Load does, into
+  // an empty store of a context named `name`.
+  void Load(const std::string& name, const Records& elements) {
+    context_->Clear();
+    context_->name(name);
+    host_->ClearCalls();
+    detail::StateOf(*context_).changed = false;
+    std::string text;
+    for (const auto& [tag, id, instance, value] : elements) {
+      const std::string element = Element(tag, id, instance, value);
+      text += element.substr(0, element.size() - 2);  // Load drops the line breaks
     }
-    return details;
+    EXPECT_EQ(Decode(ContextFile(text)), 0);
+  }
+
+  static std::string Mismatch(const std::string& id, int expected, int got) {
+    return "ContextCls LOAD of ctx Tag: W Id: " + id + " Expected Instance: " +
+           std::to_string(expected) + " Got: " + std::to_string(got);
   }
 };
 
@@ -72,22 +85,21 @@ TEST_F(ReaderTest, ElementsAndAttributeForms) {
   }
 }
 
-TEST_F(ReaderTest, CutOffTextIsReportedOnceAndAddsNothing) {
+TEST_F(ReaderTest, CutOffTextIsReportedOnceAndDamageInsideByEachLevel) {
   const std::string text = "<context><A id=\"x\" instance=\"1\">v</A>\r\n<B id=\"y\" inst";
   EXPECT_EQ(Decode(text), errc::kInvalidArgument);
   EXPECT_TRUE(RecordsOf(*context_).empty());
   EXPECT_EQ(host_->Ops(), (Texts{"RegisterError", "WriteDetail", "HandleError", "GetErrorText"}));
-  EXPECT_EQ(XmlDetails(), Texts{"XML: " + text});
-}
-
-TEST_F(ReaderTest, MissingInnerEndTagKeepsEarlierRecordsAndReportsEachLevel) {
+  EXPECT_EQ(host_->DetailLines(), Texts{"XML: " + text});
+  // A missing inner end tag: the records before it stay, each level reports.
+  host_->ClearCalls();
   EXPECT_EQ(Decode("<context><A id=\"a\" instance=\"1\">1</A><C id=\"c\" instance=\"1\">3</context>"
                    "  tail "),
             errc::kInvalidArgument);
   EXPECT_EQ(RecordsOf(*context_), (Records{{"A", "a", 1, "1"}}));
   EXPECT_EQ(host_->Ops(), (Texts{"RegisterError", "WriteDetail", "HandleError", "GetErrorText",
                                  "RegisterError", "WriteDetail", "HandleError", "GetErrorText"}));
-  EXPECT_EQ(XmlDetails(), (Texts{"XML: <C id=\"c\" instance=\"1\">3", "XML: tail"}));
+  EXPECT_EQ(host_->DetailLines(), (Texts{"XML: <C id=\"c\" instance=\"1\">3", "XML: tail"}));
   for (const HostCall& call : host_->CallsOf("RegisterError")) {
     EXPECT_EQ(call.args, (Texts{"Tamrel/ContextCls/DecodeXML", "Initialize"}));
     EXPECT_EQ(call.error.number, errc::kInvalidArgument);
@@ -118,6 +130,75 @@ TEST_F(ReaderTest, ElementsWithoutSpacesDecodeInLinearTime) {
   EXPECT_EQ(Decode(text + "</context>"), 0);
   EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), 20.0);
   EXPECT_EQ(RecordsOf(*context_).size(), 1u);  // the rest repeat instance 0
+}
+
+TEST_F(ReaderTest, InstanceRepairs) {
+  struct Case {
+    const char* what;
+    Records file, store;
+    Texts log;
+    bool changed;
+  } cases[] = {
+      {"consecutive", {{"W", "x", 1, "a"}, {"W", "x", 2, "b"}},
+       {{"W", "x", 1, "a"}, {"W", "x", 2, "b"}}, {}, false},
+      {"gap pulled back", {{"W", "x", 1, "a"}, {"W", "x", 3, "b"}},
+       {{"W", "x", 1, "a"}, {"W", "x", 2, "b"}}, {Mismatch("x", 2, 3)}, true},
+      {"ShowText gap filled", {{"W", "ShowTextSep", 1, "a"}, {"W", "ShowTextSep", 3, "c"}},
+       {{"W", "ShowTextSep", 1, "a"}, {"W", "ShowTextSep", 2, ""}, {"W", "ShowTextSep", 3, "c"}},
+       {Mismatch("ShowTextSep", 2, 3)}, true},
+      {"repeat dropped, not a change", {{"W", "x", 1, "a"}, {"W", "x", 1, "b"}},
+       {{"W", "x", 1, "a"}}, {Mismatch("x", 2, 1)}, false},
+      {"repeat of Created dropped silently", {{"W", "Created", 1, "a"}, {"W", "Created", 1, "b"}},
+       {{"W", "Created", 1, "a"}}, {}, false},
+      {"ShowText record at 0 kept", {{"W", "ShowTextInd", 0, "a"}, {"W", "ShowTextInd", 1, "b"}},
+       {{"W", "ShowTextInd", 0, "a"}, {"W", "ShowTextInd", 1, "b"}},
+       {Mismatch("ShowTextInd", 1, 0)}, true},
+      {"instance 0 twice", {{"W", "x", 0, "a"}, {"W", "x", 0, "b"}}, {{"W", "x", 1, "a"}},
+       {Mismatch("x", 1, 0), Mismatch("x", 2, 0)}, true},
+      {"case-sensitive pairs", {{"W", "x", 1, "a"}, {"W", "X", 1, "b"}, {"w", "x", 1, "c"}},
+       {{"W", "x", 1, "a"}, {"W", "X", 1, "b"}, {"w", "x", 1, "c"}}, {}, false},
+      {"showtextsep is an ordinary id", {{"W", "showtextsep", 2, "a"}},
+       {{"W", "showtextsep", 1, "a"}}, {Mismatch("showtextsep", 1, 2)}, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Load("ctx", c.file);
+    EXPECT_EQ(RecordsOf(*context_), c.store);
+    EXPECT_EQ(host_->LogLines(), c.log);
+    EXPECT_EQ(context_->changed(), c.changed);
+  }
+}
+
+TEST_F(ReaderTest, NewAlbumDefaultsSeparatorLosesItsMarks) {
+  struct Case {
+    std::string context_name, tag, id, value, kept;
+  } cases[] = {
+      {"NewAlbumDefaults", "Caption", "ShowTextSep", " \\b- \\c", " - "},
+      {"NewAlbumDefaults", "CAPTION", "showtextsep", "\\b\\c\\B", "\\B"},
+      {"NewAlbumDefaults", "Caption", "ShowTextSep", "\\\\bb", "\\b"},  // one pass per mark
+      {"newalbumdefaults", "Caption", "ShowTextSep", " \\b- \\c", " \\b- \\c"},
+      {"NewAlbumDefaults", "Title", "ShowTextSep", " \\b- \\c", " \\b- \\c"},
+  };
+  for (const Case& c : cases) {
+    Load(c.context_name, {{c.tag, c.id, 1, c.value}});
+    EXPECT_EQ(RecordsOf(*context_), (Records{{c.tag, c.id, 1, c.kept}})) << c.value;
+    EXPECT_EQ(context_->changed(), c.kept != c.value) << c.value;
+  }
+}
+
+TEST_F(ReaderTest, OutsideLoadOrWithAFailedLogLineTheRecordEntersUnrepaired) {
+  context_->ProcessXML(0, "W");
+  context_->ProcessXML(2, "W", "id", "x");
+  context_->ProcessXML(2, "W", "instance", "4");
+  context_->ProcessXML(1, "W", "v");
+  EXPECT_EQ(RecordsOf(*context_), (Records{{"W", "x", 4, "v"}}));
+  EXPECT_EQ(host_->Errors(),
+            (Reports{{"Tamrel/ContextCls/ValidateLoadItem", errc::kObjectNotSet}}));
+
+  host_->FailOn("WriteLog", 70, 1);
+  Load("ctx", {{"W", "x", 4, "v"}});
+  EXPECT_EQ(RecordsOf(*context_), (Records{{"W", "x", 4, "v"}}));
+  EXPECT_EQ(host_->Errors(), (Reports{{"Tamrel/ContextCls/ValidateLoadItem", 70}}));
 }
 
 }  // namespace

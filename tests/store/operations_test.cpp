@@ -64,7 +64,6 @@ TEST_F(StoreTest, AddRefusesAnIllegalTagOrIdWithAMessageAndError60011) {
                          ", " + id,
                      "0", "", "", "0"}));
     const HostCall report = host->CallsOf("RegisterError").at(0);
-    EXPECT_EQ(report.args, (Texts{"Tamrel/ContextCls/Add", "Initialize"}));
     EXPECT_EQ(report.error.number, 60011);
     EXPECT_EQ(report.error.source, "ContextCls/Add");
     EXPECT_EQ(report.error.description, "Attempt to make illegal context param.");
@@ -111,23 +110,6 @@ TEST_F(StoreTest, CursorsArePositionsSharedByTagAndIdJoinedByUnderscore) {
   ctx->Add("a", "b_c", Variant("2"));
   ctx->MoveFirst("a_b", "c");  // to position 2
   EXPECT_TRUE(IsNull(ctx->Read("a", "b_c"))) << "its record lies before the shared cursor";
-}
-
-TEST_F(StoreTest, CloneAndCopyRenumberKeysAndCloneAddKeeps16BitInstances) {
-  ctx->CloneAdd("T", "x", "seven", 7);
-  ctx->CloneAdd("T", "x", "big", 32768);
-  ctx->CloneAdd("U", "", "", -32768);
-  EXPECT_EQ(host->Errors(), (Reports{{"Tamrel/ContextCls/CloneAdd", errc::kOverflow}}));
-  EXPECT_FALSE(ctx->changed());
-  std::shared_ptr<ContextCls> target;
-  ctx->Clone(target);
-  ASSERT_NE(target, nullptr);
-  EXPECT_EQ(Layout(*target), (Texts{"T/x/7=seven:A1", "U//-32768=:A2"}));
-  target->CloneAdd("V", "x", "kept", 2);
-  target->CloneAdd("U", "old", "gone", 1);
-  ctx->Copy(target, "U");
-  EXPECT_EQ(Layout(*target), (Texts{"T/x/7=seven:A1", "V/x/2=kept:A3", "U//-32768=:A5"}));
-  EXPECT_TRUE(target->changed());
 }
 
 }  // namespace
