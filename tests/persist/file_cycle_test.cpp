@@ -3,52 +3,54 @@
 // folder and the reports to the host are compared.
 #include <sys/stat.h>
 
-#include <algorithm>
 #include <filesystem>
 #include <memory>
 #include <set>
 #include <string>
 #include <vector>
 
-#include <gtest/gtest.h>
-
-#include "support/recording_host.hpp"
-#include "support/temp_dir.hpp"
-#include "tamrel/context.hpp"
+#include "persist_fixture.hpp"
 #include "tamrel/error.hpp"
 
-namespace tamrel {
+namespace tamrel::testing {
 namespace {
 
-using testing::RecordingHost;
-using testing::TempDir;
 using Names = std::set<std::string>;
 
 // The names of a "|"-separated list; "Setup" stands for "Setup.tmc" and a
 // cycle number n alone for "Setup(n).tmc".
 Names Parse(const std::string& list) {
   Names names;
-  for (std::size_t at = 0; at < list.size();) {
-    std::size_t end = std::min(list.find('|', at), list.size());
-    std::string name = list.substr(at, end - at);
-    const bool number = name.find_first_of("(R") == std::string::npos &&
-                        name.find("tmc") == std::string::npos;
+  for (std::size_t at = 0; at < list.size(); at = list.find('|', at) + 1) {
+    std::string name = list.substr(at, list.find('|', at) - at);
+    const bool number = name.find_first_not_of("0123456789 -.") == std::string::npos;
     names.insert(name == "Setup" ? "Setup.tmc" : number ? "Setup(" + name + ").tmc" : name);
-    at = end + 1;
+    if (list.find('|', at) == std::string::npos) break;
   }
   return names;
 }
 
-struct CycleCase {
-  const char* what;
-  std::string file;
-  int16_t retain;
-  std::string before, after;
-  int32_t reported;  // 0: nothing reported
+class FileCycleTest : public PersistTest {
+ protected:
+  Names Left() const {
+    Names left;
+    for (const auto& entry : std::filesystem::directory_iterator(folder_)) {
+      left.insert(entry.path().filename().string());
+    }
+    return left;
+  }
+
+  const std::filesystem::path folder_ = dir_.path() / "cycle";
 };
 
-TEST(FileCycleTest, PrunesTheOldestAndRenamesOneAboveTheHighest) {
-  const std::vector<CycleCase> cases = {
+TEST_F(FileCycleTest, PrunesTheOldestAndRenamesOneAboveTheHighest) {
+  struct Case {
+    const char* what;
+    std::string file;
+    int16_t retain;
+    std::string before, after;
+    int32_t reported;  // 0: nothing reported
+  } cases[] = {
       {"1 to 4, retain 4", "Setup.tmc", 4, "Setup|1|2|3|4", "2|3|4|5", 0},
       {"gaps are never filled", "Setup.tmc", 4, "Setup|7|2", "2|7|8", 0},
       {"retain 1 keeps only the new one", "Setup.tmc", 1, "Setup|3|5", "6", 0},
@@ -65,56 +67,37 @@ TEST(FileCycleTest, PrunesTheOldestAndRenamesOneAboveTheHighest) {
       {"beyond 32 bits", "Setup.tmc", 4, "Setup|2147483647", "Setup|2147483647", errc::kOverflow},
       {"retain below 1", "Setup.tmc", 0, "Setup|1", "Setup", errc::kSubscriptOutOfRange},
   };
-  for (const CycleCase& c : cases) {
+  for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    TempDir dir;
-    auto host = RecordingHost::Make();
-    ContextCls context;
-    context.SetApplicationContext(host);
-    for (const std::string& name : Parse(c.before)) dir.WriteFile(name, name);
-    context.RenameAsNextFileCycle(dir.Path(c.file), c.retain);
-    Names left;
-    for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
-      left.insert(entry.path().filename().string());
-    }
-    EXPECT_EQ(left, Parse(c.after));
-    if (c.reported == 0) {
-      EXPECT_TRUE(host->calls().empty());
-    } else {
-      EXPECT_EQ(host->Errors(), (std::vector<std::pair<std::string, int32_t>>{
-                                    {"Tamrel/ContextCls/RenameAsNextFileCycle", c.reported}}));
-    }
+    std::filesystem::remove_all(folder_);
+    std::filesystem::create_directories(folder_);
+    host_->ClearCalls();
+    for (const std::string& name : Parse(c.before)) dir_.WriteFile("cycle/" + name, name);
+    context_->RenameAsNextFileCycle((folder_ / c.file).string(), c.retain);
+    EXPECT_EQ(Left(), Parse(c.after));
+    const std::string location = "Tamrel/ContextCls/RenameAsNextFileCycle";
+    EXPECT_EQ(host_->Errors(), (c.reported == 0 ? Reports{} : Reports{{location, c.reported}}));
+    EXPECT_EQ(host_->calls().empty(), c.reported == 0);
   }
 }
 
-TEST(FileCycleTest, ProblemsThatStopTheCycle) {
-  TempDir dir;
-  auto host = RecordingHost::Make();
-  ContextCls context;
-  context.SetApplicationContext(host);
-  dir.WriteFile("Setup.tmc", "Setup.tmc");
-  // A bare file name is reported and changes nothing.
-  context.RenameAsNextFileCycle("Setup.tmc", 4);
-  EXPECT_EQ(host->Ops(), (std::vector<std::string>{"RegisterError", "HandleError"}));
-  EXPECT_EQ(host->CallsOf("HandleError")[0].args,
-            (std::vector<std::string>{"True", "True", "False"}));
-  // A read-only cycle file (the mark is the file's own, so even for root)
-  // is not deleted, and stops the cycle.
-  for (const char* name : {"Setup(1).tmc", "Setup(2).tmc", "Setup(3).tmc", "Setup(4).tmc"}) {
-    dir.WriteFile(name, name);
-  }
-  ASSERT_EQ(chmod(dir.Path("Setup(1).tmc").c_str(), 0444), 0);
-  context.RenameAsNextFileCycle(dir.Path("Setup.tmc"), 4);
-  EXPECT_EQ(host->Errors(), (std::vector<std::pair<std::string, int32_t>>{
-                                {"Tamrel/ContextCls/RenameAsNextFileCycle", errc::kInvalidArgument},
-                                {"Tamrel/ContextCls/RenameAsNextFileCycle",
-                                 errc::kPermissionDenied}}));
-  EXPECT_TRUE(std::filesystem::exists(dir.Path("Setup(1).tmc")));
-  ASSERT_EQ(chmod(dir.Path("Setup(1).tmc").c_str(), 0644), 0);
-  context.RenameAsNextFileCycle(dir.Path("Setup.tmc"), 4);  // the file itself moves
-  EXPECT_EQ(TempDir::ReadFile(dir.Path("Setup(5).tmc")), "Setup.tmc");
-  EXPECT_EQ(TempDir::ReadFile(dir.Path("Setup(2).tmc")), "Setup(2).tmc");
+TEST_F(FileCycleTest, ABareNameOrAReadOnlyCycleFileStopsTheCycle) {
+  std::filesystem::create_directories(folder_);
+  for (const std::string& name : Parse("Setup|1|2|3|4")) dir_.WriteFile("cycle/" + name, name);
+  context_->RenameAsNextFileCycle("Setup.tmc", 4);
+  EXPECT_EQ(host_->CallsOf("HandleError").at(0).args, (Texts{"True", "True", "False"}));
+  // The read-only mark is the file's own, so this holds for root as well.
+  const std::string first = (folder_ / "Setup(1).tmc").string();
+  ASSERT_EQ(chmod(first.c_str(), 0444), 0);
+  context_->RenameAsNextFileCycle((folder_ / "Setup.tmc").string(), 4);
+  EXPECT_EQ(host_->Errors(),
+            (Reports{{"Tamrel/ContextCls/RenameAsNextFileCycle", errc::kInvalidArgument},
+                     {"Tamrel/ContextCls/RenameAsNextFileCycle", errc::kPermissionDenied}}));
+  EXPECT_EQ(Left(), Parse("Setup|1|2|3|4"));
+  ASSERT_EQ(chmod(first.c_str(), 0644), 0);
+  context_->RenameAsNextFileCycle((folder_ / "Setup.tmc").string(), 4);  // the file itself moves
+  EXPECT_EQ(Read((folder_ / "Setup(5).tmc").string()), "Setup.tmc");
 }
 
 }  // namespace
-}  // namespace tamrel
+}  // namespace tamrel::testing
