@@ -36,18 +36,7 @@ class SaveTest : public PersistTest {
   const std::string path_ = dir_.Path("Setup.tmc");
 };
 
-TEST_F(SaveTest, BothCopiesAreWrittenAndTheTextLogged) {
-  context_->Clear();
-  detail::StateOf(*context_).changed = true;
-  EXPECT_TRUE(context_->Save(dir_.Path("a/b/Setup.tmc")));  // the folders are made
-  EXPECT_EQ(Read(dir_.Path("a/b/Setup.tmc")), "<context></context>");
-  EXPECT_EQ(Read(Backup("Setup.tmc")), "<context></context>");
-  EXPECT_EQ(context_->SaveLocation(), dir_.Path("a/b/Setup.tmc"));
-  EXPECT_FALSE(context_->changed());
-  EXPECT_EQ(host_->LogLines(), Texts{"Context log: Setup.tmc <context></context>"});
-}
-
-TEST_F(SaveTest, WithoutANameTheRememberedLocationIsUsed) {
+TEST_F(SaveTest, BothCopiesAreWrittenAtTheGivenOrTheRememberedLocation) {
   EXPECT_FALSE(context_->Save());
   const std::vector<HostCall> registered = host_->CallsOf("RegisterError");
   ASSERT_EQ(registered.size(), 1u);
@@ -58,10 +47,18 @@ TEST_F(SaveTest, WithoutANameTheRememberedLocationIsUsed) {
   EXPECT_EQ(host_->Ops(), (Texts{"RegisterError", "WriteDetail", "HandleError"}));
   EXPECT_EQ(host_->DetailLines(), Texts{"Save File: "});
   EXPECT_TRUE(std::filesystem::is_empty(windows_));
-  ASSERT_TRUE(context_->Save(path_));
+
+  host_->ClearCalls();
+  const std::string path = dir_.Path("a/b/Setup.tmc");  // the folders are made
+  ASSERT_TRUE(context_->Save(path));
+  EXPECT_EQ(Read(path), kOneRecord);
+  EXPECT_EQ(Read(Backup("Setup.tmc")), kOneRecord);
+  EXPECT_FALSE(context_->changed());
+  EXPECT_EQ(host_->LogLines(), Texts{"Context log: Setup.tmc <context><A id=\"a\" instance=\"1\">"
+                                     "x&amp;y</A>~</context>"});
   context_->Value("A", "a", Variant("new"));
   ASSERT_TRUE(context_->Save());
-  EXPECT_EQ(Read(path_), ContextFile(Element("A", "a", 1, "new")));
+  EXPECT_EQ(Read(path), ContextFile(Element("A", "a", 1, "new")));
 }
 
 TEST_F(SaveTest, OnlyACopyWrittenOnAnEarlierDayBecomesAGeneration) {
