@@ -139,8 +139,6 @@ TEST_F(ReaderTest, InstanceRepairs) {
     Texts log;
     bool changed;
   } cases[] = {
-      {"consecutive", {{"W", "x", 1, "a"}, {"W", "x", 2, "b"}},
-       {{"W", "x", 1, "a"}, {"W", "x", 2, "b"}}, {}, false},
       {"gap pulled back", {{"W", "x", 1, "a"}, {"W", "x", 3, "b"}},
        {{"W", "x", 1, "a"}, {"W", "x", 2, "b"}}, {Mismatch("x", 2, 3)}, true},
       {"ShowText gap filled", {{"W", "ShowTextSep", 1, "a"}, {"W", "ShowTextSep", 3, "c"}},

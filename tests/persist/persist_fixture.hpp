@@ -1,6 +1,6 @@
 // Shared vocabulary of the persistence tests: a context with a recording
 // host, a temporary folder whose "windows" subfolder stands for the Windows
-// folder, and short ways to write, read and inspect context files.
+// folder, and short ways to write, read and examine context files.
 #pragma once
 
 #include <gtest/gtest.h>
