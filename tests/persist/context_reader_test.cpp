@@ -1,5 +1,6 @@
-// DecodeXML and ProcessXML: what a text gives in the store and in the host's
-// reports.
+// DecodeXML, ProcessXML and ValidateLoadItem: what a text gives in the store
+// and in the host's reports; instance numbers of each tag and id kept
+// consecutive in file order, and the NewAlbumDefaults separator cleaning.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -30,141 +31,94 @@ class ReaderTest : public PersistTest {
     return number;
   }
 
-  std::vector<std::string> DecodeXMLDetails() const {
-    std::vector<std::string> details;
-    for (const std::string& line : host_->DetailLines()) {
-      if (line.rfind("XML: ", 0) == 0) details.push_back(line);
+  // Decodes elements (tag, id, instance, raw value) as one Load does, into
+  // an empty store of a context named `name`.
+  void Load(const std::string& name, const Records& elements) {
+    context_->Clear();
+    context_->name(name);
+    host_->ClearCalls();
+    detail::StateOf(*context_).changed = false;
+    std::string text;
+    for (const auto& [tag, id, instance, value] : elements) {
+      const std::string element = Element(tag, id, instance, value);
+      text += element.substr(0, element.size() - 2);  // Load drops the line breaks
     }
-    return details;
+    EXPECT_EQ(Decode(ContextFile(text)), 0);
+  }
+
+  static std::string Mismatch(const std::string& id, int expected, int got) {
+    return "ContextCls LOAD of ctx Tag: W Id: " + id + " Expected Instance: " +
+           std::to_string(expected) + " Got: " + std::to_string(got);
   }
 };
 
-TEST_F(ReaderTest, AttributeForms) {
+TEST_F(ReaderTest, ElementsAndAttributeForms) {
+  const std::string kProcess = "Tamrel/ContextCls/ProcessXML";
   struct Case {
-    std::string element;
-    Record record;
+    std::string elements;
+    Records records;
+    Reports reports;
   } cases[] = {
-      {"<A id=\"x\" instance=\"1\">v</A>", {"A", "x", 1, "v"}},
-      {"<A id=x instance=1>v</A>", {"A", "x", 1, "v"}},
-      {"<A id=\"a b>c\" instance=\"1\">v</A>", {"A", "a b>c", 1, "v"}},
-      {"<A id=\" lead\" instance=\"1\">v</A>", {"A", "lead", 1, "v"}},
-      {"<A version=\"3\" id=\"x\" instance=\"1\">v</A>", {"A", "x", 1, "v"}},
-      {"<A id=x>v</A>", {"A", "x", 1, "v"}},         // no instance: 0, repaired to 1
-      {"<A instance=\"1\">v</A>", {"A", "", 1, "v"}},  // no id: empty id
-      {"<A id=\"\" instance=\"1\">v</A>", {"A", "", 1, "v"}},  // empty quoted value
-      {"<A id=\"x\" instance=\" 2 \">v</A>", {"A", "x", 1, "v"}},
-      {"<A>plain</A>", {"A", "", 1, "plain"}},
-      {"<A id=\"x\" instance=\"1\"></A>", {"A", "x", 1, ""}},
-      {"<A id=\"x\" instance=\"1\">&lt;&amp;lt;</A>", {"A", "x", 1, "<&lt;"}},
+      {"<A id=x instance=1>v</A>", {{"A", "x", 1, "v"}}, {}},
+      {"<A id=\" a b>c\" instance=\"1\">&lt;&amp;lt;</A>", {{"A", "a b>c", 1, "<&lt;"}}, {}},
+      {"<A version=\"3\" id=\"x\" instance=\"1\"></A>", {{"A", "x", 1, ""}}, {}},
+      {"<A>plain</A>", {{"A", "", 1, "plain"}}, {}},  // instance 0, repaired to 1
+      {"<A id=\"x\" instance=\" 2 \">v</A>", {{"A", "x", 1, "v"}}, {}},
+      {"<A id=\"\" instance=\"2\">v</A><B id=\"y\" instance=\"1\">w</B>",
+       {{"A", "", 1, "v"}, {"B", "y", 1, "w"}}, {}},
+      {"<Context id=\"a\">v</Context><CONTEXT id=\"b\">w</CONTEXT>", {}, {}},
+      {"<A id=\"p\" instance=\"1\">before<B id=\"c\" instance=\"1\">inner</B></A>",
+       {{"A", "p", 1, "before"}, {"B", "c", 1, "inner"}}, {}},
+      {"<A id=\"x\" instance=\"12abc\">v</A><B id=\"y\" instance=\"70000\">w</B>",
+       {{"A", "x", 1, "v"}, {"B", "y", 1, "w"}},
+       {{kProcess, errc::kTypeMismatch}, {kProcess, errc::kOverflow}}},
+      {"<A id=\"x\">v</A>stray<B id=\"y\">w</B>",
+       {{"A", "x", 1, "v"}, {"B", "y", 1, "w"}}, {{kProcess, errc::kObjectNotSet}}},
   };
   for (const Case& c : cases) {
+    SCOPED_TRACE(c.elements);
     context_->Clear();
-    EXPECT_EQ(Decode("<context>" + c.element + "</context>"), 0) << c.element;
-    EXPECT_EQ(RecordsOf(*context_), std::vector<Record>{c.record}) << c.element;
+    host_->ClearCalls();
+    EXPECT_EQ(Decode("<context>" + c.elements + "</context>"), 0);
+    EXPECT_EQ(RecordsOf(*context_), c.records);
+    EXPECT_EQ(host_->Errors(), c.reports);
   }
 }
 
-TEST_F(ReaderTest, EmptyQuotedValueEndsAtItsClosingQuote) {
-  EXPECT_EQ(Decode("<context><A id=\"\" instance=\"2\">v</A><B id=\"y\" instance=\"1\">w</B>"
-                   "</context>"),
-            0);
-  EXPECT_EQ(RecordsOf(*context_),
-            (std::vector<Record>{{"A", "", 1, "v"}, {"B", "y", 1, "w"}}));
-}
-
-TEST_F(ReaderTest, RootElementInAnyCaseNeverReachesTheStore) {
-  EXPECT_EQ(Decode("<context></context>"), 0);
-  EXPECT_EQ(Decode("<context><Context id=\"a\" instance=\"1\">v</Context>"
-                   "<CONTEXT id=\"b\" instance=\"1\">w</CONTEXT></context>"),
-            0);
-  EXPECT_TRUE(RecordsOf(*context_).empty());
-  EXPECT_TRUE(host_->calls().empty());
-}
-
-TEST_F(ReaderTest, NestedElementBecomesARecordAfterItsParent) {
-  EXPECT_EQ(Decode("<context><A id=\"p\" instance=\"1\">before<B id=\"c\" instance=\"1\">inner</B>"
-                   "</A></context>"),
-            0);
-  EXPECT_EQ(RecordsOf(*context_),
-            (std::vector<Record>{{"A", "p", 1, "before"}, {"B", "c", 1, "inner"}}));
-}
-
-TEST_F(ReaderTest, BadInstanceIsReportedAndTheRecordGoesOn) {
-  EXPECT_EQ(Decode("<context><A id=\"x\" instance=\"12abc\">v</A>"
-                   "<B id=\"y\" instance=\"70000\">w</B></context>"),
-            0);
-  EXPECT_EQ(host_->Errors(),
-            (std::vector<std::pair<std::string, int32_t>>{
-                {"Tamrel/ContextCls/ProcessXML", errc::kTypeMismatch},
-                {"Tamrel/ContextCls/ProcessXML", errc::kOverflow}}));
-  EXPECT_EQ(RecordsOf(*context_),
-            (std::vector<Record>{{"A", "x", 1, "v"}, {"B", "y", 1, "w"}}));
-}
-
-TEST_F(ReaderTest, TextBetweenElementsIsAnOrphanElementText) {
-  EXPECT_EQ(Decode("<context><A id=\"x\" instance=\"1\">v</A>stray<B id=\"y\" instance=\"1\">w</B>"
-                   "</context>"),
-            0);
-  EXPECT_EQ(host_->Errors(), (std::vector<std::pair<std::string, int32_t>>{
-                                 {"Tamrel/ContextCls/ProcessXML", errc::kObjectNotSet}}));
-  EXPECT_EQ(RecordsOf(*context_).size(), 2u);
-}
-
-TEST_F(ReaderTest, CutOffTextFailsBeforeAnyRecord) {
+TEST_F(ReaderTest, CutOffTextIsReportedOnceAndDamageInsideByEachLevel) {
   const std::string text = "<context><A id=\"x\" instance=\"1\">v</A>\r\n<B id=\"y\" inst";
   EXPECT_EQ(Decode(text), errc::kInvalidArgument);
   EXPECT_TRUE(RecordsOf(*context_).empty());
-  // The root's end tag is looked for first: one report, by the outer level.
-  EXPECT_EQ(host_->Ops(), (std::vector<std::string>{"RegisterError", "WriteDetail",
-                                                    "HandleError", "GetErrorText"}));
-  EXPECT_EQ(DecodeXMLDetails(), std::vector<std::string>{"XML: " + text});
-}
-
-TEST_F(ReaderTest, MissingInnerEndTagKeepsEarlierRecordsAndReportsEachLevel) {
-  const std::string text =
-      "<context><A id=\"a\" instance=\"1\">1</A><B id=\"b\" instance=\"1\">2</B>"
-      "<C id=\"c\" instance=\"1\">3</context>  tail ";
-  EXPECT_EQ(Decode(text), errc::kInvalidArgument);
-  EXPECT_EQ(RecordsOf(*context_),
-            (std::vector<Record>{{"A", "a", 1, "1"}, {"B", "b", 1, "2"}}));
-  EXPECT_EQ(host_->Ops(),
-            (std::vector<std::string>{"RegisterError", "WriteDetail", "HandleError",
-                                      "GetErrorText", "RegisterError", "WriteDetail",
-                                      "HandleError", "GetErrorText"}));
-  EXPECT_EQ(DecodeXMLDetails(), (std::vector<std::string>{"XML: <C id=\"c\" instance=\"1\">3",
-                                                          "XML: tail"}));
+  EXPECT_EQ(host_->Ops(), (Texts{"RegisterError", "WriteDetail", "HandleError", "GetErrorText"}));
+  EXPECT_EQ(host_->DetailLines(), Texts{"XML: " + text});
+  // A missing inner end tag: the records before it stay, each level reports.
+  host_->ClearCalls();
+  EXPECT_EQ(Decode("<context><A id=\"a\" instance=\"1\">1</A><C id=\"c\" instance=\"1\">3</context>"
+                   "  tail "),
+            errc::kInvalidArgument);
+  EXPECT_EQ(RecordsOf(*context_), (Records{{"A", "a", 1, "1"}}));
+  EXPECT_EQ(host_->Ops(), (Texts{"RegisterError", "WriteDetail", "HandleError", "GetErrorText",
+                                 "RegisterError", "WriteDetail", "HandleError", "GetErrorText"}));
+  EXPECT_EQ(host_->DetailLines(), (Texts{"XML: <C id=\"c\" instance=\"1\">3", "XML: tail"}));
   for (const HostCall& call : host_->CallsOf("RegisterError")) {
-    EXPECT_EQ(call.args, (std::vector<std::string>{"Tamrel/ContextCls/DecodeXML", "Initialize"}));
+    EXPECT_EQ(call.args, (Texts{"Tamrel/ContextCls/DecodeXML", "Initialize"}));
     EXPECT_EQ(call.error.number, errc::kInvalidArgument);
   }
-  for (const HostCall& call : host_->CallsOf("HandleError")) {
-    EXPECT_EQ(call.args, (std::vector<std::string>{"False", "False", "False"}));
-  }
+  EXPECT_EQ(host_->CallsOf("HandleError")[0].args, (Texts{"False", "False", "False"}));
 }
 
-TEST_F(ReaderTest, MalformedTextsFailWithInvalidArgument) {
-  const char* texts[] = {
-      "<context",                       // no ">" at all: no name can be cut
-      "<context></contex>",            // wrong end tag
-      "<context><A id=\"x\" instance=\"1\">v</A>junk</context>x",  // trailing junk
-      "plain text",                    // no tag
-      "<A id=\"x>\" instance=\"1\"></A",  // quoted ">" swallows the start tag's end
-  };
-  for (const char* text : texts) {
-    host_->ClearCalls();
+TEST_F(ReaderTest, MalformedAndTooDeepTextsFail) {
+  for (const char* text : {"<context", "<context></contex>", "<context><A>v</A>junk</context>x",
+                           "plain text", "<A id=\"x>\" instance=\"1\"></A"}) {
     EXPECT_EQ(Decode(text), errc::kInvalidArgument) << text;
-    EXPECT_FALSE(DecodeXMLDetails().empty()) << text;
   }
-}
-
-TEST_F(ReaderTest, DeepNestingFailsInsteadOfExhaustingTheStack) {
   std::string open;
   std::string close;
   for (int i = 0; i < 2000; ++i) {
     open += "<e" + std::to_string(i) + ">x";
     close = "</e" + std::to_string(i) + ">" + close;
   }
-  EXPECT_EQ(Decode(open + close), 28);
+  EXPECT_EQ(Decode(open + close), 28);  // out of stack space, not a crash
 }
 
 TEST_F(ReaderTest, ElementsWithoutSpacesDecodeInLinearTime) {
@@ -172,12 +126,77 @@ TEST_F(ReaderTest, ElementsWithoutSpacesDecodeInLinearTime) {
   // text on every element needs minutes for this.
   std::string text = "<context>";
   for (int i = 0; i < 200000; ++i) text += "<a>x</a>";
-  text += "</context>";
-  auto start = std::chrono::steady_clock::now();
-  EXPECT_EQ(Decode(text), 0);
-  auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  EXPECT_EQ(RecordsOf(*context_).size(), 1u);  // one pair, the rest repeats instance 0
-  EXPECT_LT(seconds, 20.0);
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(Decode(text + "</context>"), 0);
+  EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), 20.0);
+  EXPECT_EQ(RecordsOf(*context_).size(), 1u);  // the rest repeat instance 0
+}
+
+TEST_F(ReaderTest, InstanceRepairs) {
+  struct Case {
+    const char* what;
+    Records file, store;
+    Texts log;
+    bool changed;
+  } cases[] = {
+      {"gap pulled back", {{"W", "x", 1, "a"}, {"W", "x", 3, "b"}},
+       {{"W", "x", 1, "a"}, {"W", "x", 2, "b"}}, {Mismatch("x", 2, 3)}, true},
+      {"ShowText gap filled", {{"W", "ShowTextSep", 1, "a"}, {"W", "ShowTextSep", 3, "c"}},
+       {{"W", "ShowTextSep", 1, "a"}, {"W", "ShowTextSep", 2, ""}, {"W", "ShowTextSep", 3, "c"}},
+       {Mismatch("ShowTextSep", 2, 3)}, true},
+      {"repeat dropped, not a change", {{"W", "x", 1, "a"}, {"W", "x", 1, "b"}},
+       {{"W", "x", 1, "a"}}, {Mismatch("x", 2, 1)}, false},
+      {"repeat of Created dropped silently", {{"W", "Created", 1, "a"}, {"W", "Created", 1, "b"}},
+       {{"W", "Created", 1, "a"}}, {}, false},
+      {"ShowText record at 0 kept", {{"W", "ShowTextInd", 0, "a"}, {"W", "ShowTextInd", 1, "b"}},
+       {{"W", "ShowTextInd", 0, "a"}, {"W", "ShowTextInd", 1, "b"}},
+       {Mismatch("ShowTextInd", 1, 0)}, true},
+      {"instance 0 twice", {{"W", "x", 0, "a"}, {"W", "x", 0, "b"}}, {{"W", "x", 1, "a"}},
+       {Mismatch("x", 1, 0), Mismatch("x", 2, 0)}, true},
+      {"case-sensitive pairs", {{"W", "x", 1, "a"}, {"W", "X", 1, "b"}, {"w", "x", 1, "c"}},
+       {{"W", "x", 1, "a"}, {"W", "X", 1, "b"}, {"w", "x", 1, "c"}}, {}, false},
+      {"showtextsep is an ordinary id", {{"W", "showtextsep", 2, "a"}},
+       {{"W", "showtextsep", 1, "a"}}, {Mismatch("showtextsep", 1, 2)}, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Load("ctx", c.file);
+    EXPECT_EQ(RecordsOf(*context_), c.store);
+    EXPECT_EQ(host_->LogLines(), c.log);
+    EXPECT_EQ(context_->changed(), c.changed);
+  }
+}
+
+TEST_F(ReaderTest, NewAlbumDefaultsSeparatorLosesItsMarks) {
+  struct Case {
+    std::string context_name, tag, id, value, kept;
+  } cases[] = {
+      {"NewAlbumDefaults", "Caption", "ShowTextSep", " \\b- \\c", " - "},
+      {"NewAlbumDefaults", "CAPTION", "showtextsep", "\\b\\c\\B", "\\B"},
+      {"NewAlbumDefaults", "Caption", "ShowTextSep", "\\\\bb", "\\b"},  // one pass per mark
+      {"newalbumdefaults", "Caption", "ShowTextSep", " \\b- \\c", " \\b- \\c"},
+      {"NewAlbumDefaults", "Title", "ShowTextSep", " \\b- \\c", " \\b- \\c"},
+  };
+  for (const Case& c : cases) {
+    Load(c.context_name, {{c.tag, c.id, 1, c.value}});
+    EXPECT_EQ(RecordsOf(*context_), (Records{{c.tag, c.id, 1, c.kept}})) << c.value;
+    EXPECT_EQ(context_->changed(), c.kept != c.value) << c.value;
+  }
+}
+
+TEST_F(ReaderTest, OutsideLoadOrWithAFailedLogLineTheRecordEntersUnrepaired) {
+  context_->ProcessXML(0, "W");
+  context_->ProcessXML(2, "W", "id", "x");
+  context_->ProcessXML(2, "W", "instance", "4");
+  context_->ProcessXML(1, "W", "v");
+  EXPECT_EQ(RecordsOf(*context_), (Records{{"W", "x", 4, "v"}}));
+  EXPECT_EQ(host_->Errors(),
+            (Reports{{"Tamrel/ContextCls/ValidateLoadItem", errc::kObjectNotSet}}));
+
+  host_->FailOn("WriteLog", 70, 1);
+  Load("ctx", {{"W", "x", 4, "v"}});
+  EXPECT_EQ(RecordsOf(*context_), (Records{{"W", "x", 4, "v"}}));
+  EXPECT_EQ(host_->Errors(), (Reports{{"Tamrel/ContextCls/ValidateLoadItem", 70}}));
 }
 
 }  // namespace

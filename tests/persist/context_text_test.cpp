@@ -1,10 +1,12 @@
-// The context file text and the escaping of values.
+// The context file text, the escaping of values, and the context written
+// to the host's log (log and LogContextFile).
 #include <gtest/gtest.h>
 
 #include <random>
 #include <string>
 #include <vector>
 
+#include "persist/context_log.hpp"
 #include "persist/context_text.hpp"
 #include "persist/entity_escaping.hpp"
 #include "persist_fixture.hpp"
@@ -25,101 +27,110 @@ std::string Decoded(const std::string& text) {
   return out;
 }
 
-TEST(SpecialCharsTest, EncodesTheFiveCharactersOnly) {
-  struct Case {
-    std::string plain;
-    std::string encoded;
-  } cases[] = {
-      {"", ""},
-      {"plain text 123", "plain text 123"},
-      {"<&'\"", "&lt;&amp;&apos;&quot;"},
-      {"a>b", "a&gt;b"},
-      {"&lt;", "&amp;lt;"},
-      {"&&", "&amp;&amp;"},
-      {"line\r\nbreak\ttab", "line\r\nbreak\ttab"},
-      {std::string("nul\0byte", 8), std::string("nul\0byte", 8)},
-  };
-  for (const Case& c : cases) {
-    EXPECT_EQ(Encoded(c.plain), c.encoded) << c.plain;
-    EXPECT_EQ(Decoded(c.encoded), c.plain) << c.encoded;
+TEST(EscapingTest, FiveCharactersOnlyAndDecodingInOnePass) {
+  for (const auto& [plain, encoded] : std::vector<std::pair<std::string, std::string>>{
+           {"<&'\">", "&lt;&amp;&apos;&quot;&gt;"},
+           {"&lt;&&", "&amp;lt;&amp;&amp;"},
+           {std::string("a\r\n\tb\0c", 7), std::string("a\r\n\tb\0c", 7)}}) {
+    EXPECT_EQ(Encoded(plain), encoded);
+    EXPECT_EQ(Decoded(encoded), plain);
   }
-}
-
-TEST(SpecialCharsTest, DecodesInOnePassAndKeepsUnknownAmpersands) {
-  struct Case {
-    std::string encoded;
-    std::string decoded;
-  } cases[] = {
-      {"&amp;lt;", "&lt;"},           // what a replacement produces is not read again
-      {"&amp;amp;", "&amp;"},
-      {"&foo; & &am", "&foo; & &am"},  // not one of the five references
-      {"&LT;", "&LT;"},                // case-sensitive
-      {"&lt;&gt;&apos;&quot;&amp;", "<>'\"&"},
-      {"x&", "x&"},
-      {"&&lt;", "&<"},
-  };
-  for (const Case& c : cases) EXPECT_EQ(Decoded(c.encoded), c.decoded) << c.encoded;
-}
-
-TEST(SpecialCharsTest, DecodingTheEncodingGivesAnyTextBack) {
+  // An ampersand that begins none of the five references stays.
+  EXPECT_EQ(Decoded("&amp;amp; &foo; &LT; &am x& &&lt;"), "&amp; &foo; &LT; &am x& &<");
   std::mt19937 random(7);
   const std::string alphabet = "&<>'\";altgqupos \r\nxA";
   for (int round = 0; round < 2000; ++round) {
     std::string text;
-    for (int length = static_cast<int>(random() % 20); length > 0; --length) {
+    for (auto length = random() % 20; length > 0; --length) {
       text.push_back(alphabet[random() % alphabet.size()]);
     }
     ASSERT_EQ(Decoded(Encoded(text)), text);
   }
 }
 
-class ContextTextTest : public PersistTest {
- protected:
-  detail::ContextState& state() { return detail::StateOf(*context_); }
-};
-
-TEST_F(ContextTextTest, EmptyStoreIsTheRootAlone) {
-  EXPECT_EQ(detail::ContextText(state()), "<context></context>");
-  EXPECT_EQ(detail::SaveText(state()), "<context></context>");
-}
-
-TEST_F(ContextTextTest, ElementsFollowTheRootOnOneLineEachEndingInCrLf) {
-  Fill(*context_, {{"Window", "Left", 1, "120"}, {"Recent", "File", 2, "a<b & c"},
-                   {"T", "neg", -32768, "two\r\nlines"}});
-  EXPECT_EQ(detail::ContextText(state()),
-            "<context><Window id=\"Left\" instance=\"1\">120</Window>\r\n"
-            "<Recent id=\"File\" instance=\"2\">a&lt;b &amp; c</Recent>\r\n"
-            "<T id=\"neg\" instance=\"-32768\">two\r\nlines</T>\r\n</context>");
-}
-
-TEST_F(ContextTextTest, SaveBufferGivesTheSameTextAsPlainAppending) {
-  // Around the buffer's flush every 11 records.
-  for (int count : {1, 10, 11, 12, 22, 23, 100}) {
-    context_->Clear();
-    std::vector<Record> records;
-    for (int i = 0; i < count; ++i) {
-      records.emplace_back("Tag" + std::to_string(i % 3), "Id" + std::to_string(i), i % 5,
-                           "v'" + std::to_string(i));
-    }
-    Fill(*context_, records);
-    EXPECT_EQ(detail::SaveText(state()), detail::ContextText(state())) << count;
+TEST(ContextTextTest, SaveBufferGivesThePlainTextUpTo32767Records) {
+  auto context = std::make_shared<ContextCls>();
+  detail::ContextState& state = detail::StateOf(*context);
+  EXPECT_EQ(detail::SaveText(state), "<context></context>");
+  // Around the buffer's flush every 11 records (11, 12, 22, 23) and at the
+  // 16-bit limit of the record count.
+  std::string full;
+  for (int count : {11, 1, 10, 1, 32744}) {
+    for (int i = 0; i < count; ++i) Fill(*context, {{"T", std::to_string(i), i % 5, "v'"}});
+    full = detail::SaveText(state);
+    EXPECT_EQ(full, detail::ContextText(state)) << state.items.Count();
   }
-}
-
-TEST_F(ContextTextTest, SaveTextOverflowsBeyond32767Records) {
-  std::vector<Record> records(32767, Record{"T", "I", 1, "v"});
-  Fill(*context_, records);
-  EXPECT_NO_THROW(detail::SaveText(state()));
-  Fill(*context_, {{"T", "I", 1, "v"}});
+  Fill(*context, {{"T", "I", 1, "v"}});
   try {
-    detail::SaveText(state());
-    FAIL() << "no overflow";
+    detail::SaveText(state);
+    ADD_FAILURE() << "no overflow at 32,768 records";
   } catch (const Error& error) {
     EXPECT_EQ(error.number(), errc::kOverflow);
   }
   // The log's text has no such limit.
-  EXPECT_EQ(detail::ContextText(state()).size(),
-            std::string("<context></context>").size() + 32768 * Element("T", "I", 1, "v").size());
+  EXPECT_EQ(detail::ContextText(state),
+            full.substr(0, full.size() - 10) + Element("T", "I", 1, "v") + "</context>");
+}
+
+class ContextLogTest : public PersistTest {
+ protected:
+  Texts LogFile(const std::string& text) {
+    host_->ClearCalls();
+    detail::LogContextFile(detail::StateOf(*context_), "F.tmc", text);
+    return host_->LogLines();
+  }
+};
+
+TEST_F(ContextLogTest, LogWritesTheStoreOnOneLineAndCutsOnlyCalibrationAt200) {
+  Fill(*context_, {{"A", "a", 1, "x"}, {"B", "b", -32768, "two\r\nlines"}, {"C", "c", 1, "<"}});
+  context_->log("Start");
+  EXPECT_EQ(host_->LogLines(),
+            Texts{"Context log: Start <context><A id=\"a\" instance=\"1\">x</A>~<B id=\"b\" "
+                  "instance=\"-32768\">two~lines</B>~<C id=\"c\" instance=\"1\">&lt;</C>~"
+                  "</context>"});
+  Fill(*context_, Records(400, Record{"Tag", "Id", 1, "value"}));
+  context_->log("CALIBRATION");
+  context_->log("calibration");
+  const Texts lines = host_->LogLines();
+  ASSERT_EQ(lines.size(), 3u);
+  EXPECT_EQ(lines[1], "Context log: CALIBRATION " + lines[2].substr(25, 200));
+  EXPECT_GT(lines[2].size(), 400u * 30u);
+}
+
+TEST_F(ContextLogTest, FileTextIsCutAfterTheLastEndTagOfEachWindow) {
+  // 15001 characters fit the first line, 15002 do not.
+  for (std::size_t length : {std::size_t{15001}, std::size_t{15002}, std::size_t{40000}}) {
+    SCOPED_TRACE(length);
+    std::string text = "<context>";
+    while (text.size() + 49 <= length) text += Element("Tag", "Id", 1, "value");
+    text += std::string(length - text.size() - 10, 'v') + "</context>";
+    const Texts lines = LogFile(text);
+    ASSERT_EQ(lines.size(), length == 15001 ? 1u : length == 15002 ? 2u : 3u);
+    ASSERT_EQ(lines[0].rfind("Context log: F.tmc <context>", 0), 0u);
+    std::string joined = lines[0].substr(19);
+    for (std::size_t i = 1; i < lines.size(); ++i) {
+      EXPECT_EQ(lines[i - 1].back(), '>');  // each line but the last ends after an end tag
+      joined += lines[i];
+    }
+    std::string shown;
+    detail::AppendCrLfShown(shown, text);
+    EXPECT_EQ(joined, shown);
+  }
+  // No end tag in a window: the rest goes on one line.
+  const std::string big = ContextFile(Element("B", "x", 1, std::string(40000, 'v')) + "<S>w</S>");
+  std::string rest;
+  detail::AppendCrLfShown(rest, big.substr(9));
+  EXPECT_EQ(LogFile(big), (Texts{"Context log: F.tmc <context>", rest}));
+}
+
+TEST_F(ContextLogTest, FailureIsWrittenToTheLogOnly) {
+  host_->FailOn("WriteLog", 70, 1);
+  EXPECT_EQ(LogFile("<context>\r\n</context>"),
+            (Texts{"Context log: F.tmc <context>~</context>",  // the line that failed
+                   "Tamrel/ContextCls/LogContextFile Error: 70 Line: 0 RecordingHost: WriteLog "
+                   "failed on purpose",
+                   "Context log: F.tmc <context>~</context>"}));
+  EXPECT_TRUE(host_->Errors().empty());
 }
 
 }  // namespace

@@ -11,7 +11,6 @@
 #include <random>
 #include <string>
 #include <thread>
-#include <vector>
 
 #include "persist_fixture.hpp"
 #include "support/discarding_host.hpp"
@@ -20,10 +19,9 @@ namespace tamrel::testing {
 namespace {
 
 // Two versions of the store that differ in size and in every value.
-std::vector<Record> Version(char which) {
-  std::vector<Record> records;
-  const int count = which == 'a' ? 300 : 700;
-  for (int i = 0; i < count; ++i) {
+Records Version(char which) {
+  Records records;
+  for (int i = 0; i < (which == 'a' ? 300 : 700); ++i) {
     records.emplace_back("Tag" + std::to_string(i % 7), "Id" + std::to_string(i), 1,
                          std::string(1, which) + "<&>\"'" + std::to_string(i));
   }
@@ -40,36 +38,33 @@ std::vector<Record> Version(char which) {
   }
 }
 
-class CrashTest : public PersistTest {
- protected:
-  // Loads `path` into a fresh context: true when it decoded without recovery
-  // and holds one of the two versions whole.
-  ::testing::AssertionResult LoadsWhole(const std::string& path) {
-    auto host = RecordingHost::Make();
-    auto context = std::make_shared<ContextCls>();
-    context->SetApplicationContext(host);
-    if (!context->Load(path)) return ::testing::AssertionFailure() << path << " did not load";
-    if (!host->CallsOf("ShowMessage").empty() || !host->CallsOf("RegisterError").empty()) {
-      return ::testing::AssertionFailure() << path << " was damaged";
-    }
-    std::vector<Record> records = RecordsOf(*context);
-    if (records != Version('a') && records != Version('b')) {
-      return ::testing::AssertionFailure() << path << " holds " << records.size() << " records";
-    }
-    return ::testing::AssertionSuccess();
+// True when `path` loads without recovery and holds one version whole.
+::testing::AssertionResult LoadsWhole(const std::string& path) {
+  auto host = RecordingHost::Make();
+  auto context = std::make_shared<ContextCls>();
+  context->SetApplicationContext(host);
+  if (!context->Load(path)) return ::testing::AssertionFailure() << path << " did not load";
+  if (!host->CallsOf("ShowMessage").empty() || !host->CallsOf("RegisterError").empty()) {
+    return ::testing::AssertionFailure() << path << " was damaged";
   }
-};
+  const Records records = RecordsOf(*context);
+  if (records != Version('a') && records != Version('b')) {
+    return ::testing::AssertionFailure() << path << " holds " << records.size() << " records";
+  }
+  return ::testing::AssertionSuccess();
+}
+
+using CrashTest = PersistTest;
 
 TEST_F(CrashTest, KilledSaverNeverLeavesATornFile) {
   const std::string path = dir_.Path("Crash.tmc");
   Fill(*context_, Version('a'));
   ASSERT_TRUE(context_->Save(path));
-
   std::mt19937 random(12345);
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(12);
   int kills = 0;
   while (std::chrono::steady_clock::now() < deadline && kills < 400) {
-    pid_t child = fork();
+    const pid_t child = fork();
     ASSERT_GE(child, 0);
     if (child == 0) SaveForever(path);
     std::this_thread::sleep_for(std::chrono::microseconds(500 + random() % 30000));

@@ -9,235 +9,95 @@
 #include <string>
 #include <vector>
 
-#include <gtest/gtest.h>
-
-#include "support/recording_host.hpp"
-#include "support/temp_dir.hpp"
-#include "tamrel/context.hpp"
+#include "persist_fixture.hpp"
 #include "tamrel/error.hpp"
-#include "tamrel/filesystem.hpp"
 
-namespace tamrel {
+namespace tamrel::testing {
 namespace {
 
-using testing::RecordingHost;
-using testing::TempDir;
-namespace fs = std::filesystem;
 using Names = std::set<std::string>;
 
-const std::string kLocation = "Tamrel/ContextCls/RenameAsNextFileCycle";
+// The names of a "|"-separated list; "Setup" stands for "Setup.tmc" and a
+// cycle number n alone for "Setup(n).tmc".
+Names Parse(const std::string& list) {
+  Names names;
+  for (std::size_t at = 0; at < list.size(); at = list.find('|', at) + 1) {
+    std::string name = list.substr(at, list.find('|', at) - at);
+    const bool number = name.find_first_not_of("0123456789 -.") == std::string::npos;
+    names.insert(name == "Setup" ? "Setup.tmc" : number ? "Setup(" + name + ").tmc" : name);
+    if (list.find('|', at) == std::string::npos) break;
+  }
+  return names;
+}
 
-struct CycleCase {
-  const char* what;
-  std::string file;
-  int16_t retain;
-  Names before;
-  Names after;
-};
-
-class FileCycleTest : public ::testing::Test {
+class FileCycleTest : public PersistTest {
  protected:
-  FileCycleTest() { context_->SetApplicationContext(host_); }
-
-  // Starts again on an empty folder.
-  void Fresh() { tmp_ = std::make_unique<TempDir>(); }
-  std::string Path(const std::string& name) const { return tmp_->Path(name); }
-  // Creates each file with its own name as content.
-  void Lay(const Names& names) {
-    for (const std::string& name : names) tmp_->WriteFile(name, name);
-  }
-  void Cycle(const std::string& file, int16_t retain) {
-    context_->RenameAsNextFileCycle(Path(file), retain);
-  }
   Names Left() const {
-    Names names;
-    for (const auto& entry : fs::directory_iterator(tmp_->path())) {
-      names.insert(entry.path().filename().string());
+    Names left;
+    for (const auto& entry : std::filesystem::directory_iterator(folder_)) {
+      left.insert(entry.path().filename().string());
     }
-    return names;
-  }
-  // The error numbers reported to the host, each under the cycle's location.
-  std::vector<int32_t> Reported() const {
-    std::vector<int32_t> numbers;
-    for (const auto& [location, number] : host_->Errors()) {
-      EXPECT_EQ(location, kLocation);
-      numbers.push_back(number);
-    }
-    return numbers;
+    return left;
   }
 
-  // Runs each case in a fresh folder: the files left must be `after`, and
-  // nothing may be reported to the host.
-  void RunSilently(const std::vector<CycleCase>& cases) {
-    for (const CycleCase& c : cases) {
-      SCOPED_TRACE(c.what);
-      Fresh();
-      Lay(c.before);
-      Cycle(c.file, c.retain);
-      EXPECT_EQ(Left(), c.after);
-      EXPECT_TRUE(host_->calls().empty());
-    }
-  }
-
-  std::unique_ptr<TempDir> tmp_ = std::make_unique<TempDir>();
-  std::shared_ptr<RecordingHost> host_ = RecordingHost::Make();
-  std::shared_ptr<ContextCls> context_ = std::make_shared<ContextCls>();
+  const std::filesystem::path folder_ = dir_.path() / "cycle";
 };
-
 
 TEST_F(FileCycleTest, PrunesTheOldestAndRenamesOneAboveTheHighest) {
-  const std::vector<CycleCase> cases = {
-      {"no cycle files", "Setup.tmc", 4, {"Setup.tmc"}, {"Setup(1).tmc"}},
-      {"1 to 4, retain 4",
-       "Setup.tmc",
-       4,
-       {"Setup.tmc", "Setup(1).tmc", "Setup(2).tmc", "Setup(3).tmc", "Setup(4).tmc"},
-       {"Setup(2).tmc", "Setup(3).tmc", "Setup(4).tmc", "Setup(5).tmc"}},
-      {"2 and 7: gaps are never filled",
-       "Setup.tmc",
-       4,
-       {"Setup.tmc", "Setup(7).tmc", "Setup(2).tmc"},
-       {"Setup(2).tmc", "Setup(7).tmc", "Setup(8).tmc"}},
-      {"1 to 10, retain 4",
-       "Setup.tmc",
-       4,
-       {"Setup.tmc", "Setup(1).tmc", "Setup(2).tmc", "Setup(3).tmc", "Setup(4).tmc",
-        "Setup(5).tmc", "Setup(6).tmc", "Setup(7).tmc", "Setup(8).tmc", "Setup(9).tmc",
-        "Setup(10).tmc"},
-       {"Setup(8).tmc", "Setup(9).tmc", "Setup(10).tmc", "Setup(11).tmc"}},
-      {"retain 1 keeps only the new one",
-       "Setup.tmc",
-       1,
-       {"Setup.tmc", "Setup(3).tmc", "Setup(5).tmc"},
-       {"Setup(6).tmc"}},
-      {"a name without a dot", "README", 4, {"README", "README(1)"}, {"README(1)", "README(2)"}},
-      {"several dots split at the last", "a.b.tmc", 4, {"a.b.tmc"}, {"a.b(1).tmc"}},
-      {"an upper-case cycle file counts",
-       "Setup.tmc",
-       4,
-       {"Setup.tmc", "SETUP(2).TMC"},
-       {"SETUP(2).TMC", "Setup(3).tmc"}},
-      {"names that are not cycle files",
-       "Setup.tmc",
-       1,
-       {"Setup.tmc", "Setup().tmc", "Setup(x).tmc", "Setup(1)(2).tmc", "Setup(2).tmc.bak",
-        "Other(4).tmc", "Setup(5).txt"},
-       {"Setup().tmc", "Setup(x).tmc", "Setup(1)(2).tmc", "Setup(2).tmc.bak", "Other(4).tmc",
-        "Setup(5).txt", "Setup(1).tmc"}},
-      {"numeric text beyond plain digits",
-       "Setup.tmc",
-       4,
-       {"Setup.tmc", "Setup(-3).tmc", "Setup( 6 ).tmc"},
-       {"Setup(-3).tmc", "Setup( 6 ).tmc", "Setup(7).tmc"}},
-      {"a fraction is rounded",
-       "Setup.tmc",
-       4,
-       {"Setup.tmc", "Setup(1.5).tmc"},
-       {"Setup(1.5).tmc", "Setup(3).tmc"}},
-  };
-  RunSilently(cases);
-}
-
-TEST_F(FileCycleTest, TheFileItselfBecomesTheNewCycle) {
-  Lay({"Setup.tmc", "Setup(1).tmc"});
-  Cycle("Setup.tmc", 4);
-  EXPECT_EQ(TempDir::ReadFile(Path("Setup(2).tmc")), "Setup.tmc");
-  EXPECT_EQ(TempDir::ReadFile(Path("Setup(1).tmc")), "Setup(1).tmc");
-}
-
-// File not found and file already exists end the cycle where they occur,
-// silently; what was deleted before stays deleted.
-TEST_F(FileCycleTest, MissingFilesAndTakenNamesEndSilently) {
-  const std::vector<CycleCase> cases = {
-      {"the file itself is missing: pruned, not renamed",
-       "Setup.tmc",
-       4,
-       {"Setup(1).tmc", "Setup(2).tmc", "Setup(3).tmc", "Setup(4).tmc"},
-       {"Setup(2).tmc", "Setup(3).tmc", "Setup(4).tmc"}},
-      {"leading zeros: the rebuilt name is not found",
-       "Setup.tmc",
-       4,
-       {"Setup.tmc", "Setup(03).tmc", "Setup(4).tmc", "Setup(5).tmc", "Setup(6).tmc"},
-       {"Setup.tmc", "Setup(03).tmc", "Setup(4).tmc", "Setup(5).tmc", "Setup(6).tmc"}},
-      {"leading zeros past the first deletion",
-       "Setup.tmc",
-       3,
-       {"Setup.tmc", "Setup(1).tmc", "Setup(02).tmc", "Setup(3).tmc", "Setup(4).tmc"},
-       {"Setup.tmc", "Setup(02).tmc", "Setup(3).tmc", "Setup(4).tmc"}},
-  };
-  RunSilently(cases);
-}
-
-TEST_F(FileCycleTest, ANewNameTakenByAFolderEndsSilently) {
-  Lay({"Setup.tmc"});
-  fs::create_directory(Path("Setup(1).tmc"));
-  Cycle("Setup.tmc", 4);
-  EXPECT_EQ(TempDir::ReadFile(Path("Setup.tmc")), "Setup.tmc");
-  EXPECT_TRUE(host_->calls().empty());
-}
-
-TEST_F(FileCycleTest, ABareFileNameIsReportedAndChangesNothing) {
-  Lay({"Setup.tmc"});
-  context_->RenameAsNextFileCycle("Setup.tmc", 4);
-  EXPECT_EQ(host_->Ops(), (std::vector<std::string>{"RegisterError", "HandleError"}));
-  EXPECT_EQ(host_->CallsOf("RegisterError")[0].args,
-            (std::vector<std::string>{kLocation, "Initialize"}));
-  EXPECT_EQ(host_->CallsOf("HandleError")[0].args,
-            (std::vector<std::string>{"True", "True", "False"}));
-  EXPECT_EQ(Reported(), (std::vector<int32_t>{errc::kInvalidArgument}));
-  EXPECT_EQ(Left(), (Names{"Setup.tmc"}));
-}
-
-TEST_F(FileCycleTest, OtherFailuresAreReportedWhereTheyStop) {
   struct Case {
     const char* what;
-    Names before;
     std::string file;
     int16_t retain;
-    int32_t reported;
-    Names after;
-  };
-  const std::vector<Case> cases = {
-      {"a missing folder", {}, "missing/Setup.tmc", 4, errc::kPathNotFound, {}},
-      {"a cycle number beyond 32 bits",
-       {"Setup.tmc", "Setup(99999999999).tmc"},
-       "Setup.tmc",
-       4,
-       errc::kOverflow,
-       {"Setup.tmc", "Setup(99999999999).tmc"}},
-      {"no number after the largest",
-       {"Setup.tmc", "Setup(2147483647).tmc"},
-       "Setup.tmc",
-       4,
-       errc::kOverflow,
-       {"Setup.tmc", "Setup(2147483647).tmc"}},
-      {"a retain count below 1 runs past the numbers",
-       {"Setup.tmc", "Setup(1).tmc"},
-       "Setup.tmc",
-       0,
-       errc::kSubscriptOutOfRange,
-       {"Setup.tmc"}},
+    std::string before, after;
+    int32_t reported;  // 0: nothing reported
+  } cases[] = {
+      {"1 to 4, retain 4", "Setup.tmc", 4, "Setup|1|2|3|4", "2|3|4|5", 0},
+      {"gaps are never filled", "Setup.tmc", 4, "Setup|7|2", "2|7|8", 0},
+      {"retain 1 keeps only the new one", "Setup.tmc", 1, "Setup|3|5", "6", 0},
+      {"a name without a dot", "README", 4, "README|README(1)", "README(1)|README(2)", 0},
+      {"upper case counts", "Setup.tmc", 4, "Setup|SETUP(2).TMC", "SETUP(2).TMC|3", 0},
+      {"not cycle files", "Setup.tmc", 1, "Setup|Setup(x).tmc|Setup(1)(2).tmc|Other(4).tmc",
+       "Setup(x).tmc|Setup(1)(2).tmc|Other(4).tmc|1", 0},
+      {"numeric text", "Setup.tmc", 4, "Setup|-3| 6 |1.5", "-3| 6 |1.5|7", 0},
+      // File not found and file already exists end the cycle silently;
+      // what was deleted stays deleted.
+      {"the file is missing", "Setup.tmc", 4, "1|2|3|4", "2|3|4", 0},
+      {"leading zeros", "Setup.tmc", 3, "Setup|1|02|3|4", "Setup|02|3|4", 0},
+      {"a missing folder", "missing/Setup.tmc", 4, "", "", errc::kPathNotFound},
+      {"beyond 32 bits", "Setup.tmc", 4, "Setup|2147483647", "Setup|2147483647", errc::kOverflow},
+      {"retain below 1", "Setup.tmc", 0, "Setup|1", "Setup", errc::kSubscriptOutOfRange},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    Fresh();
+    std::filesystem::remove_all(folder_);
+    std::filesystem::create_directories(folder_);
     host_->ClearCalls();
-    Lay(c.before);
-    Cycle(c.file, c.retain);
-    EXPECT_EQ(Reported(), std::vector<int32_t>{c.reported});
-    EXPECT_EQ(Left(), c.after);
+    for (const std::string& name : Parse(c.before)) dir_.WriteFile("cycle/" + name, name);
+    context_->RenameAsNextFileCycle((folder_ / c.file).string(), c.retain);
+    EXPECT_EQ(Left(), Parse(c.after));
+    const std::string location = "Tamrel/ContextCls/RenameAsNextFileCycle";
+    EXPECT_EQ(host_->Errors(), (c.reported == 0 ? Reports{} : Reports{{location, c.reported}}));
+    EXPECT_EQ(host_->calls().empty(), c.reported == 0);
   }
 }
 
-// The read-only mark is the file's own, so this holds for root as well.
-TEST_F(FileCycleTest, AReadOnlyCycleFileIsNotDeletedAndStopsTheCycle) {
-  Lay({"Setup.tmc", "Setup(1).tmc", "Setup(2).tmc", "Setup(3).tmc", "Setup(4).tmc"});
-  ASSERT_EQ(chmod(Path("Setup(1).tmc").c_str(), 0444), 0);
-  Cycle("Setup.tmc", 4);
-  EXPECT_EQ(Reported(), std::vector<int32_t>{errc::kPermissionDenied});
-  EXPECT_EQ(Left(),
-            (Names{"Setup.tmc", "Setup(1).tmc", "Setup(2).tmc", "Setup(3).tmc", "Setup(4).tmc"}));
+TEST_F(FileCycleTest, ABareNameOrAReadOnlyCycleFileStopsTheCycle) {
+  std::filesystem::create_directories(folder_);
+  for (const std::string& name : Parse("Setup|1|2|3|4")) dir_.WriteFile("cycle/" + name, name);
+  context_->RenameAsNextFileCycle("Setup.tmc", 4);
+  EXPECT_EQ(host_->CallsOf("HandleError").at(0).args, (Texts{"True", "True", "False"}));
+  // The read-only mark is the file's own, so this holds for root as well.
+  const std::string first = (folder_ / "Setup(1).tmc").string();
+  ASSERT_EQ(chmod(first.c_str(), 0444), 0);
+  context_->RenameAsNextFileCycle((folder_ / "Setup.tmc").string(), 4);
+  EXPECT_EQ(host_->Errors(),
+            (Reports{{"Tamrel/ContextCls/RenameAsNextFileCycle", errc::kInvalidArgument},
+                     {"Tamrel/ContextCls/RenameAsNextFileCycle", errc::kPermissionDenied}}));
+  EXPECT_EQ(Left(), Parse("Setup|1|2|3|4"));
+  ASSERT_EQ(chmod(first.c_str(), 0644), 0);
+  context_->RenameAsNextFileCycle((folder_ / "Setup.tmc").string(), 4);  // the file itself moves
+  EXPECT_EQ(Read((folder_ / "Setup(5).tmc").string()), "Setup.tmc");
 }
 
 }  // namespace
-}  // namespace tamrel
+}  // namespace tamrel::testing

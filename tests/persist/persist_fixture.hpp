@@ -1,6 +1,6 @@
 // Shared vocabulary of the persistence tests: a context with a recording
 // host, a temporary folder whose "windows" subfolder stands for the Windows
-// folder, and short ways to write, read and inspect context files.
+// folder, and short ways to write, read and examine context files.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -15,30 +15,27 @@
 #include "support/recording_host.hpp"
 #include "support/temp_dir.hpp"
 #include "tamrel/context.hpp"
+#include "tamrel/filesystem.hpp"
 #include "tamrel/platform.hpp"
 
 namespace tamrel::testing {
 
 // (tag, id, instance, value) of one record.
 using Record = std::tuple<std::string, std::string, int, std::string>;
+using Records = std::vector<Record>;
+using Texts = std::vector<std::string>;
+using Reports = std::vector<std::pair<std::string, int32_t>>;
 
-inline std::vector<Record> RecordsOf(ContextCls& context) {
-  std::vector<Record> records;
+inline Records RecordsOf(ContextCls& context) {
+  Records records;
   detail::StateOf(context).items.ForEach([&](const detail::ContextItem& item) {
     records.emplace_back(item.Tag, item.Id, item.Instance, item.Value);
   });
   return records;
 }
 
-inline std::vector<std::string> KeysOf(ContextCls& context) {
-  std::vector<std::string> keys;
-  detail::StateOf(context).items.ForEach(
-      [&](const detail::ContextItem& item) { keys.push_back(item.Key); });
-  return keys;
-}
-
 // Appends records directly, in order, as a loaded store would hold them.
-inline void Fill(ContextCls& context, const std::vector<Record>& records) {
+inline void Fill(ContextCls& context, const Records& records) {
   detail::ContextState& state = detail::StateOf(context);
   for (const auto& [tag, id, instance, value] : records) {
     detail::ContextItem item{tag, id, static_cast<int16_t>(instance), value, ""};
@@ -60,19 +57,14 @@ inline std::string ContextFile(const std::string& elements) {
 
 class PersistTest : public ::testing::Test {
  protected:
-  PersistTest()
-      : host_(RecordingHost::Make()),
-        context_(std::make_shared<ContextCls>()),
-        windows_(dir_.path() / "windows"),
-        scope_(WindowsFolderHooks(windows_)) {
+  PersistTest() : scope_(WindowsFolder(windows_)) {
     std::filesystem::create_directories(windows_);
     context_->SetApplicationContext(host_);
   }
 
-  static platform::Hooks WindowsFolderHooks(const std::filesystem::path& folder) {
+  static platform::Hooks WindowsFolder(const std::filesystem::path& folder) {
     platform::Hooks hooks;
-    std::string text = folder.string();
-    hooks.windows_folder = [text] { return text; };
+    hooks.windows_folder = [text = folder.string()] { return text; };
     return hooks;
   }
 
@@ -80,10 +72,17 @@ class PersistTest : public ::testing::Test {
   static std::string Read(const std::string& path) { return TempDir::ReadFile(path); }
   static bool Exists(const std::string& path) { return std::filesystem::exists(path); }
 
+  // Writes `text` to `path` (below the temporary folder), dated `date`.
+  void WriteDated(const std::string& path, const std::string& text, double date) {
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+    dir_.WriteFile(std::filesystem::relative(path, dir_.path()).string(), text);
+    platform::Current().file_system->SetModified(path, date);
+  }
+
   TempDir dir_;
-  std::shared_ptr<RecordingHost> host_;
-  std::shared_ptr<ContextCls> context_;
-  std::filesystem::path windows_;
+  std::shared_ptr<RecordingHost> host_ = RecordingHost::Make();
+  std::shared_ptr<ContextCls> context_ = std::make_shared<ContextCls>();
+  std::filesystem::path windows_ = dir_.path() / "windows";
   platform::Scope scope_;
 };
 
