@@ -78,12 +78,13 @@ class Reader {
     }
   }
 
-  // The first place of `tag` (which starts with "<") in `text`, as
+  // The first place of `tag` ("<" and at least one more character) in `text`, as
   // text.find(tag), but going from "<" to "<": the text between is skipped
   // at memchr speed.
   static std::size_t Find(std::string_view text, std::string_view tag) {
     for (std::size_t at = text.find('<'); at != kNotFound; at = text.find('<', at + 1)) {
-      if (text.substr(at, tag.size()) == tag) return at;
+      const bool could_be = at + 1 < text.size() && text[at + 1] == tag[1];
+      if (could_be && text.substr(at, tag.size()) == tag) return at;
     }
     return kNotFound;
   }

@@ -29,7 +29,11 @@ class ChunkedVector {
 
   // Appends a default element and returns it, for filling in place.
   T& emplace_back() {
-    if (size_ == chunks_.size() * kChunkSize) chunks_.push_back(std::make_unique<T[]>(kChunkSize));
+    if (size_ == chunks_.size() * kChunkSize) {
+      // Default-initialised: the elements' constructors run, but the chunk
+      // is not zero-filled first.
+      chunks_.push_back(std::make_unique_for_overwrite<T[]>(kChunkSize));
+    }
     return (*this)[size_++];
   }
 

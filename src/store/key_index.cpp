@@ -36,12 +36,22 @@ uint64_t Fold(uint64_t hash, std::string_view text) {
   return hash ^ (hash >> 29);
 }
 
+// Spreads every bit of `hash` over all the others (the finaliser of
+// MurmurHash3), so that the low bits the table uses depend on every byte.
+uint64_t Mix(uint64_t hash) {
+  hash ^= hash >> 33;
+  hash *= 0xff51afd7ed558ccdull;
+  hash ^= hash >> 33;
+  hash *= 0xc4ceb9fe1a85ec53ull;
+  return hash ^ (hash >> 33);
+}
+
 }  // namespace
 
 // Tags and Ids are short: an inline hash of both beats two calls of the
 // library's string hash, and a lookup hashes on every record a Load files.
 std::size_t KeyIndex::Hash(std::string_view tag, std::string_view id) {
-  return static_cast<std::size_t>(Fold(Fold(0, tag), id));
+  return static_cast<std::size_t>(Mix(Fold(Fold(0, tag), id)));
 }
 
 std::size_t KeyIndex::Probe(std::size_t hash, std::string_view tag, std::string_view id) const {
@@ -107,7 +117,7 @@ KeyIndex::Entry& KeyIndex::NewEntry() {
     return *entry;
   }
   if (used_in_last_chunk_ == kChunkEntries) {
-    chunks_.push_back(std::make_unique<Entry[]>(kChunkEntries));
+    chunks_.push_back(std::make_unique_for_overwrite<Entry[]>(kChunkEntries));
     used_in_last_chunk_ = 0;
   }
   return chunks_.back()[used_in_last_chunk_++];
