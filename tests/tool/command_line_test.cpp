@@ -5,55 +5,40 @@
 namespace tamrel::tool {
 namespace {
 
+using Words = std::vector<std::string>;
+
 TEST(CommandLine, AcceptsOptionsAnywhereAndInBothSpellings) {
   const ParseResult result = ParseCommandLine(
       {"--verbose", "set", "f.tmc", "Recent", "File", "a.txt", "--max=2", "--link", "'View"});
   ASSERT_TRUE(result.invocation) << result.error;
   const Invocation& invocation = *result.invocation;
   EXPECT_EQ(invocation.command->name, "set");
-  EXPECT_EQ(invocation.arguments, (std::vector<std::string>{"f.tmc", "Recent", "File", "a.txt"}));
+  EXPECT_EQ(invocation.arguments, (Words{"f.tmc", "Recent", "File", "a.txt"}));
   EXPECT_TRUE(invocation.verbose);
   EXPECT_EQ(invocation.Number("--max", 4), 2);
   EXPECT_EQ(invocation.Text("--link"), "'View");
-}
-
-TEST(CommandLine, NegativeNumbersAndWordsAfterDoubleDashAreArguments) {
-  using Words = std::vector<std::string>;
-  for (const Words& args : {Words{"set", "f", "W", "L", "-20"}, Words{"set", "f", "W", "L", "-.5"},
-                            Words{"set", "--", "f", "W", "L", "--json"}}) {
-    const ParseResult result = ParseCommandLine(args);
-    ASSERT_TRUE(result.invocation) << result.error;
-    EXPECT_EQ(result.invocation->arguments.back(), args.back());
-    EXPECT_TRUE(result.invocation->options.empty());
+  // Negative numbers and words after "--" are arguments.
+  for (const Words& args :
+       {Words{"set", "f", "W", "L", "-.5"}, Words{"set", "--", "f", "W", "L", "--json"}}) {
+    const ParseResult parsed = ParseCommandLine(args);
+    ASSERT_TRUE(parsed.invocation) << parsed.error;
+    EXPECT_EQ(parsed.invocation->arguments.back(), args.back());
+    EXPECT_TRUE(parsed.invocation->options.empty());
   }
-}
-
-TEST(CommandLine, HelpNeedsNoArguments) {
-  const struct {
-    std::vector<std::string> args;
-    std::string_view command;  // "" for the general help
-  } cases[] = {{{"--help"}, ""},
-               {{"-h"}, ""},
-               {{"help"}, ""},
-               {{"help", "set"}, "set"},
-               {{"set", "--help"}, "set"},
-               {{"get", "-h", "f.tmc"}, "get"}};
-  for (const auto& c : cases) {
-    const ParseResult result = ParseCommandLine(c.args);
-    ASSERT_TRUE(result.invocation) << c.args.front() << ": " << result.error;
-    EXPECT_TRUE(result.invocation->help);
-    const Invocation& invocation = *result.invocation;
-    EXPECT_EQ(invocation.command ? invocation.command->name : "", c.command);
+  for (const Words& args : {Words{"help", "set"}, Words{"get", "-h", "f.tmc"}}) {
+    const ParseResult parsed = ParseCommandLine(args);
+    ASSERT_TRUE(parsed.invocation) << parsed.error;
+    EXPECT_TRUE(parsed.invocation->help);
+    EXPECT_EQ(parsed.invocation->command->name, args[0] == "help" ? "set" : "get");
   }
 }
 
 TEST(CommandLine, RefusesBadCommandLinesWithOneLineReasons) {
   const struct {
-    std::vector<std::string> args;
+    Words args;
     std::string error;
   } cases[] = {
       {{}, "missing command"},
-      {{"--json"}, "missing command"},
       {{"frobnicate", "x"}, "unknown command 'frobnicate'"},
       {{"list"}, "list: too few arguments"},
       {{"remove", "f", "T", "I", "V", "extra"}, "remove: too many arguments"},
@@ -61,9 +46,7 @@ TEST(CommandLine, RefusesBadCommandLinesWithOneLineReasons) {
       {{"get", "f", "T", "I", "--json"}, "get has no option --json"},
       {{"list", "f", "--json=yes"}, "option --json takes no value"},
       {{"set", "f", "T", "I", "v", "--max"}, "option --max needs a value"},
-      {{"set", "f", "T", "I", "v", "--max", "40000"},
-       "option --max needs a whole number from -32768 to 32767"},
-      {{"set", "f", "T", "I", "v", "--max", "2x"},
+      {{"set", "f", "T", "I", "v", "--max", "32768"},
        "option --max needs a whole number from -32768 to 32767"},
       {{"cycle", "f", "--keep", "0"}, "option --keep needs a whole number from 1 to 32767"},
       {{"get", "f", "T", "I", "--instance", "one"}, "option --instance needs a whole number"},
@@ -77,12 +60,6 @@ TEST(CommandLine, RefusesBadCommandLinesWithOneLineReasons) {
     EXPECT_FALSE(result.invocation) << c.error;
     EXPECT_EQ(result.error, c.error);
   }
-  const ParseResult failed = ParseCommandLine({"cycle"});
-  ASSERT_NE(failed.command, nullptr);
-  EXPECT_EQ(ShortUsage(failed.command).find("Usage: tamrel cycle FILE [--keep N]"), 0u);
-}
-
-TEST(CommandTable, EveryCommandHasHelpThatListsItsOptions) {
   for (const CommandSpec& command : Commands()) {
     const std::string help = CommandHelp(command);
     EXPECT_EQ(help.find("Usage: tamrel " + std::string(command.name)), 0u);

@@ -18,16 +18,9 @@ prefix=$work/prefix
 
 "$cmake" --install "$build" --prefix "$prefix" >/dev/null
 
-# What the package must hold.
-for path in bin/tamrel include/tamrel/tamrel.hpp include/tamrel/context.hpp; do
-  [[ -e $prefix/$path ]] || { echo "not installed: $path" >&2; exit 1; }
-done
-libdir=$(cd "$prefix" && ls -d lib*/pkgconfig | head -n 1 | xargs dirname)
-for path in "$libdir/cmake/tamrel/tamrelConfig.cmake" "$libdir/cmake/tamrel/tamrelConfigVersion.cmake" \
-            "$libdir/pkgconfig/tamrel.pc"; do
-  [[ -e $prefix/$path ]] || { echo "not installed: $path" >&2; exit 1; }
-done
+# The tool runs; the headers, the CMake package and the .pc file are used below.
 "$prefix/bin/tamrel" --help >/dev/null
+libdir=$(cd "$prefix" && ls -d lib*/pkgconfig | head -n 1 | xargs dirname)
 
 # Keep the consumers' saves (and backup copies) inside the work folder.
 export XDG_STATE_HOME=$work/state XDG_CONFIG_HOME=$work/config
