@@ -260,12 +260,7 @@ Variant ByName(ContextCls& context, Access access, const std::string& member, Ar
   return Variant();
 }
 
-class ByNameTest : public ::testing::Test {
- protected:
-  ~ByNameTest() override { detail::SetApplicationTitle("Tamrel"); }
-};
-
-TEST_F(ByNameTest, EveryMemberByNameMatchesItsTypedCallAndEveryMemberHasARow) {
+TEST(ByName, EveryMemberByNameMatchesItsTypedCallAndEveryMemberHasARow) {
   const std::vector<MemberInfo>& members = ContextCls::Members();
   std::set<int> reached;
   for (const Row& row : Rows()) {
@@ -292,7 +287,7 @@ TEST_F(ByNameTest, EveryMemberByNameMatchesItsTypedCallAndEveryMemberHasARow) {
   EXPECT_EQ(reached.size(), members.size());
 }
 
-TEST_F(ByNameTest, WrongArgumentCountsRaise450ForEveryMember) {
+TEST(ByName, WrongArgumentCountsRaise450ForEveryMember) {
   ContextCls context;
   for (const MemberInfo& info : ContextCls::Members()) {
     std::size_t required = 0;
@@ -310,7 +305,7 @@ TEST_F(ByNameTest, WrongArgumentCountsRaise450ForEveryMember) {
   }
 }
 
-TEST_F(ByNameTest, BadNamesAndArgumentsFailBeforeTheMemberRuns) {
+TEST(ByName, BadNamesAndArgumentsFailBeforeTheMemberRuns) {
   auto host = RecordingHost::Make();
   auto dictionary = std::make_shared<Dictionary>();
   const Variant cln(ObjectRef{dictionary});
@@ -344,9 +339,8 @@ TEST_F(ByNameTest, BadNamesAndArgumentsFailBeforeTheMemberRuns) {
   }
 }
 
-TEST_F(ByNameTest, CreateObjectMakesContextsByTheirProgrammaticName) {
+TEST(ByName, CreateObjectMakesContextsByTheirProgrammaticName) {
   EXPECT_NE(std::dynamic_pointer_cast<ContextCls>(CreateObject("TAMREL.contextcls")), nullptr);
-  EXPECT_NE(CreateObject("Tamrel.ContextCls"), CreateObject("Tamrel.ContextCls"));
   for (const char* name : {"ContextCls", "Tamrel.ContextCls2", "Scripting.Dictionary"}) {
     EXPECT_EQ(ErrorNumberOf([&] { CreateObject(name); }), errc::kCannotCreateObject) << name;
   }

@@ -1,6 +1,9 @@
+// The command line and the JSON text of a listing.
 #include "command_line.hpp"
 
 #include <gtest/gtest.h>
+
+#include "json_text.hpp"
 
 namespace tamrel::tool {
 namespace {
@@ -68,6 +71,22 @@ TEST(CommandLine, RefusesBadCommandLinesWithOneLineReasons) {
     }
     EXPECT_NE(GeneralHelp().find("  " + std::string(command.name)), std::string::npos);
   }
+}
+
+TEST(JsonText, EscapesWhatJsonNeedsAndAlwaysGivesValidUtf8) {
+  const std::pair<std::string, std::string> cases[] = {
+      {"line\nbreak\r\ttab", R"("line\nbreak\r\ttab")"},
+      {std::string("nul \0 \x1f \x7f", 9), R"("nul \u0000 \u001f \u007f")"},
+      // Valid UTF-8 passes; other bytes become their Latin-1 characters: a
+      // single-byte code page, a cut-off lead byte, an overlong form, a surrogate.
+      {"caf\xc3\xa9 \xf0\x9f\x93\x81", "\"caf\xc3\xa9 \xf0\x9f\x93\x81\""},
+      {"M\xfcller", "\"M\xc3\xbcller\""},
+      {"\xc3", "\"\xc3\x83\""},
+      {"\xc0\xaf", "\"\xc3\x80\xc2\xaf\""},
+      {"\xed\xa0\x80", "\"\xc3\xad\xc2\xa0\xc2\x80\""},
+  };
+  for (const auto& [text, json] : cases) EXPECT_EQ(JsonString(text), json);
+  EXPECT_EQ(RecordsAsJson({}), "[]\n");
 }
 
 }  // namespace
