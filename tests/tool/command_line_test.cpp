@@ -1,4 +1,4 @@
-// The command line and the JSON text of a listing.
+// The reasons a command line is refused, and the JSON text of a listing.
 #include "command_line.hpp"
 
 #include <gtest/gtest.h>
@@ -9,32 +9,6 @@ namespace tamrel::tool {
 namespace {
 
 using Words = std::vector<std::string>;
-
-TEST(CommandLine, AcceptsOptionsAnywhereAndInBothSpellings) {
-  const ParseResult result = ParseCommandLine(
-      {"--verbose", "set", "f.tmc", "Recent", "File", "a.txt", "--max=2", "--link", "'View"});
-  ASSERT_TRUE(result.invocation) << result.error;
-  const Invocation& invocation = *result.invocation;
-  EXPECT_EQ(invocation.command->name, "set");
-  EXPECT_EQ(invocation.arguments, (Words{"f.tmc", "Recent", "File", "a.txt"}));
-  EXPECT_TRUE(invocation.verbose);
-  EXPECT_EQ(invocation.Number("--max", 4), 2);
-  EXPECT_EQ(invocation.Text("--link"), "'View");
-  // Negative numbers and words after "--" are arguments.
-  for (const Words& args :
-       {Words{"set", "f", "W", "L", "-.5"}, Words{"set", "--", "f", "W", "L", "--json"}}) {
-    const ParseResult parsed = ParseCommandLine(args);
-    ASSERT_TRUE(parsed.invocation) << parsed.error;
-    EXPECT_EQ(parsed.invocation->arguments.back(), args.back());
-    EXPECT_TRUE(parsed.invocation->options.empty());
-  }
-  for (const Words& args : {Words{"help", "set"}, Words{"get", "-h", "f.tmc"}}) {
-    const ParseResult parsed = ParseCommandLine(args);
-    ASSERT_TRUE(parsed.invocation) << parsed.error;
-    EXPECT_TRUE(parsed.invocation->help);
-    EXPECT_EQ(parsed.invocation->command->name, args[0] == "help" ? "set" : "get");
-  }
-}
 
 TEST(CommandLine, RefusesBadCommandLinesWithOneLineReasons) {
   const struct {
@@ -62,14 +36,6 @@ TEST(CommandLine, RefusesBadCommandLinesWithOneLineReasons) {
     const ParseResult result = ParseCommandLine(c.args);
     EXPECT_FALSE(result.invocation) << c.error;
     EXPECT_EQ(result.error, c.error);
-  }
-  for (const CommandSpec& command : Commands()) {
-    const std::string help = CommandHelp(command);
-    EXPECT_EQ(help.find("Usage: tamrel " + std::string(command.name)), 0u);
-    for (const OptionSpec& option : command.options) {
-      EXPECT_NE(help.find(std::string(option.name)), std::string::npos) << command.name;
-    }
-    EXPECT_NE(GeneralHelp().find("  " + std::string(command.name)), std::string::npos);
   }
 }
 

@@ -1,8 +1,6 @@
 #!/usr/bin/env bash
-# Installs the built project into a temporary prefix, then builds the
-# consumer in tests/tool/consumer against it twice, once with
-# find_package(tamrel) and once with pkg-config, and runs both.
-#
+# Installs the built project into a temporary prefix, then builds and runs
+# tests/tool/consumer against it with find_package(tamrel) and with pkg-config.
 # Usage: package_consumer_test.sh BUILD_DIR CMAKE CXX [EXTRA_FLAGS]
 set -euo pipefail
 

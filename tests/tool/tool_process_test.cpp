@@ -78,6 +78,8 @@ TEST_F(ToolProcess, SetCreatesTheFileItsFoldersAndTheBackupCopy) {
   EXPECT_EQ(Read(file), "<context><Window id=\"Left\" instance=\"1\">-20</Window>\r\n</context>");
   EXPECT_EQ(Read(BackupOf("Setup.tmc")), Read(file));
   EXPECT_EQ(Ok({"get", file, "Window", "Left"}), "-20\n");
+  Ok({"set", "--", file, "Window", "Left", "--json"});  // words after "--" are arguments
+  EXPECT_EQ(Ok({"get", file, "Window", "Left"}), "--json\n");
 }
 
 TEST_F(ToolProcess, ListGivesTheStoreInOrderAsColumnsOrJson) {
@@ -123,7 +125,8 @@ TEST_F(ToolProcess, GetAndRemoveExitOneWhenThereIsNothingAndRemoveLeavesTheFileA
 TEST_F(ToolProcess, SetKeepsMaxValuesAndRemovesLinkedValuesOfDroppedOnes) {
   for (const char* path : {"one.txt", "two.txt", "three.txt"}) {
     Ok({"set", file_, "FileView", path, "zoom 2"});
-    Ok({"set", file_, "Recent", "File", path, "--max", "2", "--link", "'FileView"});
+    // Options go anywhere, with their value as the next word or after "=".
+    Ok({"set", "--link", "'FileView", file_, "Recent", "File", path, "--max=2"});
   }
   EXPECT_EQ(Ok({"get", file_, "Recent", "File", "--all"}), "three.txt\ntwo.txt\n");
   EXPECT_EQ(Run({"get", file_, "FileView", "one.txt"}).status, 1);

@@ -1,5 +1,5 @@
-// Uses the installed library: fills a context, saves it, loads it into a new
-// one and prints what came back. Exits with 0 only when the round trip holds.
+// A save and load round trip through the installed library; exits with 0 only
+// when it holds.
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -8,7 +8,6 @@
 
 namespace {
 
-// Logs nothing and answers every call; enough for a context that works.
 class QuietHost : public tamrel::HostApplication {
  public:
   void WriteLog(const std::string&) override {}
@@ -33,7 +32,6 @@ int main(int argc, char** argv) {
   if (argc != 2) return 2;
   const std::string file = argv[1];
   auto host = std::make_shared<QuietHost>();
-
   auto saved = std::make_shared<tamrel::ContextCls>();
   saved->SetApplicationContext(host);
   saved->Add("Window", "Left", tamrel::Variant(int32_t{120}));
