@@ -92,17 +92,13 @@ TEST_F(ToolProcess, ListGivesTheStoreInOrderAsColumnsOrJson) {
             "Recent   File  2  a.txt\n"
             "Options  Grid  1  True\n"
             "Window   Left  1  120\n");
-  EXPECT_EQ(Ok({"list", file_, "--json"}),
-            "[\n"
-            R"(  {"tag": "Recent", "id": "File", "instance": 1, )"
-            R"("value": "R&D/Tom's \"final\" <draft>.odt"},)"
-            "\n"
-            R"(  {"tag": "Recent", "id": "File", "instance": 2, "value": "a.txt"},)"
-            "\n"
-            R"(  {"tag": "Options", "id": "Grid", "instance": 1, "value": "True"},)"
-            "\n"
-            R"(  {"tag": "Window", "id": "Left", "instance": 1, "value": "120"})"
-            "\n]\n");
+  EXPECT_EQ(Ok({"list", file_, "--json"}), R"([
+  {"tag": "Recent", "id": "File", "instance": 1, "value": "R&D/Tom's \"final\" <draft>.odt"},
+  {"tag": "Recent", "id": "File", "instance": 2, "value": "a.txt"},
+  {"tag": "Options", "id": "Grid", "instance": 1, "value": "True"},
+  {"tag": "Window", "id": "Left", "instance": 1, "value": "120"}
+]
+)");
 }
 
 TEST_F(ToolProcess, GetAndRemoveExitOneWhenThereIsNothingAndRemoveLeavesTheFileAlone) {
