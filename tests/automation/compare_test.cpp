@@ -21,10 +21,8 @@ TEST(CompareTest, MixedKinds) {
                {Variant::FromDate(2.0), 2.0, kEqual},
                {Variant(), "", kEqual},
                {5, "3", kLess},
-               {"10", "9", kLess},
                {"B", "a", kLess},
                {"\xC3\xA4", "z", kGreater},
-               {Variant::Null(), Variant(), kUnordered},
                {1, Variant::Null(), kUnordered}};
   for (const auto& c : cases) {
     const bool less = c.a < c.b, greater = c.b < c.a, equal = c.a == c.b;

@@ -66,10 +66,6 @@ struct Side {
     hooks.special_folder = [this](int32_t) { return dir.path().string(); };
     hooks.windows_folder = hooks.library_folder = [this] { return dir.path().string(); };
     hooks.is_folder_writeable = [](const std::string&, bool) { return true; };
-    hooks.message_box = [this](const std::string& prompt, int16_t style, const std::string&) {
-      boxes.push_back(prompt + "|" + std::to_string(style));
-      return Variant(int16_t{1});
-    };
     return hooks;
   }
 
@@ -83,7 +79,6 @@ struct Side {
   std::shared_ptr<TextBox> left = form->Add<TextBox>("id=Left");
   std::shared_ptr<CheckBox> on = form->Add<CheckBox>("id=On");
   std::shared_ptr<FileSystemObject> fso = std::make_shared<FileSystemObject>();
-  std::vector<std::string> boxes;
   Args by_ref;  // the typed call's by-reference arguments after the call
   platform::Scope scope{Hooks()};
 };
@@ -123,7 +118,6 @@ std::string Observe(Side& s, const Variant& result, const Args& by_ref) {
   for (const std::string& key : s.cln->Keys())
     text += "\ncln " + key + "=" + CStr(s.cln->Item(key));
   text += "\nform " + s.left->Text() + " " + std::to_string(s.on->Value());
-  for (const std::string& box : s.boxes) text += "\nbox " + box;
   std::set<std::string> unordered;  // cursors and files, whose order means nothing
   for (const auto& [key, position] : state.cursors) {
     unordered.insert("cursor " + key + "=" + std::to_string(position));

@@ -51,8 +51,6 @@ TEST_F(ContextFrameTest, ApplSetsTheTitleForEveryObjectOfTheThreadOnly) {
   std::string seen_by_other_thread;
   std::thread([&] { seen_by_other_thread = ApplicationTitle(); }).join();
   EXPECT_EQ(seen_by_other_thread, "Tamrel");
-  ContextCls().Appl(std::make_shared<TitledObject>(Variant(int32_t{42})));
-  EXPECT_EQ(ApplicationTitle(), "42");
 }
 
 // The host's calls as "Op #error arg|arg".

@@ -23,10 +23,7 @@ libdir=$(cd "$prefix" && ls -d lib*/pkgconfig | head -n 1 | xargs dirname)
 # Keep the consumers' saves (and backup copies) inside the work folder.
 export XDG_STATE_HOME=$work/state XDG_CONFIG_HOME=$work/config
 
-echo "== find_package(tamrel)"
-generator=()
-command -v ninja >/dev/null && generator=(-G Ninja)
-if ! { "$cmake" -S "$here/consumer" -B "$work/cmake-build" "${generator[@]}" \
+if ! { "$cmake" -S "$here/consumer" -B "$work/cmake-build" \
           -DCMAKE_PREFIX_PATH="$prefix" -DCMAKE_CXX_COMPILER="$cxx" \
           -DCMAKE_CXX_FLAGS="$flags" -DCMAKE_EXE_LINKER_FLAGS="$flags" &&
         "$cmake" --build "$work/cmake-build"; } >"$work/cmake-build.log" 2>&1; then
@@ -35,7 +32,6 @@ if ! { "$cmake" -S "$here/consumer" -B "$work/cmake-build" "${generator[@]}" \
 fi
 "$work/cmake-build/consumer" "$work/cmake.tmc"
 
-echo "== pkg-config"
 export PKG_CONFIG_PATH=$prefix/$libdir/pkgconfig
 # shellcheck disable=SC2046  # the flags are meant to split into words
 "$cxx" $flags $(pkg-config --cflags tamrel) "$here/consumer/consumer.cpp" -o "$work/pc-consumer" \

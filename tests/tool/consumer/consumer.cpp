@@ -11,11 +11,7 @@ namespace {
 class QuietHost : public tamrel::HostApplication {
  public:
   void WriteLog(const std::string&) override {}
-  void RegisterError(const std::string& location, const std::string&) override {
-    std::fprintf(stderr, "error in %s: %s\n", location.c_str(),
-                 tamrel::CurrentError().description.c_str());
-    failed = true;
-  }
+  void RegisterError(const std::string&, const std::string&) override { failed = true; }
   void GetErrorText(std::string& text) override { text = tamrel::CurrentError().description; }
   tamrel::Variant HandleError(bool, bool, bool) override { return {}; }
   void WriteDetail(const std::string&) override {}
@@ -38,8 +34,8 @@ int main(int argc, char** argv) {
   saved->Add("Recent", "File", tamrel::Variant("a&b.txt"));
   if (!saved->Save(file)) return 1;
 
-  auto loaded = std::dynamic_pointer_cast<tamrel::ContextCls>(
-      tamrel::CreateObject("Tamrel.ContextCls"));
+  auto loaded =
+      std::dynamic_pointer_cast<tamrel::ContextCls>(tamrel::CreateObject("Tamrel.ContextCls"));
   loaded->SetApplicationContext(host);
   if (!loaded->Load(file)) return 1;
   const std::string left = tamrel::CStr(loaded->Value("Window", "Left"));
