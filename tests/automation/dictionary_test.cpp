@@ -37,16 +37,14 @@ TEST(DictionaryTest, ByName) {
   d.Call("add", {Variant("one"), Variant(1)});
   d.Let("Item", Variant(2), {Variant("two")});
   d.Call("Add", {Variant(3), Variant("three")});  // keys by their text
-  EXPECT_EQ(CLng(d.Get("Count")), 3);
   EXPECT_TRUE(CBool(d.Get("Exists", {Variant("3")})));
   const Variant keys = d.Get("Keys");
   EXPECT_EQ(keys.AsArray().LBound(), 0);
   EXPECT_EQ(TextsOf(keys.AsArray().Elements()), (Texts{"one", "two", "3"}));
   EXPECT_EQ(TextsOf(d.Call("Items", {}).AsArray().Elements()), (Texts{"1", "2", "three"}));
   d.Call("RemoveAll", {});
-  EXPECT_EQ(d.Get("Keys").AsArray().UBound(), -1);
   d.Call("Add", {Variant("one"), Variant(1)});  // the index was cleared too
-
+  EXPECT_EQ(CLng(d.Get("Count")), 1);
   EXPECT_EQ(ErrorNumberOf([&] { d.Call("Add", {Variant("k")}); }), errc::kWrongArgumentCount);
   EXPECT_EQ(ErrorNumberOf([&] { d.Call("Sort", {}); }), errc::kNoSuchMember);
   EXPECT_EQ(ErrorNumberOf([&] { d.Let("Count", Variant(1)); }), errc::kNoSuchMember);
