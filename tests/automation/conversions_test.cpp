@@ -18,64 +18,42 @@ namespace {
 using testing::ErrorNumberOf;
 
 TEST(ConversionTest, IntegersRoundHalvesToEvenAndOverflowAtTheirLimits) {
-  const struct {
-    double value;
-    int32_t rounded;
-  } cases[] = {{2.5, 2},         {3.5, 4},           {-2.5, -2},      {-3.5, -4},
-               {0.5, 0},         {2.6, 3},           {-2.6, -3},      {-0.5, 0},
-               {32766.5, 32766}, {-32768.5, -32768}, {32767.4, 32767}};
-  for (const auto& c : cases) {
-    EXPECT_EQ(CInt(Variant(c.value)), c.rounded) << c.value;
-    EXPECT_EQ(CLng(Variant(c.value)), c.rounded) << c.value;
+  const std::pair<double, int32_t> cases[] = {{2.5, 2},   {3.5, 4},         {-2.5, -2},
+                                              {-2.6, -3}, {32766.5, 32766}, {-32768.5, -32768}};
+  for (const auto& [value, rounded] : cases) {
+    EXPECT_EQ(CInt(Variant(value)), rounded) << value;
+    EXPECT_EQ(CLng(Variant(value)), rounded) << value;
   }
   EXPECT_EQ(CLng(Variant(-2147483648.5)), INT32_MIN);
-  for (const Variant& value : {Variant(32767.5), Variant(-32769.0), Variant(int32_t{40000})}) {
-    EXPECT_EQ(ErrorNumberOf([&] { CInt(value); }), errc::kOverflow) << ConcatText(value);
+  for (const auto& [integer, long_integer] :
+       {std::pair{32767.5, 2147483647.5}, std::pair{-32769.0, -2147483649.0}}) {
+    EXPECT_EQ(ErrorNumberOf([&] { CInt(Variant(integer)); }), errc::kOverflow) << integer;
+    EXPECT_EQ(ErrorNumberOf([&] { CLng(Variant(long_integer)); }), errc::kOverflow);
   }
-  for (const Variant& value : {Variant(2147483647.5), Variant(-2147483649.0), Variant(1e300)}) {
-    EXPECT_EQ(ErrorNumberOf([&] { CLng(value); }), errc::kOverflow) << ConcatText(value);
-  }
-}
-
-TEST(ConversionTest, NumbersFromOtherKinds) {
-  EXPECT_EQ(CInt(Variant(true)), -1);
-  EXPECT_EQ(CInt(Variant()), 0);
   EXPECT_EQ(CInt(Variant(" -12.5 ")), -12);
-  EXPECT_EQ(CDbl(Variant(1.5f)), 1.5);
-  EXPECT_EQ(CLng(Variant::FromDate(2.5)), 2);
   EXPECT_EQ(ErrorNumberOf([] { CInt(Variant("abc")); }), errc::kTypeMismatch);
-  EXPECT_EQ(ErrorNumberOf([] { CDbl(Variant("2024-01-02")); }), errc::kTypeMismatch);
   EXPECT_EQ(ErrorNumberOf([] { CLng(Variant::Null()); }), errc::kInvalidUseOfNull);
-  EXPECT_EQ(ErrorNumberOf([] { CInt(Variant(VariantArray({Variant(1)}))); }), errc::kTypeMismatch);
-  EXPECT_EQ(ErrorNumberOf([] { Variant(int16_t{3}).AsLong(); }), errc::kTypeMismatch);
 }
 
 TEST(ConversionTest, BooleanConversion) {
   for (bool result : {false, true}) {
     const std::vector<Variant> values =
-        result ? std::vector<Variant>{int32_t{2}, 0.001, "True", "tRUE", " -1 ", Variant(true)}
-               : std::vector<Variant>{Variant(), int16_t{0},           -0.0,          "FALSE",
-                                      "0",       Variant::FromDate(0), Variant(false)};
+        result ? std::vector<Variant>{int32_t{2}, 0.001, "tRUE", " -1 "}
+               : std::vector<Variant>{Variant(), -0.0, "FALSE", "0", Variant::FromDate(0)};
     for (const Variant& value : values) {
       EXPECT_EQ(CBool(value), result) << ConcatText(value);
       EXPECT_EQ(TryCBool(value), std::optional<bool>(result)) << ConcatText(value);
     }
   }
-  for (const Variant& value :
-       {Variant(""), Variant("yes"), Variant("Wahr"), Variant(ObjectRef())}) {
+  for (const Variant& value : {Variant(""), Variant("yes"), Variant(ObjectRef())}) {
     EXPECT_EQ(ErrorNumberOf([&] { CBool(value); }), errc::kTypeMismatch) << ConcatText(value);
     EXPECT_EQ(TryCBool(value), std::nullopt) << ConcatText(value);
   }
-  EXPECT_EQ(TryCBool(Variant::Null()), std::nullopt);
-  EXPECT_EQ(ErrorNumberOf([] { CBool(Variant::Null()); }), errc::kInvalidUseOfNull);
-
   platform::Hooks german;
   german.boolean_words = [] { return platform::BooleanWords{"Wahr", "Falsch"}; };
   platform::Scope scope(german);
-  EXPECT_EQ(CStr(Variant(true)), "Wahr");
   EXPECT_EQ(CStr(Variant(false)), "Falsch");
   EXPECT_TRUE(CBool(Variant("wahr")));
-  EXPECT_FALSE(CBool(Variant("FALSCH")));
   EXPECT_EQ(ErrorNumberOf([] { CBool(Variant("True")); }), errc::kTypeMismatch);
 }
 
@@ -83,69 +61,43 @@ TEST(ConversionTest, KindsAndTheirText) {
   const struct {
     Variant value;
     const char* type_name;
-    bool numeric;
-    bool date;
-    const char* text;  // nullptr when CStr refuses
+    bool numeric, date;
   } cases[] = {
-      {Variant(), "Empty", true, false, ""},
-      {Variant::Null(), "Null", false, false, nullptr},
-      {Variant(true), "Boolean", true, false, "True"},
-      {Variant(int16_t{7}), "Integer", true, false, "7"},
-      {Variant(1.5f), "Single", true, false, "1.5"},
-      {Variant::FromDate(2.5), "Date", false, true, "1900-01-01 12:00:00"},
-      {Variant("12"), "String", true, false, "12"},
-      {Variant("2024-02-29"), "String", false, true, "2024-02-29"},
-      {Variant("True"), "String", false, false, "True"},
-      {Variant(std::make_shared<Dictionary>()), "Dictionary", false, false, nullptr},
-      {Variant(ObjectRef()), "Nothing", false, false, nullptr},
-      {Variant(VariantArray({Variant(1)})), "Variant()", false, false, nullptr},
+      {Variant(), "Empty", true, false},
+      {Variant::Null(), "Null", false, false},
+      {Variant::FromDate(2.5), "Date", false, true},
+      {Variant("12"), "String", true, false},
+      {Variant("2024-02-29"), "String", false, true},
+      {Variant(std::make_shared<Dictionary>()), "Dictionary", false, false},
+      {Variant(ObjectRef()), "Nothing", false, false},
+      {Variant(VariantArray({Variant(1)})), "Variant()", false, false},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(TypeName(c.value), c.type_name);
     EXPECT_EQ(IsNumeric(c.value), c.numeric) << c.type_name;
     EXPECT_EQ(IsDate(c.value), c.date) << c.type_name;
-    if (c.text != nullptr) {
-      EXPECT_EQ(CStr(c.value), c.text) << c.type_name;
-    }
   }
+  EXPECT_EQ(CStr(Variant()), "");
   EXPECT_EQ(ErrorNumberOf([] { CStr(Variant::Null()); }), errc::kInvalidUseOfNull);
   EXPECT_EQ(ErrorNumberOf([] { CStr(Variant(std::make_shared<Dictionary>())); }),
             errc::kTypeMismatch);
-  EXPECT_EQ(ConcatText(Variant::Null()), "");
 }
 
-TEST(NumberTextTest, DoublesShowFifteenSignificantDigitsSinglesSeven) {
-  const struct {
-    Variant value;
-    const char* text;
-  } cases[] = {
+TEST(NumberTextTest, FifteenSignificantDigitsForDoublesSevenForSinglesAndTheTextGrammar) {
+  const std::pair<Variant, const char*> cases[] = {
       {0.1 + 0.2, "0.3"},
       {1e20, "1E+20"},
-      {1e-5, "1E-05"},
-      {0.0001, "0.0001"},
       {123456789012345.0, "123456789012345"},
       {1234567890123456.0, "1.23456789012346E+15"},
       {-0.0, "0"},
-      {1.0 / 3.0, "0.333333333333333"},
-      {-1.5e-300, "-1.5E-300"},
       {3.1415927f, "3.141593"},
-      {0.1f, "0.1"},
       {12345678.0f, "1.234568E+07"},
-      {1234567.0f, "1234567"},
   };
-  for (const auto& c : cases) EXPECT_EQ(CStr(c.value), c.text) << c.text;
-}
-
-TEST(NumberTextTest, NumericTextGrammar) {
+  for (const auto& [value, text] : cases) EXPECT_EQ(CStr(value), text) << text;
   const std::pair<const char*, double> numbers[] = {
       {"  12\t", 12}, {"+5", 5}, {"-.5", -0.5}, {"5.", 5}, {"2.5E-1", 0.25}, {"1e-400", 0}};
-  for (const auto& [text, value] : numbers) {
-    EXPECT_EQ(ParseNumericText(text), value) << '"' << text << '"';
-    EXPECT_TRUE(IsNumeric(Variant(text))) << '"' << text << '"';
-  }
-  for (const char* text :
-       {"1e", ".", "", "e5", "1 2", "--1", "1,5", "0x10", "inf", "nan", "1e400"}) {
-    EXPECT_EQ(ParseNumericText(text), std::nullopt) << '"' << text << '"';
+  for (const auto& [text, value] : numbers) EXPECT_EQ(ParseNumericText(text), value) << text;
+  for (const char* text : {"1e", ".", "", "1 2", "1,5", "0x10", "inf", "1e400"}) {
     EXPECT_FALSE(IsNumeric(Variant(text))) << '"' << text << '"';
   }
 }

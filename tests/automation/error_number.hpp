@@ -1,8 +1,6 @@
 // ErrorNumberOf: the tamrel::Error number a call raises, 0 when it returns.
 #pragma once
 
-#include <cstdint>
-
 #include "tamrel/error.hpp"
 
 namespace tamrel::testing {

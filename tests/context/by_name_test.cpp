@@ -1,7 +1,6 @@
 // The members by name: each member reached through Get/Let/Call leaves a
-// context exactly as its typed call does, arguments are coerced as the
-// automation run-time coerces them, and unknown names, wrong counts and wrong
-// kinds fail with the run-time's errors.
+// context exactly as its typed call does, and unknown names, wrong counts and
+// wrong kinds fail with the run-time's errors before the member runs.
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -32,7 +31,6 @@ using testing::TempDir;
 using Args = std::vector<Variant>;
 namespace fs = std::filesystem;
 
-// Any object with a readable title, as Appl takes one.
 class Titled : public Object {
  public:
   std::string TypeName() const override { return "Titled"; }
@@ -42,21 +40,17 @@ class Titled : public Object {
   }
 };
 
-// A context with everything a member can touch, in its own folder;
-// both sides of a comparison are built the same way.
+// A context with everything a member can touch, in its own folder.
 struct Side {
   Side() {
     detail::SetApplicationTitle("Tamrel");
     dir.WriteFile("ctx.tmc", "<context><Loaded id=\"One\" instance=\"1\">v</Loaded>\r\n</context>");
-    // Two older generations: a retention of two prunes one of them.
     for (const char* name : {"cycle.txt", "cycle(1).txt", "cycle(2).txt"})
       dir.WriteFile(name, name);
     c->SetApplicationContext(host);
     c->name("Calib");
     // Four values: a fifth shows whether Add's default limit of four applied.
-    for (int value : {110, 120, 130, 140})
-      c->Add("Win", "Left", Variant(static_cast<int16_t>(value)));
-    c->Add("Recent", "File", Variant("a.txt"));
+    for (int value : {110, 120, 130, 140}) c->Add("Win", "Left", Variant(int16_t(value)));
     c->Add("View", "110", Variant("linked to the oldest Win value"));
     c->Add("Flag", "On", Variant(true));
     c->Add("Win", "Width", Variant("wide"));  // so that an Id left out shows
@@ -67,67 +61,35 @@ struct Side {
     cln->Add("Win.Left", Variant("99"));
     host->ClearCalls();
   }
-
   platform::Hooks Hooks() {
     platform::Hooks hooks;
-    // Every folder the platform can name is the side's own.
     hooks.special_folder = [this](int32_t) { return dir.path().string(); };
-    hooks.windows_folder = [this] { return dir.path().string(); };
-    hooks.library_folder = [this] { return dir.path().string(); };
+    hooks.windows_folder = hooks.library_folder = [this] { return dir.path().string(); };
     hooks.is_folder_writeable = [](const std::string&, bool) { return true; };
-    hooks.browse_for_folder = [](int32_t, const std::string&, std::string&) { return false; };
-    hooks.message_box = [this](const std::string& prompt, int16_t style, const std::string&) {
-      boxes.push_back(prompt + "|" + std::to_string(style));
-      return Variant(int16_t{1});
-    };
     return hooks;
   }
 
-  // A by-name argument: "<form>" and the like stand for this side's objects,
-  // "<dir>" for its folder.
-  Variant Resolve(const Variant& arg) {
-    if (!arg.IsString()) return arg;
-    const std::string& text = arg.AsString();
-    const std::pair<const char*, ObjectRef> objects[] = {
-        {"<titled>", titled}, {"<host2>", other_host}, {"<target>", target},  {"<form>", form},
-        {"<cln>", cln},       {"<fso>", fso},          {"<nothing>", nullptr}};
-    for (const auto& [placeholder, object] : objects) {
-      if (text == placeholder) return Variant(object);
-    }
-    return text.starts_with("<dir>") ? Variant(dir.path().string() + text.substr(5)) : arg;
-  }
-
   TempDir dir;
-  std::shared_ptr<RecordingHost> host = RecordingHost::Make();
-  std::shared_ptr<RecordingHost> other_host = RecordingHost::Make();
-  std::shared_ptr<ContextCls> c = std::make_shared<ContextCls>();
-  std::shared_ptr<ContextCls> target = std::make_shared<ContextCls>();
+  std::shared_ptr<RecordingHost> host = RecordingHost::Make(), other_host = RecordingHost::Make();
+  std::shared_ptr<ContextCls> c = std::make_shared<ContextCls>(),
+                              target = std::make_shared<ContextCls>();
   std::shared_ptr<Titled> titled = std::make_shared<Titled>();
   std::shared_ptr<Dictionary> cln = std::make_shared<Dictionary>();
   std::shared_ptr<StandardForm> form = std::make_shared<StandardForm>();
   std::shared_ptr<TextBox> left = form->Add<TextBox>("id=Left");
   std::shared_ptr<CheckBox> on = form->Add<CheckBox>("id=On");
   std::shared_ptr<FileSystemObject> fso = std::make_shared<FileSystemObject>();
-  std::vector<std::string> boxes;
   Args by_ref;  // the typed call's by-reference arguments after the call
   platform::Scope scope{Hooks()};
 };
 
-// Everything observable about a side after a call, as lines of text, with
-// the side's folder written as "<dir>" so that two sides compare equal.
-std::vector<std::string> Observe(Side& s, const Variant& result, const Args& by_ref) {
-  std::vector<std::string> lines;
-  const std::string dir = s.dir.path().string();
-  auto line = [&](std::string text) {
-    for (auto at = text.find(dir); at != std::string::npos; at = text.find(dir, at)) {
-      text.replace(at, dir.size(), "<dir>");
-    }
-    lines.push_back(std::move(text));
-  };
+// Everything observable about a side after a call, with its folder as "<dir>".
+std::string Observe(Side& s, const Variant& result, const Args& by_ref) {
+  std::string text;
   auto store = [&](const std::string& label, ContextCls& context) {
     detail::StateOf(context).items.ForEach([&](const detail::ContextItem& item) {
-      line(label + item.Tag + "|" + item.Id + "|" + std::to_string(item.Instance) + "|" +
-           item.Value + "|" + item.Key);
+      text += label + item.Tag + "|" + item.Id + "|" + std::to_string(item.Instance) + "|" +
+              item.Value + "|" + item.Key + "\n";
     });
   };
   auto describe = [&](const Variant& value) -> std::string {
@@ -136,150 +98,136 @@ std::vector<std::string> Observe(Side& s, const Variant& result, const Args& by_
     const ObjectRef& object = value.AsObject();
     if (object == s.c) return "the context";
     if (auto other = std::dynamic_pointer_cast<ContextCls>(object)) {
-      store("another context's item ", *other);
+      store("other ", *other);
       return other == s.target ? "the target" : "another context";
     }
-    return object == nullptr ? "Nothing" : "object " + object->TypeName();
+    return object == nullptr ? "Nothing" : object->TypeName();
   };
-  line("result " + describe(result));
-  for (const Variant& value : by_ref) line("by-ref " + describe(value));
+  text += "result " + describe(result) + "\n";
+  for (const Variant& value : by_ref) text += "by-ref " + describe(value) + "\n";
   const detail::ContextState& state = detail::StateOf(*s.c);
-  line("name " + s.c->name() + ", saved to " + s.c->SaveLocation() + ", changed " +
-       (s.c->changed() ? "yes" : "no") + ", title " + ApplicationTitle());
-  line(state.host_app == s.host         ? "first host"
-       : state.host_app == s.other_host ? "other host"
-                                        : "?");
+  text += s.c->name() + " " + s.c->SaveLocation() + " " + (s.c->changed() ? "changed" : "") + " " +
+          ApplicationTitle() + (state.host_app == s.other_host ? " host2\n" : "\n");
   store("item ", *s.c);
-  store("target item ", *s.target);
-  if (state.current_item) line("reading " + state.current_item->Tag + "|" + state.current_item->Id);
+  store("target ", *s.target);
+  if (state.current_item) text += "reading " + state.current_item->Tag + state.current_item->Id;
   for (const testing::HostCall& call : s.host->calls()) {
-    std::string text = "host call " + call.op + " #" + std::to_string(call.error.number);
+    text += "\n" + call.op + " #" + std::to_string(call.error.number);
     for (const std::string& arg : call.args) text += " [" + arg + "]";
-    line(text);
   }
-  for (const std::string& key : s.cln->Keys()) line("cln " + key + "=" + CStr(s.cln->Item(key)));
-  line("form " + s.left->Text() + " " + std::to_string(s.on->Value()));
-  for (const std::string& box : s.boxes) line("box " + box);
+  for (const std::string& key : s.cln->Keys())
+    text += "\ncln " + key + "=" + CStr(s.cln->Item(key));
+  text += "\nform " + s.left->Text() + " " + std::to_string(s.on->Value());
   std::set<std::string> unordered;  // cursors and files, whose order means nothing
   for (const auto& [key, position] : state.cursors) {
     unordered.insert("cursor " + key + "=" + std::to_string(position));
   }
   for (const auto& entry : fs::recursive_directory_iterator(s.dir.path())) {
-    std::string text = "file " + fs::relative(entry.path(), s.dir.path()).string();
-    if (entry.is_regular_file()) text += " " + TempDir::ReadFile(entry.path().string());
-    unordered.insert(std::move(text));
+    std::string file = "file " + fs::relative(entry.path(), s.dir.path()).string();
+    if (entry.is_regular_file()) file += " " + TempDir::ReadFile(entry.path().string());
+    unordered.insert(std::move(file));
   }
-  for (const std::string& text : unordered) line(text);
-  return lines;
+  for (const std::string& line : unordered) text += "\n" + line;
+  for (auto at = text.find(s.dir.path().string()); at != std::string::npos;
+       at = text.find(s.dir.path().string(), at)) {
+    text.replace(at, s.dir.path().string().size(), "<dir>");
+  }
+  return text;
 }
 
 enum class Access { kGet, kLet, kCall };
 constexpr Access kGet = Access::kGet, kLet = Access::kLet, kCall = Access::kCall;
 
-// One member call, typed and by name; `by_ref` gives the positions of the
-// by-name arguments that the typed call hands back in Side::by_ref.
+// One member call on a side, typed and by name; `by_ref` gives the positions
+// of the by-name arguments that the typed call hands back in Side::by_ref.
 struct Row {
   Access access;
   std::string member;
-  std::function<Variant(Side&)> typed;
+  std::function<Variant()> typed;
   Args args;
   std::vector<std::size_t> by_ref = {};
 };
 
-// A typed call as a function of the side; members without a result give Empty.
+// A typed call; members without a result give Empty.
 template <class F>
-std::function<Variant(Side&)> Typed(F call) {
-  return [call](Side& s) -> Variant {
-    if constexpr (std::is_void_v<std::invoke_result_t<F, Side&>>) {
-      call(s);
-      return Variant();
-    } else {
-      return Variant(call(s));
-    }
+std::function<Variant()> Typed(F call) {
+  return [call]() -> Variant {
+    if constexpr (std::is_void_v<std::invoke_result_t<F>>)
+      return call(), Variant();
+    else
+      return Variant(call());
   };
 }
+#define TYPED(call) Typed([&s, numbers] { return call; })
 
-// One member call a line reads best as a table.
+Variant Obj(ObjectRef object) { return Variant(std::move(object)); }
+
 // clang-format off
-std::vector<Row> Rows() {
+std::vector<Row> Rows(Side& s) {
   const VariantArray numbers({int16_t{3}, 1.5, int16_t{2}});
   return {
-    {kCall, "getapplicationconfiglocation",
-     Typed([](Side& s) { return s.c->GetApplicationConfigLocation(); }), {}},
-    {kLet, "Appl", Typed([](Side& s) { s.c->Appl(s.titled); }), {"<titled>"}},
-    {kLet, "NAME", Typed([](Side& s) { s.c->name("Setup"); }), {"Setup"}},
-    {kGet, "name", Typed([](Side& s) { return s.c->name(); }), {}},
-    {kGet, "savelocation", Typed([](Side& s) { return s.c->SaveLocation(); }), {}},
-    {kLet, "SetApplicationContext",
-     Typed([](Side& s) { s.c->SetApplicationContext(s.other_host); }), {"<host2>"}},
-    {kGet, "Changed", Typed([](Side& s) { return s.c->changed(); }), {}},
-    {kCall, "dump", Typed([](Side& s) { s.c->Dump(); }), {}},
+    {kCall, "getapplicationconfiglocation", TYPED(s.c->GetApplicationConfigLocation()), {}},
+    {kLet, "Appl", TYPED(s.c->Appl(s.titled)), {Obj(s.titled)}},
+    {kLet, "NAME", TYPED(s.c->name("Setup")), {"Setup"}},
+    {kGet, "name", TYPED(s.c->name()), {}},
+    {kGet, "savelocation", TYPED(s.c->SaveLocation()), {}},
+    {kLet, "SetApplicationContext", TYPED(s.c->SetApplicationContext(s.other_host)),
+     {Obj(s.other_host)}},
+    {kGet, "Changed", TYPED(s.c->changed()), {}},
+    {kCall, "dump", TYPED(s.c->Dump()), {}},
     // Every argument given, numbers as text; then the defaults.
-    {kCall, "add", Typed([](Side& s) { s.c->Add("Win", "Left", int32_t{140}, 2, "'View"); }),
+    {kCall, "add", TYPED(s.c->Add("Win", "Left", int32_t{140}, 2, "'View")),
      {"Win", "Left", int32_t{140}, "2", "'View"}},
-    {kCall, "Add", Typed([](Side& s) { s.c->Add("Win", "Left", 1.5); }), {"Win", "Left", 1.5}},
-    {kLet, "value", Typed([](Side& s) { s.c->Value("Win", "Top", int16_t{7}); }),
-     {"Win", "Top", int16_t{7}}},
-    {kCall, "Remove", Typed([](Side& s) { s.c->Remove("Win"); }), {"Win"}},
-    {kCall, "Remove", Typed([](Side& s) { s.c->Remove("Win", "Left"); }), {"Win", "Left"}},
-    {kCall, "Remove", Typed([](Side& s) { s.c->Remove("Win", "Left", "120"); }),
-     {"Win", "Left", "120"}},
+    {kCall, "Add", TYPED(s.c->Add("Win", "Left", 1.5)), {"Win", "Left", 1.5}},
+    {kLet, "value", TYPED(s.c->Value("Win", "Top", int16_t{7})), {"Win", "Top", int16_t{7}}},
+    {kCall, "Remove", TYPED(s.c->Remove("Win", "Left", "120")), {"Win", "Left", "120"}},
     // An Empty Id passed is not an Id left out.
-    {kCall, "Remove", Typed([](Side& s) { s.c->Remove("Win", Variant()); }), {"Win", Variant()}},
-    {kCall, "CLEAR", Typed([](Side& s) { s.c->Clear(); }), {}},
-    {kCall, "MoveFirst", Typed([](Side& s) { s.c->MoveFirst("Win", "Left"); }), {"Win", "Left"}},
-    {kCall, "exists", Typed([](Side& s) { return s.c->Exists("Win", "Left"); }), {"Win", "Left"}},
-    {kCall, "Verify", Typed([](Side& s) { s.c->Verify("Flag", "Off", false); }),
-     {"Flag", "Off", false}},
-    {kCall, "Clone", Typed([](Side& s) {
+    {kCall, "Remove", TYPED(s.c->Remove("Win", Variant())), {"Win", Variant()}},
+    {kCall, "CLEAR", TYPED(s.c->Clear()), {}},
+    {kCall, "MoveFirst", TYPED(s.c->MoveFirst("Win", "Left")), {"Win", "Left"}},
+    {kCall, "exists", TYPED(s.c->Exists("Win", "Left")), {"Win", "Left"}},
+    {kCall, "Verify", TYPED(s.c->Verify("Flag", "Off", false)), {"Flag", "Off", false}},
+    {kCall, "Clone", Typed([&s] {
        std::shared_ptr<ContextCls> clone;
        s.c->Clone(clone);
-       s.by_ref = {ObjectRef(clone)}; }), {"<nothing>"}, {0}},
-    {kCall, "Copy", Typed([](Side& s) { s.c->Copy(s.target, "Win"); }), {"<target>", "Win"}},
-    {kCall, "CloneAdd", Typed([](Side& s) { s.c->CloneAdd("Win", "Left", "x", 7); }),
-     {"Win", "Left", "x", "7"}},
-    {kCall, "eof", Typed([](Side& s) { return s.c->Eof("Win", "Left"); }), {"Win", "Left"}},
-    {kCall, "Read", Typed([](Side& s) { return s.c->Read("Win", "Left"); }), {"Win", "Left"}},
-    {kCall, "item", Typed([](Side& s) { return s.c->Item("Win", "Left", 2); }),
-     {"Win", "Left", 2.0}},
-    {kGet, "Value", Typed([](Side& s) { return s.c->Value("Win", "Left"); }), {"Win", "Left"}},
-    {kCall, "movenext", Typed([](Side& s) { s.c->MoveNext("Win", "Left"); }), {"Win", "Left"}},
-    {kGet, "count", Typed([](Side& s) { return s.c->Count("Win", "Left"); }), {"Win", "Left"}},
-    {kCall, "Load", Typed([](Side& s) { return s.c->Load(s.dir.Path("ctx.tmc")); }),
-     {"<dir>/ctx.tmc"}},
-    {kCall, "save", Typed([](Side& s) { return s.c->Save(s.dir.Path("out.tmc")); }),
-     {"<dir>/out.tmc"}},
-    {kCall, "Save", Typed([](Side& s) { return s.c->Save(); }), {}},
-    {kCall, "LOG", Typed([](Side& s) { s.c->log("Win"); }), {"Win"}},
-    {kCall, "ProcessXML", Typed([](Side& s) { s.c->ProcessXML(0, "Win"); }), {int32_t{0}, "Win"}},
-    {kCall, "ExtractTagsFromForm",
-     Typed([](Side& s) { s.c->ExtractTagsFromForm("Win", *s.form); }), {"Win", "<form>"}},
-    {kCall, "extracttagsfromformtocollection", Typed([](Side& s) {
+       s.by_ref = {ObjectRef(clone)}; }), {Obj(nullptr)}, {0}},
+    {kCall, "Copy", TYPED(s.c->Copy(s.target, "Win")), {Obj(s.target), "Win"}},
+    {kCall, "CloneAdd", TYPED(s.c->CloneAdd("Win", "Left", "x", 7)), {"Win", "Left", "x", "7"}},
+    {kCall, "eof", TYPED(s.c->Eof("Win", "Left")), {"Win", "Left"}},
+    {kCall, "Read", TYPED(s.c->Read("Win", "Left")), {"Win", "Left"}},
+    {kCall, "item", TYPED(s.c->Item("Win", "Left", 2)), {"Win", "Left", 2.0}},
+    {kGet, "Value", TYPED(s.c->Value("Win", "Left")), {"Win", "Left"}},
+    {kCall, "movenext", TYPED(s.c->MoveNext("Win", "Left")), {"Win", "Left"}},
+    {kGet, "count", TYPED(s.c->Count("Win", "Left")), {"Win", "Left"}},
+    {kCall, "Load", TYPED(s.c->Load(s.dir.Path("ctx.tmc"))), {s.dir.Path("ctx.tmc")}},
+    {kCall, "save", TYPED(s.c->Save(s.dir.Path("out.tmc"))), {s.dir.Path("out.tmc")}},
+    {kCall, "LOG", TYPED(s.c->log("Win")), {"Win"}},
+    {kCall, "ProcessXML", TYPED(s.c->ProcessXML(0, "Win")), {int32_t{0}, "Win"}},
+    {kCall, "ExtractTagsFromForm", TYPED(s.c->ExtractTagsFromForm("Win", *s.form)),
+     {"Win", Obj(s.form)}},
+    {kCall, "extracttagsfromformtocollection", Typed([&s] {
        bool changed = false;
        s.c->ExtractTagsFromFormToCollection("Win", *s.form, *s.cln, changed);
-       s.by_ref = {changed}; }), {"Win", "<form>", "<cln>", false}, {3}},
-    {kCall, "setScrDictionaryVal", Typed([](Side& s) {
+       s.by_ref = {changed}; }), {"Win", Obj(s.form), Obj(s.cln), false}, {3}},
+    {kCall, "setScrDictionaryVal", Typed([&s] {
        bool changed = false;
        s.c->setScrDictionaryVal(*s.cln, "Win.Left", Variant("150"), changed);
-       s.by_ref = {changed}; }), {"<cln>", "Win.Left", "150", false}, {3}},
-    {kCall, "BuildFromCollection",
-     Typed([](Side& s) { s.c->BuildFromCollection("Win", *s.cln); }), {"Win", "<cln>"}},
-    {kCall, "populateformfromtags",
-     Typed([](Side& s) { s.c->PopulateFormFromTags("Win", *s.form, *s.cln); }),
-     {"Win", "<form>", "<cln>"}},
-    {kCall, "RenameAsNextFileCycle",
-     Typed([](Side& s) { s.c->RenameAsNextFileCycle(s.dir.Path("cycle.txt"), 2); }),
-     {"<dir>/cycle.txt", 2.0}},
-    {kCall, "isboolean", Typed([](Side& s) { return s.c->isBoolean("true"); }), {"true"}},
-    {kCall, "isBadBoolean", Typed([](Side& s) { return s.c->isBadBoolean("Wahr"); }), {"Wahr"}},
-    {kCall, "cboolstr", Typed([](Side& s) { return s.c->cBoolStr(int16_t{1}); }), {int16_t{1}}},
-    {kCall, "MIN", Typed([numbers](Side& s) { return s.c->min(numbers); }), {numbers}},
-    {kCall, "makefolder", Typed([](Side& s) { return s.c->MakeFolder(*s.fso, s.dir.Path("a/b")); }),
-     {"<fso>", "<dir>/a/b"}},
-    {kCall, "wait", Typed([](Side& s) { s.c->Wait(0.01f); }), {0.01}},
-    {kCall, "mycbool", Typed([](Side& s) { return s.c->MYcBool("FALSE"); }), {"FALSE"}},
-    {kCall, "GetUserPreferences",
-     Typed([](Side& s) { return s.c->GetUserPreferences("Plant"); }), {"Plant"}},
+       s.by_ref = {changed}; }), {Obj(s.cln), "Win.Left", "150", false}, {3}},
+    {kCall, "BuildFromCollection", TYPED(s.c->BuildFromCollection("Win", *s.cln)),
+     {"Win", Obj(s.cln)}},
+    {kCall, "populateformfromtags", TYPED(s.c->PopulateFormFromTags("Win", *s.form, *s.cln)),
+     {"Win", Obj(s.form), Obj(s.cln)}},
+    {kCall, "RenameAsNextFileCycle", TYPED(s.c->RenameAsNextFileCycle(s.dir.Path("cycle.txt"), 2)),
+     {s.dir.Path("cycle.txt"), 2.0}},
+    {kCall, "isboolean", TYPED(s.c->isBoolean("true")), {"true"}},
+    {kCall, "isBadBoolean", TYPED(s.c->isBadBoolean("Wahr")), {"Wahr"}},
+    {kCall, "cboolstr", TYPED(s.c->cBoolStr(int16_t{1})), {int16_t{1}}},
+    {kCall, "MIN", TYPED(s.c->min(numbers)), {numbers}},
+    {kCall, "makefolder", TYPED(s.c->MakeFolder(*s.fso, s.dir.Path("a/b"))),
+     {Obj(s.fso), s.dir.Path("a/b")}},
+    {kCall, "wait", TYPED(s.c->Wait(0.01f)), {0.01}},
+    {kCall, "mycbool", TYPED(s.c->MYcBool("FALSE")), {"FALSE"}},
+    {kCall, "GetUserPreferences", TYPED(s.c->GetUserPreferences("Plant")), {"Plant"}},
   };
 }
 // clang-format on
@@ -295,46 +243,36 @@ Variant ByName(ContextCls& context, Access access, const std::string& member, Ar
   return Variant();
 }
 
-class ByNameTest : public ::testing::Test {
- protected:
-  ~ByNameTest() override { detail::SetApplicationTitle("Tamrel"); }
-};
-
-TEST_F(ByNameTest, EveryMemberByNameMatchesItsTypedCall) {
-  for (const Row& row : Rows()) {
-    SCOPED_TRACE(row.member + " with " + std::to_string(row.args.size()) + " arguments");
-    std::vector<std::string> typed;
+TEST(ByName, EveryMemberByNameMatchesItsTypedCallAndEveryMemberHasARow) {
+  const std::vector<MemberInfo>& members = ContextCls::Members();
+  std::set<int> reached;
+  for (std::size_t i = 0, count = 1; i < count; ++i) {
+    std::string typed;
     {
       Side side;
-      const Variant result = row.typed(side);
-      typed = Observe(side, result, side.by_ref);
+      const std::vector<Row> rows = Rows(side);
+      count = rows.size();
+      typed = Observe(side, rows[i].typed(), side.by_ref);
     }
     Side side;
-    Args args;
-    for (const Variant& arg : row.args) args.push_back(side.Resolve(arg));
-    const Variant result = ByName(*side.c, row.access, row.member, args);
+    Row row = Rows(side)[i];
+    SCOPED_TRACE(row.member);
+    const Variant result = ByName(*side.c, row.access, row.member, row.args);
     Args by_ref;
-    for (std::size_t position : row.by_ref) by_ref.push_back(args[position]);
+    for (std::size_t position : row.by_ref) by_ref.push_back(row.args[position]);
     EXPECT_EQ(Observe(side, result, by_ref), typed);
-  }
-}
-
-TEST_F(ByNameTest, TheRowsReachEveryMemberOfTheTableInSlotOrder) {
-  const std::vector<MemberInfo>& members = ContextCls::Members();
-  ASSERT_EQ(members.size(), 42u);
-  std::set<int> reached;
-  for (const MemberInfo& info : members) {
-    EXPECT_EQ(info.slot, &info - members.data());
-    for (const Row& row : Rows()) {
+    for (const MemberInfo& info : members) {
       if (SameName(info.name, row.member) && IsAssignment(info) == (row.access == kLet)) {
         reached.insert(info.slot);
       }
     }
   }
+  ASSERT_EQ(members.size(), 42u);
+  for (const MemberInfo& info : members) EXPECT_EQ(info.slot, &info - members.data());
   EXPECT_EQ(reached.size(), members.size());
 }
 
-TEST_F(ByNameTest, WrongArgumentCountsRaise450ForEveryMember) {
+TEST(ByName, WrongArgumentCountsRaise450ForEveryMember) {
   ContextCls context;
   for (const MemberInfo& info : ContextCls::Members()) {
     std::size_t required = 0;
@@ -352,11 +290,10 @@ TEST_F(ByNameTest, WrongArgumentCountsRaise450ForEveryMember) {
   }
 }
 
-TEST_F(ByNameTest, BadNamesAndArgumentsFailBeforeTheMemberRuns) {
+TEST(ByName, BadNamesAndArgumentsFailBeforeTheMemberRuns) {
   auto host = RecordingHost::Make();
   auto dictionary = std::make_shared<Dictionary>();
   const Variant cln(ObjectRef{dictionary});
-  const Variant form(ObjectRef(std::make_shared<StandardForm>()));
   const struct {
     Access access;
     std::string member;
@@ -364,25 +301,20 @@ TEST_F(ByNameTest, BadNamesAndArgumentsFailBeforeTheMemberRuns) {
     int32_t error;
   } cases[] = {
       {kCall, "Frobnicate", {}, errc::kNoSuchMember},
-      {kGet, "Colour", {}, errc::kNoSuchMember},
-      {kCall, "EOF ", {"T", "I"}, errc::kNoSuchMember},    // a blank in the name
-      {kLet, "SaveLocation", {"x"}, errc::kNoSuchMember},  // a read-only property
-      {kLet, "Clear", {"x"}, errc::kNoSuchMember},         // a method
-      {kGet, "Appl", {}, errc::kNoSuchMember},             // a property that can only be set
+      {kLet, "SaveLocation", {"x"}, errc::kNoSuchMember},                // read-only
+      {kGet, "Appl", {}, errc::kNoSuchMember},                           // can only be set
       {kCall, "Add", {"T", "I", "v", int32_t{40000}}, errc::kOverflow},  // Integer
+      {kCall, "CloneAdd", {"T", "I", "v", 3e9}, errc::kOverflow},        // Long
+      {kCall, "Wait", {1e300}, errc::kOverflow},                         // Single
       {kCall, "Add", {"T", "I", "v", "four"}, errc::kTypeMismatch},
-      {kCall, "CloneAdd", {"T", "I", "v", 3e9}, errc::kOverflow},  // Long
       {kCall, "Add", {Variant::Null(), "I", "v"}, errc::kTypeMismatch},
-      {kCall, "Wait", {1e300}, errc::kOverflow},  // Single
       {kCall, "ExtractTagsFromForm", {"T", "form"}, errc::kObjectRequired},
       {kCall, "ExtractTagsFromForm", {"T", cln}, errc::kTypeMismatch},
       {kCall, "BuildFromCollection", {"T", Variant(ObjectRef())}, errc::kObjectNotSet},
-      {kCall, "Copy", {form, "T"}, errc::kTypeMismatch},
       {kCall, "min", {int16_t{1}}, errc::kTypeMismatch},
-      {kCall, "setScrDictionaryVal", {cln, "k", "v", Variant::Null()}, errc::kTypeMismatch},
   };
   for (auto c : cases) {
-    SCOPED_TRACE(c.member + " with " + std::to_string(c.args.size()) + " arguments");
+    SCOPED_TRACE(c.member);
     ContextCls context;
     context.SetApplicationContext(host);
     host->ClearCalls();
@@ -390,13 +322,9 @@ TEST_F(ByNameTest, BadNamesAndArgumentsFailBeforeTheMemberRuns) {
     EXPECT_TRUE(host->calls().empty()) << "the member must not have run";
     EXPECT_EQ(detail::StateOf(context).items.Count() + dictionary->Count(), 0);
   }
-}
-
-TEST_F(ByNameTest, CreateObjectMakesContextsByTheirProgrammaticName) {
+  // Contexts are made by their programmatic name, in any case, and by no other.
   EXPECT_NE(std::dynamic_pointer_cast<ContextCls>(CreateObject("TAMREL.contextcls")), nullptr);
-  EXPECT_NE(CreateObject("Tamrel.ContextCls"), CreateObject("Tamrel.ContextCls"));
-  for (const char* name :
-       {"Tamrel", "ContextCls", "Tamrel.ContextCls2", "Scripting.Dictionary", ""}) {
+  for (const char* name : {"ContextCls", "Tamrel.ContextCls2"}) {
     EXPECT_EQ(ErrorNumberOf([&] { CreateObject(name); }), errc::kCannotCreateObject) << name;
   }
 }

@@ -1,59 +1,21 @@
+// The reasons a command line is refused, and the JSON text of a listing.
 #include "command_line.hpp"
 
 #include <gtest/gtest.h>
 
+#include "json_text.hpp"
+
 namespace tamrel::tool {
 namespace {
 
-TEST(CommandLine, AcceptsOptionsAnywhereAndInBothSpellings) {
-  const ParseResult result = ParseCommandLine(
-      {"--verbose", "set", "f.tmc", "Recent", "File", "a.txt", "--max=2", "--link", "'View"});
-  ASSERT_TRUE(result.invocation) << result.error;
-  const Invocation& invocation = *result.invocation;
-  EXPECT_EQ(invocation.command->name, "set");
-  EXPECT_EQ(invocation.arguments, (std::vector<std::string>{"f.tmc", "Recent", "File", "a.txt"}));
-  EXPECT_TRUE(invocation.verbose);
-  EXPECT_EQ(invocation.Number("--max", 4), 2);
-  EXPECT_EQ(invocation.Text("--link"), "'View");
-}
-
-TEST(CommandLine, NegativeNumbersAndWordsAfterDoubleDashAreArguments) {
-  using Words = std::vector<std::string>;
-  for (const Words& args : {Words{"set", "f", "W", "L", "-20"}, Words{"set", "f", "W", "L", "-.5"},
-                            Words{"set", "--", "f", "W", "L", "--json"}}) {
-    const ParseResult result = ParseCommandLine(args);
-    ASSERT_TRUE(result.invocation) << result.error;
-    EXPECT_EQ(result.invocation->arguments.back(), args.back());
-    EXPECT_TRUE(result.invocation->options.empty());
-  }
-}
-
-TEST(CommandLine, HelpNeedsNoArguments) {
-  const struct {
-    std::vector<std::string> args;
-    std::string_view command;  // "" for the general help
-  } cases[] = {{{"--help"}, ""},
-               {{"-h"}, ""},
-               {{"help"}, ""},
-               {{"help", "set"}, "set"},
-               {{"set", "--help"}, "set"},
-               {{"get", "-h", "f.tmc"}, "get"}};
-  for (const auto& c : cases) {
-    const ParseResult result = ParseCommandLine(c.args);
-    ASSERT_TRUE(result.invocation) << c.args.front() << ": " << result.error;
-    EXPECT_TRUE(result.invocation->help);
-    const Invocation& invocation = *result.invocation;
-    EXPECT_EQ(invocation.command ? invocation.command->name : "", c.command);
-  }
-}
+using Words = std::vector<std::string>;
 
 TEST(CommandLine, RefusesBadCommandLinesWithOneLineReasons) {
   const struct {
-    std::vector<std::string> args;
+    Words args;
     std::string error;
   } cases[] = {
       {{}, "missing command"},
-      {{"--json"}, "missing command"},
       {{"frobnicate", "x"}, "unknown command 'frobnicate'"},
       {{"list"}, "list: too few arguments"},
       {{"remove", "f", "T", "I", "V", "extra"}, "remove: too many arguments"},
@@ -61,9 +23,7 @@ TEST(CommandLine, RefusesBadCommandLinesWithOneLineReasons) {
       {{"get", "f", "T", "I", "--json"}, "get has no option --json"},
       {{"list", "f", "--json=yes"}, "option --json takes no value"},
       {{"set", "f", "T", "I", "v", "--max"}, "option --max needs a value"},
-      {{"set", "f", "T", "I", "v", "--max", "40000"},
-       "option --max needs a whole number from -32768 to 32767"},
-      {{"set", "f", "T", "I", "v", "--max", "2x"},
+      {{"set", "f", "T", "I", "v", "--max", "32768"},
        "option --max needs a whole number from -32768 to 32767"},
       {{"cycle", "f", "--keep", "0"}, "option --keep needs a whole number from 1 to 32767"},
       {{"get", "f", "T", "I", "--instance", "one"}, "option --instance needs a whole number"},
@@ -77,20 +37,22 @@ TEST(CommandLine, RefusesBadCommandLinesWithOneLineReasons) {
     EXPECT_FALSE(result.invocation) << c.error;
     EXPECT_EQ(result.error, c.error);
   }
-  const ParseResult failed = ParseCommandLine({"cycle"});
-  ASSERT_NE(failed.command, nullptr);
-  EXPECT_EQ(ShortUsage(failed.command).find("Usage: tamrel cycle FILE [--keep N]"), 0u);
 }
 
-TEST(CommandTable, EveryCommandHasHelpThatListsItsOptions) {
-  for (const CommandSpec& command : Commands()) {
-    const std::string help = CommandHelp(command);
-    EXPECT_EQ(help.find("Usage: tamrel " + std::string(command.name)), 0u);
-    for (const OptionSpec& option : command.options) {
-      EXPECT_NE(help.find(std::string(option.name)), std::string::npos) << command.name;
-    }
-    EXPECT_NE(GeneralHelp().find("  " + std::string(command.name)), std::string::npos);
-  }
+TEST(JsonText, EscapesWhatJsonNeedsAndAlwaysGivesValidUtf8) {
+  const std::pair<std::string, std::string> cases[] = {
+      {"line\nbreak\r\ttab", R"("line\nbreak\r\ttab")"},
+      {std::string("nul \0 \x1f \x7f", 9), R"("nul \u0000 \u001f \u007f")"},
+      // Valid UTF-8 passes; other bytes become their Latin-1 characters: a
+      // single-byte code page, a cut-off lead byte, an overlong form, a surrogate.
+      {"caf\xc3\xa9 \xf0\x9f\x93\x81", "\"caf\xc3\xa9 \xf0\x9f\x93\x81\""},
+      {"M\xfcller", "\"M\xc3\xbcller\""},
+      {"\xc3", "\"\xc3\x83\""},
+      {"\xc0\xaf", "\"\xc3\x80\xc2\xaf\""},
+      {"\xed\xa0\x80", "\"\xc3\xad\xc2\xa0\xc2\x80\""},
+  };
+  for (const auto& [text, json] : cases) EXPECT_EQ(JsonString(text), json);
+  EXPECT_EQ(RecordsAsJson({}), "[]\n");
 }
 
 }  // namespace

@@ -1,9 +1,6 @@
 #!/usr/bin/env bash
-# Runs the Survey Plotter example twice, as a user would over two sessions,
-# in a temporary configuration and backup folder, and checks with the tamrel
-# tool what it left: its defaults, the recent-files list with linked removal,
-# the backup copies and the log.
-#
+# Runs the Survey Plotter example over two sessions in a temporary folder and
+# checks with the tamrel tool what it left.
 # Usage: example_host_test.sh SURVEY_PLOTTER TAMREL
 set -euo pipefail
 

@@ -1,8 +1,6 @@
 #!/usr/bin/env bash
-# Installs the built project into a temporary prefix, then builds the
-# consumer in tests/tool/consumer against it twice, once with
-# find_package(tamrel) and once with pkg-config, and runs both.
-#
+# Installs the built project into a temporary prefix, then builds and runs
+# tests/tool/consumer against it with find_package(tamrel) and with pkg-config.
 # Usage: package_consumer_test.sh BUILD_DIR CMAKE CXX [EXTRA_FLAGS]
 set -euo pipefail
 
@@ -18,24 +16,14 @@ prefix=$work/prefix
 
 "$cmake" --install "$build" --prefix "$prefix" >/dev/null
 
-# What the package must hold.
-for path in bin/tamrel include/tamrel/tamrel.hpp include/tamrel/context.hpp; do
-  [[ -e $prefix/$path ]] || { echo "not installed: $path" >&2; exit 1; }
-done
-libdir=$(cd "$prefix" && ls -d lib*/pkgconfig | head -n 1 | xargs dirname)
-for path in "$libdir/cmake/tamrel/tamrelConfig.cmake" "$libdir/cmake/tamrel/tamrelConfigVersion.cmake" \
-            "$libdir/pkgconfig/tamrel.pc"; do
-  [[ -e $prefix/$path ]] || { echo "not installed: $path" >&2; exit 1; }
-done
+# The tool runs; the headers, the CMake package and the .pc file are used below.
 "$prefix/bin/tamrel" --help >/dev/null
+libdir=$(cd "$prefix" && ls -d lib*/pkgconfig | head -n 1 | xargs dirname)
 
 # Keep the consumers' saves (and backup copies) inside the work folder.
 export XDG_STATE_HOME=$work/state XDG_CONFIG_HOME=$work/config
 
-echo "== find_package(tamrel)"
-generator=()
-command -v ninja >/dev/null && generator=(-G Ninja)
-if ! { "$cmake" -S "$here/consumer" -B "$work/cmake-build" "${generator[@]}" \
+if ! { "$cmake" -S "$here/consumer" -B "$work/cmake-build" \
           -DCMAKE_PREFIX_PATH="$prefix" -DCMAKE_CXX_COMPILER="$cxx" \
           -DCMAKE_CXX_FLAGS="$flags" -DCMAKE_EXE_LINKER_FLAGS="$flags" &&
         "$cmake" --build "$work/cmake-build"; } >"$work/cmake-build.log" 2>&1; then
@@ -44,7 +32,6 @@ if ! { "$cmake" -S "$here/consumer" -B "$work/cmake-build" "${generator[@]}" \
 fi
 "$work/cmake-build/consumer" "$work/cmake.tmc"
 
-echo "== pkg-config"
 export PKG_CONFIG_PATH=$prefix/$libdir/pkgconfig
 # shellcheck disable=SC2046  # the flags are meant to split into words
 "$cxx" $flags $(pkg-config --cflags tamrel) "$here/consumer/consumer.cpp" -o "$work/pc-consumer" \

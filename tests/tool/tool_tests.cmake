@@ -1,5 +1,4 @@
-# Rules of the tool's tests (included from tests/extra.cmake): they link the
-# tool's command module and run the built programs as processes.
+# The tool's tests link its command module and run the built programs.
 if(TARGET tamrel_tool_tests)
   if(TARGET tamrel_cli)
     target_link_libraries(tamrel_tool_tests PRIVATE tamrel_tool_core)
@@ -7,14 +6,12 @@ if(TARGET tamrel_tool_tests)
       TAMREL_TOOL_PATH="$<TARGET_FILE:tamrel_cli>")
     add_dependencies(tamrel_tool_tests tamrel_cli)
   else()
-    # Without the tool (TAMREL_BUILD_TOOLS=OFF) there is nothing to test.
     set_target_properties(tamrel_tool_tests PROPERTIES EXCLUDE_FROM_ALL ON)
     set_tests_properties(tool PROPERTIES DISABLED ON)
   endif()
 endif()
 
-# The installed package: install into a temporary prefix, then build and run
-# a consumer with find_package(tamrel) and with pkg-config.
+# The installed package, used by a consumer through find_package and pkg-config.
 if(TARGET tamrel_cli)
   set(tamrel_consumer_flags "")
   if(TAMREL_SANITIZE)
@@ -26,7 +23,6 @@ if(TARGET tamrel_cli)
   set_tests_properties(package_consumer PROPERTIES TIMEOUT 300)
 endif()
 
-# The example host, run over two sessions and checked with the tool.
 if(TARGET survey_plotter AND TARGET tamrel_cli)
   add_test(NAME example_host
     COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/tool/example_host_test.sh
