@@ -61,7 +61,7 @@ std::vector<FileOp> FaultInjectingBackend::Operations() const {
   return ops;
 }
 
-void FaultInjectingBackend::Enter(FileOp op, const std::string& path) {
+platform::FileBackend& FaultInjectingBackend::Enter(FileOp op, const std::string& path) {
   calls_.push_back(FileCall{op, path});
   for (Rule& rule : rules_) {
     if (rule.op != op || path.find(rule.path_part) == std::string::npos) continue;
@@ -72,12 +72,13 @@ void FaultInjectingBackend::Enter(FileOp op, const std::string& path) {
       Raise(rule.number, std::string("injected failure of ") + FileOpName(op) + " on " + path);
     }
   }
+  return *inner_;
 }
 
 std::unique_ptr<platform::WritableFile> FaultInjectingBackend::CreateTempFile(
-    const std::string& folder, const std::string& prefix, std::string& temp_path) {
-  Enter(FileOp::kCreateTempFile, folder + "/" + prefix);
-  auto file = inner_->CreateTempFile(folder, prefix, temp_path);
+    Path folder, Path prefix, std::string& temp_path) {
+  auto file = Enter(FileOp::kCreateTempFile, folder + "/" + prefix)
+                  .CreateTempFile(folder, prefix, temp_path);
   return std::make_unique<FaultInjectingFile>(*this, std::move(file), temp_path);
 }
 
