@@ -9,10 +9,8 @@ namespace {
 struct SettingsForm {
   SettingsForm() {
     for (const char* item : {"Arial", "Courier", "Times"}) font->AddItem(item);
-    for (int32_t points : {10, 12, 14}) {
-      size->AddItem(std::to_string(points) + " pt");
-      size->ItemData(size->ListCount() - 1, points);
-    }
+    for (int32_t points : {10, 12, 14}) size->AddItem(std::to_string(points) + " pt");
+    for (int32_t i = 0; i < 3; ++i) size->ItemData(i, 10 + 2 * i);
     for (const char* item : {"red", "green", "blue"}) pick->AddItem(item);
     form->Add<Label>("prop=Caption");  // not bound
   }
@@ -61,8 +59,7 @@ TEST_F(RoundTripTest, FormThroughTheStoreIntoAFreshForm) {
   SettingsForm original;
   original.Fill("first\r\n\r\nthird\r\n");
   context_->ExtractTagsFromForm("Dlg", *original.form);
-  // The store side files a dotted id under the tag name; population reads
-  // the tag before the dot.
+  // Extraction files a dotted id under the tag; population reads the tag before the dot.
   EXPECT_EQ(Stored("Dlg", "Shared.Path"), Values{"/var/lib/plant"});
   context_->Value("Shared", "Path", Variant("/var/lib/plant"));
 
@@ -98,8 +95,7 @@ TEST_F(RoundTripTest, FormThroughADictionaryAndTheStoreWithChangedExact) {
     Dictionary fresh;
     context_->PopulateFormFromTags("Dlg", *copy.form, fresh);
     EXPECT_EQ(copy.State(), original.State());
-    // The snapshot of the population is what the form now shows.
-    snapshot_ = fresh;
+    snapshot_ = fresh;  // what the form now shows
     EXPECT_FALSE(ExtractToCollection(*copy.form));
     edit(copy);
     EXPECT_EQ(ExtractToCollection(*copy.form), label != std::string("none"));
