@@ -1,6 +1,7 @@
 // FileSystemObject on real temporary folders: path texts, existence, folder
-// creation, reading and writing text, rename, copy and delete, and the
-// read-only rules, which must hold when the tests run as root.
+// creation, reading and writing text, rename, copy and delete, the read-only
+// rules, which must hold when the tests run as root, and atomic replacement
+// under faults injected into the file backend.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <time.h>
@@ -12,15 +13,19 @@
 #include <gtest/gtest.h>
 
 #include "automation/error_number.hpp"
+#include "support/fault_injecting_backend.hpp"
 #include "support/temp_dir.hpp"
 #include "tamrel/error.hpp"
 #include "tamrel/filesystem.hpp"
+#include "tamrel/platform.hpp"
 
 namespace tamrel::testing {
 namespace {
 
 namespace fs = std::filesystem;
 using Names = std::set<std::string>;
+constexpr int32_t kDiskFull = 61;
+constexpr int32_t kDeviceIoError = 57;
 
 class FileSystemObjectTest : public ::testing::Test {
  protected:
@@ -42,8 +47,20 @@ class FileSystemObjectTest : public ::testing::Test {
     return names;
   }
 
-  TempDir tmp_;
+  // Rewrites `path` through a FileSystemObject made under the fault hooks, as
+  // the library's own code makes it; or copies a backup over it.
+  void Rewrite(const std::string& path, const std::string& text, bool copy = false) {
+    platform::Scope scope(FaultInjectingBackend::Hooks(disk_));
+    FileSystemObject fso;
+    if (copy) return fso.GetFile(elsewhere_.WriteFile("Setup.tmc", text)).Copy(path, true);
+    TextStream stream = fso.GetFile(path).OpenAsTextStream(IOMode::ForWriting);
+    stream.Write(text);
+    stream.Close();
+  }
+
+  TempDir tmp_, elsewhere_;
   FileSystemObject fso_;
+  std::shared_ptr<FaultInjectingBackend> disk_ = std::make_shared<FaultInjectingBackend>();
 };
 
 TEST_F(FileSystemObjectTest, PathTextsExistenceAndFolders) {
@@ -173,6 +190,48 @@ TEST_F(FileSystemObjectTest, AReadOnlyFileIsNeitherDeletedNorRewritten) {
   EXPECT_EQ(ErrorNumberOf([&] { stream.Close(); }), errc::kPermissionDenied);
   EXPECT_EQ(Read(source), "new");
   EXPECT_EQ(InFolder(), Names{"source.tmc"});
+}
+
+TEST_F(FileSystemObjectTest, AFailureAtAnyStepLeavesTheOldContent) {
+  struct Case {
+    FileOp op;
+    int32_t number;
+    bool copy = false;
+  };
+  const Case cases[] = {
+      {FileOp::kCreateTempFile, errc::kPermissionDenied},
+      {FileOp::kAppend, kDiskFull},  // half of the text reaches the temporary file
+      {FileOp::kSync, kDeviceIoError},
+      {FileOp::kClose, kDiskFull},
+      {FileOp::kSetPermissions, errc::kPermissionDenied},
+      {FileOp::kReplace, errc::kPermissionDenied},
+      {FileOp::kAppend, kDiskFull, true},
+  };
+  const std::string old_text = "<context><a id=\"b\" instance=\"1\">old</a></context>";
+  const std::string path = Write("Setup.tmc", old_text);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(::testing::Message()
+                 << "operation " << static_cast<int>(c.op) << (c.copy ? " in a copy" : ""));
+    disk_->FailNthCall(c.op, 1, c.number);
+    EXPECT_EQ(ErrorNumberOf([&] { Rewrite(path, std::string(4096, 'n'), c.copy); }), c.number);
+    EXPECT_EQ(Read(path), old_text);
+    EXPECT_EQ(InFolder(), Names{"Setup.tmc"});
+  }
+}
+
+TEST_F(FileSystemObjectTest, TheNewContentIsOnDiskBeforeItTakesTheName) {
+  const std::string path = Write("Setup.tmc", "old");
+  Rewrite(path, "new");
+  EXPECT_EQ(Read(path), "new");
+  EXPECT_EQ(
+      disk_->Operations(),
+      (std::vector<FileOp>{FileOp::kCreateTempFile, FileOp::kAppend, FileOp::kSync, FileOp::kClose,
+                           FileOp::kSetPermissions, FileOp::kReplace, FileOp::kSyncFolder}));
+  // A failing folder flush is reported after the replacement.
+  disk_->FailNthCall(FileOp::kSyncFolder, 1, kDeviceIoError);
+  EXPECT_EQ(ErrorNumberOf([&] { Rewrite(path, "newer"); }), kDeviceIoError);
+  EXPECT_EQ(Read(path), "newer");
+  EXPECT_EQ(InFolder(), Names{"Setup.tmc"});
 }
 
 }  // namespace

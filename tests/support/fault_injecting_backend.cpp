@@ -39,14 +39,6 @@ class FaultInjectingFile : public platform::WritableFile {
 
 }  // namespace
 
-const char* FileOpName(FileOp op) {
-  static constexpr const char* kNames[] = {
-      "Status", "ListFiles", "CreateFolder", "ReadFile",       "CreateTempFile",
-      "Append", "Sync",      "Close",        "SetPermissions", "SetModified",
-      "Rename", "Replace",   "DeleteFile",   "SyncFolder"};
-  return kNames[static_cast<int>(op)];
-}
-
 platform::Hooks FaultInjectingBackend::Hooks(std::shared_ptr<FaultInjectingBackend> backend) {
   platform::Hooks hooks;
   hooks.file_system = std::move(backend);
@@ -69,7 +61,8 @@ platform::FileBackend& FaultInjectingBackend::Enter(FileOp op, const std::string
       --rule.calls_to_pass;
     } else if (rule.calls_to_fail > 0) {
       --rule.calls_to_fail;
-      Raise(rule.number, std::string("injected failure of ") + FileOpName(op) + " on " + path);
+      Raise(rule.number, "injected failure of file operation " +
+                             std::to_string(static_cast<int>(op)) + " on " + path);
     }
   }
   return *inner_;

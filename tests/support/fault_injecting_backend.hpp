@@ -28,8 +28,6 @@ enum class FileOp {
 };
 // clang-format on
 
-const char* FileOpName(FileOp op);
-
 struct FileCall {
   FileOp op;
   std::string path;  // the first path argument; for a written file, its path
