@@ -4,7 +4,6 @@
 // one control of every kind.
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -78,26 +77,6 @@ using BuildFromCollectionTest = FormsTest;
 using FormPopulationTest = FormsTest;
 using RoundTripTest = FormsTest;
 
-TEST(StandardControlsTest, ValuesAreCheckedAsRealControlsCheckThem) {
-  constexpr int32_t kInvalidPropertyValue = 380, kReadOnly = 383;
-  TextBox text;
-  CheckBox check;
-  ComboBox combo(ComboBox::kDropDownList);
-  combo.AddItem("A");
-  const std::pair<std::function<void()>, int32_t> cases[] = {
-      {[&] { text.Let("BackColor", Variant("")); }, errc::kTypeMismatch},
-      {[&] { text.Let("Text", Variant::Null()); }, errc::kInvalidUseOfNull},
-      {[&] { combo.Get("List", {Variant(int32_t{1})}); }, errc::kInvalidPropertyIndex},
-      {[&] { combo.Let("ListIndex", Variant(int32_t{1})); }, kInvalidPropertyValue},
-      {[&] { combo.Let("Text", Variant("C")); }, kReadOnly},
-      {[&] { check.Let("Value", Variant(int16_t{3})); }, kInvalidPropertyValue},
-      {[&] { text.Get("Caption"); }, errc::kNoSuchMember},
-  };
-  for (size_t i = 0; i < std::size(cases); ++i) {
-    EXPECT_EQ(ErrorNumberOf(cases[i].first), cases[i].second) << "case " << i;
-  }
-}
-
 TEST_F(FormExtractionTest, MultiLineTextBoxAddsItsLinesLastToFirst) {
   struct Case {
     std::string text;
@@ -144,20 +123,6 @@ TEST_F(FormExtractionTest, ExplicitPropertiesAndListsSelectTheValue) {
   EXPECT_EQ(Entry("Dlg.Pick"), Joined({"f", "e", "d", "c", "b", "a"}));
 }
 
-TEST_F(FormExtractionTest, SetScrDictionaryValComparesAsTextAndNeverClearsTheFlag) {
-  Dictionary cln;
-  cln.Item("n", Variant(int32_t{12}));
-  bool changed = false;
-  context_->setScrDictionaryVal(cln, "n", Variant(int32_t{12}), changed);
-  EXPECT_TRUE(changed) << "a number in the entry differs from the text 12";
-  EXPECT_EQ(cln.Item("n"), Variant("12"));
-  context_->setScrDictionaryVal(cln, "n", Variant("12"), changed);
-  EXPECT_TRUE(changed) << "a flag already True stays True";
-  EXPECT_EQ(
-      ErrorNumberOf([&] { context_->setScrDictionaryVal(cln, "x", Variant::Null(), changed); }),
-      errc::kInvalidUseOfNull);
-}
-
 TEST_F(FormExtractionTest, AFailingControlEndsTheSweepAndIsReported) {
   form_.Add<TextBox>("id=First")->Text("1");
   form_.Add<Label>("id=Broken;prop=List");  // a label has no list
@@ -201,7 +166,6 @@ TEST_F(BuildFromCollectionTest, EntriesBecomeValuesOfTheirTagAndId) {
   EXPECT_EQ(Stored("Dlg", "Blanks"), (Values{"", "", ""}));
   EXPECT_EQ(Stored("Dlg", "Untouched"), Values{"u"});
   EXPECT_EQ(RecordCount(), 10);
-  EXPECT_EQ(cln.Count(), 8) << "the dictionary is only read";
   EXPECT_EQ(host_->Errors(), (Reports{{"Tamrel/ContextCls/Add", errc::kIllegalContextParam},
                                       {"Tamrel/ContextCls/Add", errc::kIllegalContextParam}}));
 }
