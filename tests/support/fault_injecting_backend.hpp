@@ -1,11 +1,6 @@
 // FaultInjectingBackend: a file backend for tests that forwards to another
-// (the native one by default), records every call, and fails chosen calls.
-//
-//   auto disk = std::make_shared<FaultInjectingBackend>();
-//   disk->FailNthCall(FileOp::kAppend, 1, 61);       // the first write: disk full
-//   disk->FailTimes(FileOp::kCreateTempFile, 2, 70, "Setup.tmc");  // locked twice
-//   platform::Scope scope(FaultInjectingBackend::Hooks(disk));
-//
+// (the native one by default), records every call, and fails chosen calls;
+// install it with platform::Scope scope(FaultInjectingBackend::Hooks(disk)).
 // A failing Append writes the first half of its data before it fails, as a
 // write that runs out of space half-way does.
 #pragma once
