@@ -190,25 +190,6 @@ TEST_F(BuildFromCollectionTest, ABadEntryEndsTheBuildAndIsReported) {
   }
 }
 
-TEST_F(FormPopulationTest, CaptionNeedsAValueAndAnEmptyBackColorEndsTheSweep) {
-  Store("Empty", {""});
-  Store("Title", {"Hello"});
-  Store("Colour", {"255"});
-  auto empty = form_.Add<Label>("id=Empty;prop=Caption");
-  auto title = form_.Add<Label>("id=Title;prop=Caption");
-  auto coloured = form_.Add<TextBox>("id=Colour;prop=BackColor");
-  form_.Add<TextBox>("id=Missing;prop=BackColor");
-  auto after = form_.Add<TextBox>("id=Colour");
-  empty->Caption("e");
-  Populate();
-  EXPECT_EQ(empty->Caption() + title->Caption(), "eHello");
-  EXPECT_EQ(coloured->BackColor(), 255);
-  EXPECT_EQ(after->Text(), "");
-  EXPECT_EQ(snapshot_.Keys(), (Values{"Dlg.Title", "Dlg.Colour"}));
-  EXPECT_EQ(host_->Errors(),
-            (Reports{{"Tamrel/ContextCls/PopulateFormFromTags", errc::kTypeMismatch}}));
-}
-
 TEST_F(FormPopulationTest, ChoiceControlsTakeExactMatchesAndSnapshotEveryMatch) {
   for (const char* id : {"Free", "Fixed"}) Store(id, {"C"});
   Store("Letter", {"A"});

@@ -1,7 +1,7 @@
-// FileSystemObject on real temporary folders: path texts, existence, folder
-// creation, reading and writing text, rename, copy and delete, the read-only
-// rules, which must hold when the tests run as root, and atomic replacement
-// under faults injected into the file backend.
+// FileSystemObject on real temporary folders: existence, folder creation,
+// reading and writing text, rename, copy and delete, the read-only rules,
+// which must hold when the tests run as root, and atomic replacement under
+// faults injected into the file backend.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <time.h>
@@ -63,12 +63,7 @@ class FileSystemObjectTest : public ::testing::Test {
   std::shared_ptr<FaultInjectingBackend> disk_ = std::make_shared<FaultInjectingBackend>();
 };
 
-TEST_F(FileSystemObjectTest, PathTextsExistenceAndFolders) {
-  const char* const cases[][3] = {{"/a/b/", "/a", "b"}, {"/a", "/", "a"}, {"c.tmc", "", "c.tmc"}};
-  for (const auto& [path, parent, name] : cases) {
-    EXPECT_EQ(fso_.GetParentFolderName(path) + "|" + fso_.GetFileName(path),
-              std::string(parent) + "|" + name);
-  }
+TEST_F(FileSystemObjectTest, ExistenceAndFolders) {
   const std::string file = Write("f.txt", "x"), folder = tmp_.Path("sub");
   fs::create_directory(folder);
   EXPECT_TRUE(fso_.FileExists(file) && fso_.FolderExists(folder + "/"));
