@@ -1,6 +1,7 @@
-// FileSystemObject on real temporary folders: path texts, existence, folder
-// creation, reading and writing text, rename, copy and delete, and the
-// read-only rules, which must hold when the tests run as root.
+// FileSystemObject on real temporary folders: existence, folder creation,
+// reading and writing text, rename, copy and delete, the read-only rules,
+// which must hold when the tests run as root, and atomic replacement under
+// faults injected into the file backend.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <time.h>
@@ -12,17 +13,19 @@
 #include <gtest/gtest.h>
 
 #include "automation/error_number.hpp"
+#include "support/fault_injecting_backend.hpp"
 #include "support/temp_dir.hpp"
 #include "tamrel/error.hpp"
 #include "tamrel/filesystem.hpp"
+#include "tamrel/platform.hpp"
 
-namespace tamrel {
+namespace tamrel::testing {
 namespace {
 
-using testing::ErrorNumberOf;
-using testing::TempDir;
 namespace fs = std::filesystem;
 using Names = std::set<std::string>;
+constexpr int32_t kDiskFull = 61;
+constexpr int32_t kDeviceIoError = 57;
 
 class FileSystemObjectTest : public ::testing::Test {
  protected:
@@ -30,10 +33,6 @@ class FileSystemObjectTest : public ::testing::Test {
     return tmp_.WriteFile(name, content);
   }
   static std::string Read(const std::string& path) { return TempDir::ReadFile(path); }
-  static void SetModified(const std::string& path, time_t when) {
-    const struct timespec times[2] = {{when, 0}, {when, 0}};
-    ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
-  }
   static mode_t ModeOf(const std::string& path) {
     struct stat info {};
     stat(path.c_str(), &info);
@@ -47,28 +46,25 @@ class FileSystemObjectTest : public ::testing::Test {
     }
     return names;
   }
-  void WriteText(const std::string& path, const std::string& text) {
-    TextStream stream = fso_.GetFile(path).OpenAsTextStream(IOMode::ForWriting);
+
+  // Rewrites `path` through a FileSystemObject made under the fault hooks, as
+  // the library's own code makes it; or copies a backup over it.
+  void Rewrite(const std::string& path, const std::string& text, bool copy = false) {
+    platform::Scope scope(FaultInjectingBackend::Hooks(disk_));
+    FileSystemObject fso;
+    if (copy) return fso.GetFile(elsewhere_.WriteFile("Setup.tmc", text)).Copy(path, true);
+    TextStream stream = fso.GetFile(path).OpenAsTextStream(IOMode::ForWriting);
     stream.Write(text);
     stream.Close();
   }
 
-  TempDir tmp_;
+  TempDir tmp_, elsewhere_;
   FileSystemObject fso_;
+  std::shared_ptr<FaultInjectingBackend> disk_ = std::make_shared<FaultInjectingBackend>();
 };
 
-TEST_F(FileSystemObjectTest, PathTextsIgnoreOneTrailingSeparator) {
-  struct Case {
-    std::string path, parent, name;
-  };
-  const Case cases[] = {
-      {"/a/b/", "/a", "b"}, {"/a", "/", "a"}, {"c.tmc", "", "c.tmc"}, {"/", "", ""}};
-  for (const Case& c : cases) {
-    EXPECT_EQ(fso_.GetParentFolderName(c.path), c.parent) << c.path;
-    EXPECT_EQ(fso_.GetFileName(c.path), c.name) << c.path;
-  }
-  const std::string file = Write("f.txt", "x");
-  const std::string folder = tmp_.Path("sub");
+TEST_F(FileSystemObjectTest, ExistenceAndFolders) {
+  const std::string file = Write("f.txt", "x"), folder = tmp_.Path("sub");
   fs::create_directory(folder);
   EXPECT_TRUE(fso_.FileExists(file) && fso_.FolderExists(folder + "/"));
   EXPECT_FALSE(fso_.FolderExists(file) || fso_.FileExists(folder) || fso_.FolderExists(""));
@@ -82,9 +78,6 @@ TEST_F(FileSystemObjectTest, PathTextsIgnoreOneTrailingSeparator) {
 TEST_F(FileSystemObjectTest, ReadLineEndsAtLfOrCrLfAndKeepsALoneCr) {
   const std::string path = Write("lines.txt", "one\r\ntwo\nthree\rstill three\r\n\nlast\x01\xff");
   TextStream stream = fso_.GetFile(path).OpenAsTextStream(IOMode::ForReading);
-  EXPECT_EQ(stream.ReadLine(), "one");
-  EXPECT_EQ(stream.ReadAll(), "two\nthree\rstill three\r\n\nlast\x01\xff");
-  stream = fso_.GetFile(path).OpenAsTextStream();
   std::vector<std::string> lines;
   while (!stream.AtEndOfStream()) lines.push_back(stream.ReadLine());
   EXPECT_EQ(lines,
@@ -96,42 +89,26 @@ TEST_F(FileSystemObjectTest, ReadLineEndsAtLfOrCrLfAndKeepsALoneCr) {
 }
 
 TEST_F(FileSystemObjectTest, WritingTakesEffectAtCloseAndKeepsPermissions) {
-  const std::string path = Write("Setup.tmc", "old content that is longer");
+  const std::string path = Write("Setup.tmc", "old");
   ASSERT_EQ(chmod(path.c_str(), 0640), 0);
-  {
-    TextStream dropped = fso_.GetFile(path).OpenAsTextStream(IOMode::ForWriting);
-    dropped.Write("lost");
-    EXPECT_EQ(Read(path), "old content that is longer");
+  fso_.GetFile(path).OpenAsTextStream(IOMode::ForWriting).Write("lost");
+  EXPECT_EQ(Read(path), "old") << "an unclosed stream is dropped";
+  for (IOMode mode : {IOMode::ForWriting, IOMode::ForAppending}) {
+    TextStream stream = fso_.GetFile(path).OpenAsTextStream(mode);
+    stream.WriteLine("new");
+    stream.Close();
   }
-  EXPECT_EQ(Read(path), "old content that is longer") << "an unclosed stream is dropped";
-  WriteText(path, "new");
-  EXPECT_EQ(Read(path), "new");
+  EXPECT_EQ(Read(path), "new\r\nnew\r\n");
   EXPECT_EQ(ModeOf(path), 0640u);
-  EXPECT_EQ(InFolder(), Names{"Setup.tmc"});
-
-  TextStream append = fso_.GetFile(path).OpenAsTextStream(IOMode::ForAppending);
-  append.WriteLine("two");
-  append.Close();
-  EXPECT_EQ(Read(path), "newtwo\r\n");
-  EXPECT_EQ(ModeOf(path), 0640u);
-}
-
-TEST_F(FileSystemObjectTest, CreateTextFileMakesOrRefuses) {
-  const std::string path = tmp_.Path("New.tmc");
-  TextStream stream = fso_.CreateTextFile(path, true, false);
-  stream.Write("<context></context>");
-  stream.Close();
-  EXPECT_EQ(Read(path), "<context></context>");
   // A new file gets the default permissions, not the temporary file's own.
+  const std::string created = tmp_.Path("New.tmc");
+  fso_.CreateTextFile(created, true, false).Close();
   const mode_t mask = umask(0);
   umask(mask);
-  EXPECT_EQ(ModeOf(path), 0666u & ~mask);
-
-  EXPECT_EQ(ErrorNumberOf([&] { fso_.CreateTextFile(path, false); }), errc::kFileAlreadyExists);
+  EXPECT_EQ(ModeOf(created), 0666u & ~mask);
+  EXPECT_EQ(ErrorNumberOf([&] { fso_.CreateTextFile(created, false); }), errc::kFileAlreadyExists);
   EXPECT_EQ(ErrorNumberOf([&] { fso_.CreateTextFile(tmp_.Path("no/New.tmc")); }),
             errc::kPathNotFound);
-  EXPECT_EQ(ErrorNumberOf([&] { fso_.CreateTextFile(tmp_.Path("u.tmc"), true, true); }),
-            errc::kInvalidArgument);
 }
 
 TEST_F(FileSystemObjectTest, RenameStaysInTheFolderAndNeverReplaces) {
@@ -144,14 +121,11 @@ TEST_F(FileSystemObjectTest, RenameStaysInTheFolderAndNeverReplaces) {
   }
   EXPECT_EQ(Read(first) + Read(second), "firstsecond");
   for (const char* bad : {"sub/x", ""}) EXPECT_EQ(ErrorNumberOf([&] { file.Name(bad); }), 52);
-
   file.Name("Setup.tmc_corrupt(1)");
-  EXPECT_EQ(file.Path(), tmp_.Path("Setup.tmc_corrupt(1)"));
-  EXPECT_EQ(Read(file.Path()), "first");
+  EXPECT_EQ(Read(tmp_.Path("Setup.tmc_corrupt(1)")), "first");
   EXPECT_FALSE(fs::exists(first));
-
-  // The layer asks first; the backend must refuse as well, for a file that
-  // appears between the question and the rename.
+  // The backend refuses as well, for a file that appears between the
+  // layer's question and the rename.
   auto backend = platform::NativeFileBackend();
   EXPECT_EQ(ErrorNumberOf([&] { backend->Rename(file.Path(), second); }), errc::kFileAlreadyExists);
   EXPECT_EQ(Read(second), "second");
@@ -164,7 +138,8 @@ TEST_F(FileSystemObjectTest, CopyKeepsTheNameAndTheDateAsAnOleDate) {
   struct tm local {};
   ASSERT_NE(strptime("2024-03-05 14:30", "%Y-%m-%d %H:%M", &local), nullptr);
   local.tm_isdst = -1;
-  SetModified(backup, mktime(&local));
+  const struct timespec times[2] = {{mktime(&local), 0}, {mktime(&local), 0}};
+  ASSERT_EQ(utimensat(AT_FDCWD, backup.c_str(), times, 0), 0);
   File source = fso_.GetFile(backup);
   EXPECT_NEAR(source.DateLastModified(), 45356.0 + 14.5 / 24.0, 1e-9);
 
@@ -195,14 +170,11 @@ TEST_F(FileSystemObjectTest, AReadOnlyFileIsNeitherDeletedNorRewritten) {
   EXPECT_EQ(Read(path), "keep");
   EXPECT_EQ(ModeOf(path), 0444u);
   EXPECT_EQ(InFolder(), (Names{"Setup.tmc", "source.tmc"}));
-
   // It can still be read, renamed, and deleted by force.
   EXPECT_EQ(file.OpenAsTextStream().ReadAll(), "keep");
   file.Name("Setup(1).tmc");
   file.Delete(true);
   EXPECT_FALSE(fs::exists(file.Path()));
-  EXPECT_EQ(ErrorNumberOf([&] { file.Delete(false); }), errc::kFileNotFound);
-
   // A file that turns read-only while written is not replaced either.
   TextStream stream = fso_.GetFile(source).OpenAsTextStream(IOMode::ForWriting);
   stream.Write("newer");
@@ -212,5 +184,35 @@ TEST_F(FileSystemObjectTest, AReadOnlyFileIsNeitherDeletedNorRewritten) {
   EXPECT_EQ(InFolder(), Names{"source.tmc"});
 }
 
+// The new content is on disk before it takes the name: a failure at any step
+// up to the replacement leaves the old content; a failed flush of the folder
+// after it is still reported.
+TEST_F(FileSystemObjectTest, AFailureAtAnyStepLeavesTheOldContent) {
+  struct Case {
+    FileOp op;
+    int32_t number;
+    bool copy = false;
+  };
+  const Case cases[] = {
+      {FileOp::kCreateTempFile, errc::kPermissionDenied},
+      {FileOp::kAppend, kDiskFull},  // half of the text reaches the temporary file
+      {FileOp::kSync, kDeviceIoError},
+      {FileOp::kClose, kDiskFull},
+      {FileOp::kSetPermissions, errc::kPermissionDenied},
+      {FileOp::kReplace, errc::kPermissionDenied},
+      {FileOp::kAppend, kDiskFull, true},
+      {FileOp::kSyncFolder, kDeviceIoError},
+  };
+  const std::string old_text = "<context><a id=\"b\" instance=\"1\">old</a></context>";
+  const std::string path = Write("Setup.tmc", old_text);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(::testing::Message() << "operation " << static_cast<int>(c.op) << " " << c.copy);
+    disk_->FailNthCall(c.op, 1, c.number);
+    EXPECT_EQ(ErrorNumberOf([&] { Rewrite(path, "new", c.copy); }), c.number);
+    EXPECT_EQ(Read(path), c.op == FileOp::kSyncFolder ? "new" : old_text);
+    EXPECT_EQ(InFolder(), Names{"Setup.tmc"});
+  }
+}
+
 }  // namespace
-}  // namespace tamrel
+}  // namespace tamrel::testing

@@ -39,14 +39,6 @@ class FaultInjectingFile : public platform::WritableFile {
 
 }  // namespace
 
-const char* FileOpName(FileOp op) {
-  static constexpr const char* kNames[] = {
-      "Status", "ListFiles", "CreateFolder", "ReadFile",       "CreateTempFile",
-      "Append", "Sync",      "Close",        "SetPermissions", "SetModified",
-      "Rename", "Replace",   "DeleteFile",   "SyncFolder"};
-  return kNames[static_cast<int>(op)];
-}
-
 platform::Hooks FaultInjectingBackend::Hooks(std::shared_ptr<FaultInjectingBackend> backend) {
   platform::Hooks hooks;
   hooks.file_system = std::move(backend);
@@ -61,7 +53,7 @@ std::vector<FileOp> FaultInjectingBackend::Operations() const {
   return ops;
 }
 
-void FaultInjectingBackend::Enter(FileOp op, const std::string& path) {
+platform::FileBackend& FaultInjectingBackend::Enter(FileOp op, const std::string& path) {
   calls_.push_back(FileCall{op, path});
   for (Rule& rule : rules_) {
     if (rule.op != op || path.find(rule.path_part) == std::string::npos) continue;
@@ -69,15 +61,17 @@ void FaultInjectingBackend::Enter(FileOp op, const std::string& path) {
       --rule.calls_to_pass;
     } else if (rule.calls_to_fail > 0) {
       --rule.calls_to_fail;
-      Raise(rule.number, std::string("injected failure of ") + FileOpName(op) + " on " + path);
+      Raise(rule.number, "injected failure of file operation " +
+                             std::to_string(static_cast<int>(op)) + " on " + path);
     }
   }
+  return *inner_;
 }
 
 std::unique_ptr<platform::WritableFile> FaultInjectingBackend::CreateTempFile(
-    const std::string& folder, const std::string& prefix, std::string& temp_path) {
-  Enter(FileOp::kCreateTempFile, folder + "/" + prefix);
-  auto file = inner_->CreateTempFile(folder, prefix, temp_path);
+    Path folder, Path prefix, std::string& temp_path) {
+  auto file = Enter(FileOp::kCreateTempFile, folder + "/" + prefix)
+                  .CreateTempFile(folder, prefix, temp_path);
   return std::make_unique<FaultInjectingFile>(*this, std::move(file), temp_path);
 }
 

@@ -1,11 +1,6 @@
 // FaultInjectingBackend: a file backend for tests that forwards to another
-// (the native one by default), records every call, and fails chosen calls.
-//
-//   auto disk = std::make_shared<FaultInjectingBackend>();
-//   disk->FailNthCall(FileOp::kAppend, 1, 61);       // the first write: disk full
-//   disk->FailTimes(FileOp::kCreateTempFile, 2, 70, "Setup.tmc");  // locked twice
-//   platform::Scope scope(FaultInjectingBackend::Hooks(disk));
-//
+// (the native one by default), records every call, and fails chosen calls;
+// install it with platform::Scope scope(FaultInjectingBackend::Hooks(disk)).
 // A failing Append writes the first half of its data before it fails, as a
 // write that runs out of space half-way does.
 #pragma once
@@ -27,8 +22,6 @@ enum class FileOp {
   kSetPermissions, kSetModified, kRename, kReplace, kDeleteFile, kSyncFolder
 };
 // clang-format on
-
-const char* FileOpName(FileOp op);
 
 struct FileCall {
   FileOp op;
@@ -60,52 +53,29 @@ class FaultInjectingBackend : public platform::FileBackend {
   // The operations called, in order, leaving out Status.
   std::vector<FileOp> Operations() const;
 
-  platform::FileStatus Status(const std::string& path) override {
-    Enter(FileOp::kStatus, path);
-    return inner_->Status(path);
+  using Path = const std::string&;
+  platform::FileStatus Status(Path p) override { return Enter(FileOp::kStatus, p).Status(p); }
+  std::vector<std::string> ListFiles(Path p) override {
+    return Enter(FileOp::kListFiles, p).ListFiles(p);
   }
-  std::vector<std::string> ListFiles(const std::string& folder) override {
-    Enter(FileOp::kListFiles, folder);
-    return inner_->ListFiles(folder);
-  }
-  void CreateFolder(const std::string& path) override {
-    Enter(FileOp::kCreateFolder, path);
-    inner_->CreateFolder(path);
-  }
-  std::string ReadFile(const std::string& path) override {
-    Enter(FileOp::kReadFile, path);
-    return inner_->ReadFile(path);
-  }
-  std::unique_ptr<platform::WritableFile> CreateTempFile(const std::string& folder,
-                                                         const std::string& prefix,
+  void CreateFolder(Path p) override { Enter(FileOp::kCreateFolder, p).CreateFolder(p); }
+  std::string ReadFile(Path p) override { return Enter(FileOp::kReadFile, p).ReadFile(p); }
+  std::unique_ptr<platform::WritableFile> CreateTempFile(Path folder, Path prefix,
                                                          std::string& temp_path) override;
-  void SetPermissions(const std::string& path, uint32_t permissions) override {
-    Enter(FileOp::kSetPermissions, path);
-    inner_->SetPermissions(path, permissions);
+  void SetPermissions(Path p, uint32_t perms) override {
+    Enter(FileOp::kSetPermissions, p).SetPermissions(p, perms);
   }
-  void SetModified(const std::string& path, double modified) override {
-    Enter(FileOp::kSetModified, path);
-    inner_->SetModified(path, modified);
+  void SetModified(Path p, double when) override {
+    Enter(FileOp::kSetModified, p).SetModified(p, when);
   }
-  void Rename(const std::string& from, const std::string& to) override {
-    Enter(FileOp::kRename, from);
-    inner_->Rename(from, to);
-  }
-  void Replace(const std::string& from, const std::string& to) override {
-    Enter(FileOp::kReplace, to);
-    inner_->Replace(from, to);
-  }
-  void DeleteFile(const std::string& path) override {
-    Enter(FileOp::kDeleteFile, path);
-    inner_->DeleteFile(path);
-  }
-  void SyncFolder(const std::string& folder) override {
-    Enter(FileOp::kSyncFolder, folder);
-    inner_->SyncFolder(folder);
-  }
+  void Rename(Path from, Path to) override { Enter(FileOp::kRename, from).Rename(from, to); }
+  void Replace(Path from, Path to) override { Enter(FileOp::kReplace, to).Replace(from, to); }
+  void DeleteFile(Path p) override { Enter(FileOp::kDeleteFile, p).DeleteFile(p); }
+  void SyncFolder(Path p) override { Enter(FileOp::kSyncFolder, p).SyncFolder(p); }
 
-  // Records a call and raises when a rule says this call fails.
-  void Enter(FileOp op, const std::string& path);
+  // Records a call and raises when a rule says this call fails; otherwise
+  // gives the backend the call goes on to.
+  platform::FileBackend& Enter(FileOp op, const std::string& path);
 
  private:
   struct Rule {

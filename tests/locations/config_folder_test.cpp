@@ -1,0 +1,323 @@
+// The configuration folders below a faked application-data folder on a
+// temporary tree, with a writability test, a scripted chooser and a message
+// box that note their calls in one list of events; Wait on a driven clock;
+// and the native POSIX folder services.
+#include <stdlib.h>
+#include <sys/stat.h>
+
+#include <deque>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <set>
+
+#include <gtest/gtest.h>
+
+#include "automation/error_number.hpp"
+#include "support/fault_injecting_backend.hpp"
+#include "support/recording_host.hpp"
+#include "support/temp_dir.hpp"
+#include "tamrel/context.hpp"
+#include "tamrel/error.hpp"
+#include "tamrel/filesystem.hpp"
+#include "tamrel/locations.hpp"
+#include "tamrel/platform.hpp"
+
+namespace tamrel::testing {
+namespace {
+
+namespace fs = std::filesystem;
+using Lines = std::vector<std::string>;
+using Reports = std::vector<std::pair<std::string, int32_t>>;
+
+const std::string kSep(1, kPathSeparator);
+const std::string kChooser =
+    "chooser: Select folder for Velmora/Plant user configuration files (*.tmc) <- ";
+const std::string kAsk = "Select folder for Velmora/Plant user configuration file (*.tmc)";
+const std::string kWarning =
+    "box: The folder you have selected is not writeable. Please select another.|0|"
+    "Configuration File Location";
+const std::string kPreferences =
+    "<context><Colours id=\"Back\" instance=\"1\">Teal</Colours>\r\n</context>";
+
+// The host object Appl reads the application title from.
+class TitledApplication : public Object {
+ public:
+  explicit TitledApplication(std::string title) : title_(std::move(title)) {}
+  std::string TypeName() const override { return "Application"; }
+  Variant Get(const std::string& name, const std::vector<Variant>& indices) override {
+    return SameName(name, "title") ? Variant(title_) : Object::Get(name, indices);
+  }
+
+ private:
+  std::string title_;
+};
+
+class ConfigFolderTest : public ::testing::Test {
+ protected:
+  ConfigFolderTest() : scope_(FakeHooks()) { Reset(); }
+  ~ConfigFolderTest() override { SetTitle("Tamrel"); }
+
+  // A fresh context, host record and event list, as for a new call.
+  void Reset() {
+    context_ = std::make_shared<ContextCls>();
+    context_->SetApplicationContext(host_);
+    host_->ClearCalls();
+    events_.clear();
+  }
+  void SetTitle(const std::string& title) {
+    context_->Appl(std::make_shared<TitledApplication>(title));
+  }
+  std::string Folder(const std::string& relative) {
+    fs::create_directories(tmp_.path() / relative);
+    return tmp_.Path(relative);
+  }
+  static std::string FileIn(const std::string& folder) {
+    return folder + kSep + "UserPreferences.tmc";
+  }
+  Lines FoldersCreated() const {
+    Lines created;
+    for (const FileCall& call : disk_->calls()) {
+      if (call.op == FileOp::kCreateFolder) created.push_back(call.path);
+    }
+    return created;
+  }
+
+  platform::Hooks FakeHooks() {
+    platform::Hooks hooks = FaultInjectingBackend::Hooks(disk_);
+    hooks.special_folder = [this](int32_t csidl) {
+      return csidl == kCsidlAppData ? app_data_ : std::string();
+    };
+    hooks.library_folder = [this] { return library_; };
+    hooks.is_folder_writeable = [this](const std::string& folder, bool) {
+      events_.push_back("writeable? " + folder);
+      return writeable_.count(folder) > 0;
+    };
+    hooks.browse_for_folder = [this](int32_t, const std::string& title, std::string& folder) {
+      events_.push_back("chooser: " + title + " <- " + folder);
+      if (choices_.empty()) Raise(errc::kInvalidArgument, "no chooser script left");
+      std::optional<std::string> choice = choices_.front();
+      choices_.pop_front();
+      if (choice) folder = *choice;
+      return choice.has_value();
+    };
+    hooks.message_box = [this](const std::string& prompt, int16_t style, const std::string& title) {
+      events_.push_back("box: " + prompt + "|" + std::to_string(style) + "|" + title);
+      return Variant(int16_t{1});
+    };
+    return hooks;
+  }
+
+  TempDir tmp_;
+  std::string app_data_ = Folder("appdata");
+  std::string plant_ = Folder("appdata/Velmora-Plant");
+  std::string library_ = Folder("lib");
+  std::set<std::string> writeable_;
+  std::deque<std::optional<std::string>> choices_;  // nullopt: cancel
+  Lines events_;
+  std::shared_ptr<FaultInjectingBackend> disk_ = std::make_shared<FaultInjectingBackend>();
+  platform::Scope scope_;
+  std::shared_ptr<RecordingHost> host_ = RecordingHost::Make();
+  std::shared_ptr<ContextCls> context_;
+};
+
+TEST_F(ConfigFolderTest, ApplicationFolderIsReportedOrCreatedWithTheLevelsAboveIt) {
+  struct Case {
+    std::string base, title, folder;
+    Lines created;
+  };
+  const std::string home = tmp_.Path("home"), fresh = home + kSep + ".config";
+  const std::string made = fresh + kSep + "Tools-Calibrator-2" + kSep;
+  const Case cases[] = {
+      {app_data_, "Velmora/Plant", plant_ + kSep, {}},
+      {app_data_ + kSep, "Velmora/Plant", plant_ + kSep, {}},  // no second separator
+      {app_data_, "", app_data_ + kSep + kSep, {}},            // the empty name has its own
+      {fresh, "Tools/Calibrator/2", made, {home, fresh, made}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.folder);
+    Reset();
+    app_data_ = c.base;
+    SetTitle(c.title);
+    EXPECT_EQ(context_->GetApplicationConfigLocation(), c.folder);
+    EXPECT_EQ(FoldersCreated(), c.created);  // the row that creates comes last
+    EXPECT_TRUE(fs::is_directory(c.folder));
+    const std::string what = c.created.empty() ? "exists: " : "created: ";
+    EXPECT_EQ(host_->LogLines(), (Lines{"Initialize application folder location",
+                                        "Application folder location " + what + c.folder}));
+  }
+  context_->SetApplicationContext(nullptr);
+  EXPECT_EQ(ErrorNumberOf([&] { context_->GetApplicationConfigLocation(); }), errc::kObjectNotSet);
+}
+
+TEST_F(ConfigFolderTest, MakeFolderCreatesTheMissingLevelsTopDownOrFails) {
+  FileSystemObject fso;
+  const std::string path = tmp_.Path("a/b/c") + kSep;
+  EXPECT_TRUE(context_->MakeFolder(fso, path));
+  EXPECT_EQ(FoldersCreated(), (Lines{tmp_.Path("a"), tmp_.Path("a/b"), path}));
+  const std::pair<std::string, int32_t> errors[] = {
+      {tmp_.Path("a/b"), errc::kFileAlreadyExists},
+      {path, errc::kFileAlreadyExists},
+      {"", errc::kInvalidArgument},
+      {"relative" + kSep, errc::kInvalidArgument},
+  };
+  for (const auto& [bad, error] : errors) {
+    EXPECT_EQ(ErrorNumberOf([&] { context_->MakeFolder(fso, bad); }), error) << bad;
+  }
+}
+
+TEST_F(ConfigFolderTest, UserPreferencesFirstRunCreatesTheFolderAndOnlySetsTheSaveLocation) {
+  // The application-data folder is missing too: every level is made.
+  app_data_ = tmp_.Path("fresh") + kSep + "config";
+  const std::string folder = app_data_ + kSep + "Velmora-Plant";
+  EXPECT_FALSE(context_->GetUserPreferences("Velmora/Plant"));
+  EXPECT_TRUE(fs::is_directory(folder));
+  EXPECT_EQ(context_->SaveLocation(), FileIn(folder));
+  EXPECT_EQ(host_->Ops(), Lines{"WriteDetail"}) << "nothing is loaded on a first run";
+  EXPECT_EQ(host_->DetailLines(), Lines{"Application folder location created: " + folder});
+}
+
+// The chosen folder is writeable; the preference file is loaded from it when
+// present. The preference folder is the variable that receives the choice; a
+// choice that ends in a separator (a drive root) is used as given.
+TEST_F(ConfigFolderTest, UserPreferencesUseTheFirstWriteableFolder) {
+  const std::string locked = Folder("locked"), chosen = Folder("chosen") + kSep;
+  const std::string library = GetLongPath(library_);
+  const std::string exists = "Application folder location exists: " + plant_;
+  const std::string refused = "The folder selected is not writeable: " + plant_;
+  const std::string cancelled = "Folder Selection Cancelled: " + library;
+  const std::string ok = "writeable? ";
+  struct Case {
+    bool loads;
+    std::deque<std::optional<std::string>> choices;  // nullopt: cancel
+    std::string folder;
+    Lines details, events;
+  };
+  // clang-format off
+  const Case cases[] = {
+      {false, {}, plant_, {exists}, {ok + plant_}},
+      {true, {}, plant_, {exists}, {ok + plant_}},
+      {true, {locked, chosen}, chosen,
+       {exists, refused, kAsk, "Folder Selected: " + locked, kAsk, "Folder Selected: " + chosen},
+       {ok + plant_, kChooser + plant_, ok + locked, kWarning, kChooser + locked, ok + chosen}},
+      {false, {std::nullopt}, library, {exists, refused, kAsk, cancelled},
+       {ok + plant_, kChooser + plant_, ok + library}},
+      {false, {std::nullopt, std::nullopt, locked}, locked,
+       {exists, refused, kAsk, cancelled, kAsk, cancelled, kAsk, "Folder Selected: " + locked},
+       {ok + plant_, kChooser + plant_, ok + library, kWarning, kChooser + library, ok + library,
+        kWarning, kChooser + library, ok + locked}},
+  };
+  // clang-format on
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.folder + (c.loads ? " with a preference file" : ""));
+    fs::remove(FileIn(c.folder));
+    if (c.loads) std::ofstream(FileIn(c.folder), std::ios::binary) << kPreferences;
+    Reset();
+    writeable_ = {c.folder};
+    choices_ = c.choices;
+    EXPECT_FALSE(context_->GetUserPreferences("Velmora/Plant"));
+    EXPECT_EQ(context_->SaveLocation(), FileIn(c.folder));
+    const bool any = context_->Count("Colours", "Back") > 0;
+    EXPECT_EQ(any ? CStr(context_->Item("Colours", "Back", 1)) : "", c.loads ? "Teal" : "");
+    EXPECT_EQ(host_->DetailLines(), c.details);
+    EXPECT_EQ(events_, c.events);
+    EXPECT_TRUE(host_->Errors().empty());
+  }
+}
+
+TEST_F(ConfigFolderTest, UserPreferencesFailuresEndTheCallThroughTheConvention) {
+  const std::pair<const char*, int32_t> cases[] = {
+      {"chooser raises", errc::kInvalidArgument},
+      // The application-data "folder" is a file: the folder cannot be made.
+      {"folder cannot be made", errc::kFileAlreadyExists},
+  };
+  for (const auto& [label, error] : cases) {
+    SCOPED_TRACE(label);
+    if (error == errc::kFileAlreadyExists) app_data_ = tmp_.WriteFile("file", "");
+    Reset();  // and no choices: the chooser raises on its first call
+    EXPECT_FALSE(context_->GetUserPreferences("Velmora/Plant"));
+    EXPECT_EQ(context_->name(), "User");
+    EXPECT_EQ(context_->SaveLocation(), "");
+    EXPECT_EQ(host_->Errors(), (Reports{{"Tamrel/ContextCls/GetUserPreferences", error}}));
+    EXPECT_EQ(host_->CallsOf("RegisterError")[0].args[1], "Initialize");
+    EXPECT_EQ(host_->Ops().back(), "HandleError");
+  }
+}
+
+// Wait on a clock that plays a script of readings (seconds since midnight):
+// it ends at the first reading strictly past the interval, processing
+// messages before every reading after the first.
+TEST(WaitTest, EndsAtTheFirstReadingPastTheInterval) {
+  const std::pair<float, std::deque<float>> cases[] = {
+      {1.0F, {86399.5F, 86399.9F, 0.25F, 0.5F, 0.75F}},  // across midnight
+      {0.0F, {5.0F, 5.0F, 5.125F}},
+  };
+  for (const auto& [interval, readings] : cases) {
+    std::deque<float> clock = readings;
+    size_t pumps = 0;
+    platform::Hooks hooks;
+    hooks.seconds_since_midnight = [&] {
+      if (clock.empty()) ADD_FAILURE() << "Wait read the clock past the script";
+      const float now = clock.empty() ? 1e9F : clock.front();
+      if (!clock.empty()) clock.pop_front();
+      return now;
+    };
+    hooks.pump_messages = [&] { ++pumps; };
+    platform::Scope scope(hooks);
+    ContextCls().Wait(interval);
+    EXPECT_TRUE(clock.empty()) << clock.size() << " readings left";
+    EXPECT_EQ(pumps, readings.size() - 1);
+  }
+}
+
+// Sets an environment variable (nullopt: unsets it) for the scope.
+class EnvironmentVariable {
+ public:
+  EnvironmentVariable(const char* name, const std::optional<std::string>& value) : name_(name) {
+    if (const char* old = getenv(name)) old_ = old;
+    Set(value);
+  }
+  ~EnvironmentVariable() { Set(old_); }
+
+ private:
+  void Set(const std::optional<std::string>& value) {
+    value ? setenv(name_, value->c_str(), 1) : unsetenv(name_);
+  }
+  const char* name_;
+  std::optional<std::string> old_;
+};
+
+TEST(FolderServicesTest, XdgFoldersFollowTheEnvironmentAtEachCall) {
+  TempDir tmp;
+  EnvironmentVariable home("HOME", tmp.Path("home"));
+  for (const char* xdg : {"one", "two"}) {
+    EnvironmentVariable config("XDG_CONFIG_HOME", tmp.Path(xdg));
+    EnvironmentVariable state("XDG_STATE_HOME", tmp.Path(xdg));
+    EXPECT_EQ(GetSpecialfolder(kCsidlAppData), tmp.Path(xdg));
+    EXPECT_EQ(GetWindowsFolder(), tmp.Path(xdg) + "/Tamrel");
+  }
+  // Unset or relative, an XDG variable is no valid XDG folder.
+  for (std::optional<std::string> value : {std::optional<std::string>(), {"relative/config"}}) {
+    EnvironmentVariable config("XDG_CONFIG_HOME", value);
+    EnvironmentVariable state("XDG_STATE_HOME", value);
+    EXPECT_EQ(GetSpecialfolder(kCsidlAppData), tmp.Path("home") + "/.config");
+    EXPECT_EQ(GetWindowsFolder(), tmp.Path("home") + "/.local/state/Tamrel");
+  }
+  EXPECT_EQ(GetSpecialfolder(28), "");
+  // The backup folder is made, private to the user.
+  struct stat info {};
+  ASSERT_EQ(stat((tmp.Path("home") + "/.local/state/Tamrel").c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 07777, 0700u);
+  EXPECT_TRUE(S_ISDIR(info.st_mode));
+}
+
+TEST(FolderServicesTest, LongPathResolvesExistingPaths) {
+  TempDir tmp;
+  std::filesystem::create_directories(tmp.path() / "a" / "b");
+  EXPECT_EQ(GetLongPath(tmp.Path("a") + "/../a/./b"),
+            std::filesystem::canonical(tmp.path() / "a" / "b").string());
+  EXPECT_EQ(GetLongPath(tmp.Path("a/missing")), "");
+}
+
+}  // namespace
+}  // namespace tamrel::testing
