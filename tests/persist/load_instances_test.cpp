@@ -1,5 +1,6 @@
-// The instance numbers of a Load: pairs filed by their joined text, kept
-// through growth; pairs without a "$" answered by the store's round.
+// The instance numbers of a Load where a file read cannot show them: pairs
+// with a "$" filed by their joined text, and plain pairs answered by the
+// records appended in this Load only.
 #include <gtest/gtest.h>
 
 #include <optional>
@@ -9,39 +10,6 @@
 
 namespace tamrel::detail {
 namespace {
-
-TEST(LoadInstances, KeepsEveryPairsNumberThroughGrowth) {
-  LoadInstances table;
-  EXPECT_EQ(table.Find("Window", "Left"), nullptr);
-  for (int i = 0; i < 5000; ++i) {
-    const std::string id = "Id" + std::to_string(i);
-    ASSERT_EQ(table.Find("Tag", id), nullptr) << id;
-    table.Add("Tag", id, i - 7);
-  }
-  EXPECT_EQ(table.Count(), 5000u);
-  for (int i = 0; i < 5000; ++i) {
-    int32_t* reached = table.Find("Tag", "Id" + std::to_string(i));
-    ASSERT_NE(reached, nullptr) << i;
-    EXPECT_EQ(*reached, i - 7) << i;
-  }
-  *table.Find("Tag", "Id42") = 9;
-  EXPECT_EQ(*table.Find("Tag", "Id42"), 9);
-  EXPECT_EQ(table.Find("Tag", "Id5000"), nullptr);
-  EXPECT_EQ(table.Find("tag", "Id1"), nullptr);  // case counts
-}
-
-TEST(LoadInstances, PairsWithTheSameJoinedTextShareOneNumber) {
-  LoadInstances table;
-  table.Reserve(3);
-  table.Add("a$$b", "c", 4);
-  int32_t* shared = table.Find("a", "b$$c");
-  ASSERT_NE(shared, nullptr);
-  EXPECT_EQ(*shared, 4);
-  EXPECT_EQ(table.Find("a$", "$b$$c"), nullptr);  // "a$$$$b$$c" is another text
-  table.Add("", "", 1);                             // "$$" on its own is a pair too
-  ASSERT_NE(table.Find("", ""), nullptr);
-  EXPECT_EQ(*table.Find("", ""), 1);
-}
 
 ContextItem Item(const char* tag, const char* id, int16_t instance) {
   return ContextItem{tag, id, instance, "", ""};
@@ -73,7 +41,7 @@ TEST(LoadInstances, PlainPairsCountOnlyRecordsAppendedInTheLoad) {
   EXPECT_EQ(Checked(seen, items, "w", "x"), std::nullopt);  // case counts
 }
 
-TEST(LoadInstances, PairsWithADollarKeepTheirJoinedTextNumber) {
+TEST(LoadInstances, PairsWithADollarKeepTheirJoinedTextNumberThroughGrowth) {
   TagStore items;
   LoadInstances seen;
   EXPECT_EQ(Checked(seen, items, "a$", "b", 3), std::nullopt);
@@ -82,6 +50,15 @@ TEST(LoadInstances, PairsWithADollarKeepTheirJoinedTextNumber) {
   EXPECT_EQ(Checked(seen, items, "a", "$b"), 3);  // "a$$$b" either way; dropped
   EXPECT_EQ(Checked(seen, items, "a", "b"), 5);
   EXPECT_EQ(Checked(seen, items, "a", "$b", 4), 3);
+  EXPECT_EQ(Checked(seen, items, "a$", "b"), 4);
+  EXPECT_EQ(Checked(seen, items, "a$$", "b"), std::nullopt);  // "a$$$$$b" is another text
+  for (int i = 0; i < 3000; ++i) {
+    const std::string id = "$" + std::to_string(i);
+    ASSERT_EQ(Checked(seen, items, "T", id.c_str(), i - 7), std::nullopt) << i;
+  }
+  for (int i = 0; i < 3000; ++i) {
+    ASSERT_EQ(Checked(seen, items, "T", ("$" + std::to_string(i)).c_str()), i - 7) << i;
+  }
   EXPECT_EQ(Checked(seen, items, "a$", "b"), 4);
 }
 

@@ -23,27 +23,11 @@
 namespace tamrel::testing {
 namespace {
 
-enum class K {
-  Add,
-  ValueLet,
-  Remove,
-  Clear,
-  MoveFirst,
-  Eof,
-  Read,
-  MoveNext,
-  Item,
-  ValueGet,
-  Exists,
-  Count,
-  CloneAdd,
-  Clone,
-  Copy,
-  DropTarget
-};
-const char* const kNames[] = {"Add",      "Value=",   "Remove", "Clear",     "MoveFirst", "EOF",
-                              "Read",     "MoveNext", "Item",   "Value",     "Exists",    "Count",
-                              "CloneAdd", "Clone",    "Copy",   "DropTarget"};
+enum class K { Add, ValueLet, Remove, Clear, MoveFirst, Eof, Read, MoveNext, Item, ValueGet,
+               Exists, Count, CloneAdd, Clone, Copy, DropTarget };
+const char* const kNames[] = {"Add", "Value=", "Remove", "Clear", "MoveFirst", "EOF", "Read",
+                              "MoveNext", "Item", "Value", "Exists", "Count", "CloneAdd", "Clone",
+                              "Copy", "DropTarget"};
 
 struct Op {
   K kind = K::Add;
@@ -211,8 +195,9 @@ std::optional<std::string> FirstDifference(const std::vector<Op>& ops) {
     if (!real[op.ctx]) continue;
     std::string got = Apply(op, real);
     std::string want = Apply(op, model);
-    for (const HostCall& c : host->calls())
+    for (const HostCall& c : host->calls()) {
       got += " " + ModelHost::Format(c.op, c.args, c.error.number);
+    }
     for (const std::string& call : model_host->calls) want += " " + call;
     host->ClearCalls();
     model_host->calls.clear();
