@@ -28,14 +28,14 @@ Records Version(char which) {
   return records;
 }
 
-// True when `path` loads without recovery and holds one version whole.
+// True when `path` loads without a report and holds one version whole.
 bool LoadsWhole(const std::string& path) {
   auto host = RecordingHost::Make();
   auto context = std::make_shared<ContextCls>();
   context->SetApplicationContext(host);
-  const bool loaded = context->Load(path) && host->CallsOf("ShowMessage").empty() &&
-                      host->CallsOf("RegisterError").empty();
-  return loaded && (RecordsOf(*context) == Version('a') || RecordsOf(*context) == Version('b'));
+  return context->Load(path) && host->CallsOf("ShowMessage").empty() &&
+         host->CallsOf("RegisterError").empty() &&
+         (RecordsOf(*context) == Version('a') || RecordsOf(*context) == Version('b'));
 }
 
 using CrashTest = PersistTest;
@@ -47,7 +47,7 @@ TEST_F(CrashTest, KilledSaverNeverLeavesATornFile) {
   std::mt19937 random(12345);
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(12);
   int kills = 0;
-  while (std::chrono::steady_clock::now() < deadline && kills < 400) {
+  for (; std::chrono::steady_clock::now() < deadline && kills < 400; ++kills) {
     const pid_t child = fork();
     ASSERT_GE(child, 0);
     if (child == 0) {  // saves the two versions in turn until killed
@@ -64,9 +64,8 @@ TEST_F(CrashTest, KilledSaverNeverLeavesATornFile) {
     int status = 0;
     waitpid(child, &status, 0);
     ASSERT_TRUE(WIFSIGNALED(status)) << "the saver stopped by itself: " << status;
-    ++kills;
-    ASSERT_TRUE(LoadsWhole(path)) << "after kill " << kills;
-    ASSERT_TRUE(LoadsWhole(Backup("Crash.tmc"))) << "after kill " << kills;
+    ASSERT_TRUE(LoadsWhole(path)) << "main copy, after kill " << kills + 1;
+    ASSERT_TRUE(LoadsWhole(Backup("Crash.tmc"))) << "backup copy, after kill " << kills + 1;
   }
   EXPECT_GE(kills, 50);
 }

@@ -196,7 +196,7 @@ std::optional<std::string> FirstDifference(const std::vector<Op>& ops) {
     std::string got = Apply(op, real);
     std::string want = Apply(op, model);
     for (const HostCall& c : host->calls()) {
-      got += " " + ModelHost::Format(c.op, c.args, c.error.number);
+      got += " " + ModelHost::Format(c.op, c.args, c.error);
     }
     for (const std::string& call : model_host->calls) want += " " + call;
     host->ClearCalls();

@@ -25,17 +25,20 @@ struct ModelRecord {
   std::string value, key;
 };
 
-// Host calls as "op[arg][arg]...#number of the current error".
+// Host calls as "op[arg][arg]...#number source: description" of the
+// current error.
 struct ModelHost {
   std::vector<std::string> calls;
 
   static std::string Format(const std::string& op, const std::vector<std::string>& args,
-                            int32_t error) {
+                            const ErrorInfo& error) {
     std::string call = op;
     for (const std::string& arg : args) call += "[" + arg + "]";
-    return call + "#" + std::to_string(error);
+    return call + "#" + std::to_string(error.number) + " " + error.source + ": " +
+           error.description;
   }
-  void Call(const std::string& op, const std::vector<std::string>& args, int32_t error = 0) {
+  void Call(const std::string& op, const std::vector<std::string>& args,
+            const ErrorInfo& error = {}) {
     calls.push_back(Format(op, args, error));
   }
 };
@@ -177,15 +180,15 @@ class ReferenceStore {
 
   template <class Body>
   void Trap(S location, Body&& body) {
-    int32_t number = 0;
+    ErrorInfo error;
     try {
       body();
       return;
     } catch (const Error& failure) {
-      number = failure.number();
+      error = {failure.number(), failure.source(), failure.description()};
     }
-    Host().Call("RegisterError", {"Tamrel/ContextCls/" + location, "Initialize"}, number);
-    Host().Call("HandleError", {"True", "True", "False"}, number);
+    Host().Call("RegisterError", {"Tamrel/ContextCls/" + location, "Initialize"}, error);
+    Host().Call("HandleError", {"True", "True", "False"}, error);
   }
 
   std::string NextKey() { return "A" + std::to_string(++key_counter); }
