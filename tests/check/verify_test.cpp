@@ -64,15 +64,12 @@ TEST(ValueHelpersTest, BooleanHelpersOnEnglishAndGermanSystems) {
 
 TEST(ValueHelpersTest, MinTakesTheLowestIndexOfTheSmallestElementFromIndexZero) {
   ContextCls context;
-  Variant smallest = context.min(VariantArray(
-      {Variant(int32_t{5}), Variant(int16_t{3}), Variant(3.0), Variant(int32_t{7})}));
-  EXPECT_EQ(smallest.kind(), VariantKind::Integer);  // not the equal Double after it
+  const VariantArray mixed({Variant(int32_t{5}), Variant(int16_t{3}), Variant(3.0)});
+  EXPECT_EQ(context.min(mixed).kind(), VariantKind::Integer);  // not the equal Double after it
   EXPECT_EQ(CStr(context.min(VariantArray({Variant("b"), Variant("B"), Variant("a")}))), "B");
-  EXPECT_EQ(CLng(context.min(VariantArray(
-                {Variant(int32_t{-100}), Variant(int32_t{8}), Variant(int32_t{9})}, -1))),
-            8);
-  for (const VariantArray& bad : {VariantArray({Variant(int32_t{1}), Variant(int32_t{2})}, 1),
-                                  VariantArray(std::vector<Variant>{}), VariantArray(),
+  const VariantArray from_minus_one({Variant(int32_t{-100}), Variant(int32_t{8})}, -1);
+  EXPECT_EQ(CLng(context.min(from_minus_one)), 8);
+  for (const VariantArray& bad : {VariantArray({Variant(int32_t{1})}, 1), VariantArray(),
                                   VariantArray(std::vector<ArrayBounds>{{0, 1}, {0, 1}})}) {
     try {
       context.min(bad);

@@ -1,13 +1,17 @@
 // DecodeXML, ProcessXML and ValidateLoadItem: what a text gives in the store
 // and in the host's reports; instance numbers of each tag and id kept
 // consecutive in file order, and the NewAlbumDefaults separator cleaning.
+// Then the instance table of a Load where a file cannot show it: pairs with a
+// "$" filed by their joined text, plain pairs answered by this Load's appends.
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "persist/context_reader.hpp"
+#include "persist/load_instances.hpp"
 #include "persist_fixture.hpp"
 #include "tamrel/error.hpp"
 
@@ -168,6 +172,56 @@ TEST_F(ReaderTest, NewAlbumDefaultsSeparatorLosesItsMarks) {
     EXPECT_EQ(RecordsOf(*context_), (Records{{c.tag, c.id, 1, c.kept}})) << c.value;
     EXPECT_EQ(context_->changed(), c.kept != c.value) << c.value;
   }
+}
+
+using detail::ContextItem;
+using detail::LoadInstances;
+using detail::TagStore;
+
+// What Check hands to its decision for (tag, id); the record is then filed
+// with `reaches` (none: dropped).
+std::optional<int32_t> Checked(LoadInstances& seen, TagStore& items, const char* tag,
+                               const char* id, std::optional<int32_t> reaches = std::nullopt) {
+  std::optional<int32_t> given;
+  seen.Check(items, tag, id, [&](std::optional<int32_t> reached) {
+    given = reached;
+    return reaches;
+  });
+  return given;
+}
+
+TEST(LoadInstancesTest, PlainPairsCountOnlyRecordsAppendedInTheLoad) {
+  TagStore items;
+  items.PushBack(ContextItem{"W", "x", 1, "", ""});  // held before the Load
+  items.PushBack(ContextItem{"W", "y", 1, "", ""});
+  LoadInstances seen;
+  EXPECT_EQ(Checked(seen, items, "W", "x"), std::nullopt);
+  items.PushBack(ContextItem{"W", "x", 1, "", ""});
+  items.PushBack(ContextItem{"W", "x", 2, "", ""});
+  items.PushFront(ContextItem{"W", "x", 7, "", ""});  // an Add at the front is not an append
+  EXPECT_EQ(Checked(seen, items, "W", "x"), 2);
+  EXPECT_EQ(Checked(seen, items, "W", "y"), std::nullopt);
+  EXPECT_EQ(Checked(seen, items, "w", "x"), std::nullopt);  // case counts
+}
+
+TEST(LoadInstancesTest, PairsWithADollarKeepTheirJoinedTextNumberThroughGrowth) {
+  TagStore items;
+  LoadInstances seen;
+  EXPECT_EQ(Checked(seen, items, "a$", "b", 3), std::nullopt);
+  items.PushBack(ContextItem{"a$", "b", 3, "", ""});
+  items.PushBack(ContextItem{"a", "b", 5, "", ""});
+  EXPECT_EQ(Checked(seen, items, "a", "$b"), 3);  // "a$$$b" either way; dropped
+  EXPECT_EQ(Checked(seen, items, "a", "b"), 5);
+  EXPECT_EQ(Checked(seen, items, "a", "$b", 4), 3);
+  EXPECT_EQ(Checked(seen, items, "a$", "b"), 4);
+  EXPECT_EQ(Checked(seen, items, "a$$", "b"), std::nullopt);  // "a$$$$$b" is another text
+  for (int i = 0; i < 6000; ++i) {  // each pair twice, after all of them were filed
+    const std::string id = "$" + std::to_string(i % 3000);
+    ASSERT_EQ(Checked(seen, items, "T", id.c_str(), i - 7), i < 3000 ? std::nullopt
+                                                                     : std::optional(i - 3007))
+        << i;
+  }
+  EXPECT_EQ(Checked(seen, items, "a$", "b"), 4);
 }
 
 }  // namespace

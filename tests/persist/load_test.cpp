@@ -111,15 +111,5 @@ TEST_F(LoadTest, DamagedFileWithoutAGoodBackupEmptiesTheStore) {
   EXPECT_TRUE(Exists(Backup("Setup.tmc_corrupt(1)")));
 }
 
-TEST_F(LoadTest, FailureOutsideDecodingGoesToTheMainTrap) {
-  File(ContextFile(kBackupRecords));
-  host_->FailOn("WriteLog", 70);
-  EXPECT_FALSE(context_->Load(path_));
-  EXPECT_TRUE(RecordsOf(*context_).empty());
-  EXPECT_EQ(host_->Errors(), (Reports{{"Tamrel/ContextCls/Load", 70}}));
-  EXPECT_EQ(host_->CallsOf("RegisterError")[0].args[1], "Initialize: " + path_);
-  EXPECT_EQ(context_->SaveLocation(), "");
-}
-
 }  // namespace
 }  // namespace tamrel::testing
