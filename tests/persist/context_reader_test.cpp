@@ -214,7 +214,9 @@ TEST(LoadInstancesTest, PairsWithADollarKeepTheirJoinedTextNumberThroughGrowth) 
   EXPECT_EQ(Checked(seen, items, "a", "b"), 5);
   EXPECT_EQ(Checked(seen, items, "a", "$b", 4), 3);
   EXPECT_EQ(Checked(seen, items, "a$", "b"), 4);
-  EXPECT_EQ(Checked(seen, items, "a$$", "b"), std::nullopt);  // "a$$$$$b" is another text
+  EXPECT_EQ(Checked(seen, items, "a$$b", "c", 9), std::nullopt);
+  EXPECT_EQ(Checked(seen, items, "a", "b$$c"), 9);  // "a$$b$$c" either way
+  EXPECT_EQ(Checked(seen, items, "a$", "$b$$c"), std::nullopt);  // "a$$$$$b$$c"
   for (int i = 0; i < 6000; ++i) {  // each pair twice, after all of them were filed
     const std::string id = "$" + std::to_string(i % 3000);
     ASSERT_EQ(Checked(seen, items, "T", id.c_str(), i - 7), i < 3000 ? std::nullopt

@@ -99,48 +99,22 @@ std::string Apply(const Op& op, std::shared_ptr<Side> (&objects)[2]) {
   Side& s = *objects[op.ctx];
   try {
     switch (op.kind) {
-      case K::Add:
-        s.Add(op.tag, op.id, op.value, op.max_count, op.link);
-        break;
-      case K::ValueLet:
-        s.Value(op.tag, op.id, op.value);
-        break;
-      case K::Remove:
-        s.Remove(op.tag, op.rid, op.rvalue);
-        break;
-      case K::Clear:
-        s.Clear();
-        break;
-      case K::MoveFirst:
-        s.MoveFirst(op.tag, op.id);
-        break;
-      case K::MoveNext:
-        s.MoveNext(op.tag, op.id);
-        break;
-      case K::CloneAdd:
-        s.CloneAdd(op.tag, op.id, op.text, op.n);
-        break;
-      case K::Clone:
-        s.Clone(objects[op.other]);
-        break;
-      case K::Copy:
-        s.Copy(objects[op.other], op.tag);
-        break;
-      case K::Eof:
-        return s.Eof(op.tag, op.id) ? "True" : "False";
-      case K::Exists:
-        return s.Exists(op.tag, op.id) ? "True" : "False";
-      case K::Count:
-        return std::to_string(s.Count(op.tag, op.id));
-      case K::Read:
-        return Show(s.Read(op.tag, op.id));
-      case K::Item:
-        return Show(s.Item(op.tag, op.id, op.n));
-      case K::ValueGet:
-        return Show(s.Value(op.tag, op.id));
-      case K::DropTarget:
-        objects[1].reset();
-        break;
+      case K::Add: s.Add(op.tag, op.id, op.value, op.max_count, op.link); break;
+      case K::ValueLet: s.Value(op.tag, op.id, op.value); break;
+      case K::Remove: s.Remove(op.tag, op.rid, op.rvalue); break;
+      case K::Clear: s.Clear(); break;
+      case K::MoveFirst: s.MoveFirst(op.tag, op.id); break;
+      case K::MoveNext: s.MoveNext(op.tag, op.id); break;
+      case K::CloneAdd: s.CloneAdd(op.tag, op.id, op.text, op.n); break;
+      case K::Clone: s.Clone(objects[op.other]); break;
+      case K::Copy: s.Copy(objects[op.other], op.tag); break;
+      case K::Eof: return s.Eof(op.tag, op.id) ? "True" : "False";
+      case K::Exists: return s.Exists(op.tag, op.id) ? "True" : "False";
+      case K::Count: return std::to_string(s.Count(op.tag, op.id));
+      case K::Read: return Show(s.Read(op.tag, op.id));
+      case K::Item: return Show(s.Item(op.tag, op.id, op.n));
+      case K::ValueGet: return Show(s.Value(op.tag, op.id));
+      case K::DropTarget: objects[1].reset(); break;
     }
   } catch (const Error& failure) {
     return "error " + std::to_string(failure.number());
