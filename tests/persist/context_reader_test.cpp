@@ -63,7 +63,9 @@ TEST_F(ReaderTest, ElementsAndAttributeForms) {
   } cases[] = {
       {"<A id=x instance=1>v</A>", {{"A", "x", 1, "v"}}, {}},
       {"<A id=\" a b>c\" instance=\"1\">&lt;&amp;lt;</A>", {{"A", "a b>c", 1, "<&lt;"}}, {}},
-      {"<A>plain</A>", {{"A", "", 1, "plain"}}, {}},  // instance 0, repaired to 1
+      // An ampersand that begins none of the five references stays.
+      {"<A>&amp;amp; &foo; &LT; &am x& &&lt;&apos;&quot;&gt;</A>",
+       {{"A", "", 1, "&amp; &foo; &LT; &am x& &<'\">"}}, {}},
       {"<Context id=\"a\">v</Context><CONTEXT id=\"b\">w</CONTEXT>", {}, {}},
       {"<A id=\"p\" instance=\"1\">before<B id=\"c\" instance=\"1\">inner</B></A>",
        {{"A", "p", 1, "before"}, {"B", "c", 1, "inner"}}, {}},

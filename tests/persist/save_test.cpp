@@ -24,11 +24,13 @@ namespace {
 
 constexpr double kNow = 45000.5;  // 2023-03-15 12:00:00, the clock of these tests
 
-const std::string kOneRecord = ContextFile(Element("A", "a", 1, "x&amp;y"));
+// All five escaped characters, as the file holds them.
+const std::string kEncoded = "x&amp;y&lt;&gt;&apos;&quot;";
+const std::string kOneRecord = ContextFile(Element("A", "a", 1, kEncoded));
 
 class SaveTest : public PersistTest {
  protected:
-  SaveTest() : clock_scope_(ClockAndDisk()) { Fill(*context_, {{"A", "a", 1, "x&y"}}); }
+  SaveTest() : clock_scope_(ClockAndDisk()) { Fill(*context_, {{"A", "a", 1, "x&y<>'\""}}); }
 
   platform::Hooks ClockAndDisk() {
     platform::Hooks hooks = FaultInjectingBackend::Hooks(disk_);
@@ -62,8 +64,8 @@ TEST_F(SaveTest, BothCopiesAreWrittenAtTheGivenOrTheRememberedLocation) {
   EXPECT_EQ(Read(path), kOneRecord);
   EXPECT_EQ(Read(Backup("Setup.tmc")), kOneRecord);
   EXPECT_FALSE(context_->changed());
-  EXPECT_EQ(host_->LogLines(), Texts{"Context log: Setup.tmc <context><A id=\"a\" instance=\"1\">"
-                                     "x&amp;y</A>~</context>"});
+  EXPECT_EQ(host_->LogLines(), Texts{"Context log: Setup.tmc <context><A id=\"a\" instance=\"1\">" +
+                                     kEncoded + "</A>~</context>"});
   context_->Value("A", "a", Variant("new"));
   ASSERT_TRUE(context_->Save());
   EXPECT_EQ(Read(path), ContextFile(Element("A", "a", 1, "new")));
@@ -89,8 +91,8 @@ TEST_F(SaveTest, CalibrationSettingsLogsOneShortLine) {
   ASSERT_TRUE(context_->Save(dir_.Path("CalibrationSettings.tmc")));
   const std::string line = host_->LogLines().at(0);
   const std::string prefix = "Context Save: CalibrationSettings.tmc ";
-  EXPECT_EQ(line.rfind(prefix + "<context><A id=\"a\" instance=\"1\">x&amp;y</A>~<Cal id=\"point\" "
-                                "instance=\"1\">1.5</Cal>~",
+  EXPECT_EQ(line.rfind(prefix + "<context><A id=\"a\" instance=\"1\">" + kEncoded +
+                           "</A>~<Cal id=\"point\" instance=\"1\">1.5</Cal>~",
                        0),
             0u);
   EXPECT_EQ(line.size(), prefix.size() + 200);
@@ -125,12 +127,20 @@ TEST_F(SaveTest, FailedMainWriteLeavesTheOldFileAndTheBackupAlone) {
   }
 }
 
-TEST_F(SaveTest, OverflowIsReportedBeforeAnythingIsLoggedOrWritten) {
-  Fill(*context_, Records(32767, Record{"T", "I", 1, "v"}));
-  detail::StateOf(*context_).changed = true;
+TEST_F(SaveTest, FileHoldsEveryRecordUpTo32767AndOneMoreOverflowsBeforeAnythingIsWritten) {
+  Fill(*context_, Records(21, Record{"T", "I", 1, "v"}));  // two full rounds of the buffer
+  ASSERT_TRUE(context_->Save(path_));
+  std::string elements = Element("A", "a", 1, kEncoded);
+  for (int i = 0; i < 21; ++i) elements += Element("T", "I", 1, "v");
+  EXPECT_EQ(Read(path_), ContextFile(elements));
+  Fill(*context_, Records(32767 - 22, Record{"T", "I", 1, "v"}));
+  ASSERT_TRUE(context_->Save(path_));
+  const std::string saved = Read(path_);
+  Fill(*context_, {{"T", "I", 1, "v"}});
+  host_->ClearCalls();
   EXPECT_FALSE(context_->Save(path_));
   EXPECT_FALSE(context_->changed());
-  EXPECT_FALSE(Exists(path_));
+  EXPECT_EQ(Read(path_), saved);
   EXPECT_TRUE(host_->LogLines().empty()) << "nothing logged before the overflow";
   EXPECT_EQ(host_->Errors(), (Reports{{"Tamrel/ContextCls/Save", errc::kOverflow}}));
 }

@@ -1,5 +1,4 @@
-// The context file text, the escaping of values, and the context written
-// to the host's log (log and LogContextFile).
+// The context written to the host's log (log and LogContextFile).
 #include <gtest/gtest.h>
 
 #include <string>
@@ -7,42 +6,11 @@
 
 #include "persist/context_log.hpp"
 #include "persist/context_text.hpp"
-#include "persist/entity_escaping.hpp"
 #include "persist_fixture.hpp"
 #include "tamrel/error.hpp"
 
 namespace tamrel::testing {
 namespace {
-
-TEST(EscapingTest, FiveCharactersOnlyAndDecodingInOnePass) {
-  auto encoded = [](const std::string& text) {
-    std::string out;
-    detail::AppendEncoded(out, text);
-    return out;
-  };
-  auto decoded = [](const std::string& text) {
-    std::string out;
-    detail::AppendDecoded(out, text);
-    return out;
-  };
-  EXPECT_EQ(encoded(std::string("<&'\">\r\n\t") + '\0'),
-            std::string("&lt;&amp;&apos;&quot;&gt;\r\n\t") + '\0');
-  // An ampersand that begins none of the five references stays.
-  EXPECT_EQ(decoded("&amp;amp; &foo; &LT; &am x& &&lt;&apos;&quot;&gt;"),
-            "&amp; &foo; &LT; &am x& &<'\">");
-}
-
-TEST(ContextTextTest, SaveBufferGivesThePlainTextUpTo32767Records) {
-  auto context = std::make_shared<ContextCls>();
-  detail::ContextState& state = detail::StateOf(*context);
-  EXPECT_EQ(detail::SaveText(state), "<context></context>");
-  // Around the buffer's flush every 11 records (11, 12, 22, 23) and up to
-  // the 16-bit limit of the record count (one more: Save's overflow).
-  for (int count : {11, 1, 10, 1, 32744}) {
-    for (int i = 0; i < count; ++i) Fill(*context, {{"T", std::to_string(i), i % 5, "v'"}});
-    EXPECT_EQ(detail::SaveText(state), detail::ContextText(state)) << state.items.Count();
-  }
-}
 
 class ContextLogTest : public PersistTest {
  protected:
