@@ -112,14 +112,17 @@ class VerifyTest : public ::testing::Test {
   std::shared_ptr<ContextCls> context_ = std::make_shared<ContextCls>();
 };
 
-TEST_F(VerifyTest, RepairsAValueOfTheWrongKind) {
+TEST_F(VerifyTest, AddsAMissingSettingAndRepairsAValueOfTheWrongKind) {
+  const std::string missing = "Tamrel/ContextCls/Verify Plant missing tag [Cal,Flag] set to '";
   struct Case {
     bool german;
-    const char* stored;
+    const char* stored;  // nullptr: no setting
     Variant def;
     const char* kept;
     std::string log;  // "" for no line
   } cases[] = {
+      {false, nullptr, Variant("false"), "False", missing + "False'"},
+      {false, nullptr, Variant::Null(), "", missing + "'"},
       {false, "true", Variant(true), "True", Reset("english-boolean", "true", "True")},
       {false, "False", Variant(true), "False", ""},
       {false, "1", Variant(false), "False", Reset("boolean", "1", "False")},
@@ -133,27 +136,17 @@ TEST_F(VerifyTest, RepairsAValueOfTheWrongKind) {
       {true, "wahr", Variant(false), "True", Reset("english-boolean", "wahr", "True")},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(std::string("stored '") + c.stored + "', default '" + ConcatText(c.def) + "'");
+    SCOPED_TRACE(std::string("stored '") + (c.stored ? c.stored : "none") + "', default '" +
+                 ConcatText(c.def) + "'");
     std::optional<platform::Scope> german;
     if (c.german) german.emplace(German());
-    StoreRaw(c.stored);
+    StoreRaw(c.stored ? c.stored : "");
+    if (!c.stored) context_->Remove("Cal");
     context_->Verify("Cal", "Flag", c.def);
     EXPECT_EQ(Values(), Texts{c.kept});
+    EXPECT_EQ(context_->Count("Cal", "Flag"), 2) << "one value, at instance 1";
     EXPECT_EQ(host_->LogLines(), c.log.empty() ? Texts{} : Texts{c.log});
     EXPECT_TRUE(host_->Errors().empty());
-  }
-}
-
-TEST_F(VerifyTest, AddsAMissingSettingWithItsDefault) {
-  for (const auto& [def, text] : std::vector<std::pair<Variant, std::string>>{
-           {Variant("false"), "False"}, {Variant::Null(), ""}}) {
-    context_->Remove("Cal");
-    host_->ClearCalls();
-    context_->Verify("Cal", "Flag", def);
-    EXPECT_EQ(host_->LogLines(),
-              Texts{"Tamrel/ContextCls/Verify Plant missing tag [Cal,Flag] set to '" + text + "'"});
-    EXPECT_EQ(Values(), Texts{text});
-    EXPECT_EQ(context_->Count("Cal", "Flag"), 2) << "one value, at instance 1";
   }
 }
 
