@@ -55,6 +55,15 @@ inline std::string ContextFile(const std::string& elements) {
   return "<context>" + elements + "</context>";
 }
 
+// The file text of `records`, values escaped as given.
+inline std::string ContextFile(const Records& records) {
+  std::string elements;
+  for (const auto& [tag, id, instance, value] : records) {
+    elements += Element(tag, id, instance, value);
+  }
+  return ContextFile(elements);
+}
+
 class PersistTest : public ::testing::Test {
  protected:
   PersistTest() : scope_(WindowsFolder(windows_)) {

@@ -1,12 +1,22 @@
 // Save: both copies, daily generations, the backup's retry and the failures.
+// Then the crash test: a child process saves a context again and again and
+// is killed (SIGKILL) at a random moment; after every kill the context file
+// and its backup copy must each load completely, as the old text or the new.
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
 #include <memory>
+#include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "persist_fixture.hpp"
+#include "support/discarding_host.hpp"
 #include "support/fault_injecting_backend.hpp"
 
 namespace tamrel::testing {
@@ -14,11 +24,13 @@ namespace {
 
 constexpr double kNow = 45000.5;  // 2023-03-15 12:00:00, the clock of these tests
 
-const std::string kOneRecord = ContextFile(Element("A", "a", 1, "x&amp;y"));
+// All five escaped characters, as the file holds them.
+const std::string kEncoded = "x&amp;y&lt;&gt;&apos;&quot;";
+const std::string kOneRecord = ContextFile(Element("A", "a", 1, kEncoded));
 
 class SaveTest : public PersistTest {
  protected:
-  SaveTest() : clock_scope_(ClockAndDisk()) { Fill(*context_, {{"A", "a", 1, "x&y"}}); }
+  SaveTest() : clock_scope_(ClockAndDisk()) { Fill(*context_, {{"A", "a", 1, "x&y<>'\""}}); }
 
   platform::Hooks ClockAndDisk() {
     platform::Hooks hooks = FaultInjectingBackend::Hooks(disk_);
@@ -38,13 +50,11 @@ class SaveTest : public PersistTest {
 
 TEST_F(SaveTest, BothCopiesAreWrittenAtTheGivenOrTheRememberedLocation) {
   EXPECT_FALSE(context_->Save());
-  const std::vector<HostCall> registered = host_->CallsOf("RegisterError");
-  ASSERT_EQ(registered.size(), 1u);
-  EXPECT_EQ(registered[0].args, (Texts{"Tamrel/ContextCls/Save", "Initialize"}));
-  EXPECT_EQ(registered[0].error.number, -1);
-  EXPECT_EQ(registered[0].error.source,
-            "Tamrel/ContextCls/Save Default context save filename is blank");
   EXPECT_EQ(host_->Ops(), (Texts{"RegisterError", "WriteDetail", "HandleError"}));
+  const HostCall report = host_->calls()[0];
+  EXPECT_EQ(report.args, (Texts{"Tamrel/ContextCls/Save", "Initialize"}));
+  EXPECT_EQ(report.error.number, -1);
+  EXPECT_EQ(report.error.source, "Tamrel/ContextCls/Save Default context save filename is blank");
   EXPECT_EQ(host_->DetailLines(), Texts{"Save File: "});
   EXPECT_TRUE(std::filesystem::is_empty(windows_));
 
@@ -54,8 +64,8 @@ TEST_F(SaveTest, BothCopiesAreWrittenAtTheGivenOrTheRememberedLocation) {
   EXPECT_EQ(Read(path), kOneRecord);
   EXPECT_EQ(Read(Backup("Setup.tmc")), kOneRecord);
   EXPECT_FALSE(context_->changed());
-  EXPECT_EQ(host_->LogLines(), Texts{"Context log: Setup.tmc <context><A id=\"a\" instance=\"1\">"
-                                     "x&amp;y</A>~</context>"});
+  EXPECT_EQ(host_->LogLines(), Texts{"Context log: Setup.tmc <context><A id=\"a\" instance=\"1\">" +
+                                     kEncoded + "</A>~</context>"});
   context_->Value("A", "a", Variant("new"));
   ASSERT_TRUE(context_->Save());
   EXPECT_EQ(Read(path), ContextFile(Element("A", "a", 1, "new")));
@@ -79,13 +89,13 @@ TEST_F(SaveTest, OnlyACopyWrittenOnAnEarlierDayBecomesAGeneration) {
 TEST_F(SaveTest, CalibrationSettingsLogsOneShortLine) {
   Fill(*context_, Records(30, Record{"Cal", "point", 1, "1.5"}));
   ASSERT_TRUE(context_->Save(dir_.Path("CalibrationSettings.tmc")));
-  ASSERT_TRUE(context_->Save(dir_.Path("calibrationsettings.tmc")));
-  const Texts lines = host_->LogLines();
-  ASSERT_EQ(lines.size(), 2u);
+  const std::string line = host_->LogLines().at(0);
   const std::string prefix = "Context Save: CalibrationSettings.tmc ";
-  EXPECT_EQ(lines[0].rfind(prefix, 0), 0u);
-  EXPECT_EQ(lines[0].size(), prefix.size() + 200);
-  EXPECT_EQ(lines[1].rfind("Context log: calibrationsettings.tmc <context>", 0), 0u);
+  EXPECT_EQ(line.rfind(prefix + "<context><A id=\"a\" instance=\"1\">" + kEncoded +
+                           "</A>~<Cal id=\"point\" instance=\"1\">1.5</Cal>~",
+                       0),
+            0u);
+  EXPECT_EQ(line.size(), prefix.size() + 200);
 }
 
 TEST_F(SaveTest, BackupLockedOnceIsWrittenByTheRetryButNotTwice) {
@@ -113,25 +123,76 @@ TEST_F(SaveTest, FailedMainWriteLeavesTheOldFileAndTheBackupAlone) {
   EXPECT_EQ(Read(path_), "old main");
   EXPECT_EQ(Read(Backup("Setup.tmc")), "old backup");
   for (const auto& entry : std::filesystem::directory_iterator(dir_.path())) {
-    EXPECT_EQ(entry.path().filename().string().find(".tmp"), std::string::npos)
-        << "temporary file left: " << entry.path();
+    EXPECT_EQ(entry.path().filename().string().find(".tmp"), std::string::npos) << entry.path();
   }
 }
 
-TEST_F(SaveTest, OverflowOrAFolderThatCannotBeMadeIsReported) {
-  Fill(*context_, Records(32767, Record{"T", "I", 1, "v"}));
-  detail::StateOf(*context_).changed = true;
+TEST_F(SaveTest, FileHoldsEveryRecordUpTo32767AndOneMoreOverflowsBeforeAnythingIsWritten) {
+  Fill(*context_, Records(21, Record{"T", "I", 1, "v"}));  // two full rounds of the buffer
+  ASSERT_TRUE(context_->Save(path_));
+  std::string elements = Element("A", "a", 1, kEncoded);
+  for (int i = 0; i < 21; ++i) elements += Element("T", "I", 1, "v");
+  EXPECT_EQ(Read(path_), ContextFile(elements));
+  Fill(*context_, Records(32767 - 22, Record{"T", "I", 1, "v"}));
+  ASSERT_TRUE(context_->Save(path_));
+  const std::string saved = Read(path_);
+  Fill(*context_, {{"T", "I", 1, "v"}});
+  host_->ClearCalls();
   EXPECT_FALSE(context_->Save(path_));
   EXPECT_FALSE(context_->changed());
-  EXPECT_FALSE(Exists(path_));
+  EXPECT_EQ(Read(path_), saved);
   EXPECT_TRUE(host_->LogLines().empty()) << "nothing logged before the overflow";
   EXPECT_EQ(host_->Errors(), (Reports{{"Tamrel/ContextCls/Save", errc::kOverflow}}));
+}
 
-  context_->Clear();
-  dir_.WriteFile("blocker", "a file where a folder should be");
-  EXPECT_FALSE(context_->Save(dir_.Path("blocker/sub/Setup.tmc")));
-  EXPECT_EQ(host_->Errors().size(), 2u);
-  EXPECT_EQ(host_->LogLines().size(), 1u);  // the text was logged before
+// Two versions of the store that differ in size and in every value.
+Records Version(char which) {
+  Records records;
+  for (int i = 0; i < (which == 'a' ? 300 : 700); ++i) {
+    records.emplace_back("Tag" + std::to_string(i % 7), "Id" + std::to_string(i), 1,
+                         std::string(1, which) + "<&>\"'" + std::to_string(i));
+  }
+  return records;
+}
+
+// True when `path` loads without a report and holds one version whole.
+bool LoadsWhole(const std::string& path) {
+  auto host = RecordingHost::Make();
+  auto context = std::make_shared<ContextCls>();
+  context->SetApplicationContext(host);
+  return context->Load(path) && host->CallsOf("ShowMessage").empty() &&
+         host->CallsOf("RegisterError").empty() &&
+         (RecordsOf(*context) == Version('a') || RecordsOf(*context) == Version('b'));
+}
+
+TEST_F(PersistTest, KilledSaverNeverLeavesATornFile) {
+  const std::string path = dir_.Path("Crash.tmc");
+  Fill(*context_, Version('a'));
+  ASSERT_TRUE(context_->Save(path));
+  std::mt19937 random(12345);
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(12);
+  int kills = 0;
+  for (; std::chrono::steady_clock::now() < deadline && kills < 400; ++kills) {
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {  // saves the two versions in turn until killed
+      auto saver = std::make_shared<ContextCls>();
+      saver->SetApplicationContext(std::make_shared<DiscardingHost>());
+      for (char which = 'b';; which = which == 'a' ? 'b' : 'a') {
+        saver->Clear();
+        Fill(*saver, Version(which));
+        if (!saver->Save(path)) _exit(3);
+      }
+    }
+    std::this_thread::sleep_for(std::chrono::microseconds(500 + random() % 30000));
+    kill(child, SIGKILL);
+    int status = 0;
+    waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFSIGNALED(status)) << "the saver stopped by itself: " << status;
+    ASSERT_TRUE(LoadsWhole(path)) << "main copy, after kill " << kills + 1;
+    ASSERT_TRUE(LoadsWhole(Backup("Crash.tmc"))) << "backup copy, after kill " << kills + 1;
+  }
+  EXPECT_GE(kills, 50);
 }
 
 }  // namespace

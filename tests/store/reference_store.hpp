@@ -1,7 +1,7 @@
 // ReferenceStore: a plain tag store used as an oracle. Records live in a
-// vector that every operation scans position by position, with no index; the
-// host it reports to is a ModelHost that records the calls a RecordingHost
-// would see. Header-only so that the benchmarks can time it as a baseline.
+// vector that every operation scans position by position, with no index;
+// host calls are kept as text. Header-only so that the benchmarks can time it
+// as a baseline.
 #pragma once
 
 #include <algorithm>
@@ -25,24 +25,21 @@ struct ModelRecord {
   std::string value, key;
 };
 
-// Host calls as "op[arg][arg]...#number of the current error".
+// Host calls as "op[arg][arg]...#number source: description" of the
+// current error.
 struct ModelHost {
   std::vector<std::string> calls;
-  std::map<std::string, std::pair<int32_t, int>> failures;  // op -> (number, times left)
 
   static std::string Format(const std::string& op, const std::vector<std::string>& args,
-                            int32_t error) {
+                            const ErrorInfo& error) {
     std::string call = op;
     for (const std::string& arg : args) call += "[" + arg + "]";
-    return call + "#" + std::to_string(error);
+    return call + "#" + std::to_string(error.number) + " " + error.source + ": " +
+           error.description;
   }
-
-  void Call(const std::string& op, const std::vector<std::string>& args, int32_t error = 0) {
+  void Call(const std::string& op, const std::vector<std::string>& args,
+            const ErrorInfo& error = {}) {
     calls.push_back(Format(op, args, error));
-    auto failure = failures.find(op);
-    if (failure == failures.end() || failure->second.second == 0) return;
-    --failure->second.second;
-    Raise(failure->second.first, "model host: " + op + " failed on purpose");
   }
 };
 
@@ -61,8 +58,6 @@ class ReferenceStore {
   int64_t key_counter = 0;
   bool changed = false;
   std::string name;
-
-  void SetApplicationContext(std::shared_ptr<ModelHost> host) { host_ = std::move(host); }
 
   void Add(S tag, S id, const Variant& inp_val, int16_t max_count = 4, S link_id = "") {
     Trap("Add", [&] {
@@ -177,24 +172,23 @@ class ReferenceStore {
   }
 
  private:
+  // Without a host a report itself fails with 91, which reaches the caller.
   ModelHost& Host() {
     if (!host_) Raise(errc::kObjectNotSet);
     return *host_;
   }
 
-  // Failures are reported to the host; without a host the report itself
-  // fails with 91, which reaches the caller.
   template <class Body>
   void Trap(S location, Body&& body) {
-    int32_t number = 0;
+    ErrorInfo error;
     try {
       body();
       return;
     } catch (const Error& failure) {
-      number = failure.number();
+      error = {failure.number(), failure.source(), failure.description()};
     }
-    Host().Call("RegisterError", {"Tamrel/ContextCls/" + location, "Initialize"}, number);
-    Host().Call("HandleError", {"True", "True", "False"}, number);
+    Host().Call("RegisterError", {"Tamrel/ContextCls/" + location, "Initialize"}, error);
+    Host().Call("HandleError", {"True", "True", "False"}, error);
   }
 
   std::string NextKey() { return "A" + std::to_string(++key_counter); }
@@ -227,17 +221,16 @@ class ReferenceStore {
     }
   }
 
-  bool DroppedDiffers(S dropped, const Variant& v) const {
-    if (v.IsString()) return dropped != v.AsString();
-    try {
-      return dropped != text_of_(v);
-    } catch (const Error&) {
-      return true;
-    }
+  // A string is compared as given; any other value by its text, or differs
+  // when it has none.
+  bool DroppedDiffers(S dropped, const Variant& v) const try {
+    return dropped != (v.IsString() ? v.AsString() : text_of_(v));
+  } catch (const Error&) {
+    return true;
   }
 
-  static std::string ArgumentText(const Variant& argument) {
-    return argument.IsString() ? argument.AsString() : CStr(argument);
+  static std::string ArgumentText(const Variant& a) {
+    return a.IsString() ? a.AsString() : CStr(a);
   }
 
   // The tags after each apostrophe of a link id, trimmed of spaces.

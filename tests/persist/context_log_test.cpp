@@ -1,0 +1,70 @@
+// The context written to the host's log (log and LogContextFile).
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "persist/context_log.hpp"
+#include "persist/context_text.hpp"
+#include "persist_fixture.hpp"
+#include "tamrel/error.hpp"
+
+namespace tamrel::testing {
+namespace {
+
+class ContextLogTest : public PersistTest {
+ protected:
+  Texts LogFile(const std::string& text) {
+    host_->ClearCalls();
+    detail::LogContextFile(detail::StateOf(*context_), "F.tmc", text);
+    return host_->LogLines();
+  }
+};
+
+TEST_F(ContextLogTest, LogWritesTheStoreOnOneLine) {
+  Fill(*context_, {{"A", "a", 1, "x"}, {"B", "b", -32768, "two\r\nlines"}, {"C", "c", 1, "<"}});
+  context_->log("Start");
+  EXPECT_EQ(host_->LogLines(),
+            Texts{"Context log: Start <context><A id=\"a\" instance=\"1\">x</A>~<B id=\"b\" "
+                  "instance=\"-32768\">two~lines</B>~<C id=\"c\" instance=\"1\">&lt;</C>~"
+                  "</context>"});
+}
+
+TEST_F(ContextLogTest, FileTextIsCutAfterTheLastEndTagOfEachWindow) {
+  // 15001 characters fit the first line, 15002 do not.
+  for (std::size_t length : {std::size_t{15001}, std::size_t{15002}, std::size_t{40000}}) {
+    SCOPED_TRACE(length);
+    std::string text = "<context>";
+    while (text.size() + 49 <= length) text += Element("Tag", "Id", 1, "value");
+    text += std::string(length - text.size() - 10, 'v') + "</context>";
+    const Texts lines = LogFile(text);
+    ASSERT_EQ(lines.size(), length == 15001 ? 1u : length == 15002 ? 2u : 3u);
+    ASSERT_EQ(lines[0].rfind("Context log: F.tmc <context>", 0), 0u);
+    std::string joined = lines[0].substr(19);
+    for (std::size_t i = 1; i < lines.size(); ++i) {
+      EXPECT_EQ(lines[i - 1].back(), '>');  // each line but the last ends after an end tag
+      joined += lines[i];
+    }
+    std::string shown;
+    detail::AppendCrLfShown(shown, text);
+    EXPECT_EQ(joined, shown);
+  }
+  // No end tag in a window: the rest goes on one line.
+  const std::string big = ContextFile(Element("B", "x", 1, std::string(40000, 'v')) + "<S>w</S>");
+  std::string rest;
+  detail::AppendCrLfShown(rest, big.substr(9));
+  EXPECT_EQ(LogFile(big), (Texts{"Context log: F.tmc <context>", rest}));
+}
+
+TEST_F(ContextLogTest, FailureIsWrittenToTheLogOnly) {
+  host_->FailOn("WriteLog", 70, 1);
+  EXPECT_EQ(LogFile("<context>\r\n</context>"),
+            (Texts{"Context log: F.tmc <context>~</context>",  // the line that failed
+                   "Tamrel/ContextCls/LogContextFile Error: 70 Line: 0 RecordingHost: WriteLog "
+                   "failed on purpose",
+                   "Context log: F.tmc <context>~</context>"}));
+  EXPECT_TRUE(host_->Errors().empty());
+}
+
+}  // namespace
+}  // namespace tamrel::testing
