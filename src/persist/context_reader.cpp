@@ -48,7 +48,7 @@ class Reader {
   // One pass of the loop: the text before the next tag, the start tag with
   // its attributes, the content. `rest` is left at the text after the end tag.
   void DecodeElement(std::string_view& rest, std::string_view& element, int depth) {
-    std::size_t lt = rest.find('<');
+    std::size_t lt = FirstLt(rest);
     if (lt != kNotFound && lt > 0) {
       if (!element.empty()) Event(kElementText, element, rest.substr(0, lt));
       rest.remove_prefix(lt);
@@ -78,11 +78,17 @@ class Reader {
     }
   }
 
+  // text.find('<'), without the search when the text starts with "<", as
+  // it does at every element of a well-formed file.
+  static std::size_t FirstLt(std::string_view text) {
+    return (!text.empty() && text[0] == '<') ? 0 : text.find('<');
+  }
+
   // The first place of `tag` ("<" and at least one more character) in `text`, as
   // text.find(tag), but going from "<" to "<": the text between is skipped
   // at memchr speed.
   static std::size_t Find(std::string_view text, std::string_view tag) {
-    for (std::size_t at = text.find('<'); at != kNotFound; at = text.find('<', at + 1)) {
+    for (std::size_t at = FirstLt(text); at != kNotFound; at = text.find('<', at + 1)) {
       const bool could_be = at + 1 < text.size() && text[at + 1] == tag[1];
       if (could_be && text.substr(at, tag.size()) == tag) return at;
     }

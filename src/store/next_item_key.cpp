@@ -9,11 +9,9 @@ namespace tamrel::detail {
 
 std::string NextItemKey(ContextState& state) {
   ++state.key_counter;
-  char digits[24];
-  const auto [end, ec] = std::to_chars(digits, digits + sizeof digits, state.key_counter);
-  std::string key(1, 'A');
-  key.append(digits, end);
-  return key;
+  char key[24] = {'A'};
+  const auto [end, ec] = std::to_chars(key + 1, key + sizeof key, state.key_counter);
+  return std::string(key, end);
 }
 
 }  // namespace tamrel::detail
