@@ -118,7 +118,7 @@ TEST_F(SaveTest, FailedMainWriteLeavesTheOldFileAndTheBackupAlone) {
   WriteDated(path_, "old main", kNow);
   WriteDated(Backup("Setup.tmc"), "old backup", kNow);
   // The main copy's temporary file, beside it (the backup's is below windows/).
-  disk_->FailNthCall(FileOp::kAppend, 1, 61, dir_.path().string() + "/.Setup.tmc");
+  disk_->FailTimes(FileOp::kAppend, 1, 61, dir_.path().string() + "/.Setup.tmc");
   EXPECT_FALSE(context_->Save(path_));
   EXPECT_EQ(Read(path_), "old main");
   EXPECT_EQ(Read(Backup("Setup.tmc")), "old backup");
