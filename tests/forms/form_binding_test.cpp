@@ -160,7 +160,6 @@ TEST_F(BuildFromCollectionTest, EntriesBecomeValuesOfTheirTagAndId) {
   EXPECT_EQ(Stored("Other", "Field"), Values{"x"});
   EXPECT_EQ(Stored("A", "B.C"), Values{"y"});
   EXPECT_EQ(Stored("Dlg", "Lines"), (Values{"one", "two", "three"}));
-  EXPECT_EQ(context_->Item("Dlg", "Lines", 3), Variant("three"));
   EXPECT_EQ(Stored("Dlg", "Blanks"), (Values{"", "", ""}));
   EXPECT_EQ(Stored("Dlg", "Untouched"), Values{"u"});
   EXPECT_EQ(RecordCount(), 10);
@@ -321,7 +320,6 @@ TEST_F(RoundTripTest, FormThroughADictionaryAndTheStoreWithChangedExact) {
       {"none", [](SettingsForm&) {}},
       {"text", [](SettingsForm& f) { f.name->Text("Plant 8"); }},
       {"multi-line text", [](SettingsForm& f) { f.notes->Text("first"); }},
-      {"combo text", [](SettingsForm& f) { f.font->Text("Wingdings"); }},
       {"item data", [](SettingsForm& f) { f.size->ListIndex(0); }},
       {"check box", [](SettingsForm& f) { f.bold->Value(CheckBox::kGrayed); }},
       {"option button", [](SettingsForm& f) { f.left->Value(true); }},

@@ -159,7 +159,6 @@ TEST_F(FileSystemObjectTest, AReadOnlyFileIsNeitherDeletedNorRewritten) {
   const std::function<void()> writes[] = {
       [&] { file.Delete(false); },
       [&] { file.OpenAsTextStream(IOMode::ForWriting); },
-      [&] { file.OpenAsTextStream(IOMode::ForAppending); },
       [&] { fso_.CreateTextFile(path, true); },
       [&] { fso_.GetFile(source).Copy(path, true); },
   };
