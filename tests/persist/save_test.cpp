@@ -51,10 +51,9 @@ class SaveTest : public PersistTest {
 TEST_F(SaveTest, BothCopiesAreWrittenAtTheGivenOrTheRememberedLocation) {
   EXPECT_FALSE(context_->Save());
   EXPECT_EQ(host_->Ops(), (Texts{"RegisterError", "WriteDetail", "HandleError"}));
-  const HostCall report = host_->calls()[0];
-  EXPECT_EQ(report.args, (Texts{"Tamrel/ContextCls/Save", "Initialize"}));
-  EXPECT_EQ(report.error.number, -1);
-  EXPECT_EQ(report.error.source, "Tamrel/ContextCls/Save Default context save filename is blank");
+  EXPECT_EQ(host_->Errors(), (Reports{{"Tamrel/ContextCls/Save", -1}}));
+  EXPECT_EQ(host_->calls()[0].error.source,
+            "Tamrel/ContextCls/Save Default context save filename is blank");
   EXPECT_EQ(host_->DetailLines(), Texts{"Save File: "});
   EXPECT_TRUE(std::filesystem::is_empty(windows_));
 
