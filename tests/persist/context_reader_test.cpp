@@ -175,20 +175,6 @@ std::optional<int32_t> Checked(LoadInstances& seen, TagStore& items, const char*
   return given;
 }
 
-TEST(LoadInstancesTest, PlainPairsCountOnlyRecordsAppendedInTheLoad) {
-  TagStore items;
-  items.PushBack(ContextItem{"W", "x", 1, "", ""});  // held before the Load
-  items.PushBack(ContextItem{"W", "y", 1, "", ""});
-  LoadInstances seen;
-  EXPECT_EQ(Checked(seen, items, "W", "x"), std::nullopt);
-  items.PushBack(ContextItem{"W", "x", 1, "", ""});
-  items.PushBack(ContextItem{"W", "x", 2, "", ""});
-  items.PushFront(ContextItem{"W", "x", 7, "", ""});  // an Add at the front is not an append
-  EXPECT_EQ(Checked(seen, items, "W", "x"), 2);
-  EXPECT_EQ(Checked(seen, items, "W", "y"), std::nullopt);
-  EXPECT_EQ(Checked(seen, items, "w", "x"), std::nullopt);  // case counts
-}
-
 TEST(LoadInstancesTest, PairsWithADollarKeepTheirJoinedTextNumberThroughGrowth) {
   TagStore items;
   LoadInstances seen;
