@@ -1,6 +1,4 @@
-// The Boolean and numeric value helpers on English and non-English systems,
-// and Verify: a missing setting is added, a value of the wrong kind
-// repaired, and every change logged.
+// The Boolean and numeric value helpers, and Verify's additions and repairs.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -35,7 +33,6 @@ TEST(ValueHelpersTest, BooleanHelpersOnEnglishAndGermanSystems) {
   } cases[] = {
       {false, Variant(true), "11-T"},       {false, Variant("True"), "101-"},
       {false, Variant("false"), "11--"},    {false, Variant("true"), "1--T"},
-      {false, Variant("FALSE"), "1---"},    {false, Variant("tRUE"), "--1-"},
       {false, Variant("1"), "0-1T"},        {false, Variant(int32_t{1}), "0--F"},
       {false, Variant(int32_t{0}), "-10-"}, {false, Variant(-2.5), "--1-"},
       {false, Variant(""), "01--"},         {false, Variant::Null(), "010F"},

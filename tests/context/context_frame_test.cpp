@@ -22,20 +22,7 @@ namespace {
 
 using testing::ErrorNumberOf;
 using testing::RecordingHost;
-
-// A host's App object, with a readable `title`.
-class TitledObject : public Object {
- public:
-  explicit TitledObject(Variant title) : title_(std::move(title)) {}
-  std::string TypeName() const override { return "App"; }
-  Variant Get(const std::string& name, const std::vector<Variant>& indices) override {
-    if (SameName(name, "title") && indices.empty()) return title_;
-    NoSuchMember(name);
-  }
-
- private:
-  Variant title_;
-};
+using testing::TitledApplication;
 
 class ContextFrameTest : public ::testing::Test {
  protected:
@@ -43,15 +30,6 @@ class ContextFrameTest : public ::testing::Test {
   ContextCls context_;
   std::shared_ptr<RecordingHost> host_ = RecordingHost::Make();
 };
-
-TEST_F(ContextFrameTest, ApplSetsTheTitleForEveryObjectOfTheThreadOnly) {
-  EXPECT_EQ(detail::UnmanagedErrorTitle(), "Tamrel: UNMANAGED ERROR");
-  context_.Appl(std::make_shared<TitledObject>(Variant("Plant")));
-  EXPECT_EQ(detail::UnmanagedErrorTitle(), "Plant: UNMANAGED ERROR");
-  std::string seen_by_other_thread;
-  std::thread([&] { seen_by_other_thread = ApplicationTitle(); }).join();
-  EXPECT_EQ(seen_by_other_thread, "Tamrel");
-}
 
 // The host's calls as "Op #error arg|arg".
 std::vector<std::string> Calls(const RecordingHost& host) {
@@ -119,7 +97,10 @@ TEST_F(ContextFrameTest, UnmanagedErrorBoxShowsTheErrorAndSwallowsItsOwnFailure)
     return Variant(int16_t{1});
   };
   platform::Scope scope(hooks);
-  context_.Appl(std::make_shared<TitledObject>(Variant("Plant")));
+  context_.Appl(std::make_shared<TitledApplication>(Variant("Plant")));
+  std::string seen_by_other_thread;  // the title is the thread's own
+  std::thread([&] { seen_by_other_thread = ApplicationTitle(); }).join();
+  EXPECT_EQ(seen_by_other_thread, "Tamrel");
   detail::ShowUnmanagedError("Class_Initialize", Error(91));
   EXPECT_EQ(shown,
             (std::vector<std::string>{"Plant: UNMANAGED ERROR", "48",

@@ -21,15 +21,6 @@ class ContextLogTest : public PersistTest {
   }
 };
 
-TEST_F(ContextLogTest, LogWritesTheStoreOnOneLine) {
-  Fill(*context_, {{"A", "a", 1, "x"}, {"B", "b", -32768, "two\r\nlines"}, {"C", "c", 1, "<"}});
-  context_->log("Start");
-  EXPECT_EQ(host_->LogLines(),
-            Texts{"Context log: Start <context><A id=\"a\" instance=\"1\">x</A>~<B id=\"b\" "
-                  "instance=\"-32768\">two~lines</B>~<C id=\"c\" instance=\"1\">&lt;</C>~"
-                  "</context>"});
-}
-
 TEST_F(ContextLogTest, FileTextIsCutAfterTheLastEndTagOfEachWindow) {
   // 15001 characters fit the first line, 15002 do not.
   for (std::size_t length : {std::size_t{15001}, std::size_t{15002}, std::size_t{40000}}) {

@@ -1,6 +1,4 @@
-// RenameAsNextFileCycle on real temporary folders: a folder is laid out with
-// the file and its cycle files, the cycle runs, and the names left in the
-// folder and the reports to the host are compared.
+// RenameAsNextFileCycle on real folders: the names left and the reports made.
 #include <sys/stat.h>
 
 #include <filesystem>
@@ -35,9 +33,8 @@ class FileCycleTest : public PersistTest {
  protected:
   Names Left() const {
     Names left;
-    for (const auto& entry : std::filesystem::directory_iterator(folder_)) {
-      left.insert(entry.path().filename().string());
-    }
+    for (const auto& entry : std::filesystem::directory_iterator(folder_))
+      left.insert(entry.path().filename());
     return left;
   }
 

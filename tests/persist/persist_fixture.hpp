@@ -58,9 +58,8 @@ inline std::string ContextFile(const std::string& elements) {
 // The file text of `records`, values escaped as given.
 inline std::string ContextFile(const Records& records) {
   std::string elements;
-  for (const auto& [tag, id, instance, value] : records) {
+  for (const auto& [tag, id, instance, value] : records)
     elements += Element(tag, id, instance, value);
-  }
   return ContextFile(elements);
 }
 

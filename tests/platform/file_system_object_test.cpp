@@ -1,7 +1,5 @@
-// FileSystemObject on real temporary folders: existence, folder creation,
-// reading and writing text, rename, copy and delete, the read-only rules,
-// which must hold when the tests run as root, and atomic replacement under
-// faults injected into the file backend.
+// FileSystemObject on real temporary folders, including the read-only rules
+// (which hold for root too) and atomic replacement under injected faults.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <time.h>
@@ -41,9 +39,8 @@ class FileSystemObjectTest : public ::testing::Test {
   // Every name in the folder, hidden ones included.
   Names InFolder() const {
     Names names;
-    for (const auto& entry : fs::directory_iterator(tmp_.path())) {
-      names.insert(entry.path().filename().string());
-    }
+    for (const auto& entry : fs::directory_iterator(tmp_.path()))
+      names.insert(entry.path().filename());
     return names;
   }
 
@@ -162,7 +159,6 @@ TEST_F(FileSystemObjectTest, AReadOnlyFileIsNeitherDeletedNorRewritten) {
   const std::function<void()> writes[] = {
       [&] { file.Delete(false); },
       [&] { file.OpenAsTextStream(IOMode::ForWriting); },
-      [&] { file.OpenAsTextStream(IOMode::ForAppending); },
       [&] { fso_.CreateTextFile(path, true); },
       [&] { fso_.GetFile(source).Copy(path, true); },
   };
@@ -207,7 +203,7 @@ TEST_F(FileSystemObjectTest, AFailureAtAnyStepLeavesTheOldContent) {
   const std::string path = Write("Setup.tmc", old_text);
   for (const Case& c : cases) {
     SCOPED_TRACE(::testing::Message() << "operation " << static_cast<int>(c.op) << " " << c.copy);
-    disk_->FailNthCall(c.op, 1, c.number);
+    disk_->FailTimes(c.op, 1, c.number);
     EXPECT_EQ(ErrorNumberOf([&] { Rewrite(path, "new", c.copy); }), c.number);
     EXPECT_EQ(Read(path), c.op == FileOp::kSyncFolder ? "new" : old_text);
     EXPECT_EQ(InFolder(), Names{"Setup.tmc"});

@@ -73,16 +73,10 @@ std::vector<Op> RandomSequence(uint64_t seed) {
   std::discrete_distribution<int> kinds({30, 4, 7, 2, 3, 3, 3, 7, 3, 3, 3, 3, 12, 4, 4, 2});
   std::vector<Op> ops(static_cast<std::size_t>(1 + pick(69)));
   for (Op& op : ops) {
-    op.ctx = pick(5) == 0 ? 1 : 0;
-    op.other = 1 - op.ctx;
-    op.tag = one_of(tags);
-    op.id = one_of(ids);
-    op.value = value();
-    op.max_count = one_of(max_counts);
-    op.link = one_of(links);
-    op.text = one_of(texts);
-    op.n = one_of(instances);
-    op.kind = static_cast<K>(kinds(rng));
+    op.ctx = pick(5) == 0 ? 1 : 0, op.other = 1 - op.ctx;
+    op.tag = one_of(tags), op.id = one_of(ids), op.value = value();
+    op.max_count = one_of(max_counts), op.link = one_of(links);
+    op.text = one_of(texts), op.n = one_of(instances), op.kind = static_cast<K>(kinds(rng));
     if (op.kind == K::Remove && pick(3) > 0) {
       op.rid = pick(9) > 0 ? Variant(op.id) : value();
       if (pick(1) == 0) op.rvalue = value();
@@ -169,9 +163,7 @@ std::optional<std::string> FirstDifference(const std::vector<Op>& ops) {
     if (!real[op.ctx]) continue;
     std::string got = Apply(op, real);
     std::string want = Apply(op, model);
-    for (const HostCall& c : host->calls()) {
-      got += " " + ModelHost::Format(c.op, c.args, c.error);
-    }
+    for (const HostCall& c : host->calls()) got += " " + ModelHost::Format(c.op, c.args, c.error);
     for (const std::string& call : model_host->calls) want += " " + call;
     host->ClearCalls();
     model_host->calls.clear();
@@ -194,13 +186,12 @@ std::vector<Op> Shrink(std::vector<Op> ops) {
   for (std::size_t chunk = ops.size() / 2; chunk >= 1; chunk /= 2) {
     for (std::size_t start = 0; start + chunk <= ops.size();) {
       std::vector<Op> candidate = ops;
-      candidate.erase(candidate.begin() + static_cast<std::ptrdiff_t>(start),
-                      candidate.begin() + static_cast<std::ptrdiff_t>(start + chunk));
-      if (FirstDifference(candidate)) {
+      const auto from = candidate.begin() + static_cast<std::ptrdiff_t>(start);
+      candidate.erase(from, from + static_cast<std::ptrdiff_t>(chunk));
+      if (FirstDifference(candidate))
         ops = std::move(candidate);
-      } else {
+      else
         start += chunk;
-      }
     }
   }
   return ops;

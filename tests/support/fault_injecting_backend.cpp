@@ -45,21 +45,10 @@ platform::Hooks FaultInjectingBackend::Hooks(std::shared_ptr<FaultInjectingBacke
   return hooks;
 }
 
-std::vector<FileOp> FaultInjectingBackend::Operations() const {
-  std::vector<FileOp> ops;
-  for (const FileCall& call : calls_) {
-    if (call.op != FileOp::kStatus) ops.push_back(call.op);
-  }
-  return ops;
-}
-
 platform::FileBackend& FaultInjectingBackend::Enter(FileOp op, const std::string& path) {
   calls_.push_back(FileCall{op, path});
   for (Rule& rule : rules_) {
-    if (rule.op != op || path.find(rule.path_part) == std::string::npos) continue;
-    if (rule.calls_to_pass > 0) {
-      --rule.calls_to_pass;
-    } else if (rule.calls_to_fail > 0) {
+    if (rule.op == op && path.find(rule.path_part) != std::string::npos && rule.calls_to_fail > 0) {
       --rule.calls_to_fail;
       Raise(rule.number, "injected failure of file operation " +
                              std::to_string(static_cast<int>(op)) + " on " + path);

@@ -38,20 +38,13 @@ class FaultInjectingBackend : public platform::FileBackend {
   // inherited from the hooks in force).
   static platform::Hooks Hooks(std::shared_ptr<FaultInjectingBackend> backend);
 
-  // Fails the n-th call of `op` (1 = the next one) whose path contains
-  // `path_part`, with error `number`.
-  void FailNthCall(FileOp op, int n, int32_t number, std::string path_part = "") {
-    rules_.push_back(Rule{op, std::move(path_part), n - 1, 1, number});
-  }
-  // Fails the next `times` calls of `op` whose path contains `path_part`,
-  // then lets them pass.
+  // Fails the next `times` calls of `op` whose path contains `path_part`
+  // with error `number`, then lets them pass.
   void FailTimes(FileOp op, int times, int32_t number, std::string path_part = "") {
-    rules_.push_back(Rule{op, std::move(path_part), 0, times, number});
+    rules_.push_back(Rule{op, std::move(path_part), times, number});
   }
 
   const std::vector<FileCall>& calls() const { return calls_; }
-  // The operations called, in order, leaving out Status.
-  std::vector<FileOp> Operations() const;
 
   using Path = const std::string&;
   platform::FileStatus Status(Path p) override { return Enter(FileOp::kStatus, p).Status(p); }
@@ -81,7 +74,6 @@ class FaultInjectingBackend : public platform::FileBackend {
   struct Rule {
     FileOp op;
     std::string path_part;
-    int calls_to_pass;
     int calls_to_fail;
     int32_t number;
   };

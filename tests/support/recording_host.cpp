@@ -33,9 +33,8 @@ Variant RecordingHost::ShowMessage(const std::string& prompt, int16_t style,
 
 std::vector<HostCall> RecordingHost::CallsOf(const std::string& op) const {
   std::vector<HostCall> result;
-  for (const HostCall& call : calls_) {
+  for (const HostCall& call : calls_)
     if (call.op == op) result.push_back(call);
-  }
   return result;
 }
 
@@ -53,9 +52,8 @@ std::vector<std::string> RecordingHost::Ops() const {
 
 std::vector<std::pair<std::string, int32_t>> RecordingHost::Errors() const {
   std::vector<std::pair<std::string, int32_t>> errors;
-  for (const HostCall& call : CallsOf("RegisterError")) {
+  for (const HostCall& call : CallsOf("RegisterError"))
     errors.emplace_back(call.args[0], call.error.number);
-  }
   return errors;
 }
 

@@ -12,6 +12,7 @@
 
 #include "tamrel/error.hpp"
 #include "tamrel/host.hpp"
+#include "tamrel/object.hpp"
 
 namespace tamrel::testing {
 
@@ -43,14 +44,10 @@ class RecordingHost : public HostApplication {
 
   const std::vector<HostCall>& calls() const { return calls_; }
   void ClearCalls() { calls_.clear(); }
-  // The calls of one operation, in order.
   std::vector<HostCall> CallsOf(const std::string& op) const;
-  // The lines given to WriteLog, in order.
   std::vector<std::string> LogLines() const { return FirstArgs("WriteLog"); }
-  // The lines given to WriteDetail, in order.
   std::vector<std::string> DetailLines() const { return FirstArgs("WriteDetail"); }
-  // The operation names in order, e.g. {"RegisterError", "HandleError"}.
-  std::vector<std::string> Ops() const;
+  std::vector<std::string> Ops() const;  // e.g. {"RegisterError", "HandleError"}
   // The error reports: each RegisterError's location and the current error
   // number as RegisterError saw it.
   std::vector<std::pair<std::string, int32_t>> Errors() const;
@@ -65,6 +62,19 @@ class RecordingHost : public HostApplication {
     int remaining;
   };
   std::map<std::string, Failure> failures_;
+};
+
+// The host's application object, whose `title` Appl reads.
+class TitledApplication : public Object {
+ public:
+  explicit TitledApplication(Variant title) : title_(std::move(title)) {}
+  std::string TypeName() const override { return "Application"; }
+  Variant Get(const std::string& name, const std::vector<Variant>& indices) override {
+    return SameName(name, "title") && indices.empty() ? title_ : Object::Get(name, indices);
+  }
+
+ private:
+  Variant title_;
 };
 
 }  // namespace tamrel::testing

@@ -25,7 +25,6 @@ TEST(CommandLine, RefusesBadCommandLinesWithOneLineReasons) {
       {{"set", "f", "T", "I", "v", "--max"}, "option --max needs a value"},
       {{"set", "f", "T", "I", "v", "--max", "32768"},
        "option --max needs a whole number from -32768 to 32767"},
-      {{"cycle", "f", "--keep", "0"}, "option --keep needs a whole number from 1 to 32767"},
       {{"get", "f", "T", "I", "--instance", "one"}, "option --instance needs a whole number"},
       {{"get", "f", "T", "I", "--all", "--instance", "2"},
        "options --all and --instance exclude each other"},
