@@ -86,10 +86,7 @@ void detail::ProcessXMLEvent(ContextState& state, int16_t xmlPortion, std::strin
     if (IsRootElement(xmlTag)) return;
     switch (xmlPortion) {
       case kStartTag:
-        // Every member given: no zero-filling of the record before its
-        // strings are built, which value-initialisation would do.
-        state.current_item.emplace(std::string(xmlTag), std::string(), int16_t{0}, std::string(),
-                                   std::string());
+        state.current_item.emplace(ContextItem{std::string(xmlTag), {}, 0, {}, {}});
         break;
       case kElementText:
         TakeElementText(state, attrOrElement);
