@@ -43,11 +43,12 @@ struct ModelHost {
   }
 };
 
+// Without a host (the benchmarks) no operation may fail or report.
 class ReferenceStore {
   using S = const std::string&;
 
  public:
-  // The text a new record keeps for a value; may throw.
+  // The text a new record keeps for a value.
   using TextOf = std::function<std::string(const Variant&)>;
 
   ReferenceStore(TextOf text_of, std::shared_ptr<ModelHost> host)
@@ -65,10 +66,12 @@ class ReferenceStore {
       changed = true;
       if (tag.empty() || tag == "context" || id.empty()) {
         const std::string message = "Attempt to make illegal context param.";
-        Host().Call("ShowMessage",
+        host_->Call("ShowMessage",
                     {message + "\r\n\r\nTAG, ID values are: " + tag + ", " + id, "0", "", "", "0"});
         Raise(errc::kIllegalContextParam, message, "ContextCls/Add");
       }
+      // A string is compared as given, any other value by its text.
+      const std::string new_text = v.IsString() ? v.AsString() : text_of_(v);
       std::vector<std::string> dropped;
       int32_t n = 2;
       for (std::size_t p = 0; p < items.size(); ++p) {
@@ -78,7 +81,7 @@ class ReferenceStore {
           r.instance = static_cast<int16_t>(n++);
           continue;
         }
-        if (DroppedDiffers(r.value, v)) dropped.push_back(r.value);
+        if (r.value != new_text) dropped.push_back(r.value);
         EraseAt(p--);
       }
       items.insert(items.begin(), ModelRecord{tag, id, 1, text_of_(v), NextKey()});
@@ -96,16 +99,14 @@ class ReferenceStore {
   void Value(S tag, S id, const Variant& val) { Add(tag, id, val, 1, ""); }
 
   void MoveFirst(S tag, S id) {
-    Trap("MoveFirst", [&] {
-      int32_t& cursor = cursors[tag + "_" + id] = 1;
-      if (!Scan(tag, id, cursor) || items[Index(cursor)].instance == 1) return;
-      Host().Call("WriteLog", {"Tamrel/ContextCls/MoveFirst MoveFirst (" + name +
-                               ") instance not 1 : Tag: " + tag + " Id: " + id +
-                               " Instance: " + std::to_string(items[Index(cursor)].instance)});
-    });
+    int32_t& cursor = cursors[tag + "_" + id] = 1;
+    if (!Scan(tag, id, cursor) || items[Index(cursor)].instance == 1) return;
+    host_->Call("WriteLog", {"Tamrel/ContextCls/MoveFirst MoveFirst (" + name +
+                             ") instance not 1 : Tag: " + tag + " Id: " + id +
+                             " Instance: " + std::to_string(items[Index(cursor)].instance)});
   }
 
-  // The reading operations other than Value cannot fail: they need no trap.
+  // Only Add and CloneAdd can fail (the model's host never does).
   bool Eof(S tag, S id) { return !Scan(tag, id, CursorOr(tag, id, 1)); }
   Variant Read(S tag, S id) { return Found(tag, id, CursorOr(tag, id, 1)); }
   void MoveNext(S tag, S id) { Scan(tag, id, ++CursorOr(tag, id, 0)); }
@@ -123,29 +124,22 @@ class ReferenceStore {
   }
 
   Variant Value(S tag, S id) {
-    Variant result;
-    Trap("Value", [&] {
-      MoveFirst(tag, id);
-      result = Eof(tag, id) ? Variant(std::string()) : Read(tag, id);
-    });
-    return result;
+    MoveFirst(tag, id);
+    return Eof(tag, id) ? Variant(std::string()) : Read(tag, id);
   }
 
+  // String arguments only.
   void Remove(S tag, const std::optional<Variant>& id = {},
               const std::optional<Variant>& str_value = {}) {
-    Trap("Remove", [&] {
-      changed = true;
-      for (std::size_t p = items.size(); p-- > 0;) {  // from the last record down
-        const ModelRecord& r = items[p];
-        if (r.tag == tag && (!id || (r.id == ArgumentText(*id) &&
-                                     (!str_value || r.value == ArgumentText(*str_value))))) {
-          EraseAt(p);
-        }
+    changed = true;
+    for (std::size_t p = items.size(); p-- > 0;) {  // from the last record down
+      const ModelRecord& r = items[p];
+      if (r.tag == tag &&
+          (!id || (r.id == id->AsString() && (!str_value || r.value == str_value->AsString())))) {
+        EraseAt(p);
       }
-    });
+    }
   }
-
-  void Clear() { items.clear(); }
 
   void CloneAdd(S tag, S id, S val, int32_t instance) {
     Trap("CloneAdd", [&] {
@@ -154,30 +148,7 @@ class ReferenceStore {
     });
   }
 
-  // An empty `target` becomes a new store without a host.
-  void Clone(std::shared_ptr<ReferenceStore>& target) {
-    Trap("Clone", [&] {
-      if (target) target->Clear();
-      if (!target) target = std::make_shared<ReferenceStore>(text_of_, nullptr);
-      CopyInto(*target, std::nullopt);
-    });
-  }
-
-  void Copy(const std::shared_ptr<ReferenceStore>& target, S tag) {
-    Trap("Copy", [&] {
-      if (!target) Raise(errc::kObjectNotSet);
-      target->Remove(tag);
-      CopyInto(*target, tag);
-    });
-  }
-
  private:
-  // Without a host a report itself fails with 91, which reaches the caller.
-  ModelHost& Host() {
-    if (!host_) Raise(errc::kObjectNotSet);
-    return *host_;
-  }
-
   template <class Body>
   void Trap(S location, Body&& body) {
     ErrorInfo error;
@@ -187,8 +158,8 @@ class ReferenceStore {
     } catch (const Error& failure) {
       error = {failure.number(), failure.source(), failure.description()};
     }
-    Host().Call("RegisterError", {"Tamrel/ContextCls/" + location, "Initialize"}, error);
-    Host().Call("HandleError", {"True", "True", "False"}, error);
+    host_->Call("RegisterError", {"Tamrel/ContextCls/" + location, "Initialize"}, error);
+    host_->Call("HandleError", {"True", "True", "False"}, error);
   }
 
   std::string NextKey() { return "A" + std::to_string(++key_counter); }
@@ -212,25 +183,6 @@ class ReferenceStore {
 
   Variant Found(S tag, S id, int32_t& cursor, std::optional<int32_t> instance = {}) const {
     return Scan(tag, id, cursor, instance) ? Variant(items[Index(cursor)].value) : Variant::Null();
-  }
-
-  void CopyInto(ReferenceStore& target, const std::optional<std::string>& tag) const {
-    const std::vector<ModelRecord> records = items;  // the target may be this store
-    for (const ModelRecord& r : records) {
-      if (!tag || r.tag == *tag) target.CloneAdd(r.tag, r.id, r.value, r.instance);
-    }
-  }
-
-  // A string is compared as given; any other value by its text, or differs
-  // when it has none.
-  bool DroppedDiffers(S dropped, const Variant& v) const try {
-    return dropped != (v.IsString() ? v.AsString() : text_of_(v));
-  } catch (const Error&) {
-    return true;
-  }
-
-  static std::string ArgumentText(const Variant& a) {
-    return a.IsString() ? a.AsString() : CStr(a);
   }
 
   // The tags after each apostrophe of a link id, trimmed of spaces.

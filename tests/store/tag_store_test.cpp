@@ -57,8 +57,6 @@ TEST(TagStore, StaysInStepWithADequeThroughChurn) {
         return item.Tag == tag && item.Id == id && odd_key(item);
       });
       store.RemoveIf(tag, id, odd_key);
-    } else if (pick(5) == 0) {
-      store.Reserve(pick(600));  // room only: the contents stay as they are
     } else if (pick(30) == 0) {  // rare, so that the store grows large
       std::erase_if(expected, [&](const ContextItem& item) { return item.Tag == tag; });
       store.RemoveTag(tag);
