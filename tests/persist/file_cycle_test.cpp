@@ -49,8 +49,6 @@ TEST_F(FileCycleTest, PrunesTheOldestAndRenamesOneAboveTheHighest) {
   } cases[] = {
       {"1 to 4, retain 4", "Setup.tmc", 4, "Setup|1|2|3|4", "2|3|4|5", 0},
       {"retain 1 keeps only the new one", "Setup.tmc", 1, "Setup|3|5", "6", 0},
-      {"not cycle files", "Setup.tmc", 1, "Setup|Setup(x).tmc|Setup(1)(2).tmc|Other(4).tmc",
-       "Setup(x).tmc|Setup(1)(2).tmc|Other(4).tmc|1", 0},
       {"the file is missing", "Setup.tmc", 4, "1|2|3|4", "2|3|4", 0},
       {"a missing folder", "missing/Setup.tmc", 4, "", "", errc::kPathNotFound},
       {"beyond 32 bits", "Setup.tmc", 4, "Setup|2147483647", "Setup|2147483647", errc::kOverflow},

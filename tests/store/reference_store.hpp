@@ -106,7 +106,7 @@ class ReferenceStore {
                              " Instance: " + std::to_string(items[Index(cursor)].instance)});
   }
 
-  // Only Add and CloneAdd can fail (the model's host never does).
+  // Only Add can fail (the model's host never does).
   bool Eof(S tag, S id) { return !Scan(tag, id, CursorOr(tag, id, 1)); }
   Variant Read(S tag, S id) { return Found(tag, id, CursorOr(tag, id, 1)); }
   void MoveNext(S tag, S id) { Scan(tag, id, ++CursorOr(tag, id, 0)); }
@@ -139,13 +139,6 @@ class ReferenceStore {
         EraseAt(p);
       }
     }
-  }
-
-  void CloneAdd(S tag, S id, S val, int32_t instance) {
-    Trap("CloneAdd", [&] {
-      if (instance < INT16_MIN || instance > INT16_MAX) Raise(errc::kOverflow);
-      items.push_back(ModelRecord{tag, id, static_cast<int16_t>(instance), val, NextKey()});
-    });
   }
 
  private:
