@@ -1,10 +1,8 @@
 // RenameAsNextFileCycle on real folders: the names left and the reports made.
 #include <filesystem>
-#include <memory>
 #include <set>
 #include <sstream>
 #include <string>
-#include <vector>
 
 #include "persist_fixture.hpp"
 #include "tamrel/error.hpp"
@@ -63,7 +61,6 @@ TEST_F(FileCycleTest, PrunesTheOldestAndRenamesOneAboveTheHighest) {
     context_->RenameAsNextFileCycle((folder_ / c.file).string(), c.retain);
     EXPECT_EQ(Left(), Parse(c.after));
     EXPECT_EQ(host_->Errors(), (c.reported == 0 ? Reports{} : Reports{{kWhere, c.reported}}));
-    EXPECT_EQ(host_->calls().empty(), c.reported == 0);
   }
 }
 
