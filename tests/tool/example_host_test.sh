@@ -1,7 +1,5 @@
 #!/usr/bin/env bash
-# Runs the Survey Plotter example over two sessions in a temporary folder and
-# checks with the tamrel tool what it left.
-# Usage: example_host_test.sh SURVEY_PLOTTER TAMREL
+# Usage: example_host_test.sh SURVEY_PLOTTER TAMREL: two sessions, then a repair.
 set -euo pipefail
 
 plotter=$1
@@ -26,8 +24,6 @@ expect_eq "$("$tamrel" get "$folder/CalibrationSettings.tmc" Probe OffsetMm)" "0
 cmp -s "$prefs" "$work/state/Tamrel/UserPreferences.tmc" || fail "backup copy differs"
 grep -q "missing tag \[Probe,Enabled\] set to 'True'" "$folder/plotter.log" || fail "log lacks Verify's repair"
 
-# A mangled value is repaired at the next start.
 "$tamrel" set "$prefs" Window Maximized yes
 "$plotter" >/dev/null
 expect_eq "$("$tamrel" get "$prefs" Window Maximized)" "False" "repaired boolean"
-echo "example host: ok"

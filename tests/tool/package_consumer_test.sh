@@ -1,7 +1,6 @@
 #!/usr/bin/env bash
-# Installs the built project into a temporary prefix, then builds and runs
-# tests/tool/consumer against it with find_package(tamrel) and with pkg-config.
-# Usage: package_consumer_test.sh BUILD_DIR CMAKE CXX [EXTRA_FLAGS]
+# Usage: package_consumer_test.sh BUILD_DIR CMAKE CXX [EXTRA_FLAGS]: builds tests/tool/consumer
+# against the installed project with find_package(tamrel) and with pkg-config.
 set -euo pipefail
 
 build=$1
@@ -16,11 +15,9 @@ prefix=$work/prefix
 
 "$cmake" --install "$build" --prefix "$prefix" >/dev/null
 
-# The tool runs; the headers, the CMake package and the .pc file are used below.
 "$prefix/bin/tamrel" --help >/dev/null
 libdir=$(cd "$prefix" && ls -d lib*/pkgconfig | head -n 1 | xargs dirname)
 
-# Keep the consumers' saves (and backup copies) inside the work folder.
 export XDG_STATE_HOME=$work/state XDG_CONFIG_HOME=$work/config
 
 if ! { "$cmake" -S "$here/consumer" -B "$work/cmake-build" \

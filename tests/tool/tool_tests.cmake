@@ -11,9 +11,7 @@ if(TARGET tamrel_tool_tests)
   endif()
 endif()
 
-# The installed package, used by a consumer through find_package and pkg-config.
 if(TARGET tamrel_cli)
-  set(tamrel_consumer_flags "")
   if(TAMREL_SANITIZE)
     set(tamrel_consumer_flags "-fsanitize=address,undefined")
   endif()
