@@ -46,7 +46,6 @@ platform::Hooks FaultInjectingBackend::Hooks(std::shared_ptr<FaultInjectingBacke
 }
 
 platform::FileBackend& FaultInjectingBackend::Enter(FileOp op, const std::string& path) {
-  calls_.push_back(FileCall{op, path});
   for (Rule& rule : rules_) {
     if (rule.op == op && path.find(rule.path_part) != std::string::npos && rule.calls_to_fail > 0) {
       --rule.calls_to_fail;

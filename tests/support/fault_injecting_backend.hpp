@@ -1,5 +1,5 @@
 // FaultInjectingBackend: a file backend for tests that forwards to another
-// (the native one by default), records every call, and fails chosen calls;
+// (the native one by default) and fails chosen calls;
 // install it with platform::Scope scope(FaultInjectingBackend::Hooks(disk)).
 // A failing Append writes the first half of its data before it fails, as a
 // write that runs out of space half-way does.
@@ -23,11 +23,6 @@ enum class FileOp {
 };
 // clang-format on
 
-struct FileCall {
-  FileOp op;
-  std::string path;  // the first path argument; for a written file, its path
-};
-
 class FaultInjectingBackend : public platform::FileBackend {
  public:
   explicit FaultInjectingBackend(
@@ -43,8 +38,6 @@ class FaultInjectingBackend : public platform::FileBackend {
   void FailTimes(FileOp op, int times, int32_t number, std::string path_part = "") {
     rules_.push_back(Rule{op, std::move(path_part), times, number});
   }
-
-  const std::vector<FileCall>& calls() const { return calls_; }
 
   using Path = const std::string&;
   platform::FileStatus Status(Path p) override { return Enter(FileOp::kStatus, p).Status(p); }
@@ -66,8 +59,8 @@ class FaultInjectingBackend : public platform::FileBackend {
   void DeleteFile(Path p) override { Enter(FileOp::kDeleteFile, p).DeleteFile(p); }
   void SyncFolder(Path p) override { Enter(FileOp::kSyncFolder, p).SyncFolder(p); }
 
-  // Records a call and raises when a rule says this call fails; otherwise
-  // gives the backend the call goes on to.
+  // Raises when a rule says this call fails; otherwise gives the backend the
+  // call goes on to.
   platform::FileBackend& Enter(FileOp op, const std::string& path);
 
  private:
@@ -80,7 +73,6 @@ class FaultInjectingBackend : public platform::FileBackend {
 
   std::shared_ptr<platform::FileBackend> inner_;
   std::vector<Rule> rules_;
-  std::vector<FileCall> calls_;
 };
 
 }  // namespace tamrel::testing

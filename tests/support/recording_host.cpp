@@ -1,10 +1,6 @@
 #include "support/recording_host.hpp"
 
 namespace tamrel::testing {
-namespace {
-std::string Flag(bool value) { return value ? "True" : "False"; }
-}  // namespace
-
 void RecordingHost::Record(const std::string& op, std::vector<std::string> args) {
   calls_.push_back(HostCall{op, std::move(args), CurrentError()});
   auto failure = failures_.find(op);
@@ -19,7 +15,8 @@ void RecordingHost::GetErrorText(std::string& text) {
 }
 
 Variant RecordingHost::HandleError(bool flag1, bool flag2, bool flag3) {
-  Record("HandleError", {Flag(flag1), Flag(flag2), Flag(flag3)});
+  auto flag = [](bool value) { return std::string(value ? "True" : "False"); };
+  Record("HandleError", {flag(flag1), flag(flag2), flag(flag3)});
   return Variant();
 }
 
