@@ -22,13 +22,14 @@ class ContextLogTest : public PersistTest {
 
 TEST_F(ContextLogTest, FileTextIsCutAfterTheLastEndTagOfEachWindow) {
   // 15001 characters fit the first line.
-  for (std::size_t length : {std::size_t{15001}, std::size_t{40000}}) {
+  for (auto [length, count] : {std::pair<std::size_t, std::size_t>{15001, 1}, {15002, 2},
+                               {40000, 3}}) {
     SCOPED_TRACE(length);
     std::string text = "<context>";
     while (text.size() + 49 <= length) text += Element("Tag", "Id", 1, "value");
     text += std::string(length - text.size() - 10, 'v') + "</context>";
     const Texts lines = LogFile(text);
-    ASSERT_EQ(lines.size(), length == 15001 ? 1u : 3u);
+    ASSERT_EQ(lines.size(), count);
     ASSERT_EQ(lines[0].rfind("Context log: F.tmc <context>", 0), 0u);
     std::string joined = lines[0].substr(19);
     for (std::size_t i = 1; i < lines.size(); ++i) {

@@ -98,6 +98,9 @@ TEST_F(ReaderTest, InstanceRepairs) {
        {{"W", "x", 1, "a"}}, {Mismatch("x", 2, 1)}, false},
       {"instance 0 twice", {{"W", "x", 0, "a"}, {"W", "x", 0, "b"}}, {{"W", "x", 1, "a"}},
        {Mismatch("x", 1, 0), Mismatch("x", 2, 0)}, true},
+      {"pairs joined to the same text share a number",
+       {{"W$", "x", 1, "a"}, {"W", "$x", 1, "b"}, {"W", "x", 1, "c"}},
+       {{"W$", "x", 1, "a"}, {"W", "x", 1, "c"}}, {Mismatch("$x", 2, 1)}, false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);

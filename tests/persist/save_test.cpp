@@ -84,6 +84,18 @@ TEST_F(SaveTest, FailedMainWriteLeavesTheOldFileAndTheBackupAlone) {
   EXPECT_EQ(Read(Backup("Setup.tmc")), "old backup");
 }
 
+TEST_F(SaveTest, BackupLockedOnceIsWrittenByTheRetryButNotTwice) {
+  disk_->FailTimes(FileOp::kCreateTempFile, 1, 70, windows_.string());
+  ASSERT_TRUE(context_->Save(path_));
+  EXPECT_EQ(Read(Backup("Setup.tmc")), kOneRecord);
+  std::filesystem::remove(Backup("Setup.tmc"));
+  host_->ClearCalls();
+  disk_->FailTimes(FileOp::kCreateTempFile, 2, 70, windows_.string());
+  EXPECT_FALSE(context_->Save(path_));
+  EXPECT_EQ(host_->Errors(), (Reports{{"Tamrel/ContextCls/Save", 70}}));
+  EXPECT_EQ(Read(path_), kOneRecord);  // the main copy was written first
+}
+
 TEST_F(SaveTest, FileHoldsEveryRecordUpTo32767AndOneMoreOverflowsBeforeAnythingIsWritten) {
   Fill(*context_, Records(32767 - 1, Record{"T", "I", 1, "v"}));
   ASSERT_TRUE(context_->Save(path_));
