@@ -111,5 +111,16 @@ TEST_F(ReaderTest, InstanceRepairs) {
   }
 }
 
+TEST_F(ReaderTest, NewAlbumDefaultsLoseTheSeparatorMarksOfOlderVersions) {
+  const Records file = {{"CAPTION", "showtextsep", 1, "a\\bb\\c"},
+                        {"Caption", "ShowTextDesc", 1, "\\b"}};
+  Load("NewAlbumDefaults", file);
+  EXPECT_EQ(RecordsOf(*context_), (Records{{"CAPTION", "showtextsep", 1, "ab"}, file[1]}));
+  EXPECT_TRUE(context_->changed());
+  Load("OtherDefaults", file);
+  EXPECT_EQ(RecordsOf(*context_), file);
+  EXPECT_FALSE(context_->changed());
+}
+
 }  // namespace
 }  // namespace tamrel::testing
