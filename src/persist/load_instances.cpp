@@ -1,6 +1,5 @@
 #include "persist/load_instances.hpp"
 
-#include <bit>
 #include <functional>
 
 namespace tamrel::detail {
@@ -8,11 +7,6 @@ namespace {
 constexpr std::size_t kInitialSlots = 64;
 constexpr std::string_view kJoint = "$$";
 }  // namespace
-
-void LoadInstances::Reserve(std::size_t pairs) {
-  const std::size_t wanted = std::bit_ceil(2 * (pairs + 1));
-  if (wanted > slots_.size()) Rehash(wanted);
-}
 
 std::size_t LoadInstances::Join(std::string_view tag, std::string_view id) {
   joined_.assign(tag).append(kJoint).append(id);

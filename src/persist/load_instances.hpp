@@ -55,21 +55,15 @@ class LoadInstances {
     }
   }
 
+ private:
   // --- The table of pairs with a "$" --------------------------------------
-
-  // Makes room for `pairs` pairs without growing.
-  void Reserve(std::size_t pairs);
 
   // The number reached by (tag, id); nullptr when the pair has none yet.
   // Valid until the next Add.
   int32_t* Find(std::string_view tag, std::string_view id);
-
   // REQUIRES: Find(tag, id) == nullptr.
   void Add(std::string_view tag, std::string_view id, int32_t reached);
 
-  std::size_t Count() const { return count_; }
-
- private:
   struct Slot {
     std::size_t hash = 0;
     std::size_t offset = 0;  // of the joined text in texts_

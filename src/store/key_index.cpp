@@ -64,9 +64,7 @@ std::size_t KeyIndex::Probe(std::size_t hash, std::string_view tag, std::string_
 }
 
 const KeyIndex::Entry* KeyIndex::Find(std::string_view tag, std::string_view id) const {
-  if (last_found_ != nullptr && last_found_->id == id && last_found_->tag == tag) {
-    return last_found_;
-  }
+  if (IsLastFound(tag, id)) return last_found_;
   if (count_ == 0) return nullptr;
   Entry* found = slots_[Probe(Hash(tag, id), tag, id)].entry;
   if (found != nullptr) last_found_ = found;
@@ -79,14 +77,12 @@ KeyIndex::Entry* KeyIndex::Find(std::string_view tag, std::string_view id) {
 
 void KeyIndex::Prefetch(std::string_view tag, std::string_view id) const {
   if (slots_.empty()) return;
-  if (last_found_ != nullptr && last_found_->id == id && last_found_->tag == tag) return;
+  if (IsLastFound(tag, id)) return;
   __builtin_prefetch(&slots_[Hash(tag, id) & Mask()]);
 }
 
 KeyIndex::Entry& KeyIndex::FindOrAdd(const std::string& tag, const std::string& id) {
-  if (last_found_ != nullptr && last_found_->id == id && last_found_->tag == tag) {
-    return *last_found_;
-  }
+  if (IsLastFound(tag, id)) return *last_found_;
   if (2 * (count_ + 1) > slots_.size()) Grow();
   const std::size_t hash = Hash(tag, id);
   Slot& slot = slots_[Probe(hash, tag, id)];

@@ -76,6 +76,9 @@ class KeyIndex {
   };
 
   static std::size_t Hash(std::string_view tag, std::string_view id);
+  bool IsLastFound(std::string_view tag, std::string_view id) const {
+    return last_found_ != nullptr && last_found_->id == id && last_found_->tag == tag;
+  }
   std::size_t Mask() const { return slots_.size() - 1; }
   // The slot holding (tag, id), or the free slot where it would go.
   std::size_t Probe(std::size_t hash, std::string_view tag, std::string_view id) const;
