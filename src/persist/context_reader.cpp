@@ -64,15 +64,16 @@ class Reader {
     ++p;  // past the ">"
 
     end_tag_.assign("</").append(element).append(">");
-    std::size_t end_tag = Find(rest, end_tag_);
+    std::size_t first_inside = kNotFound;  // the content's first "<", if any
+    std::size_t end_tag = Find(rest, end_tag_, p, first_inside);
     if (end_tag == kNotFound || end_tag < p) Raise(errc::kInvalidArgument);
     std::string_view content = rest.substr(p, end_tag - p);
     rest = TrimSpaces(rest.substr(end_tag + end_tag_.size()));
 
-    std::size_t nested = content.find('<');
-    if (nested == kNotFound) {
+    if (first_inside == end_tag) {
       Event(kElementText, element, content);
     } else {
+      const std::size_t nested = first_inside - p;
       Event(kElementText, element, content.substr(0, nested));
       Decode(content.substr(nested), depth + 1);
     }
@@ -86,9 +87,12 @@ class Reader {
 
   // The first place of `tag` ("<" and at least one more character) in `text`, as
   // text.find(tag), but going from "<" to "<": the text between is skipped
-  // at memchr speed.
-  static std::size_t Find(std::string_view text, std::string_view tag) {
+  // at memchr speed. `first_from` is set to the first "<" at or after `from`
+  // on the way (the tag's own place when none comes before it).
+  static std::size_t Find(std::string_view text, std::string_view tag, std::size_t from,
+                          std::size_t& first_from) {
     for (std::size_t at = FirstLt(text); at != kNotFound; at = text.find('<', at + 1)) {
+      if (first_from == kNotFound && at >= from) first_from = at;
       const bool could_be = at + 1 < text.size() && text[at + 1] == tag[1];
       if (could_be && text.substr(at, tag.size()) == tag) return at;
     }

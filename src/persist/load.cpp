@@ -30,15 +30,17 @@ namespace {
 constexpr std::string_view kCalibrationFile = "CalibrationSettings.tmc";
 constexpr std::size_t kShortLogLength = 200;
 // Fewest bytes of an element worth making room for ("<a id=b>c</a>" and
-// more): bounds the room a text full of "<" could claim.
+// more).
 constexpr std::size_t kMinBytesPerElement = 16;
 
 // Leaves every line of `text` without its line break (LF or CR LF), joined:
 // what reading the file line by line and appending each line gives. Works in
-// place, moving each line back over the breaks removed before it.
-void JoinLines(std::string& text) {
+// place, moving each line back over the breaks removed before it. Returns
+// the number of lines.
+std::size_t JoinLines(std::string& text) {
   std::size_t joined = 0;  // end of the joined lines so far
   std::size_t from = 0;
+  std::size_t lines = 1;
   auto keep = [&](std::size_t end) {
     std::char_traits<char>::move(text.data() + joined, text.data() + from, end - from);
     joined += end - from;
@@ -46,9 +48,11 @@ void JoinLines(std::string& text) {
   for (std::size_t lf = text.find('\n'); lf != std::string::npos; lf = text.find('\n', from)) {
     keep((lf > from && text[lf - 1] == '\r') ? lf - 1 : lf);
     from = lf + 1;
+    ++lines;
   }
   keep(text.size());
   text.resize(joined);
+  return lines;
 }
 
 void RemoveCrLf(std::string& text) {
@@ -65,12 +69,11 @@ void RemoveCrLf(std::string& text) {
   text = std::move(kept);
 }
 
-// About how many elements `text` holds (a start and an end tag each): sizes
-// the store once, up front.
-std::size_t ElementEstimate(std::string_view text) {
-  std::size_t tags = 0;
-  for (char c : text) tags += (c == '<');  // a loop the compiler vectorizes
-  return std::min(tags / 2, text.size() / kMinBytesPerElement);
+// About how many records a file of `lines` lines, `joined_size` characters
+// once joined, holds: Save writes one record a line. Sizes the store once,
+// up front; bounded by the size so that a file of empty lines claims nothing.
+std::size_t RecordEstimate(std::size_t lines, std::size_t joined_size) {
+  return std::min(lines, joined_size / kMinBytesPerElement);
 }
 
 std::string ReadWhole(const File& file) {
@@ -113,12 +116,12 @@ class Loader {
     state_.changed = false;
     if (!fso_.FileExists(filename_)) return false;
     std::string text = ReadWhole(fso_.GetFile(filename_));
-    JoinLines(text);
+    const std::size_t lines = JoinLines(text);
     LogText(text);
     RemoveCrLf(text);
-    const std::size_t elements = ElementEstimate(text);
+    const std::size_t records = RecordEstimate(lines, text.size());
     state_.items.Reserve(static_cast<int32_t>(
-        std::min<std::size_t>(elements, std::numeric_limits<int32_t>::max())));
+        std::min<std::size_t>(records, std::numeric_limits<int32_t>::max())));
     try {
       detail::DecodeXML(context_, text);
     } catch (...) {

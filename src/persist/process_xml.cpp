@@ -86,7 +86,7 @@ void detail::ProcessXMLEvent(ContextState& state, int16_t xmlPortion, std::strin
     if (IsRootElement(xmlTag)) return;
     switch (xmlPortion) {
       case kStartTag:
-        state.current_item.emplace(ContextItem{std::string(xmlTag), {}, 0, {}, {}});
+        state.current_item.emplace().Tag = xmlTag;
         break;
       case kElementText:
         TakeElementText(state, attrOrElement);
