@@ -17,28 +17,35 @@ class PositionIndex {
   // `size` slots; slot s is occupied when occupied(s). O(size).
   template <class Occupied>
   void Build(std::size_t size, Occupied&& occupied) {
+    run_length_ = 0;
     tree_.assign(size + 1, 0);
     for (std::size_t slot = 0; slot < size; ++slot) tree_[slot + 1] = occupied(slot) ? 1 : 0;
     Accumulate();
   }
 
-  // REQUIRES: slot < size and the slot is empty (Occupy) / occupied (Vacate).
-  void Occupy(std::size_t slot) { Change(slot, +1); }
-  void Vacate(std::size_t slot) { Change(slot, -1); }
+  // Slots occupied one after the other (a Load appending records) are only
+  // noted, and entered into the tree together when it is next needed.
+  void Occupy(std::size_t slot);
+  void Vacate(std::size_t slot) {
+    Settle();
+    Change(slot, -1);
+  }
 
-  // Occupied slots in [0, slot]. REQUIRES: slot < size.
   int32_t Rank(std::size_t slot) const;
-  // The occupied slot whose Rank is `position`.
-  // REQUIRES: 1 <= position <= number of occupied slots.
   std::size_t Select(int32_t position) const;
 
  private:
-  // Turns per-slot counts into the tree's partial sums.
   void Accumulate();
-  void Change(std::size_t slot, int32_t delta);
+  void Change(std::size_t slot, int32_t delta) const;
+  // Enters the run of noted slots into the tree.
+  void Settle() const;
 
-  std::vector<int32_t> tree_;  // tree_[i] counts slots (i - lowbit(i), i], 1-based
-  std::size_t top_bit_ = 0;    // highest power of two <= size
+  // tree_[i] counts slots (i - lowbit(i), i], 1-based; slots of the run
+  // are not counted yet.
+  mutable std::vector<int32_t> tree_;
+  std::size_t top_bit_ = 0;  // highest power of two <= size
+  mutable std::size_t run_start_ = 0;  // the noted slots: run_start_ onwards
+  mutable std::size_t run_length_ = 0;
 };
 
 }  // namespace tamrel::detail

@@ -1,5 +1,6 @@
 // The indexed collection on its own, against a deque, through enough pushes
-// and removals at both ends to force many re-layouts of its slots.
+// (single and in runs) and removals at both ends to force many re-layouts of
+// its slots.
 #include <gtest/gtest.h>
 
 #include <deque>
@@ -42,10 +43,16 @@ TEST(TagStore, StaysInStepWithADequeThroughChurn) {
     const std::string tag = tags[pick(2)];
     const std::string id = std::to_string(pick(20));
     if (roll < (growing ? 6 : 3)) {
-      ContextItem item{tag, id, 1, "", "A" + std::to_string(++key)};
-      const bool front = pick(1) == 0;
-      front ? expected.push_front(item) : expected.push_back(item);
-      front ? store.PushFront(std::move(item)) : store.PushBack(std::move(item));
+      // Now and then a run of appends, as a Load makes: short and long runs
+      // reach the position index by different paths.
+      const bool run = pick(99) == 0;
+      const int count = run ? 1 + pick(400) : 1;
+      const bool front = !run && pick(1) == 0;
+      for (int i = 0; i < count; ++i) {
+        ContextItem item{tag, id, 1, "", "A" + std::to_string(++key)};
+        front ? expected.push_front(item) : expected.push_back(item);
+        front ? store.PushFront(std::move(item)) : store.PushBack(std::move(item));
+      }
     } else if (roll < 8 && !expected.empty()) {
       const int position = 1 + pick(static_cast<int>(expected.size()) - 1);
       expected.erase(expected.begin() + position - 1);
