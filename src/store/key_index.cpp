@@ -50,15 +50,16 @@ uint64_t Mix(uint64_t hash) {
 
 // Tags and Ids are short: an inline hash of both beats two calls of the
 // library's string hash, and a lookup hashes on every record a Load files.
-std::size_t KeyIndex::Hash(std::string_view tag, std::string_view id) {
-  return static_cast<std::size_t>(Mix(Fold(Fold(0, tag), id)));
+uint32_t KeyIndex::Hash(std::string_view tag, std::string_view id) {
+  return static_cast<uint32_t>(Mix(Fold(Fold(0, tag), id)));
 }
 
-std::size_t KeyIndex::Probe(std::size_t hash, std::string_view tag, std::string_view id) const {
+std::size_t KeyIndex::Probe(uint32_t hash, std::string_view tag, std::string_view id) const {
   std::size_t slot = hash & Mask();
-  while (const Entry* entry = slots_[slot].entry) {
-    if (slots_[slot].hash == hash && entry->tag == tag && entry->id == id) return slot;
-    slot = (slot + 1) & Mask();
+  for (; slots_[slot].entry != kFree; slot = (slot + 1) & Mask()) {
+    if (slots_[slot].hash != hash) continue;
+    const Entry& entry = EntryAt(slots_[slot].entry);
+    if (entry.tag == tag && entry.id == id) return slot;
   }
   return slot;
 }
@@ -66,9 +67,10 @@ std::size_t KeyIndex::Probe(std::size_t hash, std::string_view tag, std::string_
 const KeyIndex::Entry* KeyIndex::Find(std::string_view tag, std::string_view id) const {
   if (IsLastFound(tag, id)) return last_found_;
   if (count_ == 0) return nullptr;
-  Entry* found = slots_[Probe(Hash(tag, id), tag, id)].entry;
-  if (found != nullptr) last_found_ = found;
-  return found;
+  const Slot& slot = slots_[Probe(Hash(tag, id), tag, id)];
+  if (slot.entry == kFree) return nullptr;
+  last_found_ = &EntryAt(slot.entry);
+  return last_found_;
 }
 
 KeyIndex::Entry* KeyIndex::Find(std::string_view tag, std::string_view id) {
@@ -84,19 +86,18 @@ void KeyIndex::Prefetch(std::string_view tag, std::string_view id) const {
 KeyIndex::Entry& KeyIndex::FindOrAdd(const std::string& tag, const std::string& id) {
   if (IsLastFound(tag, id)) return *last_found_;
   if (2 * (count_ + 1) > slots_.size()) Grow();
-  const std::size_t hash = Hash(tag, id);
+  const uint32_t hash = Hash(tag, id);
   Slot& slot = slots_[Probe(hash, tag, id)];
-  if (slot.entry) return *slot.entry;
+  if (slot.entry != kFree) return EntryAt(slot.entry);
   std::vector<Entry*>& of_tag = ListOf(tag);
-  Entry* entry = &NewEntry();
-  entry->tag = tag;
-  entry->id = id;
-  entry->in_tag = of_tag.size();
-  of_tag.push_back(entry);
-  slot.entry = entry;
-  slot.hash = hash;
+  Entry& entry = NewEntry();
+  entry.tag = tag;
+  entry.id = id;
+  entry.in_tag = of_tag.size();
+  of_tag.push_back(&entry);
+  slot = Slot{hash, entry.number};
   ++count_;
-  return *entry;
+  return entry;
 }
 
 std::vector<KeyIndex::Entry*>& KeyIndex::ListOf(const std::string& tag) {
@@ -116,7 +117,9 @@ KeyIndex::Entry& KeyIndex::NewEntry() {
     chunks_.push_back(std::make_unique_for_overwrite<Entry[]>(kChunkEntries));
     used_in_last_chunk_ = 0;
   }
-  return chunks_.back()[used_in_last_chunk_++];
+  Entry& entry = chunks_.back()[used_in_last_chunk_++];
+  entry.number = static_cast<uint32_t>((chunks_.size() - 1) * kChunkEntries + used_in_last_chunk_);
+  return entry;
 }
 
 void KeyIndex::Release(Entry& entry) {
@@ -134,10 +137,10 @@ void KeyIndex::Grow() { Rehash(slots_.empty() ? kInitialSlots : 2 * slots_.size(
 void KeyIndex::Rehash(std::size_t slot_count) {
   std::vector<Slot> old = std::move(slots_);
   slots_ = std::vector<Slot>(slot_count);
-  for (Slot& slot : old) {
-    if (!slot.entry) continue;
+  for (const Slot& slot : old) {
+    if (slot.entry == kFree) continue;
     std::size_t to = slot.hash & Mask();
-    while (slots_[to].entry) to = (to + 1) & Mask();
+    while (slots_[to].entry != kFree) to = (to + 1) & Mask();
     slots_[to] = slot;
   }
 }
@@ -156,17 +159,18 @@ void KeyIndex::Forget(Entry& entry) {
 }
 
 void KeyIndex::EraseSlot(std::size_t slot) {
-  slots_[slot].entry = nullptr;
+  slots_[slot].entry = kFree;
   --count_;
   // Backward shift: pull later members of the probe run into the hole, so
   // that every entry stays reachable from its home slot without tombstones.
   std::size_t hole = slot;
-  for (std::size_t next = (hole + 1) & Mask(); slots_[next].entry; next = (next + 1) & Mask()) {
+  for (std::size_t next = (hole + 1) & Mask(); slots_[next].entry != kFree;
+       next = (next + 1) & Mask()) {
     const std::size_t home = slots_[next].hash & Mask();
     const bool home_after_hole = ((next - home) & Mask()) < ((next - hole) & Mask());
     if (home_after_hole) continue;
     slots_[hole] = slots_[next];
-    slots_[next].entry = nullptr;
+    slots_[next].entry = kFree;
     hole = next;
   }
 }

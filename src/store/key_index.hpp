@@ -2,9 +2,10 @@
 // its records; and for every Tag, the Ids it holds.
 //
 // Entries are found through an open-addressing table (linear probing, at
-// most half full, removal by backward shift) that keeps each entry's hash
-// beside its pointer, so a lookup usually touches one table slot and the
-// entry itself. Entries live in a pool (chunks of kChunkEntries, with a free
+// most half full, removal by backward shift) of eight-byte slots that keep
+// each entry's 32-bit hash beside its number in the pool, so a lookup
+// usually touches one table slot and the entry itself, and the table stays
+// small enough for the cache. Entries live in a pool (chunks of kChunkEntries, with a free
 // list), so they never move while they exist and adding one rarely
 // allocates. An entry
 // exists exactly while its Tag and Id hold records: the store adds it with
@@ -32,6 +33,7 @@ class KeyIndex {
     StampList stamps;          // ascending: store order
     std::size_t in_tag = 0;    // where the entry sits in its Tag's list
     uint32_t append_round = 0;  // the store's round of the last PushBack
+    uint32_t number = 0;        // 1 + its place in the pool, for the table
   };
 
   KeyIndex() = default;
@@ -58,15 +60,16 @@ class KeyIndex {
   // Visits every entry.
   template <class Visit>
   void ForEachEntry(Visit&& visit) {
-    for (Slot& slot : slots_) {
-      if (slot.entry) visit(*slot.entry);
+    for (const Slot& slot : slots_) {
+      if (slot.entry != kFree) visit(EntryAt(slot.entry));
     }
   }
 
  private:
+  static constexpr uint32_t kFree = 0;
   struct Slot {
-    std::size_t hash = 0;
-    Entry* entry = nullptr;  // null: a free slot
+    uint32_t hash = 0;
+    uint32_t entry = kFree;  // the entry's number
   };
   struct TextHash {
     using is_transparent = void;
@@ -75,13 +78,16 @@ class KeyIndex {
     }
   };
 
-  static std::size_t Hash(std::string_view tag, std::string_view id);
+  static uint32_t Hash(std::string_view tag, std::string_view id);
+  Entry& EntryAt(uint32_t number) const {
+    return chunks_[(number - 1) / kChunkEntries][(number - 1) % kChunkEntries];
+  }
   bool IsLastFound(std::string_view tag, std::string_view id) const {
     return last_found_ != nullptr && last_found_->id == id && last_found_->tag == tag;
   }
   std::size_t Mask() const { return slots_.size() - 1; }
   // The slot holding (tag, id), or the free slot where it would go.
-  std::size_t Probe(std::size_t hash, std::string_view tag, std::string_view id) const;
+  std::size_t Probe(uint32_t hash, std::string_view tag, std::string_view id) const;
   void Grow();
   void EraseSlot(std::size_t slot);
   // An unused entry from the pool; Release gives it back.
