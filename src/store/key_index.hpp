@@ -5,11 +5,11 @@
 // most half full, removal by backward shift) of eight-byte slots that keep
 // each entry's 32-bit hash beside its number in the pool, so a lookup
 // usually touches one table slot and the entry itself, and the table stays
-// small enough for the cache. Entries live in a pool (chunks of kChunkEntries, with a free
-// list), so they never move while they exist and adding one rarely
-// allocates. An entry
-// exists exactly while its Tag and Id hold records: the store adds it with
-// the first record and forgets it with the last.
+// small enough for the cache. Entries live in a pool (chunks of
+// kChunkEntries, with a free list), so they never move while they exist and
+// adding one rarely allocates. An entry exists exactly while its Tag and Id
+// hold records: the store adds it with the first record and forgets it with
+// the last.
 #pragma once
 
 #include <cstddef>
