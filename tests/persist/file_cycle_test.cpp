@@ -48,6 +48,12 @@ TEST_F(FileCycleTest, PrunesTheOldestAndRenamesOneAboveTheHighest) {
       {"1 to 4, retain 4", "Setup.tmc", 4, "Setup|1|2|3|4", "2|3|4|5", 0},
       {"retain 1 keeps only the new one", "Setup.tmc", 1, "Setup|3|5", "6", 0},
       {"the file is missing", "Setup.tmc", 4, "1|2|3|4", "2|3|4", 0},
+      {"a name without a dot", "Data", 4, "Data|Data(1)", "Data(1)|Data(2)", 0},
+      {"other names are left alone", "Setup.tmc", 4, "Setup|1|Setup(x).tmc|Setup(2).txt",
+       "1|2|Setup(x).tmc|Setup(2).txt", 0},
+      // The oldest is deleted by its rebuilt name "Setup(7).tmc", which does
+      // not exist: the rotation stops there, silently.
+      {"leading zeros stop the rotation", "Setup.tmc", 1, "Setup|007", "Setup|007", 0},
       {"a missing folder", "missing/Setup.tmc", 4, "", "", errc::kPathNotFound},
       {"beyond 32 bits", "Setup.tmc", 4, "Setup|2147483647", "Setup|2147483647", errc::kOverflow},
       {"retain below 1", "Setup.tmc", 0, "Setup|1", "Setup", errc::kSubscriptOutOfRange},
