@@ -100,12 +100,15 @@ class Reader {
   }
 
   // Where the element name ends: at the first ">" unless a space comes
-  // first. A text with no ">" at all has no name that can be cut.
+  // first. A text with no ">" at all has no name that can be cut. (A text
+  // that ends in ">", as every well-formed level does, needs no search.)
   static std::size_t NameEnd(std::string_view rest) {
     std::size_t end = 0;
     while (end < rest.size() && rest[end] != ' ' && rest[end] != '>') ++end;
     if (end == rest.size()) Raise(errc::kInvalidArgument);
-    if (rest[end] == ' ' && rest.find('>', end) == kNotFound) Raise(errc::kInvalidArgument);
+    if (rest[end] == ' ' && rest.back() != '>' && rest.find('>', end) == kNotFound) {
+      Raise(errc::kInvalidArgument);
+    }
     return end;
   }
 
