@@ -48,7 +48,7 @@ bool Decode(tamrel::ContextCls& context, std::string_view text) {
 
 Records RecordsOf(tamrel::ContextCls& context) {
   Records records;
-  tamrel::detail::StateOf(context).items.ForEach([&](const tamrel::detail::ContextItem& item) {
+  tamrel::detail::StateOf(context).items.ForEach([&](const tamrel::detail::ItemView& item) {
     records.emplace_back(item.Tag, item.Id, item.Instance, item.Value);
   });
   return records;

@@ -23,7 +23,7 @@ char* Put(char* out, std::string_view text) { return std::copy(text.begin(), tex
 
 // Writes the element into room made for it at the end of `out`: one size
 // computation and one growth per element instead of a dozen appends.
-void WriteElement(std::string& out, const ContextItem& item, std::size_t value_size) {
+void WriteElement(std::string& out, const ItemView& item, std::size_t value_size) {
   char digits[8];
   auto [digits_end, ec] = std::to_chars(digits, digits + sizeof digits, item.Instance);
   const std::string_view instance(digits, static_cast<std::size_t>(digits_end - digits));
@@ -49,13 +49,13 @@ void WriteElement(std::string& out, const ContextItem& item, std::size_t value_s
 
 }  // namespace
 
-void AppendElement(std::string& out, const ContextItem& item) {
+void AppendElement(std::string& out, const ItemView& item) {
   WriteElement(out, item, EncodedSize(item.Value));
 }
 
 std::string ContextText(ContextState& state) {
   std::string text(kRootStart);
-  state.items.ForEach([&](const ContextItem& item) { AppendElement(text, item); });
+  state.items.ForEach([&](const ItemView& item) { AppendElement(text, item); });
   text.append(kRootEnd);
   return text;
 }
@@ -66,7 +66,7 @@ std::string SaveText(ContextState& state) {
   text.reserve(static_cast<std::size_t>(state.items.Count()) * kTypicalElementSize);
   std::string buffer;
   int records_in_buffer = 0;
-  state.items.ForEach([&](const ContextItem& item) {
+  state.items.ForEach([&](const ItemView& item) {
     AppendElement(buffer, item);
     if (++records_in_buffer > kRecordsPerFlush - 1) {
       text.append(buffer);

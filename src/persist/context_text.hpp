@@ -20,7 +20,7 @@ inline constexpr std::string_view kCrLf = "\r\n";
 // Appends the element of `item` and its CR LF to `out`. The value is
 // escaped in place, without a text of its own, so only the growth of `out`
 // can fail (out of memory), and that failure reaches the caller.
-void AppendElement(std::string& out, const ContextItem& item);
+void AppendElement(std::string& out, const ItemView& item);
 
 // The text of the whole store, built by plain appending; any number of
 // records (the context log's form).

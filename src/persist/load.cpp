@@ -120,8 +120,8 @@ class Loader {
     LogText(text);
     RemoveCrLf(text);
     const std::size_t records = RecordEstimate(lines, text.size());
-    state_.items.Reserve(static_cast<int32_t>(
-        std::min<std::size_t>(records, std::numeric_limits<int32_t>::max())));
+    state_.items.Reserve(
+        static_cast<int32_t>(std::min<std::size_t>(records, std::numeric_limits<int32_t>::max())));
     try {
       detail::DecodeXML(context_, text);
     } catch (...) {
@@ -159,9 +159,9 @@ class Loader {
       return false;
     }
     File backup = fso_.GetFile(backup_path);
-    ShowMessage("Error reading the context file: " + filename_ + " dated: " +
-                DateText(damaged_date) + "\r\n\r\nReverting to version saved on: " +
-                DateText(backup.DateLastModified()));
+    ShowMessage("Error reading the context file: " + filename_ +
+                " dated: " + DateText(damaged_date) +
+                "\r\n\r\nReverting to version saved on: " + DateText(backup.DateLastModified()));
     std::string text = ReadWhole(backup);
     RemoveCrLf(text);
     try {
@@ -177,8 +177,8 @@ class Loader {
   void GiveUpOnBackup(File& backup, const std::string& windows_prefix, const std::string& name) {
     ClearCurrentError();
     const std::string corrupt_name = CorruptName(windows_prefix, name);
-    ShowMessage("Error reading the backup configuration file: " + backup.Path() + " dated: " +
-                DateText(backup.DateLastModified()) +
+    ShowMessage("Error reading the backup configuration file: " + backup.Path() +
+                " dated: " + DateText(backup.DateLastModified()) +
                 "\r\n\r\nReverting to an empty configuration file.");
     backup.Name(corrupt_name);
     state_.items.Clear();

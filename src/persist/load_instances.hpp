@@ -40,8 +40,8 @@ class LoadInstances {
       round_started_ = true;
     }
     if (!SharesJoinedText(tag, id)) {
-      const ContextItem* last = items.LastAppended(tag, id);
-      decide(last ? std::optional<int32_t>(last->Instance) : std::nullopt);
+      const std::optional<int16_t> last = items.LastAppendedInstance(tag, id);
+      decide(last ? std::optional<int32_t>(*last) : std::nullopt);
       return;
     }
     int32_t* reached = Find(tag, id);

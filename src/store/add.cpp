@@ -67,7 +67,7 @@ std::vector<std::string> RenumberAndDrop(detail::TagStore& items, const std::str
                                          const StoredText& new_value) {
   std::vector<std::string> dropped;
   int32_t next = 2;
-  items.RemoveIf(tag, id, [&](detail::ContextItem& item) {
+  items.RemoveIf(tag, id, [&](const detail::ItemRef& item) {
     if (next <= max_count) {
       item.Instance = static_cast<int16_t>(next++);
       return false;
@@ -84,8 +84,7 @@ void RemoveLinked(detail::TagStore& items, const std::vector<std::string>& linke
                   const std::vector<std::string>& dropped, const std::string& new_key) {
   for (const std::string& value : dropped) {
     for (const std::string& tag : linked_tags) {
-      items.RemoveIf(tag, value,
-                     [&](const detail::ContextItem& item) { return item.Key != new_key; });
+      items.RemoveIf(tag, value, [&](const detail::ItemRef& item) { return item.Key != new_key; });
     }
   }
 }

@@ -57,7 +57,7 @@ void ContextCls::Clone(std::shared_ptr<ContextCls>& contextClass) {
     }
     std::vector<detail::ContextItem> records;
     records.reserve(static_cast<std::size_t>(state.items.Count()));
-    state.items.ForEach([&](const detail::ContextItem& item) { records.push_back(item); });
+    state.items.ForEach([&](const detail::ItemView& item) { records.push_back(item.Copy()); });
     CloneAddAll(*contextClass, records);
   });
 }
@@ -69,7 +69,7 @@ void ContextCls::Copy(const std::shared_ptr<ContextCls>& contextClass, const std
     contextClass->Remove(Tag);
     std::vector<detail::ContextItem> records;
     state.items.ForEachOfTag(Tag,
-                             [&](const detail::ContextItem& item) { records.push_back(item); });
+                             [&](const detail::ItemView& item) { records.push_back(item.Copy()); });
     CloneAddAll(*contextClass, records);
   });
 }
@@ -78,7 +78,7 @@ void ContextCls::Dump() {
   // Reads every field of every record and shows nothing: a hook for a
   // debugger, kept because hosts call it.
   std::size_t fields_read = 0;
-  state_->items.ForEach([&](const detail::ContextItem& item) {
+  state_->items.ForEach([&](const detail::ItemView& item) {
     fields_read += item.Tag.size() + item.Id.size() + item.Value.size() + item.Key.size();
     fields_read += static_cast<std::size_t>(item.Instance != 0);
   });

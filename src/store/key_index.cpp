@@ -83,7 +83,7 @@ void KeyIndex::Prefetch(std::string_view tag, std::string_view id) const {
   __builtin_prefetch(&slots_[Hash(tag, id) & Mask()]);
 }
 
-KeyIndex::Entry& KeyIndex::FindOrAdd(const std::string& tag, const std::string& id) {
+KeyIndex::Entry& KeyIndex::FindOrAdd(std::string&& tag, std::string&& id) {
   if (IsLastFound(tag, id)) return *last_found_;
   if (2 * (count_ + 1) > slots_.size()) Grow();
   const uint32_t hash = Hash(tag, id);
@@ -91,8 +91,8 @@ KeyIndex::Entry& KeyIndex::FindOrAdd(const std::string& tag, const std::string& 
   if (slot.entry != kFree) return EntryAt(slot.entry);
   std::vector<Entry*>& of_tag = ListOf(tag);
   Entry& entry = NewEntry();
-  entry.tag = tag;
-  entry.id = id;
+  entry.tag = std::move(tag);
+  entry.id = std::move(id);
   entry.in_tag = of_tag.size();
   of_tag.push_back(&entry);
   slot = Slot{hash, entry.number};

@@ -30,8 +30,8 @@ class KeyIndex {
   struct Entry {
     std::string tag;
     std::string id;
-    StampList stamps;          // ascending: store order
-    std::size_t in_tag = 0;    // where the entry sits in its Tag's list
+    StampList stamps;           // ascending: store order
+    std::size_t in_tag = 0;     // where the entry sits in its Tag's list
     uint32_t append_round = 0;  // the store's round of the last PushBack
     uint32_t number = 0;        // 1 + its place in the pool, for the table
   };
@@ -42,7 +42,9 @@ class KeyIndex {
 
   const Entry* Find(std::string_view tag, std::string_view id) const;
   Entry* Find(std::string_view tag, std::string_view id);
-  Entry& FindOrAdd(const std::string& tag, const std::string& id);
+  // Takes `tag` and `id` for the entry it adds; leaves them as they are
+  // when the entry exists.
+  Entry& FindOrAdd(std::string&& tag, std::string&& id);
   // Starts loading the table slot of (tag, id) into the cache, so that a
   // lookup a little later finds it there. Changes nothing.
   void Prefetch(std::string_view tag, std::string_view id) const;

@@ -43,7 +43,7 @@ class PositionIndex {
   // tree_[i] counts slots (i - lowbit(i), i], 1-based; slots of the run
   // are not counted yet.
   mutable std::vector<int32_t> tree_;
-  std::size_t top_bit_ = 0;  // highest power of two <= size
+  std::size_t top_bit_ = 0;            // highest power of two <= size
   mutable std::size_t run_start_ = 0;  // the noted slots: run_start_ onwards
   mutable std::size_t run_length_ = 0;
 };

@@ -28,7 +28,7 @@ void ContextCls::MoveFirst(const std::string& Tag, const std::string& Id) {
     if (Eof(Tag, Id)) return;
     const int32_t cursor = detail::CursorOf(state, Tag, Id, 1);
     if (cursor < 1 || cursor > state.items.Count()) return;
-    const detail::ContextItem& found = state.items.At(cursor);
+    const detail::ItemView found = state.items.At(cursor);
     if (found.Instance != 1) {
       detail::Host(state).WriteLog(InstanceWarning(state.name, Tag, Id, found.Instance));
     }
@@ -74,7 +74,7 @@ Variant ContextCls::Item(const std::string& Tag, const std::string& Id, int32_t 
     int32_t& cursor = detail::CursorOf(state, Tag, Id, 1);
     cursor = 1;
     const int32_t found = state.items.FindFirst(
-        Tag, Id, [&](const detail::ContextItem& item) { return item.Instance == Instance; });
+        Tag, Id, [&](const detail::ItemView& item) { return item.Instance == Instance; });
     cursor = found != 0 ? found : state.items.Count() + 1;
     result = found != 0 ? Variant(state.items.At(found).Value) : Variant::Null();
   });
@@ -111,7 +111,7 @@ int32_t ContextCls::Count(const std::string& Tag, const std::string& Id) {
   detail::Trapped(state, "Get_Count", [&] {
     detail::RewindCursor(state, Tag, Id);
     int32_t highest = -1;
-    state.items.ForEachOf(Tag, Id, [&](const detail::ContextItem& item) {
+    state.items.ForEachOf(Tag, Id, [&](const detail::ItemView& item) {
       if (item.Instance > highest) highest = item.Instance;
     });
     result = highest + 1;

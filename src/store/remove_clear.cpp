@@ -33,12 +33,11 @@ void ContextCls::Remove(const std::string& Tag, std::optional<Variant> Id,
     const std::string id = ComparedText(*Id);
     if (state.items.FindFrom(Tag, id, 1) == 0) return;
     if (!strValue.has_value()) {
-      state.items.RemoveIf(Tag, id, [](const detail::ContextItem&) { return true; });
+      state.items.RemoveIf(Tag, id, [](const detail::ItemRef&) { return true; });
       return;
     }
     const std::string value = ComparedText(*strValue);
-    state.items.RemoveIf(Tag, id,
-                         [&](const detail::ContextItem& item) { return item.Value == value; });
+    state.items.RemoveIf(Tag, id, [&](const detail::ItemRef& item) { return item.Value == value; });
   });
 }
 

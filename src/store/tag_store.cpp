@@ -32,7 +32,7 @@ void TagStore::Reserve(int32_t records) {
 }
 
 void TagStore::Place(int64_t stamp, ContextItem&& item, bool at_front) {
-  KeyIndex::Entry& entry = keys_.FindOrAdd(item.Tag, item.Id);
+  KeyIndex::Entry& entry = keys_.FindOrAdd(std::move(item.Tag), std::move(item.Id));
   int32_t index = 0;
   if (free_records_.empty()) {
     index = static_cast<int32_t>(records_.size());
@@ -42,8 +42,10 @@ void TagStore::Place(int64_t stamp, ContextItem&& item, bool at_front) {
     free_records_.pop_back();
   }
   Record& record = records_[static_cast<std::size_t>(index)];
-  record.item = std::move(item);
   record.entry = &entry;
+  record.instance = item.Instance;
+  record.value = std::move(item.Value);
+  record.key = std::move(item.Key);
   if (at_front) {
     entry.stamps.push_front(stamp);
   } else {
@@ -80,10 +82,11 @@ void TagStore::Clear() {
   round_ = round;
 }
 
-const ContextItem* TagStore::LastAppended(std::string_view tag, std::string_view id) const {
+std::optional<int16_t> TagStore::LastAppendedInstance(std::string_view tag,
+                                                      std::string_view id) const {
   const KeyIndex::Entry* entry = keys_.Find(tag, id);
-  if (entry == nullptr || entry->append_round != round_) return nullptr;
-  return &RecordAt(entry->stamps.back()).item;
+  if (entry == nullptr || entry->append_round != round_) return std::nullopt;
+  return RecordAt(entry->stamps.back()).instance;
 }
 
 void TagStore::Vacate(int64_t stamp) {

@@ -17,19 +17,23 @@
 // records, the stamps are renumbered densely in store order. Both are paid
 // for by the O(n) operations since the previous one. Memory is O(n). The
 // records themselves sit in a ChunkedVector with a free list: they never
-// move as the store grows, and a removed record's place is reused.
+// move as the store grows, and a removed record's place is reused. A record
+// keeps its Instance, Value and Key; its Tag and Id are kept once for all
+// the records of the pair, in its KeyIndex entry, which is why records are
+// shown as views (ItemView, ItemRef) rather than as ContextItems.
 //
 // Costs, with k the records of the Tag and Id concerned: PushBack, RemoveAt
 // O(log n + k) (amortised), PushFront O(log n + k), At and FindFrom
 // O(log n), ForEachOf O(k), FindFirst O(k + log n), RemoveIf
 // O(k + removed * log n), ForEach O(n).
 //
-// References returned by At stay valid until the store next changes.
+// The views At returns stay valid until the store next changes.
 // Not copyable; movable.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -51,11 +55,9 @@ class TagStore {
   int32_t Count() const { return count_; }
 
   // REQUIRES: 1 <= position <= Count().
-  const ContextItem& At(int32_t position) const { return RecordAt(StampAt(position)).item; }
-  // REQUIRES: 1 <= position <= Count(). The record's Tag and Id must not be
-  // changed through the reference (the store is indexed by them); Instance,
-  // Value and Key may be.
-  ContextItem& At(int32_t position) { return RecordAt(StampAt(position)).item; }
+  ItemView At(int32_t position) const { return View(RecordAt(StampAt(position))); }
+  // REQUIRES: 1 <= position <= Count().
+  ItemRef At(int32_t position) { return Ref(RecordAt(StampAt(position))); }
 
   void PushFront(ContextItem&& item);
   void PushBack(ContextItem&& item);
@@ -72,7 +74,7 @@ class TagStore {
   void ForEach(Visit&& visit) const {
     for (int64_t stamp = first_; stamp < end_; ++stamp) {
       const int32_t record = slots_[Slot(stamp)];
-      if (record != kEmpty) visit(records_[static_cast<std::size_t>(record)].item);
+      if (record != kEmpty) visit(View(records_[static_cast<std::size_t>(record)]));
     }
   }
 
@@ -83,13 +85,13 @@ class TagStore {
   int32_t FindFrom(std::string_view tag, std::string_view id, int32_t from) const;
 
   // Position of the first record of (tag, id), in store order, for which
-  // match(const ContextItem&) holds; 0 when there is none.
+  // match(ItemView) holds; 0 when there is none.
   template <class Match>
   int32_t FindFirst(std::string_view tag, std::string_view id, Match&& match) const {
     const KeyIndex::Entry* entry = keys_.Find(tag, id);
     if (entry == nullptr) return 0;
     for (int64_t stamp : entry->stamps) {
-      if (match(RecordAt(stamp).item)) return PositionOf(stamp);
+      if (match(View(RecordAt(stamp)))) return PositionOf(stamp);
     }
     return 0;
   }
@@ -99,7 +101,7 @@ class TagStore {
   void ForEachOf(std::string_view tag, std::string_view id, Visit&& visit) const {
     const KeyIndex::Entry* entry = keys_.Find(tag, id);
     if (entry == nullptr) return;
-    for (int64_t stamp : entry->stamps) visit(RecordAt(stamp).item);
+    for (int64_t stamp : entry->stamps) visit(View(RecordAt(stamp)));
   }
 
   bool HasTag(std::string_view tag) const { return keys_.HasTag(tag); }
@@ -111,12 +113,12 @@ class TagStore {
   // Visits the records of `tag` in store order.
   template <class Visit>
   void ForEachOfTag(std::string_view tag, Visit&& visit) const {
-    for (int64_t stamp : StampsOfTag(tag)) visit(RecordAt(stamp).item);
+    for (int64_t stamp : StampsOfTag(tag)) visit(View(RecordAt(stamp)));
   }
 
   // Visits the records of (tag, id) in store order and removes those for
-  // which decide(ContextItem&) returns true. `decide` may change the Instance
-  // and Value of the records it keeps; it must not use the store.
+  // which decide(ItemRef) returns true. `decide` may change the Instance and
+  // Value of the records it keeps; it must not use the store.
   template <class Decide>
   void RemoveIf(std::string_view tag, std::string_view id, Decide&& decide) {
     KeyIndex::Entry* entry = keys_.Find(tag, id);
@@ -124,7 +126,7 @@ class TagStore {
     StampList& stamps = entry->stamps;
     std::size_t kept = 0;
     for (int64_t stamp : stamps) {
-      if (decide(RecordAt(stamp).item)) {
+      if (decide(Ref(RecordAt(stamp)))) {
         Vacate(stamp);
       } else {
         stamps[kept++] = stamp;
@@ -140,19 +142,29 @@ class TagStore {
 
   // --- Rounds of appends (Load) --------------------------------------------
 
-  // Starts a round: LastAppended forgets the records pushed before.
+  // Starts a round: LastAppendedInstance forgets the records pushed before.
   void BeginRound() { ++round_; }
-  // The last record of (tag, id) in store order when PushBack added a record
-  // of the pair in this round; nullptr otherwise.
-  const ContextItem* LastAppended(std::string_view tag, std::string_view id) const;
+  // The Instance of the last record of (tag, id) in store order when
+  // PushBack added a record of the pair in this round; none otherwise.
+  std::optional<int16_t> LastAppendedInstance(std::string_view tag, std::string_view id) const;
 
  private:
   static constexpr int32_t kEmpty = -1;
 
+  // A record without its Tag and Id: its entry holds them.
   struct Record {
-    ContextItem item;
     KeyIndex::Entry* entry = nullptr;  // nullptr: a free record
+    int16_t instance = 0;
+    std::string value;
+    std::string key;
   };
+
+  static ItemView View(const Record& record) {
+    return ItemView{record.entry->tag, record.entry->id, record.instance, record.value, record.key};
+  }
+  static ItemRef Ref(Record& record) {
+    return ItemRef{record.entry->tag, record.entry->id, record.instance, record.value, record.key};
+  }
 
   std::size_t Slot(int64_t stamp) const { return static_cast<std::size_t>(stamp - origin_); }
   // Position <-> stamp, remembering the last pair: a reading loop asks for

@@ -69,7 +69,7 @@ class VerifyTest : public ::testing::Test {
   Texts Values() {
     Texts values;
     detail::StateOf(*context_).items.ForEach(
-        [&](const detail::ContextItem& item) { values.push_back(item.Value); });
+        [&](const detail::ItemView& item) { values.push_back(item.Value); });
     return values;
   }
 

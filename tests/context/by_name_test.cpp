@@ -78,7 +78,7 @@ struct Side {
 std::string Observe(Side& s, const Variant& result, const Args& by_ref) {
   std::string text;
   auto store = [&](const std::string& label, ContextCls& context) {
-    detail::StateOf(context).items.ForEach([&](const detail::ContextItem& item) {
+    detail::StateOf(context).items.ForEach([&](const detail::ItemView& item) {
       text += label + item.Tag + "|" + item.Id + "|" + std::to_string(item.Instance) + "|" +
               item.Value + "|" + item.Key + "\n";
     });

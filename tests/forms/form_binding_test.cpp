@@ -34,7 +34,7 @@ class FormsTest : public ::testing::Test {
   // The values under (tag, id) in store order, newest first.
   Values Stored(const std::string& tag, const std::string& id) {
     Values values;
-    detail::StateOf(*context_).items.ForEach([&](const detail::ContextItem& item) {
+    detail::StateOf(*context_).items.ForEach([&](const detail::ItemView& item) {
       if (item.Tag == tag && item.Id == id) values.push_back(item.Value);
     });
     return values;

@@ -28,7 +28,7 @@ using Reports = std::vector<std::pair<std::string, int32_t>>;
 
 inline Records RecordsOf(ContextCls& context) {
   Records records;
-  detail::StateOf(context).items.ForEach([&](const detail::ContextItem& item) {
+  detail::StateOf(context).items.ForEach([&](const detail::ItemView& item) {
     records.emplace_back(item.Tag, item.Id, item.Instance, item.Value);
   });
   return records;

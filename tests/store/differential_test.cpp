@@ -135,7 +135,7 @@ std::string Render(ContextCls& context) {
   detail::ContextState& state = detail::StateOf(context);
   std::vector<ModelRecord> records;
   for (int32_t p = 1; p <= state.items.Count(); ++p) {  // by position: checks the index too
-    const detail::ContextItem& item = state.items.At(p);
+    const detail::ItemView item = state.items.At(p);
     records.push_back({item.Tag, item.Id, item.Instance, item.Value, item.Key});
   }
   return Render(records, {state.cursors.begin(), state.cursors.end()}, state.changed,

@@ -59,7 +59,7 @@ TEST(TagStore, StaysInStepWithADequeThroughChurn) {
       store.RemoveAt(position);
     } else if (roll == 8) {
       const std::size_t parity = static_cast<std::size_t>(pick(1));
-      auto odd_key = [&](const ContextItem& item) { return item.Key.size() % 2 == parity; };
+      auto odd_key = [&](const auto& item) { return item.Key.size() % 2 == parity; };
       std::erase_if(expected, [&](const ContextItem& item) {
         return item.Tag == tag && item.Id == id && odd_key(item);
       });
