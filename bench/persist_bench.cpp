@@ -78,8 +78,8 @@ void FillStore(tamrel::ContextCls& context, int records) {
   tamrel::detail::ContextState& state = tamrel::detail::StateOf(context);
   for (int i = 0; i < records; ++i) {
     Sample s = MakeSample(i);
-    tamrel::detail::ContextItem item{s.tag, s.id, s.instance, s.value, ""};
-    item.Key = tamrel::detail::NextItemKey(state);
+    tamrel::detail::ContextItem item{s.tag, s.id, s.instance, s.value,
+                                     tamrel::detail::NextItemKey(state)};
     state.items.PushBack(std::move(item));
   }
 }

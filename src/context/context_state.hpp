@@ -44,7 +44,9 @@ inline ContextState& StateOf(ContextCls& context) { return ContextAccess::State(
 // The host application object; error 91 when none was set.
 HostApplication& Host(ContextState& state);
 
-// NextItemKey: advances the key counter and returns "A" + counter.
-std::string NextItemKey(ContextState& state);
+// NextItemKey: advances the key counter and returns it. The new record's key
+// is "A" followed by this number (A1, A2, ...; never reused while the object
+// lives); records keep the number rather than the text.
+inline int64_t NextItemKey(ContextState& state) { return ++state.key_counter; }
 
 }  // namespace tamrel::detail

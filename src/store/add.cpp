@@ -81,7 +81,7 @@ std::vector<std::string> RenumberAndDrop(detail::TagStore& items, const std::str
 // Removes the records of the linked tags whose Id is a dropped value, except
 // the record just added.
 void RemoveLinked(detail::TagStore& items, const std::vector<std::string>& linked_tags,
-                  const std::vector<std::string>& dropped, const std::string& new_key) {
+                  const std::vector<std::string>& dropped, int64_t new_key) {
   for (const std::string& value : dropped) {
     for (const std::string& tag : linked_tags) {
       items.RemoveIf(tag, value, [&](const detail::ItemRef& item) { return item.Key != new_key; });
@@ -102,9 +102,8 @@ void ContextCls::Add(const std::string& Tag, const std::string& Id, const Varian
     StoredText text(*this, value);
     const std::vector<std::string> dropped = RenumberAndDrop(state.items, Tag, Id, maxCount, text);
 
-    detail::ContextItem item{Tag, Id, 1, text.Take(), ""};
-    item.Key = detail::NextItemKey(state);
-    const std::string new_key = item.Key;
+    detail::ContextItem item{Tag, Id, 1, text.Take(), detail::NextItemKey(state)};
+    const int64_t new_key = item.Key;
     state.items.PushFront(std::move(item));
 
     if (!linkId.empty() && !dropped.empty()) {

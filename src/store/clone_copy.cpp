@@ -41,8 +41,7 @@ void ContextCls::CloneAdd(const std::string& Tag, const std::string& Id, const s
                           int32_t Instance) {
   detail::ContextState& state = *state_;
   detail::Trapped(state, "CloneAdd", [&] {
-    detail::ContextItem item{Tag, Id, InstanceNumber(Instance), val, ""};
-    item.Key = detail::NextItemKey(state);
+    detail::ContextItem item{Tag, Id, InstanceNumber(Instance), val, detail::NextItemKey(state)};
     state.items.PushBack(std::move(item));
   });
 }
@@ -79,8 +78,9 @@ void ContextCls::Dump() {
   // debugger, kept because hosts call it.
   std::size_t fields_read = 0;
   state_->items.ForEach([&](const detail::ItemView& item) {
-    fields_read += item.Tag.size() + item.Id.size() + item.Value.size() + item.Key.size();
-    fields_read += static_cast<std::size_t>(item.Instance != 0);
+    fields_read += item.Tag.size() + item.Id.size() + item.Value.size();
+    fields_read +=
+        static_cast<std::size_t>(item.Instance != 0) + static_cast<std::size_t>(item.Key);
   });
   static_cast<void>(fields_read);
 }

@@ -12,7 +12,7 @@ struct ContextItem {
   std::string Id;
   int16_t Instance = 0;  // 1 = newest
   std::string Value;     // every value is kept as text
-  std::string Key;       // unique in the object: "A" + counter (NextItemKey)
+  int64_t Key = 0;       // the record's key is "A" + Key, unique in the object
 };
 
 // A record held by the store, read-only. The store keeps each Tag and Id
@@ -24,7 +24,7 @@ struct ItemView {
   const std::string& Id;
   const int16_t& Instance;
   const std::string& Value;
-  const std::string& Key;
+  const int64_t& Key;
 
   ContextItem Copy() const { return ContextItem{Tag, Id, Instance, Value, Key}; }
 };
@@ -36,7 +36,7 @@ struct ItemRef {
   const std::string& Id;
   int16_t& Instance;
   std::string& Value;
-  std::string& Key;
+  int64_t& Key;
 
   operator ItemView() const { return ItemView{Tag, Id, Instance, Value, Key}; }
 };

@@ -45,7 +45,7 @@ void TagStore::Place(int64_t stamp, ContextItem&& item, bool at_front) {
   record.entry = &entry;
   record.instance = item.Instance;
   record.value = std::move(item.Value);
-  record.key = std::move(item.Key);
+  record.key = item.Key;
   if (at_front) {
     entry.stamps.push_front(stamp);
   } else {

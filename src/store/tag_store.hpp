@@ -154,9 +154,9 @@ class TagStore {
   // A record without its Tag and Id: its entry holds them.
   struct Record {
     KeyIndex::Entry* entry = nullptr;  // nullptr: a free record
+    int64_t key = 0;
     int16_t instance = 0;
     std::string value;
-    std::string key;
   };
 
   static ItemView View(const Record& record) {

@@ -80,7 +80,7 @@ std::string Observe(Side& s, const Variant& result, const Args& by_ref) {
   auto store = [&](const std::string& label, ContextCls& context) {
     detail::StateOf(context).items.ForEach([&](const detail::ItemView& item) {
       text += label + item.Tag + "|" + item.Id + "|" + std::to_string(item.Instance) + "|" +
-              item.Value + "|" + item.Key + "\n";
+              item.Value + "|A" + std::to_string(item.Key) + "\n";
     });
   };
   auto describe = [&](const Variant& value) -> std::string {

@@ -38,8 +38,8 @@ inline Records RecordsOf(ContextCls& context) {
 inline void Fill(ContextCls& context, const Records& records) {
   detail::ContextState& state = detail::StateOf(context);
   for (const auto& [tag, id, instance, value] : records) {
-    detail::ContextItem item{tag, id, static_cast<int16_t>(instance), value, ""};
-    item.Key = detail::NextItemKey(state);
+    detail::ContextItem item{tag, id, static_cast<int16_t>(instance), value,
+                             detail::NextItemKey(state)};
     state.items.PushBack(std::move(item));
   }
 }

@@ -49,7 +49,7 @@ TEST(TagStore, StaysInStepWithADequeThroughChurn) {
       const int count = run ? 1 + pick(400) : 1;
       const bool front = !run && pick(1) == 0;
       for (int i = 0; i < count; ++i) {
-        ContextItem item{tag, id, 1, "", "A" + std::to_string(++key)};
+        ContextItem item{tag, id, 1, "", ++key};
         front ? expected.push_front(item) : expected.push_back(item);
         front ? store.PushFront(std::move(item)) : store.PushBack(std::move(item));
       }
@@ -59,7 +59,9 @@ TEST(TagStore, StaysInStepWithADequeThroughChurn) {
       store.RemoveAt(position);
     } else if (roll == 8) {
       const std::size_t parity = static_cast<std::size_t>(pick(1));
-      auto odd_key = [&](const auto& item) { return item.Key.size() % 2 == parity; };
+      auto odd_key = [&](const auto& item) {
+        return static_cast<std::size_t>(item.Key % 2) == parity;
+      };
       std::erase_if(expected, [&](const ContextItem& item) {
         return item.Tag == tag && item.Id == id && odd_key(item);
       });
