@@ -136,32 +136,39 @@ class Reader {
   // it); an unquoted one at a space or ">" (p steps back so the attribute
   // scan sees that character). Spaces before the value's first character
   // are dropped, inside quotes too. Two quotes in a row are an empty value.
+  // The scan stops one before the last character of `rest`, with no value.
   void ScanValue(std::string_view rest, std::string_view element, std::string_view name,
                  std::size_t& p) {
+    const std::size_t stop = rest.size() - 1;
     std::size_t value = p + 1;  // where the value starts; empty while p == value
-    bool in_quotes = false;
-    for (++p; p + 1 < rest.size(); ++p) {
+    for (++p; p < stop; ++p) {
       const char c = rest[p];
       if (c == ' ' && p == value) {
         value = p + 1;
-        continue;
-      }
-      if (c == ' ' || c == '>') {
-        if (in_quotes) continue;
+      } else if (c == ' ' || c == '>') {
         Event(kAttribute, element, name, rest.substr(value, p - value));
         --p;
         return;
-      }
-      if (c == '"') {
-        if (p == value && !in_quotes) {
-          in_quotes = true;
-          value = p + 1;
-          continue;
+      } else if (c == '"') {
+        if (p == value) {
+          ScanQuoted(rest, element, name, p);
+        } else {
+          Event(kAttribute, element, name, rest.substr(value, p - value));
         }
-        Event(kAttribute, element, name, rest.substr(value, p - value));
         return;
       }
     }
+  }
+
+  // Entered on the opening quote: inside quotes only the closing quote ends
+  // the value, so the scan runs straight to it.
+  void ScanQuoted(std::string_view rest, std::string_view element, std::string_view name,
+                  std::size_t& p) {
+    const std::size_t stop = rest.size() - 1;
+    for (++p; p < stop && rest[p] == ' ';) ++p;
+    const std::size_t value = p;
+    while (p < stop && rest[p] != '"') ++p;
+    if (p < stop) Event(kAttribute, element, name, rest.substr(value, p - value));
   }
 
   void Event(int16_t portion, std::string_view element, std::string_view text = {},
