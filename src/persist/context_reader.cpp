@@ -1,5 +1,6 @@
 #include "persist/context_reader.hpp"
 
+#include <array>
 #include <cstdint>
 #include <string>
 
@@ -17,6 +18,27 @@ constexpr int16_t kElementText = 1;
 constexpr int16_t kAttribute = 2;
 constexpr int32_t kOutOfStackSpace = 28;
 constexpr std::size_t kNotFound = std::string_view::npos;
+
+// The characters that end a run inside a start tag: a space or ">" ends an
+// element name; those and "=" end an attribute name.
+constexpr unsigned char kEndsElementName = 1;
+constexpr unsigned char kEndsAttributeName = 2;
+
+constexpr std::array<unsigned char, 256> MakeRunEnds() {
+  std::array<unsigned char, 256> ends{};
+  ends[' '] = kEndsElementName | kEndsAttributeName;
+  ends['>'] = kEndsElementName | kEndsAttributeName;
+  ends['='] = kEndsAttributeName;
+  return ends;
+}
+constexpr std::array<unsigned char, 256> kRunEnds = MakeRunEnds();
+
+// The first place from `from` on, before `stop`, holding a character that
+// ends the run (`ends`: one of the kEnds marks); `from` or `stop` when none.
+std::size_t RunEnd(std::string_view text, std::size_t from, std::size_t stop, unsigned char ends) {
+  while (from < stop && (kRunEnds[static_cast<unsigned char>(text[from])] & ends) == 0) ++from;
+  return from;
+}
 
 std::string_view TrimSpaces(std::string_view text) {
   std::size_t first = text.find_first_not_of(' ');
@@ -103,8 +125,7 @@ class Reader {
   // first. A text with no ">" at all has no name that can be cut. (A text
   // that ends in ">", as every well-formed level does, needs no search.)
   static std::size_t NameEnd(std::string_view rest) {
-    std::size_t end = 0;
-    while (end < rest.size() && rest[end] != ' ' && rest[end] != '>') ++end;
+    const std::size_t end = RunEnd(rest, 0, rest.size(), kEndsElementName);
     if (end == rest.size()) Raise(errc::kInvalidArgument);
     if (rest[end] == ' ' && rest.back() != '>' && rest.find('>', end) == kNotFound) {
       Raise(errc::kInvalidArgument);
@@ -116,8 +137,10 @@ class Reader {
   // start tag or one before the last character of `rest`. An attribute name
   // is the run of characters since the last space, "=" or value.
   void ScanAttributes(std::string_view rest, std::string_view element, std::size_t& p) {
+    const std::size_t stop = rest.size() - 1;
     std::size_t name = p + 1;  // where the name under way starts
-    for (++p; p + 1 < rest.size(); ++p) {
+    for (p = RunEnd(rest, p + 1, stop, kEndsAttributeName); p < stop;
+         p = RunEnd(rest, p + 1, stop, kEndsAttributeName)) {
       const char c = rest[p];
       if (c == ' ') {
         if (p > name) Event(kAttribute, element, rest.substr(name, p - name));
@@ -125,7 +148,7 @@ class Reader {
       } else if (c == '>') {
         if (p > name) Event(kAttribute, element, rest.substr(name, p - name));
         return;
-      } else if (c == '=') {
+      } else {  // "="
         ScanValue(rest, element, rest.substr(name, p - name), p);
         name = p + 1;
       }
