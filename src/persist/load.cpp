@@ -116,9 +116,10 @@ class Loader {
     state_.changed = false;
     if (!fso_.FileExists(filename_)) return false;
     std::string text = ReadWhole(fso_.GetFile(filename_));
+    // Joining the lines removes every line feed: unlike the backup copy,
+    // which is read whole, this text has no CR LF left to drop.
     const std::size_t lines = JoinLines(text);
     LogText(text);
-    RemoveCrLf(text);
     const std::size_t records = RecordEstimate(lines, text.size());
     state_.items.Reserve(
         static_cast<int32_t>(std::min<std::size_t>(records, std::numeric_limits<int32_t>::max())));
