@@ -13,9 +13,6 @@
 namespace tamrel::detail {
 namespace {
 
-constexpr int16_t kStartTag = 0;
-constexpr int16_t kElementText = 1;
-constexpr int16_t kAttribute = 2;
 constexpr int32_t kOutOfStackSpace = 28;
 constexpr std::size_t kNotFound = std::string_view::npos;
 

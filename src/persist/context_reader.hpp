@@ -21,8 +21,7 @@
 // failure stay in the store.
 //
 // Cost: one scan of the text by position over a view; events are views of
-// the text, so nothing of it is copied per element but attribute names and
-// values.
+// the text, so nothing of it is copied per element.
 #pragma once
 
 #include <string_view>

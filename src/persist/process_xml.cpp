@@ -11,10 +11,10 @@
 #include <string>
 #include <string_view>
 
-#include "context/context_state.hpp"
-#include "context/error_trap.hpp"
 #include "persist/process_xml.hpp"
 
+#include "context/context_state.hpp"
+#include "context/error_trap.hpp"
 #include "persist/entity_escaping.hpp"
 #include "persist/load_validation.hpp"
 #include "tamrel/context.hpp"
@@ -24,9 +24,9 @@
 namespace tamrel {
 namespace {
 
-constexpr int16_t kStartTag = 0;
-constexpr int16_t kElementText = 1;
-constexpr int16_t kAttribute = 2;
+using detail::kAttribute;
+using detail::kElementText;
+using detail::kStartTag;
 
 bool IsRootElement(std::string_view tag) {
   constexpr std::string_view kRoot = "context";

@@ -141,7 +141,9 @@ class PosixFileBackend : public FileBackend {
     // being read still comes whole.
     struct stat info {};
     std::size_t room = kReadChunk;
-    if (fstat(fd.get(), &info) == 0 && info.st_size > 0) room = static_cast<size_t>(info.st_size) + 1;
+    if (fstat(fd.get(), &info) == 0 && info.st_size > 0) {
+      room = static_cast<size_t>(info.st_size) + 1;
+    }
     std::string content(room, '\0');
     std::size_t used = 0;
     for (;;) {
