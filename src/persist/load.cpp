@@ -90,13 +90,17 @@ std::string FolderPrefix(const std::string& folder) {
 
 std::string DateText(double ole_date) { return CStr(Variant::FromDate(ole_date)); }
 
-// Clears the instance table of the load when Load ends, however it ends.
+// Clears the instance table of the load, and ends the store's round, when
+// Load ends, however it ends.
 class LoadInstancesScope {
  public:
   explicit LoadInstancesScope(detail::ContextState& state) : state_(state) {
     state_.load_instances.emplace();
   }
-  ~LoadInstancesScope() { state_.load_instances.reset(); }
+  ~LoadInstancesScope() {
+    state_.load_instances.reset();
+    state_.items.EndRound();
+  }
   LoadInstancesScope(const LoadInstancesScope&) = delete;
   LoadInstancesScope& operator=(const LoadInstancesScope&) = delete;
 

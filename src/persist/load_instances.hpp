@@ -4,9 +4,11 @@
 // Pairs are told apart by the text Tag + "$$" + Id, so two pairs whose joined
 // texts agree share one number (a Tag ending in "$" can meet an Id that
 // starts with one). A pair whose Tag and Id hold no "$" shares its joined
-// text with no other pair, so the store itself answers for it: its number is
-// the Instance of the last record of the pair that Load appended in this
-// round. Only pairs with a "$" are filed here, in a table of their own.
+// text with no other pair, so the store keeps its number: the store's round
+// numbers (one round per Load) are filed with the accepted record's append,
+// in the entry the store already looks up for the pair, and no other change
+// of the store touches them. Only pairs with a "$" are filed here, in a table
+// of their own.
 //
 // The table is open addressing (linear probing, at most half full) over
 // flat arrays: the joined texts sit end to end in one buffer and each slot
@@ -19,6 +21,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "store/tag_store.hpp"
@@ -29,19 +32,20 @@ class LoadInstances {
  public:
   // Checks a record of (tag, id): decide(reached) gets the number the pair
   // has reached in this Load (none before its first record) and returns the
-  // number the pair reaches with the record, or none when it is dropped. The
-  // caller appends an accepted record to `items` next; for a pair without a
-  // "$" that record is what keeps the number. The first check starts the
-  // store's round of appends.
+  // number the pair reaches with the record, or none when it is dropped. For
+  // a pair without a "$" the number is filed when the caller appends the
+  // accepted record with the number TakeNumberToFile gives. When `decide`
+  // fails, the pair keeps the number it had. The first check starts the
+  // store's round.
   template <class Decide>
   void Check(TagStore& items, std::string_view tag, std::string_view id, Decide&& decide) {
     if (!round_started_) {
       items.BeginRound();
       round_started_ = true;
     }
+    to_file_.reset();
     if (!SharesJoinedText(tag, id)) {
-      const std::optional<int16_t> last = items.LastAppendedInstance(tag, id);
-      decide(last ? std::optional<int32_t>(*last) : std::nullopt);
+      to_file_ = decide(items.RoundNumber(tag, id));
       return;
     }
     int32_t* reached = Find(tag, id);
@@ -54,6 +58,11 @@ class LoadInstances {
       Add(tag, id, *reaches);
     }
   }
+
+  // The number the last check left for the store to file with the record's
+  // append; none when the check dropped the record, failed, or filed the
+  // number here. Taking it leaves none.
+  std::optional<int32_t> TakeNumberToFile() { return std::exchange(to_file_, std::nullopt); }
 
  private:
   // --- The table of pairs with a "$" --------------------------------------
@@ -90,6 +99,7 @@ class LoadInstances {
   std::string texts_;   // every joined text, end to end
   std::string joined_;  // scratch: the pair being looked up
   bool round_started_ = false;
+  std::optional<int32_t> to_file_;  // see TakeNumberToFile
 };
 
 }  // namespace tamrel::detail

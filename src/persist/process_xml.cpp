@@ -60,7 +60,13 @@ void TakeElementText(detail::ContextState& state, std::string_view text) {
   item.Value = detail::DecodeSpecialChrs(state, text);
   if (detail::ValidateLoadItem(state, item)) {
     item.Key = detail::NextItemKey(state);
-    state.items.PushBack(std::move(item));
+    const std::optional<int32_t> number =
+        state.load_instances ? state.load_instances->TakeNumberToFile() : std::nullopt;
+    if (number) {
+      state.items.PushBack(std::move(item), *number);
+    } else {
+      state.items.PushBack(std::move(item));
+    }
   }
   state.current_item.reset();
 }

@@ -93,7 +93,7 @@ KeyIndex::Entry& KeyIndex::FindOrAdd(std::string&& tag, std::string&& id) {
   Entry& entry = NewEntry();
   entry.tag = std::move(tag);
   entry.id = std::move(id);
-  entry.in_tag = of_tag.size();
+  entry.in_tag = static_cast<uint32_t>(of_tag.size());
   of_tag.push_back(&entry);
   slot = Slot{hash, entry.number};
   ++count_;
@@ -124,6 +124,7 @@ KeyIndex::Entry& KeyIndex::NewEntry() {
 
 void KeyIndex::Release(Entry& entry) {
   entry.stamps.clear();
+  entry.round = 0;
   free_entries_.push_back(&entry);
 }
 

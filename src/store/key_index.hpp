@@ -30,10 +30,11 @@ class KeyIndex {
   struct Entry {
     std::string tag;
     std::string id;
-    StampList stamps;           // ascending: store order
-    std::size_t in_tag = 0;     // where the entry sits in its Tag's list
-    uint32_t append_round = 0;  // the store's round of the last PushBack
-    uint32_t number = 0;        // 1 + its place in the pool, for the table
+    StampList stamps;          // ascending: store order
+    uint32_t in_tag = 0;       // where the entry sits in its Tag's list
+    uint32_t number = 0;       // 1 + its place in the pool, for the table
+    uint32_t round = 0;        // the store's round that numbered the pair (0: none)
+    int32_t round_number = 0;  // the pair's number in that round
   };
 
   KeyIndex() = default;

@@ -23,6 +23,15 @@ void TagStore::PushBack(ContextItem&& item) {
   ++end_;
 }
 
+void TagStore::PushBack(ContextItem&& item, int32_t round_number) {
+  if (end_ == origin_ + static_cast<int64_t>(slots_.size())) Regrow();
+  KeyIndex::Entry& entry = Place(end_, std::move(item), false);
+  ++end_;
+  if (!in_round_) return;
+  entry.round = round_;
+  entry.round_number = round_number;
+}
+
 void TagStore::Reserve(int32_t records) {
   if (records <= 0) return;
   records_.reserve(records_.size() + static_cast<std::size_t>(records));
@@ -31,7 +40,7 @@ void TagStore::Reserve(int32_t records) {
   if (back_room < records) Regrow(records);
 }
 
-void TagStore::Place(int64_t stamp, ContextItem&& item, bool at_front) {
+KeyIndex::Entry& TagStore::Place(int64_t stamp, ContextItem&& item, bool at_front) {
   KeyIndex::Entry& entry = keys_.FindOrAdd(std::move(item.Tag), std::move(item.Id));
   int32_t index = 0;
   if (free_records_.empty()) {
@@ -50,12 +59,12 @@ void TagStore::Place(int64_t stamp, ContextItem&& item, bool at_front) {
     entry.stamps.push_front(stamp);
   } else {
     entry.stamps.push_back(stamp);
-    entry.append_round = round_;
   }
   slots_[Slot(stamp)] = index;
   positions_.Occupy(Slot(stamp));
   ++count_;
   ForgetMemo();
+  return entry;
 }
 
 void TagStore::RemoveAt(int32_t position) {
@@ -64,29 +73,66 @@ void TagStore::RemoveAt(int32_t position) {
   KeyIndex::Entry& entry = *record.entry;
   entry.stamps.erase(std::lower_bound(entry.stamps.begin(), entry.stamps.end(), stamp));
   Vacate(stamp);
-  if (entry.stamps.empty()) keys_.Forget(entry);
+  if (entry.stamps.empty()) Forget(entry);
   CompactIfSparse();
 }
 
 void TagStore::RemoveTag(std::string_view tag) {
   for (const KeyIndex::Entry* entry : keys_.EntriesOf(tag)) {
     for (int64_t stamp : entry->stamps) Vacate(stamp);
+    KeepRoundNumber(*entry);
   }
   keys_.ForgetTag(tag);
   CompactIfSparse();
 }
 
 void TagStore::Clear() {
+  if (in_round_) keys_.ForEachEntry([&](const KeyIndex::Entry& entry) { KeepRoundNumber(entry); });
   const uint32_t round = round_;
+  const bool in_round = in_round_;
+  auto forgotten_numbers = std::move(forgotten_numbers_);
   *this = TagStore();
   round_ = round;
+  in_round_ = in_round;
+  forgotten_numbers_ = std::move(forgotten_numbers);
 }
 
-std::optional<int16_t> TagStore::LastAppendedInstance(std::string_view tag,
-                                                      std::string_view id) const {
+void TagStore::BeginRound() {
+  EndRound();
+  ++round_;
+  in_round_ = true;
+}
+
+void TagStore::EndRound() {
+  in_round_ = false;
+  forgotten_numbers_.clear();
+}
+
+std::optional<int32_t> TagStore::RoundNumber(std::string_view tag, std::string_view id) const {
+  if (!in_round_) return std::nullopt;
   const KeyIndex::Entry* entry = keys_.Find(tag, id);
-  if (entry == nullptr || entry->append_round != round_) return std::nullopt;
-  return RecordAt(entry->stamps.back()).instance;
+  if (entry != nullptr && entry->round == round_) return entry->round_number;
+  if (forgotten_numbers_.empty()) return std::nullopt;
+  const auto of_tag = forgotten_numbers_.find(tag);
+  if (of_tag == forgotten_numbers_.end()) return std::nullopt;
+  const auto number = of_tag->second.find(id);
+  if (number == of_tag->second.end()) return std::nullopt;
+  return number->second;
+}
+
+void TagStore::Forget(KeyIndex::Entry& entry) {
+  KeepRoundNumber(entry);
+  keys_.Forget(entry);
+}
+
+void TagStore::KeepRoundNumber(const KeyIndex::Entry& entry) {
+  if (!in_round_ || entry.round != round_) return;
+  auto of_tag = forgotten_numbers_.find(entry.tag);
+  if (of_tag == forgotten_numbers_.end()) {
+    of_tag = forgotten_numbers_.emplace(entry.tag, std::map<std::string, int32_t, std::less<>>())
+                 .first;
+  }
+  of_tag->second.insert_or_assign(entry.id, entry.round_number);
 }
 
 void TagStore::Vacate(int64_t stamp) {

@@ -33,7 +33,10 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <map>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -61,6 +64,9 @@ class TagStore {
 
   void PushFront(ContextItem&& item);
   void PushBack(ContextItem&& item);
+  // PushBack, and files `round_number` as the number of the record's Tag
+  // and Id in the round under way.
+  void PushBack(ContextItem&& item, int32_t round_number);
   // Makes room for `records` more records at the back, so that as many
   // PushBack calls neither re-base the window nor move the records held.
   // The contents do not change.
@@ -133,20 +139,27 @@ class TagStore {
       }
     }
     stamps.truncate(kept);
-    if (stamps.empty()) keys_.Forget(*entry);
+    if (stamps.empty()) Forget(*entry);
     CompactIfSparse();
   }
 
   // Removes every record of `tag`.
   void RemoveTag(std::string_view tag);
 
-  // --- Rounds of appends (Load) --------------------------------------------
+  // --- Rounds (Load) -------------------------------------------------------
+  //
+  // During a round each Tag and Id may carry a number of its own, filed by
+  // PushBack: Load's count of the pair's instances. Nothing else changes it:
+  // not Add's renumbering, not other records of the pair coming or going.
+  // It outlives the pair's records until the round ends.
 
-  // Starts a round: LastAppendedInstance forgets the records pushed before.
-  void BeginRound() { ++round_; }
-  // The Instance of the last record of (tag, id) in store order when
-  // PushBack added a record of the pair in this round; none otherwise.
-  std::optional<int16_t> LastAppendedInstance(std::string_view tag, std::string_view id) const;
+  // Starts a round, with no pair numbered; ends the one under way, if any.
+  void BeginRound();
+  // Ends the round under way: the numbers are forgotten.
+  void EndRound();
+  // The number filed for (tag, id) in the round under way; none when the
+  // pair has none or no round is under way.
+  std::optional<int32_t> RoundNumber(std::string_view tag, std::string_view id) const;
 
  private:
   static constexpr int32_t kEmpty = -1;
@@ -181,8 +194,13 @@ class TagStore {
 
   std::vector<int64_t> StampsOfTag(std::string_view tag) const;
 
-  // Puts `item` under `stamp`, the new lowest (at_front) or highest stamp.
-  void Place(int64_t stamp, ContextItem&& item, bool at_front);
+  // Puts `item` under `stamp`, the new lowest (at_front) or highest stamp;
+  // returns the entry of its pair.
+  KeyIndex::Entry& Place(int64_t stamp, ContextItem&& item, bool at_front);
+  // Forgets `entry`, whose pair holds no record any more; a number the pair
+  // carries in the round under way is kept.
+  void Forget(KeyIndex::Entry& entry);
+  void KeepRoundNumber(const KeyIndex::Entry& entry);
   // Frees the record under `stamp`; its entry's stamps are left to the caller.
   void Vacate(int64_t stamp);
   bool Sparse() const;
@@ -202,7 +220,12 @@ class TagStore {
   int32_t count_ = 0;
   PositionIndex positions_;
   KeyIndex keys_;
-  uint32_t round_ = 0;  // see BeginRound
+  // The latest round, whether it is under way, and the numbers of the pairs
+  // it numbered whose entries are gone: Tag -> Id -> number.
+  uint32_t round_ = 0;
+  bool in_round_ = false;
+  std::map<std::string, std::map<std::string, int32_t, std::less<>>, std::less<>>
+      forgotten_numbers_;
   // The last position and stamp paired by StampAt or PositionOf, valid until
   // a record enters or leaves (0: none).
   mutable int32_t memo_position_ = 0;

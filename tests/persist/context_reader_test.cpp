@@ -1,7 +1,10 @@
 // Decoding context text: records, reports and instance repairs.
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "persist/context_reader.hpp"
@@ -113,6 +116,44 @@ TEST_F(ReaderTest, InstanceRepairs) {
     EXPECT_EQ(RecordsOf(*context_), c.store);
     EXPECT_EQ(host_->LogLines(), c.log);
     EXPECT_EQ(context_->changed(), c.changed);
+  }
+}
+
+// A host whose first log line runs `act`: host code that re-enters the
+// context while a Load is under way.
+class ReenteringHost : public RecordingHost {
+ public:
+  std::function<void()> act;
+  void WriteLog(const std::string& line) override {
+    RecordingHost::WriteLog(line);
+    if (auto run = std::exchange(act, nullptr)) run();
+  }
+};
+
+TEST_F(ReaderTest, PairNumbersStayWhateverTheHostDoesToTheStoreMeanwhile) {
+  auto host = std::make_shared<ReenteringHost>();
+  context_->SetApplicationContext(host);
+  struct Case {
+    const char* what;
+    std::function<void()> act;  // at the mismatch line of (W, y)
+    Records store;
+  } cases[] = {
+      {"Clear: x was numbered 1, its second 1 is a repeat", [&] { context_->Clear(); },
+       {{"W", "y", 1, "b"}, {"W", "z", 1, "d"}}},
+      {"Remove of x", [&] { context_->Remove("W", Variant("x")); },
+       {{"W", "y", 1, "b"}, {"W", "z", 1, "d"}}},
+      {"Add renumbers x's records, not its number", [&] { context_->Add("W", "x", Variant("n")); },
+       {{"W", "x", 1, "n"}, {"W", "x", 2, "a"}, {"W", "y", 1, "b"}, {"W", "z", 1, "d"}}},
+      {"CloneAdd of z numbers nothing", [&] { context_->CloneAdd("W", "z", "n", 4); },
+       {{"W", "x", 1, "a"}, {"W", "z", 4, "n"}, {"W", "y", 1, "b"}, {"W", "z", 1, "d"}}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    host->ClearCalls();
+    host->act = c.act;
+    Load("ctx", {{"W", "x", 1, "a"}, {"W", "y", 2, "b"}, {"W", "x", 1, "c"}, {"W", "z", 1, "d"}});
+    EXPECT_EQ(RecordsOf(*context_), c.store);
+    EXPECT_EQ(host->LogLines(), (Texts{Mismatch("y", 1, 2), Mismatch("x", 2, 1)}));
   }
 }
 
