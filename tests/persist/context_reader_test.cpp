@@ -61,6 +61,9 @@ TEST_F(ReaderTest, ElementsAndAttributeForms) {
       {"<A id=\"x\" instance=\"12abc\">v</A><B id=\"y\" instance=\"70000\">w</B>",
        {{"A", "x", 1, "v"}, {"B", "y", 1, "w"}},
        {{kProcess, errc::kTypeMismatch}, {kProcess, errc::kOverflow}}},
+      // An attribute name that ends at ">" stays collected: the next
+      // element of the same level continues it ("i" + "d").
+      {"<A i>v</A><B d=\"x\" instance=\"1\">w</B>", {{"A", "", 1, "v"}, {"B", "x", 1, "w"}}, {}},
   };
   for (const Case& c : cases) {
     context_->Clear();
