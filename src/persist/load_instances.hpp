@@ -6,7 +6,10 @@
 // starts with one). A pair whose Tag and Id hold no "$" shares its joined
 // text with no other pair, so the store itself answers for it: its number is
 // the Instance of the last record of the pair that Load appended in this
-// round. Only pairs with a "$" are filed here, in a table of their own.
+// round. Only pairs with a "$" are filed here, in a table of their own, and
+// pairs whose check failed part way: their record may still enter the store
+// (the check's trap lets it in) while the pair keeps the number it had, so
+// the store no longer answers for them.
 //
 // The table is open addressing (linear probing, at most half full) over
 // flat arrays: the joined texts sit end to end in one buffer and each slot
@@ -39,14 +42,22 @@ class LoadInstances {
       items.BeginRound();
       round_started_ = true;
     }
-    if (!SharesJoinedText(tag, id)) {
+    if (!SharesJoinedText(tag, id) && (pinned_ == 0 || Find(tag, id) == nullptr)) {
       const std::optional<int16_t> last = items.LastAppendedInstance(tag, id);
-      decide(last ? std::optional<int32_t>(*last) : std::nullopt);
+      const std::optional<int32_t> reached =
+          last ? std::optional<int32_t>(*last) : std::nullopt;
+      try {
+        decide(reached);
+      } catch (...) {  // the pair keeps its number; the table answers for it now
+        Add(tag, id, reached.value_or(kNotReached));
+        ++pinned_;
+        throw;
+      }
       return;
     }
     int32_t* reached = Find(tag, id);
-    const std::optional<int32_t> reaches =
-        decide(reached ? std::optional<int32_t>(*reached) : std::nullopt);
+    const std::optional<int32_t> reaches = decide(
+        reached && *reached != kNotReached ? std::optional<int32_t>(*reached) : std::nullopt);
     if (!reaches) return;
     if (reached) {
       *reached = *reaches;
@@ -56,7 +67,11 @@ class LoadInstances {
   }
 
  private:
-  // --- The table of pairs with a "$" --------------------------------------
+  // --- The table of pairs with a "$", and of pinned pairs ------------------
+
+  // The number of a pinned pair that had none when its check failed
+  // (numbers reached are Instances, 16-bit).
+  static constexpr int32_t kNotReached = INT32_MIN;
 
   // The number reached by (tag, id); nullptr when the pair has none yet.
   // Valid until the next Add.
@@ -87,6 +102,7 @@ class LoadInstances {
 
   std::vector<Slot> slots_;  // size a power of two (or 0)
   std::size_t count_ = 0;
+  std::size_t pinned_ = 0;  // pairs without a "$" in the table
   std::string texts_;   // every joined text, end to end
   std::string joined_;  // scratch: the pair being looked up
   bool round_started_ = false;

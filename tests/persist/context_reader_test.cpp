@@ -119,6 +119,15 @@ TEST_F(ReaderTest, InstanceRepairs) {
   }
 }
 
+TEST_F(ReaderTest, ALogLineThatFailsLeavesThePairWhereItWas) {
+  host_->FailOn("WriteLog", 5, 1);
+  Load("ctx", {{"W", "x", 1, "a"}, {"W", "x", 5, "b"}, {"W", "x", 2, "c"}});
+  EXPECT_EQ(RecordsOf(*context_), (Records{{"W", "x", 1, "a"}, {"W", "x", 5, "b"},
+                                           {"W", "x", 2, "c"}}));
+  EXPECT_EQ(host_->LogLines(), Texts{Mismatch("x", 2, 5)});
+  EXPECT_EQ(host_->Errors(), (Reports{{"Tamrel/ContextCls/ValidateLoadItem", 5}}));
+}
+
 TEST_F(ReaderTest, NewAlbumDefaultsLoseTheSeparatorMarksOfOlderVersions) {
   const Records file = {{"CAPTION", "showtextsep", 1, "a\\bb\\c"},
                         {"Caption", "ShowTextDesc", 1, "\\b"}};
