@@ -126,6 +126,10 @@ TEST_F(ReaderTest, ALogLineThatFailsLeavesThePairWhereItWas) {
                                            {"W", "x", 2, "c"}}));
   EXPECT_EQ(host_->LogLines(), Texts{Mismatch("x", 2, 5)});
   EXPECT_EQ(host_->Errors(), (Reports{{"Tamrel/ContextCls/ValidateLoadItem", 5}}));
+  // A pair whose first record failed its check has still not been seen.
+  host_->FailOn("WriteLog", 5, 1);
+  Load("ctx", {{"W", "x", 3, "a"}, {"W", "x", 1, "b"}});
+  EXPECT_EQ(RecordsOf(*context_), (Records{{"W", "x", 3, "a"}, {"W", "x", 1, "b"}}));
 }
 
 TEST_F(ReaderTest, NewAlbumDefaultsLoseTheSeparatorMarksOfOlderVersions) {
