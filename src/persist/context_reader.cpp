@@ -57,7 +57,8 @@ class Reader {
     try {
       if (depth > kMaxNesting) Raise(kOutOfStackSpace, "Out of stack space");
       std::string_view element;  // the name of the element decoded last
-      while (!rest.empty()) DecodeElement(rest, element, depth);
+      std::string carried;       // see ScanAttributes
+      while (!rest.empty()) DecodeElement(rest, element, carried, depth);
     } catch (...) {
       ReportAndRaise(rest);
     }
@@ -66,7 +67,8 @@ class Reader {
  private:
   // One pass of the loop: the text before the next tag, the start tag with
   // its attributes, the content. `rest` is left at the text after the end tag.
-  void DecodeElement(std::string_view& rest, std::string_view& element, int depth) {
+  void DecodeElement(std::string_view& rest, std::string_view& element, std::string& carried,
+                     int depth) {
     std::size_t lt = FirstLt(rest);
     if (lt != kNotFound && lt > 0) {
       if (!element.empty()) Event(kElementText, element, rest.substr(0, lt));
@@ -79,7 +81,7 @@ class Reader {
     Event(kStartTag, element);
 
     std::size_t p = name_end;
-    if (rest[p] != '>') ScanAttributes(rest, element, p);
+    if (rest[p] != '>') ScanAttributes(rest, element, carried, p);
     ++p;  // past the ">"
 
     end_tag_.assign("</").append(element).append(">");
@@ -132,24 +134,42 @@ class Reader {
 
   // Entered on the space after the name; stops on the ">" that closes the
   // start tag or one before the last character of `rest`. An attribute name
-  // is the run of characters since the last space, "=" or value.
-  void ScanAttributes(std::string_view rest, std::string_view element, std::size_t& p) {
+  // is the run of characters since the last space, "=" or value. A name
+  // that the closing ">" ends is reported but stays collected: `carried`
+  // keeps it for the next element of the same level, whose first attribute
+  // name continues it.
+  void ScanAttributes(std::string_view rest, std::string_view element, std::string& carried,
+                      std::size_t& p) {
     const std::size_t stop = rest.size() - 1;
     std::size_t name = p + 1;  // where the name under way starts
     for (p = RunEnd(rest, p + 1, stop, kEndsAttributeName); p < stop;
          p = RunEnd(rest, p + 1, stop, kEndsAttributeName)) {
       const char c = rest[p];
+      const std::string_view collected = NameUnderWay(rest, name, p, carried);
       if (c == ' ') {
-        if (p > name) Event(kAttribute, element, rest.substr(name, p - name));
+        if (!collected.empty()) Event(kAttribute, element, collected);
+        carried.clear();
         name = p + 1;
       } else if (c == '>') {
-        if (p > name) Event(kAttribute, element, rest.substr(name, p - name));
+        if (!collected.empty()) Event(kAttribute, element, collected);
+        if (carried.empty()) carried.assign(collected);
         return;
       } else {  // "="
-        ScanValue(rest, element, rest.substr(name, p - name), p);
+        ScanValue(rest, element, collected, p);
+        carried.clear();
         name = p + 1;
       }
     }
+  }
+
+  // The attribute name collected when the run from `name` ends at `end`:
+  // the run itself, after the carried name when there is one.
+  static std::string_view NameUnderWay(std::string_view rest, std::size_t name, std::size_t end,
+                                       std::string& carried) {
+    const std::string_view run = rest.substr(name, end - name);
+    if (carried.empty()) return run;
+    carried.append(run);
+    return carried;
   }
 
   // Entered on "=". A quoted value ends at its closing quote (p stays on

@@ -64,6 +64,9 @@ TEST_F(ReaderTest, ElementsAndAttributeForms) {
       {"<A id=\"x\" instance=\"12abc\">v</A><B id=\"y\" instance=\"70000\">w</B>",
        {{"A", "x", 1, "v"}, {"B", "y", 1, "w"}},
        {{kProcess, errc::kTypeMismatch}, {kProcess, errc::kOverflow}}},
+      // An attribute name that ends at ">" stays collected: the next
+      // element of the same level continues it ("i" + "d").
+      {"<A i>v</A><B d=\"x\" instance=\"1\">w</B>", {{"A", "", 1, "v"}, {"B", "x", 1, "w"}}, {}},
   };
   for (const Case& c : cases) {
     context_->Clear();
@@ -155,6 +158,19 @@ TEST_F(ReaderTest, PairNumbersStayWhateverTheHostDoesToTheStoreMeanwhile) {
     EXPECT_EQ(RecordsOf(*context_), c.store);
     EXPECT_EQ(host->LogLines(), (Texts{Mismatch("y", 1, 2), Mismatch("x", 2, 1)}));
   }
+}
+
+TEST_F(ReaderTest, ALogLineThatFailsLeavesThePairWhereItWas) {
+  host_->FailOn("WriteLog", 5, 1);
+  Load("ctx", {{"W", "x", 1, "a"}, {"W", "x", 5, "b"}, {"W", "x", 2, "c"}});
+  EXPECT_EQ(RecordsOf(*context_), (Records{{"W", "x", 1, "a"}, {"W", "x", 5, "b"},
+                                           {"W", "x", 2, "c"}}));
+  EXPECT_EQ(host_->LogLines(), Texts{Mismatch("x", 2, 5)});
+  EXPECT_EQ(host_->Errors(), (Reports{{"Tamrel/ContextCls/ValidateLoadItem", 5}}));
+  // A pair whose first record failed its check has still not been seen.
+  host_->FailOn("WriteLog", 5, 1);
+  Load("ctx", {{"W", "x", 3, "a"}, {"W", "x", 1, "b"}});
+  EXPECT_EQ(RecordsOf(*context_), (Records{{"W", "x", 3, "a"}, {"W", "x", 1, "b"}}));
 }
 
 TEST_F(ReaderTest, NewAlbumDefaultsLoseTheSeparatorMarksOfOlderVersions) {
