@@ -60,13 +60,9 @@ void TakeElementText(detail::ContextState& state, std::string_view text) {
   item.Value = detail::DecodeSpecialChrs(state, text);
   if (detail::ValidateLoadItem(state, item)) {
     item.Key = detail::NextItemKey(state);
-    const std::optional<int32_t> number =
-        state.load_instances ? state.load_instances->TakeNumberToFile() : std::nullopt;
-    if (number) {
-      state.items.PushBack(std::move(item), *number);
-    } else {
-      state.items.PushBack(std::move(item));
-    }
+    state.items.PushBack(std::move(item), state.load_instances
+                                              ? state.load_instances->TakeNumberToFile()
+                                              : std::nullopt);
   }
   state.current_item.reset();
 }

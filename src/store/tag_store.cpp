@@ -17,19 +17,13 @@ void TagStore::PushFront(ContextItem&& item) {
   --first_;
 }
 
-void TagStore::PushBack(ContextItem&& item) {
-  if (end_ == origin_ + static_cast<int64_t>(slots_.size())) Regrow();
-  Place(end_, std::move(item), false);
-  ++end_;
-}
-
-void TagStore::PushBack(ContextItem&& item, int32_t round_number) {
+void TagStore::PushBack(ContextItem&& item, std::optional<int32_t> round_number) {
   if (end_ == origin_ + static_cast<int64_t>(slots_.size())) Regrow();
   KeyIndex::Entry& entry = Place(end_, std::move(item), false);
   ++end_;
-  if (!in_round_) return;
-  entry.round = round_;
-  entry.round_number = round_number;
+  if (!round_number || !rounds_.under_way) return;
+  entry.round = rounds_.latest;
+  entry.round_number = *round_number;
 }
 
 void TagStore::Reserve(int32_t records) {
@@ -87,34 +81,32 @@ void TagStore::RemoveTag(std::string_view tag) {
 }
 
 void TagStore::Clear() {
-  if (in_round_) keys_.ForEachEntry([&](const KeyIndex::Entry& entry) { KeepRoundNumber(entry); });
-  const uint32_t round = round_;
-  const bool in_round = in_round_;
-  auto forgotten_numbers = std::move(forgotten_numbers_);
+  if (rounds_.under_way) {
+    keys_.ForEachEntry([&](const KeyIndex::Entry& entry) { KeepRoundNumber(entry); });
+  }
+  Rounds rounds = std::move(rounds_);
   *this = TagStore();
-  round_ = round;
-  in_round_ = in_round;
-  forgotten_numbers_ = std::move(forgotten_numbers);
+  rounds_ = std::move(rounds);
 }
 
 void TagStore::BeginRound() {
   EndRound();
-  ++round_;
-  in_round_ = true;
+  ++rounds_.latest;
+  rounds_.under_way = true;
 }
 
 void TagStore::EndRound() {
-  in_round_ = false;
-  forgotten_numbers_.clear();
+  rounds_.under_way = false;
+  rounds_.forgotten.clear();
 }
 
 std::optional<int32_t> TagStore::RoundNumber(std::string_view tag, std::string_view id) const {
-  if (!in_round_) return std::nullopt;
+  if (!rounds_.under_way) return std::nullopt;
   const KeyIndex::Entry* entry = keys_.Find(tag, id);
-  if (entry != nullptr && entry->round == round_) return entry->round_number;
-  if (forgotten_numbers_.empty()) return std::nullopt;
-  const auto of_tag = forgotten_numbers_.find(tag);
-  if (of_tag == forgotten_numbers_.end()) return std::nullopt;
+  if (entry != nullptr && entry->round == rounds_.latest) return entry->round_number;
+  if (rounds_.forgotten.empty()) return std::nullopt;
+  const auto of_tag = rounds_.forgotten.find(tag);
+  if (of_tag == rounds_.forgotten.end()) return std::nullopt;
   const auto number = of_tag->second.find(id);
   if (number == of_tag->second.end()) return std::nullopt;
   return number->second;
@@ -126,13 +118,8 @@ void TagStore::Forget(KeyIndex::Entry& entry) {
 }
 
 void TagStore::KeepRoundNumber(const KeyIndex::Entry& entry) {
-  if (!in_round_ || entry.round != round_) return;
-  auto of_tag = forgotten_numbers_.find(entry.tag);
-  if (of_tag == forgotten_numbers_.end()) {
-    of_tag = forgotten_numbers_.emplace(entry.tag, std::map<std::string, int32_t, std::less<>>())
-                 .first;
-  }
-  of_tag->second.insert_or_assign(entry.id, entry.round_number);
+  if (!rounds_.under_way || entry.round != rounds_.latest) return;
+  rounds_.forgotten[entry.tag].insert_or_assign(entry.id, entry.round_number);
 }
 
 void TagStore::Vacate(int64_t stamp) {

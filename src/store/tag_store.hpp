@@ -63,10 +63,9 @@ class TagStore {
   ItemRef At(int32_t position) { return Ref(RecordAt(StampAt(position))); }
 
   void PushFront(ContextItem&& item);
-  void PushBack(ContextItem&& item);
-  // PushBack, and files `round_number` as the number of the record's Tag
+  // With a `round_number`, also files it as the number of the record's Tag
   // and Id in the round under way.
-  void PushBack(ContextItem&& item, int32_t round_number);
+  void PushBack(ContextItem&& item, std::optional<int32_t> round_number = std::nullopt);
   // Makes room for `records` more records at the back, so that as many
   // PushBack calls neither re-base the window nor move the records held.
   // The contents do not change.
@@ -220,12 +219,14 @@ class TagStore {
   int32_t count_ = 0;
   PositionIndex positions_;
   KeyIndex keys_;
-  // The latest round, whether it is under way, and the numbers of the pairs
-  // it numbered whose entries are gone: Tag -> Id -> number.
-  uint32_t round_ = 0;
-  bool in_round_ = false;
-  std::map<std::string, std::map<std::string, int32_t, std::less<>>, std::less<>>
-      forgotten_numbers_;
+  struct Rounds {
+    uint32_t latest = 0;  // entries numbered in it carry it
+    bool under_way = false;
+    // The numbers of the pairs the latest round numbered whose entries are
+    // gone: Tag -> Id -> number.
+    std::map<std::string, std::map<std::string, int32_t, std::less<>>, std::less<>> forgotten;
+  };
+  Rounds rounds_;  // kept by Clear
   // The last position and stamp paired by StampAt or PositionOf, valid until
   // a record enters or leaves (0: none).
   mutable int32_t memo_position_ = 0;
