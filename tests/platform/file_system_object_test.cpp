@@ -71,12 +71,25 @@ TEST_F(FileSystemObjectTest, WritingTakesEffectAtCloseAndKeepsPermissions) {
   EXPECT_EQ(ModeOf(path), 0640u);
 }
 
+// A file system whose rename replaces an existing target, as some do.
+class ReplacingRenames : public FaultInjectingBackend {
+ public:
+  void Rename(Path from, Path to) override { Replace(from, to); }
+};
+
 TEST_F(FileSystemObjectTest, RenameStaysInTheFolderAndNeverReplaces) {
   const std::string first = tmp_.WriteFile("Setup.tmc", "first");
   const std::string second = tmp_.WriteFile("Setup(1).tmc", "second");
   File file = fso_.GetFile(first);
   EXPECT_EQ(ErrorNumberOf([&] { file.Name("Setup(1).tmc"); }), errc::kFileAlreadyExists);
   EXPECT_EQ(Read(first) + Read(second), "firstsecond");
+  {
+    platform::Scope scope(FaultInjectingBackend::Hooks(std::make_shared<ReplacingRenames>()));
+    File on_replacing = FileSystemObject().GetFile(first);
+    EXPECT_EQ(ErrorNumberOf([&] { on_replacing.Name("Setup(1).tmc"); }),
+              errc::kFileAlreadyExists);
+    EXPECT_EQ(Read(first) + Read(second), "firstsecond");
+  }
   file.Name("Setup.tmc_corrupt(1)");
   EXPECT_EQ(Read(tmp_.Path("Setup.tmc_corrupt(1)")), "first");
   EXPECT_FALSE(fs::exists(first));
