@@ -131,6 +131,32 @@ TEST_F(ToolProcess, SetKeepsMaxValuesAndRemovesLinkedValuesOfDroppedOnes) {
   EXPECT_EQ(Ok({"get", file_, "FileView", "two.txt"}), "zoom 2\n");
 }
 
+TEST_F(ToolProcess, SetAndVerifyRefuseKeysAndValuesTheFileCannotGiveBack) {
+  Ok({"set", file_, "Keep", "Me", "1"});
+  const std::string before = Read(file_);
+  const struct {
+    std::string tag, id, value, reason;
+  } cases[] = {
+      // These would leave the whole file unreadable at the next read.
+      {"Window Pos", "Left", "1", "a tag ends at a space or \">\""},
+      {"Window", "a</Window>b", "1", "\"</Window>\" ends the element early"},
+      {"Window", "a</context>b", "1", "\"</context>\" ends the element early"},
+      // These would come back under another tag or id, or not at all.
+      {"Window>", "Left", "1", "a tag ends at a space or \">\""},
+      {"CONTEXT", "Left", "1", "is skipped"},
+      {"Window", "x\"y", "1", "an id ends at a double quote"},
+      {"Window", " Left", "1", "spaces that open an id are dropped"},
+      {"Win\ndow", "Left", "1", "line feeds are dropped"},
+      {"Window", "Left", "two\nlines", "line feeds are dropped"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.tag + "|" + c.id + "|" + c.value);
+    Fails({"set", file_, c.tag, c.id, c.value}, 2, c.reason);
+    Fails({"verify", file_, c.tag, c.id, c.value}, 2, c.reason);
+  }
+  EXPECT_EQ(Read(file_), before);
+}
+
 TEST_F(ToolProcess, VerifyPrintsItsRepairsAndSavesOnlyWhenSomethingChanged) {
   EXPECT_NE(Ok({"verify", file_, "Window", "Maximized", "False"})
                 .find("missing tag [Window,Maximized] set to 'False'"),
