@@ -30,14 +30,16 @@ std::string Quoted(const std::string& text) {
 
 class ToolProcess : public ::testing::Test {
  protected:
-  Outcome Run(Line args) {
+  // Standard output goes to `out_file` when one is given (and is not read back).
+  Outcome Run(Line args, const std::string& out_file = "") {
+    const std::string out = out_file.empty() ? io_.Path("out") : out_file;
     std::string command = "XDG_STATE_HOME=" + Quoted(File("state")) +
                           " XDG_CONFIG_HOME=" + Quoted(File("config")) +
                           " HOME=" + Quoted(File("home")) + " " + Quoted(TAMREL_TOOL_PATH);
     for (const std::string& arg : args) command += " " + Quoted(arg);
-    command += " </dev/null >" + Quoted(io_.Path("out")) + " 2>" + Quoted(io_.Path("err"));
+    command += " </dev/null >" + Quoted(out) + " 2>" + Quoted(io_.Path("err"));
     const int status = std::system(command.c_str());
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, Read(io_.Path("out")),
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, out_file.empty() ? Read(out) : "",
             Read(io_.Path("err"))};
   }
   // Runs a command that must succeed and gives its output.
@@ -69,6 +71,17 @@ TEST_F(ToolProcess, BadCommandLinesPrintUsageAndExitTwoHelpGoesToStandardOutput)
         "tamrel: option --keep needs a whole number from 1 to 32767\n"
         "Usage: tamrel cycle FILE [--keep N]");
   EXPECT_EQ(Ok({"set", "--help"}).rfind("Usage: tamrel set FILE TAG ID VALUE", 0), 0u);
+}
+
+TEST_F(ToolProcess, OutputLostOnAFullDiskEndsWithStatusThree) {
+  Ok({"set", file_, "Window", "Left", "120"});
+  for (const Outcome& outcome : {Run({"list", file_, "--json"}, "/dev/full"),
+                                 Run({"get", file_, "Window", "Left"}, "/dev/full"),
+                                 Run({"--help"}, "/dev/full")}) {
+    EXPECT_EQ(outcome.status, 3);
+    EXPECT_NE(outcome.err.find("cannot write to standard output"), std::string::npos)
+        << outcome.err;
+  }
 }
 
 TEST_F(ToolProcess, SetCreatesTheFileItsFoldersAndTheBackupCopy) {
@@ -116,6 +129,32 @@ TEST_F(ToolProcess, SetKeepsMaxValuesAndRemovesLinkedValuesOfDroppedOnes) {
   EXPECT_EQ(Ok({"get", file_, "Recent", "File", "--all"}), "three.txt\ntwo.txt\n");
   EXPECT_EQ(Run({"get", file_, "FileView", "one.txt"}).status, 1);
   EXPECT_EQ(Ok({"get", file_, "FileView", "two.txt"}), "zoom 2\n");
+}
+
+TEST_F(ToolProcess, SetAndVerifyRefuseKeysAndValuesTheFileCannotGiveBack) {
+  Ok({"set", file_, "Keep", "Me", "1"});
+  const std::string before = Read(file_);
+  const struct {
+    std::string tag, id, value, reason;
+  } cases[] = {
+      // These would leave the whole file unreadable at the next read.
+      {"Window Pos", "Left", "1", "a tag ends at a space or \">\""},
+      {"Window", "a</Window>b", "1", "\"</Window>\" ends the element early"},
+      {"Window", "a</context>b", "1", "\"</context>\" ends the element early"},
+      // These would come back under another tag or id, or not at all.
+      {"Window>", "Left", "1", "a tag ends at a space or \">\""},
+      {"CONTEXT", "Left", "1", "is skipped"},
+      {"Window", "x\"y", "1", "an id ends at a double quote"},
+      {"Window", " Left", "1", "spaces that open an id are dropped"},
+      {"Win\ndow", "Left", "1", "line feeds are dropped"},
+      {"Window", "Left", "two\nlines", "line feeds are dropped"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.tag + "|" + c.id + "|" + c.value);
+    Fails({"set", file_, c.tag, c.id, c.value}, 2, c.reason);
+    Fails({"verify", file_, c.tag, c.id, c.value}, 2, c.reason);
+  }
+  EXPECT_EQ(Read(file_), before);
 }
 
 TEST_F(ToolProcess, VerifyPrintsItsRepairsAndSavesOnlyWhenSomethingChanged) {

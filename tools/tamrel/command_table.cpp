@@ -34,7 +34,9 @@ std::vector<CommandSpec> BuildCommands() {
        "on an earlier day is first kept as FILE's next numbered generation.\n"
        "--link names the tags whose values belong to this list, each after an\n"
        "apostrophe: with --link \"'FileView'FileZoom\", when a value X drops off the\n"
-       "list, every FileView and FileZoom value whose id is X is removed with it.\n",
+       "list, every FileView and FileZoom value whose id is X is removed with it.\n"
+       "A TAG, ID or VALUE that the file would not give back as given (a space or\n"
+       "\">\" in TAG, a double quote in ID, a line break) is refused with status 2.\n",
        {{"--max", OptionValue::kInt16, "N", "keep at most N values of TAG and ID"},
         {"--link", OptionValue::kText, "LINKID", "tags linked to the dropped values"}},
        {}},
@@ -52,7 +54,7 @@ std::vector<CommandSpec> BuildCommands() {
        "is replaced; a boolean written as another word (true, TRUE) is rewritten as\n"
        "True or False. Prints one line for each repair and saves the file when\n"
        "anything changed; prints nothing when the value was fine. A missing file is\n"
-       "created.\n",
+       "created. TAG, ID and DEFAULT are refused as by set.\n",
        {},
        {}},
       {"log", "FILE [LABEL]", 1, 2, true, "Print the context log line of a file.",

@@ -1,6 +1,7 @@
 #include "commands.hpp"
 
 #include <algorithm>
+#include <cctype>
 #include <filesystem>
 #include <functional>
 #include <set>
@@ -61,6 +62,54 @@ std::vector<std::string> ValuesOf(ContextCls& context, const std::string& tag,
   return values;
 }
 
+bool IsContextInAnotherCase(std::string_view tag) {
+  constexpr std::string_view kRoot = "context";
+  if (tag.size() != kRoot.size() || tag == kRoot) return false;
+  return std::ranges::equal(tag, kRoot, [](char a, char b) {
+    return std::tolower(static_cast<unsigned char>(a)) == b;
+  });
+}
+
+// Why a value filed under `tag` and `id`, or the value itself, would not come
+// back from the context file as given; "" when it would. Tags and ids are
+// saved as they are: the reader ends a tag at a space or ">", skips elements
+// named "context" in any letter case, ends an id at a double quote and drops
+// the spaces that open it, and ends an element at the first "</TAG>" (the
+// whole context at the first "</context>"); Load drops every line feed. Some
+// of these keys leave the whole file unreadable, so that the next read sets
+// it aside with all its values. An empty tag or id and the tag "context" are
+// refused by Add itself.
+std::string UnstorableReason(const std::string& tag, const std::string& id,
+                             const std::string& value) {
+  const std::string the_tag = "the tag '" + tag + "' cannot be kept in a context file: ";
+  const std::string the_id = "the id '" + id + "' cannot be kept in a context file: ";
+  if (tag.find_first_of(" >") != std::string::npos) {
+    return the_tag + "a tag ends at a space or \">\"";
+  }
+  if (IsContextInAnotherCase(tag)) {
+    return the_tag + "an element named context in any letter case is skipped";
+  }
+  if (id.find('"') != std::string::npos) return the_id + "an id ends at a double quote";
+  if (id.starts_with(' ')) return the_id + "the spaces that open an id are dropped";
+  for (const std::string& end_tag : {"</" + tag + ">", std::string("</context>")}) {
+    if (id.find(end_tag) != std::string::npos) {
+      return the_id + "\"" + end_tag + "\" ends the element early";
+    }
+  }
+  if ((tag + id + value).find('\n') != std::string::npos) {
+    return "a line break cannot be kept in a context file: line feeds are dropped when the "
+           "file is read";
+  }
+  return "";
+}
+
+// Ends the command with status 2 when UnstorableReason finds a reason.
+void RefuseUnstorable(const std::string& tag, const std::string& id, const std::string& value) {
+  if (std::string reason = UnstorableReason(tag, id, value); !reason.empty()) {
+    throw CommandFailure(kExitUsage, reason);
+  }
+}
+
 std::string Padded(const std::string& text, std::size_t width) {
   return text + std::string(width > text.size() ? width - text.size() : 0, ' ');
 }
@@ -113,6 +162,7 @@ int Get(const Session& session) {
 }
 
 int Set(const Session& session) {
+  RefuseUnstorable(session.Argument(1), session.Argument(2), session.Argument(3));
   OpenedContext opened = session.Open(FileMissing::kStartEmpty);
   const int32_t max_count = session.invocation.Number("--max", kDefaultMaxCount);
   const std::size_t reports_before = session.host->errors().size();
@@ -144,6 +194,7 @@ int Remove(const Session& session) {
 }
 
 int Verify(const Session& session) {
+  RefuseUnstorable(session.Argument(1), session.Argument(2), session.Argument(3));
   OpenedContext opened = session.Open(FileMissing::kStartEmpty);
   ContextCls& context = opened.context();
   const std::string& tag = session.Argument(1);

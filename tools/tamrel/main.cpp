@@ -9,6 +9,20 @@
 #include "commands.hpp"
 #include "console_host.hpp"
 
+namespace {
+
+// `status`, unless standard output could not be written (a full disk, a
+// closed descriptor): then what the command printed is lost, and the
+// command has not done its job.
+int WithOutputWritten(int status) {
+  std::cout.flush();
+  if (std::cout) return status;
+  std::cerr << "tamrel: cannot write to standard output\n";
+  return tamrel::tool::kExitFailed;
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
   using namespace tamrel::tool;
   const std::vector<std::string> args(argv + 1, argv + argc);
@@ -20,7 +34,7 @@ int main(int argc, char** argv) {
   const Invocation& invocation = *parsed.invocation;
   if (invocation.help) {
     std::cout << (invocation.command ? CommandHelp(*invocation.command) : GeneralHelp());
-    return kExitOk;
+    return WithOutputWritten(kExitOk);
   }
 
   std::ofstream log_file;
@@ -34,5 +48,5 @@ int main(int argc, char** argv) {
     log = &log_file;
   }
   auto host = std::make_shared<ConsoleHost>(log, std::cerr);
-  return RunCommand(invocation, host, std::cout, std::cerr);
+  return WithOutputWritten(RunCommand(invocation, host, std::cout, std::cerr));
 }
