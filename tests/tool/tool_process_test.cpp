@@ -71,6 +71,7 @@ TEST_F(ToolProcess, BadCommandLinesPrintUsageAndExitTwoHelpGoesToStandardOutput)
         "tamrel: option --keep needs a whole number from 1 to 32767\n"
         "Usage: tamrel cycle FILE [--keep N]");
   EXPECT_EQ(Ok({"set", "--help"}).rfind("Usage: tamrel set FILE TAG ID VALUE", 0), 0u);
+  Fails({"list", ""}, 2, "tamrel: FILE is empty: name a context file");
 }
 
 TEST_F(ToolProcess, OutputLostOnAFullDiskEndsWithStatusThree) {

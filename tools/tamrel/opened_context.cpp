@@ -37,6 +37,7 @@ void FailOnReport(const ConsoleHost& host, std::size_t reports_before, const std
 }
 
 std::string AbsolutePath(const std::string& path) {
+  if (path.empty()) throw CommandFailure(kExitUsage, "FILE is empty: name a context file");
   return fs::absolute(fs::path(path)).lexically_normal().string();
 }
 
