@@ -86,8 +86,7 @@ TEST_F(FileSystemObjectTest, RenameStaysInTheFolderAndNeverReplaces) {
   {
     platform::Scope scope(FaultInjectingBackend::Hooks(std::make_shared<ReplacingRenames>()));
     File on_replacing = FileSystemObject().GetFile(first);
-    EXPECT_EQ(ErrorNumberOf([&] { on_replacing.Name("Setup(1).tmc"); }),
-              errc::kFileAlreadyExists);
+    EXPECT_EQ(ErrorNumberOf([&] { on_replacing.Name("Setup(1).tmc"); }), errc::kFileAlreadyExists);
     EXPECT_EQ(Read(first) + Read(second), "firstsecond");
   }
   file.Name("Setup.tmc_corrupt(1)");

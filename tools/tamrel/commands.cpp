@@ -65,9 +65,8 @@ std::vector<std::string> ValuesOf(ContextCls& context, const std::string& tag,
 bool IsContextInAnotherCase(std::string_view tag) {
   constexpr std::string_view kRoot = "context";
   if (tag.size() != kRoot.size() || tag == kRoot) return false;
-  return std::ranges::equal(tag, kRoot, [](char a, char b) {
-    return std::tolower(static_cast<unsigned char>(a)) == b;
-  });
+  return std::ranges::equal(
+      tag, kRoot, [](char a, char b) { return std::tolower(static_cast<unsigned char>(a)) == b; });
 }
 
 // Why a value filed under `tag` and `id`, or the value itself, would not come
@@ -168,8 +167,8 @@ int Set(const Session& session) {
   const std::size_t reports_before = session.host->errors().size();
   opened.context().Add(session.Argument(1), session.Argument(2), Variant(session.Argument(3)),
                        static_cast<int16_t>(max_count), session.invocation.Text("--link"));
-  FailOnReport(*session.host, reports_before, "cannot set " + session.Argument(1) + " " +
-                                                   session.Argument(2));
+  FailOnReport(*session.host, reports_before,
+               "cannot set " + session.Argument(1) + " " + session.Argument(2));
   opened.Save();
   return kExitOk;
 }
@@ -282,8 +281,8 @@ int Where(const Session& session) {
   const std::string folder = context->GetApplicationConfigLocation();
   const std::size_t reports_before = session.host->errors().size();
   context->GetUserPreferences(application);
-  FailOnReport(*session.host, reports_before, "cannot settle the user preferences of " +
-                                                   application);
+  FailOnReport(*session.host, reports_before,
+               "cannot settle the user preferences of " + application);
   std::string preferences = context->SaveLocation();
   if (preferences.empty()) preferences = (fs::path(folder) / "UserPreferences.tmc").string();
   session.out << "application folder: " << folder << '\n'
