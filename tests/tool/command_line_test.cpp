@@ -31,6 +31,25 @@ TEST(CommandLine, RefusesBadCommandLinesWithOneLineReasons) {
   }
 }
 
+// The usage printed with a refusal is that of the command named, when one
+// was named before the fault.
+TEST(CommandLine, ARefusalKnowsTheCommandNamedBeforeTheFault) {
+  const struct {
+    Words args;
+    std::string command;  // "" for none
+  } cases[] = {
+      {{"get", "f", "T", "I", "--bogus"}, "get"},
+      {{"help", "set", "--bogus"}, "set"},
+      {{"cycle", "f", "--keep"}, "cycle"},
+      {{"--bogus", "get", "f", "T", "I"}, ""},
+  };
+  for (const auto& c : cases) {
+    const ParseResult result = ParseCommandLine(c.args);
+    ASSERT_FALSE(result.invocation) << c.args.back();
+    EXPECT_EQ(result.command ? std::string(result.command->name) : "", c.command) << result.error;
+  }
+}
+
 TEST(JsonText, EscapesWhatJsonNeedsAndAlwaysGivesValidUtf8) {
   const std::pair<std::string, std::string> cases[] = {
       {"line\nbreak\r\ttab", R"("line\nbreak\r\ttab")"},

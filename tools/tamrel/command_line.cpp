@@ -192,13 +192,19 @@ int32_t Invocation::Number(std::string_view option, int32_t fallback) const {
 
 ParseResult ParseCommandLine(const std::vector<std::string>& args) {
   Tokenized tokenized = Tokenize(args);
-  if (!tokenized.error.empty()) return Failure(tokenized.error, nullptr);
-
-  Invocation invocation;
   std::vector<std::string> words;
   for (const Token& token : tokenized.tokens) {
     if (!token.is_option) words.push_back(token.text);
   }
+  if (!tokenized.error.empty()) {
+    // The command named before the bad option, if any, so that the usage
+    // shown is that command's alone.
+    Invocation named;
+    TakeCommand(std::move(words), named);
+    return Failure(tokenized.error, named.command);
+  }
+
+  Invocation invocation;
   for (const Token& token : tokenized.tokens) {
     if (token.is_option && IsGlobalFlag(token.text, "--help", "-h")) invocation.help = true;
   }
