@@ -72,6 +72,9 @@ TEST_F(ToolProcess, BadCommandLinesPrintUsageAndExitTwoHelpGoesToStandardOutput)
         "Usage: tamrel cycle FILE [--keep N]");
   EXPECT_EQ(Ok({"set", "--help"}).rfind("Usage: tamrel set FILE TAG ID VALUE", 0), 0u);
   Fails({"list", ""}, 2, "tamrel: FILE is empty: name a context file");
+  for (const std::string application : {"", ".", ".."}) {
+    Fails({"where", application}, 2, "tamrel: APPNAME \"" + application + "\" names no folder");
+  }
 }
 
 TEST_F(ToolProcess, OutputLostOnAFullDiskEndsWithStatusThree) {

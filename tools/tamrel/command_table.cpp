@@ -74,7 +74,8 @@ std::vector<CommandSpec> BuildCommands() {
       {"where", "APPNAME", 1, 1, false, "Print where an application's files go.",
        "Prints the application folder of APPNAME, its user-preference file and the\n"
        "folder that holds the backup copies of context files. The application folder\n"
-       "is created when it does not exist yet, as a host does at its first start.\n",
+       "is created when it does not exist yet, as a host does at its first start.\n"
+       "A \"/\" in APPNAME becomes \"-\"; an empty APPNAME, \".\" and \"..\" are refused.\n",
        {},
        {}},
   };

@@ -273,8 +273,20 @@ int Cycle(const Session& session) {
   return kExitOk;
 }
 
+// The application folder is the application's name inside the configuration
+// folder (a "/" in it becomes "-"), and `where` creates it: an empty name,
+// "." or ".." would settle on the configuration folder or the one above it.
+void RefuseFolderlessApplicationName(const std::string& application) {
+  if (application.empty() || application == "." || application == "..") {
+    throw CommandFailure(
+        kExitUsage,
+        "APPNAME \"" + application + "\" names no folder of its own: give an application's name");
+  }
+}
+
 int Where(const Session& session) {
   const std::string& application = session.Argument(0);
+  RefuseFolderlessApplicationName(application);
   auto context = std::make_shared<ContextCls>();
   context->SetApplicationContext(session.host);
   context->Appl(std::make_shared<TitledApplication>(application));
