@@ -48,7 +48,8 @@ std::string_view TrimSpaces(std::string_view text) {
 // level keeps its own remaining text and element name on its stack frame.
 class Reader {
  public:
-  explicit Reader(ContextCls& context) : state_(StateOf(context)) {}
+  explicit Reader(ContextCls& context)
+      : state_(StateOf(context)), foresee_(state_.items.IndexOutgrowsCache()) {}
 
   // One level: decodes `xml` (the text this level consumes) and reports and
   // raises again on failure.
@@ -90,6 +91,7 @@ class Reader {
     if (end_tag == kNotFound || end_tag < p) Raise(errc::kInvalidArgument);
     std::string_view content = rest.substr(p, end_tag - p);
     rest = TrimSpaces(rest.substr(end_tag + end_tag_.size()));
+    if (foresee_) ForeseeElement(state_, rest);
 
     if (first_inside == end_tag) {
       Event(kElementText, element, content);
@@ -231,6 +233,10 @@ class Reader {
   }
 
   ContextState& state_;
+  // Whether the store's index has outgrown the cache when the reading
+  // starts (Load sizes it beforehand): then every element's lookup is
+  // foreseen at the end of the element before it.
+  const bool foresee_;
   std::string end_tag_;  // scratch: "</" + element name + ">"
 };
 

@@ -72,7 +72,8 @@ void TakeAttribute(detail::ContextState& state, std::string_view name, std::stri
     detail::ContextItem& item = CurrentItem(state);
     item.Id = value;
     // The record's Tag and Id are looked up when its text arrives: the
-    // lookup's memory is fetched while the rest of the element is read.
+    // lookup's memory is fetched while the rest of the element is read
+    // (already done when the reader foresaw the element).
     state.items.Prefetch(item.Tag, item.Id);
   } else if (name == "instance") {
     detail::ContextItem& item = CurrentItem(state);
@@ -100,6 +101,19 @@ void detail::ProcessXMLEvent(ContextState& state, int16_t xmlPortion, std::strin
         break;
     }
   });
+}
+
+void detail::ForeseeElement(ContextState& state, std::string_view next) {
+  constexpr std::string_view kIdAttribute = " id=\"";
+  if (next.empty() || next[0] != '<') return;
+  std::size_t name_end = 1;
+  while (name_end < next.size() && next[name_end] != ' ' && next[name_end] != '>') ++name_end;
+  if (next.substr(name_end, kIdAttribute.size()) != kIdAttribute) return;
+  const std::size_t id = name_end + kIdAttribute.size();
+  std::size_t quote = id;
+  while (quote < next.size() && next[quote] != '"') ++quote;
+  if (quote == next.size()) return;
+  state.items.Prefetch(next.substr(1, name_end - 1), next.substr(id, quote - id));
 }
 
 void ContextCls::ProcessXML(int16_t xmlPortion, const std::string& xmlTag,

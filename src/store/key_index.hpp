@@ -49,6 +49,10 @@ class KeyIndex {
   // Starts loading the table slot of (tag, id) into the cache, so that a
   // lookup a little later finds it there. Changes nothing.
   void Prefetch(std::string_view tag, std::string_view id) const;
+  // Whether the table is too big to stay in the cache from one lookup to the
+  // next (beyond 1 MB, a core's second-level cache), so that a prefetch has
+  // to start well ahead of its lookup to arrive in time.
+  bool OutgrowsCache() const { return slots_.size() > kCachedSlots; }
   // Makes room for `entries` more entries without growing the table.
   void Reserve(std::size_t entries);
   // REQUIRES: `entry` holds no stamp.
@@ -70,6 +74,7 @@ class KeyIndex {
 
  private:
   static constexpr uint32_t kFree = 0;
+  static constexpr std::size_t kCachedSlots = std::size_t{1} << 17;
   struct Slot {
     uint32_t hash = 0;
     uint32_t entry = kFree;  // the entry's number

@@ -114,6 +114,9 @@ class TagStore {
   // A hint that (tag, id) is looked up next: its index slot is fetched
   // into the cache meanwhile.
   void Prefetch(std::string_view tag, std::string_view id) const { keys_.Prefetch(tag, id); }
+  // Whether the index has outgrown the cache: a prefetch must then start
+  // well ahead of its lookup.
+  bool IndexOutgrowsCache() const { return keys_.OutgrowsCache(); }
 
   // Visits the records of `tag` in store order.
   template <class Visit>

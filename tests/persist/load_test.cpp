@@ -106,5 +106,37 @@ TEST_F(LoadTest, DamagedFileWithoutAGoodBackupEmptiesTheStore) {
   EXPECT_TRUE(Exists(Backup("Setup.tmc_corrupt(1)")));
 }
 
+// Past about 65,000 records the store's index outgrows the cache, and the
+// reader starts each record's lookup at the end of the record before it,
+// from its own quick look at the next start tag. What is read stays the
+// same, also where that look finds no id it understands.
+TEST_F(LoadTest, AFileLargeEnoughForTheReaderToLookAheadLoadsLikeASmallOne) {
+  Records expected;
+  std::string elements;
+  for (int i = 0; i < 70000; ++i) {
+    // Runs of three instances of one pair, tags taking turns.
+    Record record{"T" + std::to_string(i / 3 % 7), "I" + std::to_string(i / 3), i % 3 + 1,
+                  "v" + std::to_string(i)};
+    elements += Element(std::get<0>(record), std::get<1>(record), std::get<2>(record),
+                        std::get<3>(record));
+    expected.push_back(std::move(record));
+    if (i % 10007 == 5) {  // now and then start tags the quick look does not understand
+      const std::string n = std::to_string(i);
+      elements += "<Odd instance=\"1\" id=\"" + n + "\">a</Odd><Bare id=" + n +
+                  " instance=1>b</Bare><NoId" + n + " instance=\"1\">c</NoId" + n + ">";
+      expected.insert(expected.end(),
+                      {{"Odd", n, 1, "a"}, {"Bare", n, 1, "b"}, {"NoId" + n, "", 1, "c"}});
+    }
+  }
+  elements += Element("T0", "I0", 1, "again");  // a repeat, dropped
+  File(ContextFile(elements));
+
+  ASSERT_TRUE(context_->Load(path_));
+  EXPECT_TRUE(detail::StateOf(*context_).items.IndexOutgrowsCache());
+  EXPECT_EQ(RecordsOf(*context_), expected);
+  EXPECT_EQ(host_->LogLines().back(),
+            "ContextCls LOAD of  Tag: T0 Id: I0 Expected Instance: 4 Got: 1");
+}
+
 }  // namespace
 }  // namespace tamrel::testing
