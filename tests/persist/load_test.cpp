@@ -117,8 +117,8 @@ TEST_F(LoadTest, AFileLargeEnoughForTheReaderToLookAheadLoadsLikeASmallOne) {
     // Runs of three instances of one pair, tags taking turns.
     Record record{"T" + std::to_string(i / 3 % 7), "I" + std::to_string(i / 3), i % 3 + 1,
                   "v" + std::to_string(i)};
-    elements += Element(std::get<0>(record), std::get<1>(record), std::get<2>(record),
-                        std::get<3>(record));
+    elements +=
+        Element(std::get<0>(record), std::get<1>(record), std::get<2>(record), std::get<3>(record));
     expected.push_back(std::move(record));
     if (i % 10007 == 5) {  // now and then start tags the quick look does not understand
       const std::string n = std::to_string(i);
