@@ -72,9 +72,10 @@ void TakeAttribute(detail::ContextState& state, std::string_view name, std::stri
     detail::ContextItem& item = CurrentItem(state);
     item.Id = value;
     // The record's Tag and Id are looked up when its text arrives: the
-    // lookup's memory is fetched while the rest of the element is read
-    // (already done when the reader foresaw the element).
-    state.items.Prefetch(item.Tag, item.Id);
+    // lookup's memory is fetched while the rest of the element is read.
+    // (A store whose index has outgrown the cache had the reader fetch it
+    // an element ahead.)
+    if (!state.items.IndexOutgrowsCache()) state.items.Prefetch(item.Tag, item.Id);
   } else if (name == "instance") {
     detail::ContextItem& item = CurrentItem(state);
     item.Instance = InstanceNumber(value);
@@ -103,13 +104,20 @@ void detail::ProcessXMLEvent(ContextState& state, int16_t xmlPortion, std::strin
   });
 }
 
+// Save writes the id attribute first, so it is looked for there before
+// anywhere else in the start tag.
 void detail::ForeseeElement(ContextState& state, std::string_view next) {
   constexpr std::string_view kIdAttribute = " id=\"";
   if (next.empty() || next[0] != '<') return;
   std::size_t name_end = 1;
   while (name_end < next.size() && next[name_end] != ' ' && next[name_end] != '>') ++name_end;
-  if (next.substr(name_end, kIdAttribute.size()) != kIdAttribute) return;
-  const std::size_t id = name_end + kIdAttribute.size();
+  std::size_t id_attribute = name_end;
+  if (next.substr(name_end, kIdAttribute.size()) != kIdAttribute) {
+    const std::string_view start_tag = next.substr(0, next.find('>', name_end));
+    id_attribute = start_tag.find(kIdAttribute, name_end);
+    if (id_attribute == std::string_view::npos) return;
+  }
+  const std::size_t id = id_attribute + kIdAttribute.size();
   std::size_t quote = id;
   while (quote < next.size() && next[quote] != '"') ++quote;
   if (quote == next.size()) return;
