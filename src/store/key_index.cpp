@@ -59,7 +59,7 @@ std::size_t KeyIndex::Probe(uint32_t hash, std::string_view tag, std::string_vie
   for (; slots_[slot].entry != kFree; slot = (slot + 1) & Mask()) {
     if (slots_[slot].hash != hash) continue;
     const Entry& entry = EntryAt(slots_[slot].entry);
-    if (entry.tag == tag && entry.id == id) return slot;
+    if (*entry.tag == tag && entry.id == id) return slot;
   }
   return slot;
 }
@@ -89,20 +89,20 @@ KeyIndex::Entry& KeyIndex::FindOrAdd(std::string&& tag, std::string&& id) {
   const uint32_t hash = Hash(tag, id);
   Slot& slot = slots_[Probe(hash, tag, id)];
   if (slot.entry != kFree) return EntryAt(slot.entry);
-  std::vector<Entry*>& of_tag = ListOf(tag);
+  TagList& of_tag = ListOf(std::move(tag));
   Entry& entry = NewEntry();
-  entry.tag = std::move(tag);
+  entry.tag = &of_tag.first;
   entry.id = std::move(id);
-  entry.in_tag = static_cast<uint32_t>(of_tag.size());
-  of_tag.push_back(&entry);
+  entry.in_tag = static_cast<uint32_t>(of_tag.second.size());
+  of_tag.second.push_back(&entry);
   slot = Slot{hash, entry.number};
   ++count_;
   return entry;
 }
 
-std::vector<KeyIndex::Entry*>& KeyIndex::ListOf(const std::string& tag) {
-  if (last_list_ == nullptr || last_list_->empty() || last_list_->front()->tag != tag) {
-    last_list_ = &tags_[tag];
+KeyIndex::TagList& KeyIndex::ListOf(std::string&& tag) {
+  if (last_list_ == nullptr || last_list_->first != tag) {
+    last_list_ = &*tags_.try_emplace(std::move(tag)).first;
   }
   return *last_list_;
 }
@@ -123,6 +123,7 @@ KeyIndex::Entry& KeyIndex::NewEntry() {
 }
 
 void KeyIndex::Release(Entry& entry) {
+  entry.tag = nullptr;
   entry.stamps.clear();
   entry.round = 0;
   free_entries_.push_back(&entry);
@@ -149,13 +150,13 @@ void KeyIndex::Rehash(std::size_t slot_count) {
 void KeyIndex::Forget(Entry& entry) {
   last_found_ = nullptr;
   last_list_ = nullptr;
-  const auto of_tag = tags_.find(entry.tag);
+  EraseSlot(Probe(Hash(*entry.tag, entry.id), *entry.tag, entry.id));
+  const auto of_tag = tags_.find(*entry.tag);
   std::vector<Entry*>& list = of_tag->second;
   list.back()->in_tag = entry.in_tag;
   list[entry.in_tag] = list.back();
   list.pop_back();
-  if (list.empty()) tags_.erase(of_tag);
-  EraseSlot(Probe(Hash(entry.tag, entry.id), entry.tag, entry.id));
+  if (list.empty()) tags_.erase(of_tag);  // the entry's tag goes with it
   Release(entry);
 }
 
@@ -187,12 +188,11 @@ void KeyIndex::ForgetTag(std::string_view tag) {
   if (found == tags_.end()) return;
   last_found_ = nullptr;
   last_list_ = nullptr;
-  const std::vector<Entry*> entries = std::move(found->second);
-  tags_.erase(found);
-  for (Entry* entry : entries) {
-    EraseSlot(Probe(Hash(entry->tag, entry->id), entry->tag, entry->id));
+  for (Entry* entry : found->second) {
+    EraseSlot(Probe(Hash(*entry->tag, entry->id), *entry->tag, entry->id));
     Release(*entry);
   }
+  tags_.erase(found);  // the entries' tag goes with it
 }
 
 }  // namespace tamrel::detail

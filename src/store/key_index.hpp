@@ -28,7 +28,9 @@ namespace tamrel::detail {
 class KeyIndex {
  public:
   struct Entry {
-    std::string tag;
+    // The Tag, kept once for all its entries: the key of its list in tags_,
+    // which stays where it is while the Tag has entries.
+    const std::string* tag = nullptr;
     std::string id;
     StampList stamps;          // ascending: store order
     uint32_t in_tag = 0;       // where the entry sits in its Tag's list
@@ -43,8 +45,8 @@ class KeyIndex {
 
   const Entry* Find(std::string_view tag, std::string_view id) const;
   Entry* Find(std::string_view tag, std::string_view id);
-  // Takes `tag` and `id` for the entry it adds; leaves them as they are
-  // when the entry exists.
+  // Takes `id` for the entry it adds, and `tag` when the Tag is new;
+  // leaves them as they are otherwise.
   Entry& FindOrAdd(std::string&& tag, std::string&& id);
   // Starts loading the table slot of (tag, id) into the cache, so that a
   // lookup a little later finds it there. Changes nothing.
@@ -91,7 +93,7 @@ class KeyIndex {
     return chunks_[(number - 1) / kChunkEntries][(number - 1) % kChunkEntries];
   }
   bool IsLastFound(std::string_view tag, std::string_view id) const {
-    return last_found_ != nullptr && last_found_->id == id && last_found_->tag == tag;
+    return last_found_ != nullptr && last_found_->id == id && *last_found_->tag == tag;
   }
   std::size_t Mask() const { return slots_.size() - 1; }
   // The slot holding (tag, id), or the free slot where it would go.
@@ -102,8 +104,10 @@ class KeyIndex {
   Entry& NewEntry();
   void Release(Entry& entry);
   void Rehash(std::size_t slot_count);
-  // The entries of `tag`, created empty when the Tag is new.
-  std::vector<Entry*>& ListOf(const std::string& tag);
+  // A Tag and its entries.
+  using TagList = std::pair<const std::string, std::vector<Entry*>>;
+  // The list of `tag`, created empty when the Tag is new.
+  TagList& ListOf(std::string&& tag);
 
   // The entry found last: the operations on one Tag and Id tend to follow
   // each other. Cleared when an entry is forgotten.
@@ -117,7 +121,7 @@ class KeyIndex {
   std::unordered_map<std::string, std::vector<Entry*>, TextHash, std::equal_to<>> tags_;
   // The list ListOf gave last (records of one Tag tend to come together);
   // cleared when a Tag is forgotten.
-  std::vector<Entry*>* last_list_ = nullptr;
+  TagList* last_list_ = nullptr;
 };
 
 }  // namespace tamrel::detail

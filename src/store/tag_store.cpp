@@ -119,7 +119,7 @@ void TagStore::Forget(KeyIndex::Entry& entry) {
 
 void TagStore::KeepRoundNumber(const KeyIndex::Entry& entry) {
   if (!rounds_.under_way || entry.round != rounds_.latest) return;
-  rounds_.forgotten[entry.tag].insert_or_assign(entry.id, entry.round_number);
+  rounds_.forgotten[*entry.tag].insert_or_assign(entry.id, entry.round_number);
 }
 
 void TagStore::Vacate(int64_t stamp) {

@@ -175,10 +175,10 @@ class TagStore {
   };
 
   static ItemView View(const Record& record) {
-    return ItemView{record.entry->tag, record.entry->id, record.instance, record.value, record.key};
+    return ItemView{*record.entry->tag, record.entry->id, record.instance, record.value, record.key};
   }
   static ItemRef Ref(Record& record) {
-    return ItemRef{record.entry->tag, record.entry->id, record.instance, record.value, record.key};
+    return ItemRef{*record.entry->tag, record.entry->id, record.instance, record.value, record.key};
   }
 
   std::size_t Slot(int64_t stamp) const { return static_cast<std::size_t>(stamp - origin_); }
