@@ -18,9 +18,10 @@
 // for by the O(n) operations since the previous one. Memory is O(n). The
 // records themselves sit in a ChunkedVector with a free list: they never
 // move as the store grows, and a removed record's place is reused. A record
-// keeps its Instance, Value and Key; its Tag and Id are kept once for all
-// the records of the pair, in its KeyIndex entry, which is why records are
-// shown as views (ItemView, ItemRef) rather than as ContextItems.
+// keeps its Instance, Value and Key; its Id is kept once for all the
+// records of the pair, in its KeyIndex entry, and its Tag once for all the
+// Tag's entries, which is why records are shown as views (ItemView,
+// ItemRef) rather than as ContextItems.
 //
 // Costs, with k the records of the Tag and Id concerned: PushBack, RemoveAt
 // O(log n + k) (amortised), PushFront O(log n + k), At and FindFrom
