@@ -59,10 +59,14 @@ void TakeElementText(detail::ContextState& state, std::string_view text) {
   detail::ContextItem& item = CurrentItem(state);
   item.Value = detail::DecodeSpecialChrs(state, text);
   if (detail::ValidateLoadItem(state, item)) {
-    item.Key = detail::NextItemKey(state);
-    state.items.PushBack(std::move(item), state.load_instances
-                                              ? state.load_instances->TakeNumberToFile()
-                                              : std::nullopt);
+    // The check may have written to the host's log, and host code run from
+    // there may have ended the record with ProcessXML events of its own:
+    // the record is looked up again (error 91 when it is gone).
+    detail::ContextItem& checked = CurrentItem(state);
+    checked.Key = detail::NextItemKey(state);
+    state.items.PushBack(std::move(checked), state.load_instances
+                                                 ? state.load_instances->TakeNumberToFile()
+                                                 : std::nullopt);
   }
   state.current_item.reset();
 }

@@ -160,6 +160,21 @@ TEST_F(ReaderTest, PairNumbersStayWhateverTheHostDoesToTheStoreMeanwhile) {
   }
 }
 
+// Host code run from a log line during Load that sends element text of its
+// own takes the record being checked: the check and the append find it
+// gone (error 91 from each), and no empty record enters the store.
+TEST_F(ReaderTest, AHostThatEndsTheRecordFromItsLogLineLeavesNoHalfRecord) {
+  auto host = std::make_shared<ReenteringHost>();
+  context_->SetApplicationContext(host);
+  host->act = [&] { context_->ProcessXML(1, "W", "inner"); };
+  Load("ctx", {{"W", "x", 1, "a"}, {"W", "y", 2, "b"}, {"W", "z", 1, "d"}});
+  EXPECT_EQ(RecordsOf(*context_),
+            (Records{{"W", "x", 1, "a"}, {"W", "y", 1, "inner"}, {"W", "z", 1, "d"}}));
+  EXPECT_EQ(host->LogLines(), (Texts{Mismatch("y", 1, 2), Mismatch("y", 1, 2)}));
+  EXPECT_EQ(host->Errors(), (Reports{{"Tamrel/ContextCls/ValidateLoadItem", 91},
+                                     {"Tamrel/ContextCls/ProcessXML", 91}}));
+}
+
 TEST_F(ReaderTest, ALogLineThatFailsLeavesThePairWhereItWas) {
   host_->FailOn("WriteLog", 5, 1);
   Load("ctx", {{"W", "x", 1, "a"}, {"W", "x", 5, "b"}, {"W", "x", 2, "c"}});
