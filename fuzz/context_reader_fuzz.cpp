@@ -35,7 +35,7 @@ std::shared_ptr<tamrel::ContextCls> NewContext() {
 // Decodes as Load does (with an instance table); false when the reader failed.
 bool Decode(tamrel::ContextCls& context, std::string_view text) {
   tamrel::detail::ContextState& state = tamrel::detail::StateOf(context);
-  state.load_instances.emplace();
+  state.load_instances = std::make_shared<tamrel::detail::LoadInstances>();
   bool decoded = true;
   try {
     tamrel::detail::DecodeXML(context, text);

@@ -29,8 +29,9 @@ struct ContextState {
   // The record between its start tag and its element text while reading.
   std::optional<ContextItem> current_item;
   // Instance numbers accepted during the current Load ("Tag$$Id" -> number);
-  // absent outside Load.
-  std::optional<LoadInstances> load_instances;
+  // absent outside Load. Shared: a check under way keeps the table it
+  // files into while host code it calls may end the Load's use of it.
+  std::shared_ptr<LoadInstances> load_instances;
 };
 
 // Access to a context's state for the subsystems' own code.

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <limits>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -95,7 +96,7 @@ std::string DateText(double ole_date) { return CStr(Variant::FromDate(ole_date))
 class LoadInstancesScope {
  public:
   explicit LoadInstancesScope(detail::ContextState& state) : state_(state) {
-    state_.load_instances.emplace();
+    state_.load_instances = std::make_shared<detail::LoadInstances>();
   }
   ~LoadInstancesScope() {
     state_.load_instances.reset();

@@ -1,6 +1,7 @@
 #include "persist/load_validation.hpp"
 
 #include <array>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -101,16 +102,25 @@ bool ValidateLoadItem(ContextState& state, ContextItem& item) {
   Trapped(state, "ValidateLoadItem", [&] {
     CleanSeparatorMarks(state, item);
     if (!state.load_instances) Raise(errc::kObjectNotSet);
-    state.load_instances->Check(
+    const std::shared_ptr<LoadInstances> instances = state.load_instances;
+    // A repair writes to the host's log, and host code run from there may
+    // start a Load of its own, which ends this Load's table: the number
+    // reached then has nowhere to go.
+    const auto repair = [&](int32_t expected) {
+      const int32_t reaches = RepairGap(state, item, expected);
+      if (state.load_instances != instances) Raise(errc::kObjectNotSet);
+      return reaches;
+    };
+    instances->Check(
         state.items, item.Tag, item.Id, [&](std::optional<int32_t> reached) -> std::optional<int32_t> {
-          if (!reached) return (item.Instance == 1) ? 1 : RepairGap(state, item, 1);
+          if (!reached) return (item.Instance == 1) ? 1 : repair(1);
           const int32_t expected = *reached + 1;
           if (item.Instance < expected) {
             if (item.Id != "Created") LogInstanceMismatch(state, expected, item);
             result = false;
             return std::nullopt;
           }
-          return (item.Instance == expected) ? expected : RepairGap(state, item, expected);
+          return (item.Instance == expected) ? expected : repair(expected);
         });
   });
   return result;

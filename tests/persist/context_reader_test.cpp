@@ -20,7 +20,7 @@ class ReaderTest : public PersistTest {
   // 0 when none.
   int32_t Decode(const std::string& text) {
     detail::ContextState& state = detail::StateOf(*context_);
-    state.load_instances.emplace();
+    state.load_instances = std::make_shared<detail::LoadInstances>();
     int32_t number = 0;
     try {
       detail::DecodeXML(*context_, text);
@@ -173,6 +173,21 @@ TEST_F(ReaderTest, AHostThatEndsTheRecordFromItsLogLineLeavesNoHalfRecord) {
   EXPECT_EQ(host->LogLines(), (Texts{Mismatch("y", 1, 2), Mismatch("y", 1, 2)}));
   EXPECT_EQ(host->Errors(), (Reports{{"Tamrel/ContextCls/ValidateLoadItem", 91},
                                      {"Tamrel/ContextCls/ProcessXML", 91}}));
+}
+
+// Host code run from a log line during Load that starts a Load of its own
+// (even of a missing file) ends the outer Load's instance table: the record
+// being checked fails with error 91, as do the checks of the records after
+// it, which enter the store unchecked.
+TEST_F(ReaderTest, ALoadRunFromALogLineEndsTheInstanceCheckOfTheLoadUnderWay) {
+  auto host = std::make_shared<ReenteringHost>();
+  context_->SetApplicationContext(host);
+  host->act = [&] { context_->Load(dir_.Path("missing.tmc")); };
+  Load("ctx", {{"W$", "x", 1, "a"}, {"W$", "y", 2, "b"}, {"W$", "y", 5, "c"}});
+  EXPECT_EQ(RecordsOf(*context_),
+            (Records{{"W$", "x", 1, "a"}, {"W$", "y", 1, "b"}, {"W$", "y", 5, "c"}}));
+  EXPECT_EQ(host->Errors(), (Reports{{"Tamrel/ContextCls/ValidateLoadItem", 91},
+                                     {"Tamrel/ContextCls/ValidateLoadItem", 91}}));
 }
 
 TEST_F(ReaderTest, ALogLineThatFailsLeavesThePairWhereItWas) {
