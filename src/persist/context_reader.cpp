@@ -48,8 +48,7 @@ std::string_view TrimSpaces(std::string_view text) {
 // level keeps its own remaining text and element name on its stack frame.
 class Reader {
  public:
-  explicit Reader(ContextCls& context)
-      : state_(StateOf(context)), foresee_(state_.items.IndexOutgrowsCache()) {}
+  explicit Reader(ContextCls& context) : state_(StateOf(context)) {}
 
   // One level: decodes `xml` (the text this level consumes) and reports and
   // raises again on failure.
@@ -91,7 +90,10 @@ class Reader {
     if (end_tag == kNotFound || end_tag < p) Raise(errc::kInvalidArgument);
     std::string_view content = rest.substr(p, end_tag - p);
     rest = TrimSpaces(rest.substr(end_tag + end_tag_.size()));
-    if (foresee_) ForeseeElement(state_, rest);
+    // The same test as the id attribute's fetch makes, so that exactly one
+    // of the two fetches each record's lookup, even when the index grows
+    // past the cache during the reading.
+    if (state_.items.IndexOutgrowsCache()) ForeseeElement(state_, rest);
 
     if (first_inside == end_tag) {
       Event(kElementText, element, content);
@@ -233,10 +235,6 @@ class Reader {
   }
 
   ContextState& state_;
-  // Whether the store's index has outgrown the cache when the reading
-  // starts (Load sizes it beforehand): then every element's lookup is
-  // foreseen at the end of the element before it.
-  const bool foresee_;
   std::string end_tag_;  // scratch: "</" + element name + ">"
 };
 
