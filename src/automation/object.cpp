@@ -2,12 +2,10 @@
 
 #include <algorithm>
 
+#include "automation/ascii_case.hpp"
 #include "tamrel/error.hpp"
 
 namespace tamrel {
-namespace {
-char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-}  // namespace
 
 Variant Object::Get(const std::string& name, const std::vector<Variant>& /*indices*/) {
   NoSuchMember(name);
@@ -25,8 +23,7 @@ Variant Object::Call(const std::string& name, std::vector<Variant>& /*args*/) {
 void Object::NoSuchMember(const std::string& /*name*/) { Raise(errc::kNoSuchMember); }
 
 bool SameName(std::string_view a, std::string_view b) {
-  return std::equal(a.begin(), a.end(), b.begin(), b.end(),
-                    [](char x, char y) { return AsciiLower(x) == AsciiLower(y); });
+  return detail::EqualsIgnoringAsciiCase(a, b);
 }
 
 }  // namespace tamrel

@@ -6,6 +6,7 @@
 
 #include "context/context_state.hpp"
 #include "context/error_trap.hpp"
+#include "store/read_cursor.hpp"
 #include "tamrel/context.hpp"
 
 namespace tamrel {
@@ -48,7 +49,7 @@ void ContextCls::Verify(const std::string& Tag, const std::string& Id, const Var
     const DefaultKind kind = isBoolean(defValue)   ? DefaultKind::Boolean
                              : IsNumeric(defValue) ? DefaultKind::Numeric
                                                    : DefaultKind::Text;
-    state.cursors[Tag + "_" + Id] = 1;
+    detail::RewindCursor(state, Tag, Id);
     MoveFirst(Tag, Id);
     if (Eof(Tag, Id)) {
       verify_log.Missing(kind == DefaultKind::Boolean ? cBoolStr(defValue) : ConcatText(defValue));

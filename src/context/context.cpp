@@ -11,11 +11,15 @@
 
 namespace tamrel {
 
+// A state that cannot be made is shown in the unmanaged-error box and then
+// fails the construction: an object without its state could not answer any
+// member, so none is handed out.
 ContextCls::ContextCls() {
   try {
     state_ = std::make_unique<detail::ContextState>();
   } catch (...) {
     detail::ShowUnmanagedError("Class_Initialize", detail::CurrentExceptionAsError());
+    throw;
   }
 }
 

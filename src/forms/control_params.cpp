@@ -2,17 +2,11 @@
 
 #include <algorithm>
 
+#include "automation/ascii_case.hpp"
 #include "context/error_trap.hpp"
 
 namespace tamrel::detail {
 namespace {
-
-std::string AsciiLower(std::string text) {
-  std::transform(text.begin(), text.end(), text.begin(), [](char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-  });
-  return text;
-}
 
 // Replaces "; " by ";" until none is left, so any run of blanks after a
 // semicolon disappears.

@@ -11,14 +11,12 @@
 #include "forms/control_params.hpp"
 #include "forms/setting_name.hpp"
 #include "tamrel/context.hpp"
+#include "tamrel/forms.hpp"
 #include "tamrel/platform.hpp"
 
 namespace tamrel {
 namespace {
 
-constexpr int16_t kDropDownListStyle = 2;
-constexpr int16_t kUnchecked = 0;
-constexpr int16_t kChecked = 1;
 constexpr const char* kLineBreak = "\r\n";
 
 // Fills one bound control from the values of its setting.
@@ -67,19 +65,21 @@ class ControlFiller {
   // Adds `element` to the snapshot entry as a further list element.
   void ExtendSnapshot(const std::string& element) {
     if (snapshot_.Exists(key_)) {
-      snapshot_.Item(key_, Variant(ConcatText(snapshot_.Item(key_)) + detail::kListSeparator + element));
+      snapshot_.Item(key_,
+                     Variant(ConcatText(snapshot_.Item(key_)) + detail::kListSeparator + element));
     } else {
       snapshot_.Add(key_, Variant(element));
     }
   }
 
   int32_t ListCount() { return CLng(control_.Get("ListCount")); }
-  bool IsDropDownList() { return CInt(control_.Get("Style")) == kDropDownListStyle; }
+  bool IsDropDownList() { return CInt(control_.Get("Style")) == ComboBox::kDropDownList; }
 
   // Makes every item that `matches` the current one, from the last item to
   // the first, so the lowest match stays current; each match extends the
   // snapshot by `element`.
-  void SelectMatchingItems(const std::string& element, const std::function<bool(int32_t)>& matches) {
+  void SelectMatchingItems(const std::string& element,
+                           const std::function<bool(int32_t)>& matches) {
     for (int32_t i = ListCount() - 1; i >= 0; --i) {
       if (!matches(i)) continue;
       control_.Let("ListIndex", Variant(i));
@@ -155,7 +155,7 @@ class ControlFiller {
   }
 
   void FillCheckBox() {
-    const int16_t state = StoredText() == "True" ? kChecked : kUnchecked;
+    const int16_t state = StoredText() == "True" ? CheckBox::kChecked : CheckBox::kUnchecked;
     control_.Let("Value", Variant(state));
     SnapshotIfAbsent([&] { return Stored(); });
   }

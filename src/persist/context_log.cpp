@@ -5,6 +5,7 @@
 
 #include "context/error_trap.hpp"
 #include "persist/context_text.hpp"
+#include "persist/older_contexts.hpp"
 #include "tamrel/context.hpp"
 #include "tamrel/error.hpp"
 
@@ -12,8 +13,6 @@ namespace tamrel::detail {
 namespace {
 
 constexpr std::string_view kLogPrefix = "Context log: ";
-constexpr std::string_view kCalibrationLabel = "CALIBRATION";
-constexpr std::size_t kShortLogLength = 200;
 constexpr std::size_t kNotFound = std::string_view::npos;
 
 std::string LogPrefix(std::string_view label) {
@@ -31,7 +30,7 @@ std::string Shown(std::string_view prefix, std::string_view text) {
 
 // Writes the chunks; `prefix` is emptied once the first line is out.
 void WriteChunks(HostApplication& host, std::string& prefix, std::string_view text) {
-  std::size_t start = 0;        // first character of the next line
+  std::size_t start = 0;                // first character of the next line
   std::size_t limit = kFirstLogWindow;  // characters of the text the window reaches
   while (text.size() > limit) {
     std::size_t end_tag = text.rfind("</", limit - 2);
@@ -87,7 +86,7 @@ void ContextCls::log(const std::string& Id) {
   detail::Trapped(state, "Log", [&] {
     std::string text = detail::ContextText(state);
     std::string prefix = detail::LogPrefix(Id);
-    if (Id == detail::kCalibrationLabel) {
+    if (detail::IsCalibrationLogLabel(Id)) {
       detail::Host(state).WriteLog(detail::ShortLogLine(prefix, text, detail::kShortLogLength));
     } else {
       detail::Host(state).WriteLog(detail::Shown(prefix, text));

@@ -25,8 +25,8 @@ struct Reference {
   std::string_view text;
   char character;
 };
-constexpr std::array<Reference, 5> kReferences{{
-    {"&amp;", '&'}, {"&lt;", '<'}, {"&gt;", '>'}, {"&apos;", '\''}, {"&quot;", '"'}}};
+constexpr std::array<Reference, 5> kReferences{
+    {{"&amp;", '&'}, {"&lt;", '<'}, {"&gt;", '>'}, {"&apos;", '\''}, {"&quot;", '"'}}};
 
 // The byte that the reference at the start of `text` stands for, with its
 // length; length 0 when `text` does not start with one of the five.

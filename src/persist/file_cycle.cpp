@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "automation/ascii_case.hpp"
 #include "context/context_state.hpp"
 #include "context/error_trap.hpp"
 #include "platform/file_paths.hpp"
@@ -42,25 +43,17 @@ CycleName SplitCycleName(const std::string& path) {
   return name;
 }
 
-std::string LowerCase(std::string_view text) {
-  std::string lower(text);
-  for (char& c : lower) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return lower;
-}
-
 // The cycle number in `file_name`, when it is base(D)ext with numeric D,
 // the frame compared without regard to letter case. A D beyond the 32-bit
 // range raises 6.
 std::optional<int32_t> CycleNumberOf(const std::string& file_name, const CycleName& name) {
   const std::size_t frame = name.base.size() + name.ext.size() + 2;
   if (file_name.size() < frame + 1) return std::nullopt;
-  const std::string lower = LowerCase(file_name);
-  std::string opening = LowerCase(name.base);
+  const std::string lower = detail::AsciiLower(file_name);
+  std::string opening = detail::AsciiLower(name.base);
   opening += '(';
   std::string closing(1, ')');
-  closing += LowerCase(name.ext);
+  closing += detail::AsciiLower(name.ext);
   if (lower.compare(0, opening.size(), opening) != 0 ||
       lower.compare(lower.size() - closing.size(), std::string::npos, closing) != 0) {
     return std::nullopt;

@@ -19,6 +19,7 @@
 #include "persist/context_log.hpp"
 #include "persist/context_reader.hpp"
 #include "persist/context_text.hpp"
+#include "persist/older_contexts.hpp"
 #include "tamrel/context.hpp"
 #include "tamrel/error.hpp"
 #include "tamrel/filesystem.hpp"
@@ -28,8 +29,6 @@
 namespace tamrel {
 namespace {
 
-constexpr std::string_view kCalibrationFile = "CalibrationSettings.tmc";
-constexpr std::size_t kShortLogLength = 200;
 // Fewest bytes of an element worth making room for ("<a id=b>c</a>" and
 // more).
 constexpr std::size_t kMinBytesPerElement = 16;
@@ -139,9 +138,9 @@ class Loader {
 
  private:
   void LogText(const std::string& text) {
-    if (filename_.find(kCalibrationFile) != std::string::npos) {
+    if (detail::IsCalibrationPathForLoad(filename_)) {
       detail::Host(state_).WriteLog(
-          detail::ShortLogLine("Context log: " + filename_ + " ", text, kShortLogLength));
+          detail::ShortLogLine("Context log: " + filename_ + " ", text, detail::kShortLogLength));
     } else {
       detail::LogContextFile(state_, filename_, text);
     }

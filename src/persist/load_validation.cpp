@@ -7,56 +7,11 @@
 #include <string_view>
 
 #include "context/error_trap.hpp"
+#include "persist/older_contexts.hpp"
 #include "tamrel/error.hpp"
 
 namespace tamrel::detail {
 namespace {
-
-constexpr std::array<std::string_view, 4> kShowTextIds = {"ShowTextDesc", "ShowTextInd",
-                                                          "ShowTextPrefix", "ShowTextSep"};
-
-bool IsShowTextId(std::string_view id) {
-  for (std::string_view show_text : kShowTextIds) {
-    if (id == show_text) return true;
-  }
-  return false;
-}
-
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; };
-    if (lower(a[i]) != lower(b[i])) return false;
-  }
-  return true;
-}
-
-void RemoveAll(std::string& text, std::string_view mark) {
-  std::string kept;
-  std::size_t from = 0;
-  for (std::size_t at = text.find(mark); at != std::string::npos; at = text.find(mark, from)) {
-    kept.append(text, from, at - from);
-    from = at + mark.size();
-  }
-  if (from == 0) return;
-  kept.append(text, from, std::string::npos);
-  text = std::move(kept);
-}
-
-// The NewAlbumDefaults context keeps caption separators without the "\b"
-// and "\c" marks that older versions stored in them.
-void CleanSeparatorMarks(ContextState& state, ContextItem& item) {
-  if (state.name != "NewAlbumDefaults" || !EqualsIgnoringCase(item.Tag, "Caption") ||
-      !EqualsIgnoringCase(item.Id, "ShowTextSep")) {
-    return;
-  }
-  std::string cleaned = item.Value;
-  RemoveAll(cleaned, "\\b");
-  RemoveAll(cleaned, "\\c");
-  if (cleaned == item.Value) return;
-  state.changed = true;
-  item.Value = std::move(cleaned);
-}
 
 void AppendFillers(ContextState& state, const ContextItem& item, int32_t first, int32_t last) {
   for (int32_t instance = first; instance <= last; ++instance) {
@@ -100,7 +55,7 @@ void LogInstanceMismatch(ContextState& state, int32_t expected, const ContextIte
 bool ValidateLoadItem(ContextState& state, ContextItem& item) {
   bool result = true;
   Trapped(state, "ValidateLoadItem", [&] {
-    CleanSeparatorMarks(state, item);
+    if (CleanSeparatorMarks(state.name, item.Tag, item.Id, item.Value)) state.changed = true;
     if (!state.load_instances) Raise(errc::kObjectNotSet);
     const std::shared_ptr<LoadInstances> instances = state.load_instances;
     // A repair writes to the host's log, and host code run from there may
@@ -111,17 +66,18 @@ bool ValidateLoadItem(ContextState& state, ContextItem& item) {
       if (state.load_instances != instances) Raise(errc::kObjectNotSet);
       return reaches;
     };
-    instances->Check(
-        state.items, item.Tag, item.Id, [&](std::optional<int32_t> reached) -> std::optional<int32_t> {
-          if (!reached) return (item.Instance == 1) ? 1 : repair(1);
-          const int32_t expected = *reached + 1;
-          if (item.Instance < expected) {
-            if (item.Id != "Created") LogInstanceMismatch(state, expected, item);
-            result = false;
-            return std::nullopt;
-          }
-          return (item.Instance == expected) ? expected : repair(expected);
-        });
+    instances->Check(state.items, item.Tag, item.Id,
+                     [&](std::optional<int32_t> reached) -> std::optional<int32_t> {
+                       if (!reached) return (item.Instance == 1) ? 1 : repair(1);
+                       const int32_t expected = *reached + 1;
+                       if (item.Instance < expected) {
+                         if (!IsQuietDuplicateId(item.Id))
+                           LogInstanceMismatch(state, expected, item);
+                         result = false;
+                         return std::nullopt;
+                       }
+                       return (item.Instance == expected) ? expected : repair(expected);
+                     });
   });
   return result;
 }

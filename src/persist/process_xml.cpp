@@ -13,6 +13,7 @@
 
 #include "persist/process_xml.hpp"
 
+#include "automation/ascii_case.hpp"
 #include "context/context_state.hpp"
 #include "context/error_trap.hpp"
 #include "persist/entity_escaping.hpp"
@@ -28,16 +29,7 @@ using detail::kAttribute;
 using detail::kElementText;
 using detail::kStartTag;
 
-bool IsRootElement(std::string_view tag) {
-  constexpr std::string_view kRoot = "context";
-  if (tag.size() != kRoot.size()) return false;
-  for (std::size_t i = 0; i < tag.size(); ++i) {
-    char c = tag[i];
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + ('a' - 'A'));
-    if (c != kRoot[i]) return false;
-  }
-  return true;
-}
+bool IsRootElement(std::string_view tag) { return detail::EqualsIgnoringAsciiCase(tag, "context"); }
 
 // The instance attribute as the run-time's CInt reads it. Plain decimal text
 // (what Save writes) is read directly; anything else goes through CInt,

@@ -15,6 +15,7 @@
 #include "context/error_trap.hpp"
 #include "persist/context_log.hpp"
 #include "persist/context_text.hpp"
+#include "persist/older_contexts.hpp"
 #include "tamrel/context.hpp"
 #include "tamrel/error.hpp"
 #include "tamrel/filesystem.hpp"
@@ -24,8 +25,6 @@
 namespace tamrel {
 namespace {
 
-constexpr std::string_view kCalibrationFile = "CalibrationSettings.tmc";
-constexpr std::size_t kShortLogLength = 200;
 constexpr int16_t kRetainedCycles = 4;
 constexpr int32_t kSaveError = -1;
 
@@ -94,9 +93,9 @@ class Saver {
 
   void LogText(const std::string& text) {
     const std::string name = FileNamePart(path_);
-    if (name == kCalibrationFile) {
+    if (detail::IsCalibrationNameForSave(name)) {
       detail::Host(state_).WriteLog(
-          detail::ShortLogLine("Context Save: " + name + " ", text, kShortLogLength));
+          detail::ShortLogLine("Context Save: " + name + " ", text, detail::kShortLogLength));
     } else {
       detail::LogContextFile(state_, name, text);
     }
@@ -118,8 +117,9 @@ class Saver {
   }
 
   void WriteMainCopy(FileSystemObject& fso, const std::string& text) {
-    TextStream stream = fso.FileExists(path_) ? fso.GetFile(path_).OpenAsTextStream(IOMode::ForWriting)
-                                              : fso.CreateTextFile(path_, true, false);
+    TextStream stream = fso.FileExists(path_)
+                            ? fso.GetFile(path_).OpenAsTextStream(IOMode::ForWriting)
+                            : fso.CreateTextFile(path_, true, false);
     WriteAndClose(stream, text);
   }
 

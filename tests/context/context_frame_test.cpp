@@ -86,9 +86,12 @@ TEST_F(ContextFrameTest, UnmanagedErrorBoxShowsTheErrorUnderTheApplicationTitle)
   platform::Scope scope(hooks);
   context_.Appl(std::make_shared<TitledApplication>(Variant("Plant")));
   detail::ShowUnmanagedError("Class_Initialize", Error(91));
-  EXPECT_EQ(shown,
-            (std::vector<std::string>{"Plant: UNMANAGED ERROR", "48",
-                                      detail::UnmanagedErrorText("Class_Initialize", Error(91))}));
+  EXPECT_EQ(shown, (std::vector<std::string>{
+                       "Plant: UNMANAGED ERROR", "48",
+                       "Un-Managed Error. Please copy the text and advise Velmora of the "
+                       "error.\r\n\r\nThe error occurred in ContextCls/Class_Initialize.\r\n\r\n"
+                       "The error was: \r\n\r\nError No: 91 Description: Object variable or "
+                       "With block variable not set"}));
 }
 
 }  // namespace

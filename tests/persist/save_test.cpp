@@ -133,9 +133,10 @@ TEST_F(PersistTest, KilledSaverNeverLeavesATornFile) {
   Fill(*context_, Version('a'));
   ASSERT_TRUE(context_->Save(path));
   std::mt19937 random(12345);
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(12);
-  int kills = 0;
-  for (; std::chrono::steady_clock::now() < deadline && kills < 400; ++kills) {
+  // A fixed number of kills, each one checked: how many fit in a time would
+  // depend on the machine.
+  constexpr int kKills = 60;
+  for (int kills = 0; kills < kKills; ++kills) {
     const pid_t child = fork();
     ASSERT_GE(child, 0);
     if (child == 0) {  // saves the two versions in turn until killed
@@ -155,7 +156,6 @@ TEST_F(PersistTest, KilledSaverNeverLeavesATornFile) {
     ASSERT_TRUE(LoadsWhole(path)) << "main copy, after kill " << kills + 1;
     ASSERT_TRUE(LoadsWhole(Backup("Crash.tmc"))) << "backup copy, after kill " << kills + 1;
   }
-  EXPECT_GE(kills, 50);
 }
 
 }  // namespace
