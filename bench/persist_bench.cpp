@@ -23,7 +23,7 @@
 
 #include <pugixml.hpp>
 
-#include "context/context_state.hpp"
+#include "context/state_of.hpp"
 #include "support/discarding_host.hpp"
 #include "persist/context_text.hpp"
 #include "tamrel/context.hpp"

@@ -14,7 +14,7 @@
 #include <tuple>
 #include <vector>
 
-#include "context/context_state.hpp"
+#include "context/state_of.hpp"
 #include "persist/context_reader.hpp"
 #include "persist/context_text.hpp"
 #include "persist/entity_escaping.hpp"
@@ -38,7 +38,7 @@ bool Decode(tamrel::ContextCls& context, std::string_view text) {
   state.load_instances = std::make_shared<tamrel::detail::LoadInstances>();
   bool decoded = true;
   try {
-    tamrel::detail::DecodeXML(context, text);
+    tamrel::detail::DecodeXML(tamrel::detail::StateOf(context), text);
   } catch (const tamrel::Error&) {
     decoded = false;
   }

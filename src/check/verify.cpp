@@ -4,8 +4,8 @@
 // values it repairs.
 #include <string>
 
-#include "context/context_state.hpp"
-#include "context/error_trap.hpp"
+#include "automation/error_trap.hpp"
+#include "persist/context_state.hpp"
 #include "store/read_cursor.hpp"
 #include "tamrel/context.hpp"
 
@@ -43,13 +43,13 @@ class VerifyLog {
 }  // namespace
 
 void ContextCls::Verify(const std::string& Tag, const std::string& Id, const Variant& defValue) {
-  detail::ContextState& state = detail::StateOf(*this);
+  detail::ContextState& state = *state_;
   detail::Trapped(state, "Verify", [&] {
     VerifyLog verify_log(state, Tag, Id);
     const DefaultKind kind = isBoolean(defValue)   ? DefaultKind::Boolean
                              : IsNumeric(defValue) ? DefaultKind::Numeric
                                                    : DefaultKind::Text;
-    detail::RewindCursor(state, Tag, Id);
+    detail::RewindCursor(state.cursors, Tag, Id);
     MoveFirst(Tag, Id);
     if (Eof(Tag, Id)) {
       verify_log.Missing(kind == DefaultKind::Boolean ? cBoolStr(defValue) : ConcatText(defValue));

@@ -4,10 +4,10 @@
 
 #include <utility>
 
-#include "context/application_title.hpp"
-#include "context/context_state.hpp"
-#include "context/error_trap.hpp"
+#include "automation/error_trap.hpp"
 #include "context/unmanaged_error.hpp"
+#include "automation/application_title.hpp"
+#include "persist/context_state.hpp"
 
 namespace tamrel {
 

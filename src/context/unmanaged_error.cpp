@@ -1,6 +1,6 @@
 #include "context/unmanaged_error.hpp"
 
-#include "context/application_title.hpp"
+#include "automation/application_title.hpp"
 #include "tamrel/platform.hpp"
 
 namespace tamrel::detail {

@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "context/context_state.hpp"
-#include "context/error_trap.hpp"
+#include "automation/error_trap.hpp"
 #include "forms/setting_name.hpp"
+#include "persist/context_state.hpp"
 #include "tamrel/context.hpp"
 #include "tamrel/error.hpp"
 
@@ -25,7 +25,7 @@ int16_t PartCount(const std::vector<std::string>& parts) {
 }  // namespace
 
 void ContextCls::BuildFromCollection(const std::string& TagName, Dictionary& cln) {
-  detail::Trapped(detail::StateOf(*this), "BuildFromCollection", [&] {
+  detail::Trapped(*state_, "BuildFromCollection", [&] {
     const std::vector<std::string> keys = cln.Keys();
     for (const std::string& key : keys) {
       const detail::SettingName setting = detail::SettingOf(TagName, key);

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "automation/ascii_case.hpp"
-#include "context/error_trap.hpp"
+#include "automation/error_trap.hpp"
 
 namespace tamrel::detail {
 namespace {

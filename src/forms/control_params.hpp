@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "context/context_state.hpp"
+#include "persist/context_state.hpp"
 #include "tamrel/object.hpp"
 
 namespace tamrel::detail {

@@ -2,17 +2,17 @@
 // under one tag, or into a dictionary that the host owns.
 #include <string>
 
-#include "context/context_state.hpp"
-#include "context/error_trap.hpp"
+#include "automation/error_trap.hpp"
 #include "forms/control_params.hpp"
 #include "forms/control_reading.hpp"
 #include "forms/setting_name.hpp"
+#include "persist/context_state.hpp"
 #include "tamrel/context.hpp"
 
 namespace tamrel {
 
 void ContextCls::ExtractTagsFromForm(const std::string& TagName, Form& myFrm) {
-  detail::ContextState& state = detail::StateOf(*this);
+  detail::ContextState& state = *state_;
   detail::Trapped(state, "ExtractTagsFromForm", [&] {
     Remove(TagName);
     for (const ObjectRef& control : myFrm.Controls()) {
@@ -28,14 +28,15 @@ void ContextCls::ExtractTagsFromForm(const std::string& TagName, Form& myFrm) {
 
 void ContextCls::ExtractTagsFromFormToCollection(const std::string& TagName, Form& myFrm,
                                                  Dictionary& cln, bool& changed) {
-  detail::ContextState& state = detail::StateOf(*this);
+  detail::ContextState& state = *state_;
   detail::Trapped(state, "ExtractTagsFromFormToCollection", [&] {
     for (const ObjectRef& control : myFrm.Controls()) {
       const std::string id = detail::GetControlId(state, *control);
       if (id.empty()) continue;
       const std::string key = detail::DictionaryKey(TagName, id);
       const std::string prop = detail::GetControlProp(state, *control);
-      if (std::optional<Variant> value = detail::DictionaryValue(detail::ReadControl(*control, prop))) {
+      if (std::optional<Variant> value =
+              detail::DictionaryValue(detail::ReadControl(*control, prop))) {
         setScrDictionaryVal(cln, key, *value, changed);
       }
     }

@@ -6,10 +6,10 @@
 #include <optional>
 #include <string>
 
-#include "context/context_state.hpp"
-#include "context/error_trap.hpp"
+#include "automation/error_trap.hpp"
 #include "forms/control_params.hpp"
 #include "forms/setting_name.hpp"
+#include "persist/context_state.hpp"
 #include "tamrel/context.hpp"
 #include "tamrel/forms.hpp"
 #include "tamrel/platform.hpp"
@@ -190,7 +190,7 @@ class ControlFiller {
 }  // namespace
 
 void ContextCls::PopulateFormFromTags(const std::string& TagName, Form& myFrm, Dictionary& cln) {
-  detail::ContextState& state = detail::StateOf(*this);
+  detail::ContextState& state = *state_;
   detail::Trapped(state, "PopulateFormFromTags", [&] {
     for (const ObjectRef& control : myFrm.Controls()) {
       const std::string id = detail::GetControlId(state, *control);

@@ -7,7 +7,9 @@
 
 namespace tamrel {
 
-const std::string& ListControl::List(int32_t index) const { return items_[CheckedIndex(index)].text; }
+const std::string& ListControl::List(int32_t index) const {
+  return items_[CheckedIndex(index)].text;
+}
 
 void ListControl::List(int32_t index, std::string text) {
   items_[CheckedIndex(index)].text = std::move(text);

@@ -2,8 +2,8 @@
 // a folder with every missing level above it.
 #include <string>
 
-#include "context/application_title.hpp"
-#include "context/context_state.hpp"
+#include "automation/application_title.hpp"
+#include "persist/context_state.hpp"
 #include "platform/file_paths.hpp"
 #include "tamrel/context.hpp"
 #include "tamrel/error.hpp"

@@ -4,7 +4,8 @@
 #include <algorithm>
 #include <string>
 
-#include "context/error_trap.hpp"
+#include "automation/error_trap.hpp"
+#include "persist/context_state.hpp"
 #include "platform/file_paths.hpp"
 #include "tamrel/context.hpp"
 #include "tamrel/filesystem.hpp"

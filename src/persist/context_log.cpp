@@ -3,10 +3,9 @@
 #include <algorithm>
 #include <string>
 
-#include "context/error_trap.hpp"
+#include "automation/error_trap.hpp"
 #include "persist/context_text.hpp"
 #include "persist/older_contexts.hpp"
-#include "tamrel/context.hpp"
 #include "tamrel/error.hpp"
 
 namespace tamrel::detail {
@@ -77,21 +76,10 @@ void LogContextFile(ContextState& state, const std::string& name, const std::str
   }
 }
 
-}  // namespace tamrel::detail
-
-namespace tamrel {
-
-void ContextCls::log(const std::string& Id) {
-  detail::ContextState& state = *state_;
-  detail::Trapped(state, "Log", [&] {
-    std::string text = detail::ContextText(state);
-    std::string prefix = detail::LogPrefix(Id);
-    if (detail::IsCalibrationLogLabel(Id)) {
-      detail::Host(state).WriteLog(detail::ShortLogLine(prefix, text, detail::kShortLogLength));
-    } else {
-      detail::Host(state).WriteLog(detail::Shown(prefix, text));
-    }
-  });
+std::string LabelledLogLine(std::string_view label, std::string_view text) {
+  const std::string prefix = LogPrefix(label);
+  return IsCalibrationLogLabel(label) ? ShortLogLine(prefix, text, kShortLogLength)
+                                      : Shown(prefix, text);
 }
 
-}  // namespace tamrel
+}  // namespace tamrel::detail

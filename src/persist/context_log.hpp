@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "context/context_state.hpp"
+#include "persist/context_state.hpp"
 
 namespace tamrel::detail {
 
@@ -31,5 +31,10 @@ std::string ShortLogLine(std::string_view prefix, std::string_view text, std::si
 // Error: <n> Line: 0 <description>", then the prefix and the whole text) and
 // not passed on; only a failure of that WriteLog itself reaches the caller.
 void LogContextFile(ContextState& state, const std::string& name, const std::string& text);
+
+// The one line log(label) writes: "Context log: <label> " and the whole
+// text, or only its first kShortLogLength characters for the calibration
+// label.
+std::string LabelledLogLine(std::string_view label, std::string_view text);
 
 }  // namespace tamrel::detail

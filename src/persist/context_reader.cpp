@@ -4,10 +4,9 @@
 #include <cstdint>
 #include <string>
 
-#include "context/context_state.hpp"
-#include "context/error_trap.hpp"
+#include "automation/error_trap.hpp"
+#include "persist/context_state.hpp"
 #include "persist/process_xml.hpp"
-#include "tamrel/context.hpp"
 #include "tamrel/error.hpp"
 
 namespace tamrel::detail {
@@ -48,7 +47,7 @@ std::string_view TrimSpaces(std::string_view text) {
 // level keeps its own remaining text and element name on its stack frame.
 class Reader {
  public:
-  explicit Reader(ContextCls& context) : state_(StateOf(context)) {}
+  explicit Reader(ContextState& state) : state_(state) {}
 
   // One level: decodes `xml` (the text this level consumes) and reports and
   // raises again on failure.
@@ -240,6 +239,6 @@ class Reader {
 
 }  // namespace
 
-void DecodeXML(ContextCls& context, std::string_view xml) { Reader(context).Decode(xml, 1); }
+void DecodeXML(ContextState& state, std::string_view xml) { Reader(state).Decode(xml, 1); }
 
 }  // namespace tamrel::detail

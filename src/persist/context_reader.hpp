@@ -26,16 +26,13 @@
 
 #include <string_view>
 
-namespace tamrel {
-class ContextCls;
-}
-
 namespace tamrel::detail {
+
+struct ContextState;
 
 inline constexpr int kMaxNesting = 256;
 
-// REQUIRES: `context` outlives the call. Raises tamrel::Error on failure,
-// after the reports above.
-void DecodeXML(ContextCls& context, std::string_view xml);
+// Raises tamrel::Error on failure, after the reports above.
+void DecodeXML(ContextState& state, std::string_view xml);
 
 }  // namespace tamrel::detail

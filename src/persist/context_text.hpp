@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "context/context_state.hpp"
+#include "persist/context_state.hpp"
 #include "store/context_item.hpp"
 
 namespace tamrel::detail {

@@ -4,7 +4,7 @@
 #include <array>
 #include <cstring>
 
-#include "context/error_trap.hpp"
+#include "automation/error_trap.hpp"
 
 namespace tamrel::detail {
 namespace {

@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-#include "context/context_state.hpp"
+#include "persist/context_state.hpp"
 
 namespace tamrel::detail {
 

@@ -1,5 +1,5 @@
-// RenameAsNextFileCycle: numbered generations of a file, base(n)ext beside
-// it, the oldest pruned so that `intRetainCycles` remain after the rename.
+#include "persist/file_cycle.hpp"
+
 #include <algorithm>
 #include <cstdint>
 #include <limits>
@@ -8,10 +8,7 @@
 #include <vector>
 
 #include "automation/ascii_case.hpp"
-#include "context/context_state.hpp"
-#include "context/error_trap.hpp"
 #include "platform/file_paths.hpp"
-#include "tamrel/context.hpp"
 #include "tamrel/error.hpp"
 #include "tamrel/filesystem.hpp"
 
@@ -112,20 +109,18 @@ bool EndsSilently(const Error& error) {
 
 }  // namespace
 
-void ContextCls::RenameAsNextFileCycle(const std::string& strFilename, int16_t intRetainCycles) {
-  detail::Trapped(*state_, "RenameAsNextFileCycle", [&] {
-    try {
-      FileSystemObject fso;
-      const CycleName name = SplitCycleName(strFilename);
-      std::vector<int32_t> numbers = FindCycleNumbers(fso, name);
-      ExchangeSort(numbers);
-      DeleteOldestCycles(fso, name, numbers, intRetainCycles);
-      const std::string new_name = name.FileName(NextCycleNumber(numbers));
-      fso.GetFile(strFilename).Name(new_name);
-    } catch (const Error& error) {
-      if (!EndsSilently(error)) throw;
-    }
-  });
+void detail::RenameAsNextFileCycle(const std::string& path, int16_t retained) {
+  try {
+    FileSystemObject fso;
+    const CycleName name = SplitCycleName(path);
+    std::vector<int32_t> numbers = FindCycleNumbers(fso, name);
+    ExchangeSort(numbers);
+    DeleteOldestCycles(fso, name, numbers, retained);
+    const std::string new_name = name.FileName(NextCycleNumber(numbers));
+    fso.GetFile(path).Name(new_name);
+  } catch (const Error& error) {
+    if (!EndsSilently(error)) throw;
+  }
 }
 
 }  // namespace tamrel

@@ -1,12 +1,5 @@
-// ContextCls::Load: reads a context file into the store, recovering from the
-// backup copy in the Windows folder when the file cannot be decoded.
-//
-// Outcomes: file missing -> false, nothing touched; decoded -> true and
-// `saveLocation` = filename; damaged with a readable backup -> true, the
-// file moved to "<name>_corrupt(n)" and the backup copied back in its place;
-// damaged without a backup, or both damaged -> false and an empty store.
-// Records are appended after those already held; `changed` ends true only
-// when validation repaired something.
+#include "persist/load.hpp"
+
 #include <algorithm>
 #include <cstdint>
 #include <limits>
@@ -14,13 +7,13 @@
 #include <string>
 #include <string_view>
 
-#include "context/context_state.hpp"
-#include "context/error_trap.hpp"
+#include "automation/application_title.hpp"
+#include "automation/error_trap.hpp"
 #include "persist/context_log.hpp"
 #include "persist/context_reader.hpp"
+#include "persist/context_state.hpp"
 #include "persist/context_text.hpp"
 #include "persist/older_contexts.hpp"
-#include "tamrel/context.hpp"
 #include "tamrel/error.hpp"
 #include "tamrel/filesystem.hpp"
 #include "tamrel/locations.hpp"
@@ -90,29 +83,11 @@ std::string FolderPrefix(const std::string& folder) {
 
 std::string DateText(double ole_date) { return CStr(Variant::FromDate(ole_date)); }
 
-// Clears the instance table of the load, and ends the store's round, when
-// Load ends, however it ends.
-class LoadInstancesScope {
- public:
-  explicit LoadInstancesScope(detail::ContextState& state) : state_(state) {
-    state_.load_instances = std::make_shared<detail::LoadInstances>();
-  }
-  ~LoadInstancesScope() {
-    state_.load_instances.reset();
-    state_.items.EndRound();
-  }
-  LoadInstancesScope(const LoadInstancesScope&) = delete;
-  LoadInstancesScope& operator=(const LoadInstancesScope&) = delete;
-
- private:
-  detail::ContextState& state_;
-};
-
 // One Load: the steps between the main trap's arming and its end.
 class Loader {
  public:
-  Loader(ContextCls& context, const std::string& filename)
-      : context_(context), state_(detail::StateOf(context)), filename_(filename) {}
+  Loader(detail::ContextState& state, const std::string& filename)
+      : state_(state), filename_(filename) {}
 
   // True when the file or its backup copy was decoded. Failures outside the
   // two decode calls are raised to the caller's trap.
@@ -128,7 +103,7 @@ class Loader {
     state_.items.Reserve(
         static_cast<int32_t>(std::min<std::size_t>(records, std::numeric_limits<int32_t>::max())));
     try {
-      detail::DecodeXML(context_, text);
+      detail::DecodeXML(state_, text);
     } catch (...) {
       return RecoverFromBackup();
     }
@@ -170,7 +145,7 @@ class Loader {
     std::string text = ReadWhole(backup);
     RemoveCrLf(text);
     try {
-      detail::DecodeXML(context_, text);
+      detail::DecodeXML(state_, text);
     } catch (...) {
       GiveUpOnBackup(backup, windows_prefix, name);
       return false;
@@ -201,10 +176,9 @@ class Loader {
   }
 
   void ShowMessage(const std::string& prompt) {
-    detail::Host(state_).ShowMessage(prompt, 0, ApplicationTitle() + " Context File Error", "", 0);
+    detail::Host(state_).ShowMessage(prompt, 0, detail::CurrentApplicationTitle() + " Context File Error", "", 0);
   }
 
-  ContextCls& context_;
   detail::ContextState& state_;
   const std::string& filename_;
   FileSystemObject fso_;
@@ -212,13 +186,17 @@ class Loader {
 
 }  // namespace
 
-bool ContextCls::Load(const std::string& filename) {
-  detail::ContextState& state = *state_;
-  bool result = false;
-  LoadInstancesScope instances(state);
-  detail::Trapped(state, "Load", "Initialize: " + filename,
-                  [&] { result = Loader(*this, filename).Run(); });
-  return result;
+detail::LoadInstancesScope::LoadInstancesScope(ContextState& state) : state_(state) {
+  state_.load_instances = std::make_shared<LoadInstances>();
+}
+
+detail::LoadInstancesScope::~LoadInstancesScope() {
+  state_.load_instances.reset();
+  state_.items.EndRound();
+}
+
+bool detail::LoadFile(ContextState& state, const std::string& filename) {
+  return Loader(state, filename).Run();
 }
 
 }  // namespace tamrel

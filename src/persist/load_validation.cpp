@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "context/error_trap.hpp"
+#include "automation/error_trap.hpp"
 #include "persist/older_contexts.hpp"
 #include "tamrel/error.hpp"
 

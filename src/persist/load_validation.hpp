@@ -12,7 +12,7 @@
 
 #include <cstdint>
 
-#include "context/context_state.hpp"
+#include "persist/context_state.hpp"
 #include "store/context_item.hpp"
 
 namespace tamrel::detail {

@@ -1,4 +1,4 @@
-// ContextCls::ProcessXML: builds records from the reader's events.
+// ProcessXML: builds records from the reader's events.
 //
 // A start tag makes a new current record (dropping any record still held),
 // the id and instance attributes fill its keys, and the element text sets
@@ -14,11 +14,10 @@
 #include "persist/process_xml.hpp"
 
 #include "automation/ascii_case.hpp"
-#include "context/context_state.hpp"
-#include "context/error_trap.hpp"
+#include "automation/error_trap.hpp"
+#include "persist/context_state.hpp"
 #include "persist/entity_escaping.hpp"
 #include "persist/load_validation.hpp"
-#include "tamrel/context.hpp"
 #include "tamrel/error.hpp"
 #include "tamrel/variant.hpp"
 
@@ -118,11 +117,6 @@ void detail::ForeseeElement(ContextState& state, std::string_view next) {
   while (quote < next.size() && next[quote] != '"') ++quote;
   if (quote == next.size()) return;
   state.items.Prefetch(next.substr(1, name_end - 1), next.substr(id, quote - id));
-}
-
-void ContextCls::ProcessXML(int16_t xmlPortion, const std::string& xmlTag,
-                            const std::string& attrOrElement, const std::string& attrVal) {
-  detail::ProcessXMLEvent(*state_, xmlPortion, xmlTag, attrOrElement, attrVal);
 }
 
 }  // namespace tamrel

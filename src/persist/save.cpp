@@ -1,22 +1,13 @@
-// ContextCls::Save: writes the store to the context file and to its backup
-// copy in the Windows folder.
-//
-// A copy last written on an earlier calendar day is first turned into a
-// numbered generation (RenameAsNextFileCycle(path, 4)). Each copy is
-// replaced atomically by the file-system layer, so a failed or interrupted
-// write leaves the old text. The backup copy gets one more try after
-// Wait(1) when opening it (or creating and writing a new one) fails.
+#include "persist/save.hpp"
+
 #include <cmath>
 #include <optional>
 #include <string>
 #include <string_view>
 
-#include "context/context_state.hpp"
-#include "context/error_trap.hpp"
 #include "persist/context_log.hpp"
 #include "persist/context_text.hpp"
 #include "persist/older_contexts.hpp"
-#include "tamrel/context.hpp"
 #include "tamrel/error.hpp"
 #include "tamrel/filesystem.hpp"
 #include "tamrel/locations.hpp"
@@ -34,24 +25,6 @@ std::string FileNamePart(const std::string& path) {
   return separator == std::string::npos ? path : path.substr(separator + 1);
 }
 
-// The uniform trap with the "Save File: <path>" detail between
-// RegisterError and HandleError.
-template <class Body>
-void SaveTrapped(detail::ContextState& state, const std::string& path, Body&& body) {
-  Error failure(0);
-  try {
-    body();
-    return;
-  } catch (...) {
-    failure = detail::CurrentExceptionAsError();
-  }
-  detail::CurrentErrorScope current(failure);
-  HostApplication& host = detail::Host(state);
-  host.RegisterError(detail::ErrorLocation("Save"), std::string(detail::kInitialStage));
-  host.WriteDetail("Save File: " + path);
-  host.HandleError(true, true, false);
-}
-
 void WriteAndClose(TextStream& stream, const std::string& text) {
   stream.Write(text);
   stream.Close();
@@ -59,8 +32,8 @@ void WriteAndClose(TextStream& stream, const std::string& text) {
 
 class Saver {
  public:
-  Saver(ContextCls& context, std::string& path)
-      : context_(context), state_(detail::StateOf(context)), path_(path) {}
+  Saver(detail::ContextState& state, detail::SaveCalls& calls, std::string& path)
+      : state_(state), calls_(calls), path_(path) {}
 
   void Run(const std::string& filename) {
     ChoosePath(filename);
@@ -108,11 +81,11 @@ class Saver {
     if (!fso.FileExists(path)) return;
     double modified = fso.GetFile(path).DateLastModified();
     double today = std::floor(platform::Current().now());
-    if (today - std::floor(modified) >= 1) context_.RenameAsNextFileCycle(path, kRetainedCycles);
+    if (today - std::floor(modified) >= 1) calls_.RenameAsNextFileCycle(path, kRetainedCycles);
   }
 
   void EnsureFolder(FileSystemObject& fso, const std::string& folder) {
-    if (fso.FolderExists(folder) || context_.MakeFolder(fso, folder)) return;
+    if (fso.FolderExists(folder) || calls_.MakeFolder(fso, folder)) return;
     Raise(kSaveError, "Unable to create folder: " + folder, detail::ErrorLocation("Save"));
   }
 
@@ -139,29 +112,32 @@ class Saver {
         }
       } catch (...) {
         if (retried) throw;
-        context_.Wait(1);
+        calls_.Wait(1);
         retried = true;
       }
     }
     WriteAndClose(*existing, text);
   }
 
-  ContextCls& context_;
   detail::ContextState& state_;
+  detail::SaveCalls& calls_;
   std::string& path_;
 };
 
 }  // namespace
 
-bool ContextCls::Save(const std::string& filename) {
-  detail::ContextState& state = *state_;
-  bool result = false;
-  std::string path;
-  SaveTrapped(state, path, [&] {
-    Saver(*this, path).Run(filename);
-    result = true;
-  });
-  return result;
+void detail::ReportSaveFailure(const HostSlot& slot, const std::string& path,
+                               const Error& failure) {
+  CurrentErrorScope current(failure);
+  HostApplication& host = Host(slot);
+  host.RegisterError(ErrorLocation("Save"), std::string(kInitialStage));
+  host.WriteDetail("Save File: " + path);
+  host.HandleError(true, true, false);
+}
+
+void detail::SaveFile(ContextState& state, SaveCalls& calls, const std::string& filename,
+                      std::string& path) {
+  Saver(state, calls, path).Run(filename);
 }
 
 }  // namespace tamrel

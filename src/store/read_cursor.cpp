@@ -9,13 +9,13 @@ std::string CursorKey(const std::string& tag, const std::string& id) {
   return key;
 }
 
-int32_t& CursorOf(ContextState& state, const std::string& tag, const std::string& id,
+int32_t& CursorOf(CursorTable& cursors, const std::string& tag, const std::string& id,
                   int32_t initial) {
-  return state.cursors.try_emplace(CursorKey(tag, id), initial).first->second;
+  return cursors.try_emplace(CursorKey(tag, id), initial).first->second;
 }
 
-void RewindCursor(ContextState& state, const std::string& tag, const std::string& id) {
-  state.cursors[CursorKey(tag, id)] = 1;
+void RewindCursor(CursorTable& cursors, const std::string& tag, const std::string& id) {
+  cursors[CursorKey(tag, id)] = 1;
 }
 
 bool ScanForward(const TagStore& items, const std::string& tag, const std::string& id,

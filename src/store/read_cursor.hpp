@@ -6,19 +6,23 @@
 
 #include <cstdint>
 #include <string>
+#include <unordered_map>
 
-#include "context/context_state.hpp"
+#include "store/tag_store.hpp"
 
 namespace tamrel::detail {
+
+// Cursor key -> 1-based position in the store.
+using CursorTable = std::unordered_map<std::string, int32_t>;
 
 std::string CursorKey(const std::string& tag, const std::string& id);
 
 // The cursor of (tag, id), created as `initial` when absent.
-int32_t& CursorOf(ContextState& state, const std::string& tag, const std::string& id,
+int32_t& CursorOf(CursorTable& cursors, const std::string& tag, const std::string& id,
                   int32_t initial);
 
 // Sets the cursor of (tag, id) to 1.
-void RewindCursor(ContextState& state, const std::string& tag, const std::string& id);
+void RewindCursor(CursorTable& cursors, const std::string& tag, const std::string& id);
 
 // The forward scan: moves `cursor` to the first record of (tag, id) at its
 // position or later, or past the end (Count() + 1) when there is none.

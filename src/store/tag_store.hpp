@@ -176,7 +176,8 @@ class TagStore {
   };
 
   static ItemView View(const Record& record) {
-    return ItemView{*record.entry->tag, record.entry->id, record.instance, record.value, record.key};
+    return ItemView{*record.entry->tag, record.entry->id, record.instance, record.value,
+                    record.key};
   }
   static ItemRef Ref(Record& record) {
     return ItemRef{*record.entry->tag, record.entry->id, record.instance, record.value, record.key};

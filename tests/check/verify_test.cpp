@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "context/context_state.hpp"
+#include "context/state_of.hpp"
 #include "support/recording_host.hpp"
 #include "tamrel/context.hpp"
 #include "tamrel/platform.hpp"

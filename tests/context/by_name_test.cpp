@@ -12,8 +12,8 @@
 #include <gtest/gtest.h>
 
 #include "automation/error_number.hpp"
-#include "context/application_title.hpp"
-#include "context/context_state.hpp"
+#include "automation/application_title.hpp"
+#include "context/state_of.hpp"
 #include "support/recording_host.hpp"
 #include "support/temp_dir.hpp"
 #include "tamrel/context.hpp"

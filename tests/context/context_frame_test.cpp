@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "automation/error_number.hpp"
-#include "context/application_title.hpp"
-#include "context/context_state.hpp"
-#include "context/error_trap.hpp"
+#include "automation/application_title.hpp"
+#include "context/state_of.hpp"
+#include "automation/error_trap.hpp"
 #include "context/unmanaged_error.hpp"
 #include "support/recording_host.hpp"
 #include "tamrel/context.hpp"

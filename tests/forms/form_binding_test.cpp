@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "automation/error_number.hpp"
-#include "context/context_state.hpp"
+#include "context/state_of.hpp"
 #include "support/recording_host.hpp"
 #include "tamrel/context.hpp"
 #include "tamrel/dictionary.hpp"

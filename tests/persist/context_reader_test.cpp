@@ -23,7 +23,7 @@ class ReaderTest : public PersistTest {
     state.load_instances = std::make_shared<detail::LoadInstances>();
     int32_t number = 0;
     try {
-      detail::DecodeXML(*context_, text);
+      detail::DecodeXML(detail::StateOf(*context_), text);
     } catch (const Error& error) {
       number = error.number();
     }

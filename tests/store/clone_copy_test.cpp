@@ -7,7 +7,7 @@
 #include <tuple>
 #include <vector>
 
-#include "context/context_state.hpp"
+#include "context/state_of.hpp"
 #include "support/recording_host.hpp"
 #include "tamrel/context.hpp"
 

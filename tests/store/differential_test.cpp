@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "context/context_state.hpp"
+#include "context/state_of.hpp"
 #include "store/reference_store.hpp"
 #include "support/recording_host.hpp"
 #include "tamrel/context.hpp"

@@ -1,13 +1,17 @@
-// Add and Property Let Value: the public way values enter the store.
+// Add and Property Let Value: the public way values enter the store. The
+// store keeps the values newest first (store/newest_first.hpp); what is
+// bound here is the check of the key, the text a value is stored as, and
+// the error convention.
 #include <exception>
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
 
-#include "context/context_state.hpp"
-#include "context/error_trap.hpp"
+#include "automation/error_trap.hpp"
+#include "persist/context_state.hpp"
 #include "store/linked_tags.hpp"
+#include "store/newest_first.hpp"
 #include "tamrel/context.hpp"
 #include "tamrel/error.hpp"
 
@@ -60,35 +64,6 @@ class StoredText {
   std::exception_ptr failure_;
 };
 
-// Renumbers the older values of (tag, id) from 2 and removes those beyond
-// `max_count`; returns the removed values that differ from the new one.
-std::vector<std::string> RenumberAndDrop(detail::TagStore& items, const std::string& tag,
-                                         const std::string& id, int16_t max_count,
-                                         const StoredText& new_value) {
-  std::vector<std::string> dropped;
-  int32_t next = 2;
-  items.RemoveIf(tag, id, [&](const detail::ItemRef& item) {
-    if (next <= max_count) {
-      item.Instance = static_cast<int16_t>(next++);
-      return false;
-    }
-    if (new_value.Differs(item.Value)) dropped.push_back(std::move(item.Value));
-    return true;
-  });
-  return dropped;
-}
-
-// Removes the records of the linked tags whose Id is a dropped value, except
-// the record just added.
-void RemoveLinked(detail::TagStore& items, const std::vector<std::string>& linked_tags,
-                  const std::vector<std::string>& dropped, int64_t new_key) {
-  for (const std::string& value : dropped) {
-    for (const std::string& tag : linked_tags) {
-      items.RemoveIf(tag, value, [&](const detail::ItemRef& item) { return item.Key != new_key; });
-    }
-  }
-}
-
 }  // namespace
 
 void ContextCls::Add(const std::string& Tag, const std::string& Id, const Variant& inpVal,
@@ -100,14 +75,16 @@ void ContextCls::Add(const std::string& Tag, const std::string& Id, const Varian
     if (IsIllegalParam(Tag, Id)) RefuseIllegalParam(state, Tag, Id);
 
     StoredText text(*this, value);
-    const std::vector<std::string> dropped = RenumberAndDrop(state.items, Tag, Id, maxCount, text);
+    const std::vector<std::string> dropped =
+        detail::RenumberAndDrop(state.items, Tag, Id, maxCount,
+                                [&](const std::string& old_value) { return text.Differs(old_value); });
 
     detail::ContextItem item{Tag, Id, 1, text.Take(), detail::NextItemKey(state)};
     const int64_t new_key = item.Key;
     state.items.PushFront(std::move(item));
 
     if (!linkId.empty() && !dropped.empty()) {
-      RemoveLinked(state.items, detail::LinkedTags(linkId), dropped, new_key);
+      detail::RemoveLinked(state.items, detail::LinkedTags(linkId), dropped, new_key);
     }
   });
 }

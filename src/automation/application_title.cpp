@@ -1,4 +1,4 @@
-#include "context/application_title.hpp"
+#include "automation/application_title.hpp"
 
 #include <utility>
 

@@ -1,4 +1,4 @@
-#include "context/error_trap.hpp"
+#include "automation/error_trap.hpp"
 
 #include <exception>
 #include <new>
@@ -28,15 +28,15 @@ Error CurrentExceptionAsError() {
   }
 }
 
-void ReportFailure(ContextState& state, std::string_view location, std::string_view stage,
+void ReportFailure(const HostSlot& slot, std::string_view location, std::string_view stage,
                    const Error& error) {
   CurrentErrorScope current(error);
-  HostApplication& host = Host(state);
+  HostApplication& host = Host(slot);
   host.RegisterError(ErrorLocation(location), std::string(stage));
   host.HandleError(true, true, false);
 }
 
-void ReportCaught(ContextState& state, std::string_view location, std::string_view stage,
+void ReportCaught(const HostSlot& slot, std::string_view location, std::string_view stage,
                   const std::exception_ptr& caught) {
   Error failure = [&] {
     try {
@@ -45,12 +45,12 @@ void ReportCaught(ContextState& state, std::string_view location, std::string_vi
       return CurrentExceptionAsError();
     }
   }();
-  ReportFailure(state, location, stage, failure);
+  ReportFailure(slot, location, stage, failure);
 }
 
-HostApplication& Host(ContextState& state) {
-  if (!state.host_app) Raise(errc::kObjectNotSet);
-  return *state.host_app;
+HostApplication& Host(const HostSlot& slot) {
+  if (!slot.host_app) Raise(errc::kObjectNotSet);
+  return *slot.host_app;
 }
 
 }  // namespace tamrel::detail

@@ -1,5 +1,7 @@
-// The instance state of a ContextCls object, shared by the subsystems that
-// implement its members.
+// The instance state of a context, shared by the layers from persist up
+// that implement its members: the store and its cursors, the host slot its
+// traps report to, and what a Load keeps while it reads. It knows nothing of
+// ContextCls itself (context/state_of.hpp reaches it from an object).
 #pragma once
 
 #include <cstdint>
@@ -8,19 +10,18 @@
 #include <string>
 #include <unordered_map>
 
+#include "automation/error_trap.hpp"
 #include "persist/load_instances.hpp"
 #include "store/context_item.hpp"
+#include "store/read_cursor.hpp"
 #include "store/tag_store.hpp"
-#include "tamrel/context.hpp"
-#include "tamrel/host.hpp"
 
 namespace tamrel::detail {
 
-struct ContextState {
+// The host slot is its base, so that a trap is given the state itself.
+struct ContextState : HostSlot {
   TagStore items;
-  // Read cursors: Tag + "_" + Id -> 1-based position in `items`.
-  std::unordered_map<std::string, int32_t> cursors;
-  std::shared_ptr<HostApplication> host_app;
+  CursorTable cursors;
   std::string name;
   std::string save_location;
   bool changed = false;
@@ -33,17 +34,6 @@ struct ContextState {
   // files into while host code it calls may end the Load's use of it.
   std::shared_ptr<LoadInstances> load_instances;
 };
-
-// Access to a context's state for the subsystems' own code.
-struct ContextAccess {
-  static ContextState& State(ContextCls& context) { return *context.state_; }
-  static const ContextState& State(const ContextCls& context) { return *context.state_; }
-};
-
-inline ContextState& StateOf(ContextCls& context) { return ContextAccess::State(context); }
-
-// The host application object; error 91 when none was set.
-HostApplication& Host(ContextState& state);
 
 // NextItemKey: advances the key counter and returns it. The new record's key
 // is "A" followed by this number (A1, A2, ...; never reused while the object

@@ -16,15 +16,25 @@
 #pragma once
 
 #include <exception>
+#include <memory>
 #include <new>
 #include <stdexcept>
 #include <string>
 #include <string_view>
 
-#include "context/context_state.hpp"
 #include "tamrel/error.hpp"
+#include "tamrel/host.hpp"
 
 namespace tamrel::detail {
+
+// Where a trapped body's failures are reported: the host application object
+// of the context the body works for, empty until the host sets one.
+struct HostSlot {
+  std::shared_ptr<HostApplication> host_app;
+};
+
+// The host application object; error 91 when none was set.
+HostApplication& Host(const HostSlot& slot);
 
 inline constexpr std::string_view kLocationPrefix = "Tamrel/ContextCls/";
 inline constexpr std::string_view kInitialStage = "Initialize";
@@ -48,20 +58,19 @@ class CurrentErrorScope {
 
 // Steps 3 and 4 of the convention: RegisterError then HandleError(true,
 // true, false), with `error` current. Throws error 91 without a host.
-void ReportFailure(ContextState& state, std::string_view location, std::string_view stage,
+void ReportFailure(const HostSlot& slot, std::string_view location, std::string_view stage,
                    const Error& error);
 
 // ReportFailure for the failure `caught` holds: what Trapped calls once the
 // handler that caught it has ended.
-void ReportCaught(ContextState& state, std::string_view location, std::string_view stage,
+void ReportCaught(const HostSlot& slot, std::string_view location, std::string_view stage,
                   const std::exception_ptr& caught);
 
 // Runs `body` under the uniform trap with the given location and stage text.
 // The failure is kept as an exception_ptr, one pointer: a trap that costs
 // nothing to set is what lets Load run its per-record steps under traps.
 template <class Body>
-void Trapped(ContextState& state, std::string_view location, std::string_view stage,
-             Body&& body) {
+void Trapped(const HostSlot& slot, std::string_view location, std::string_view stage, Body&& body) {
   std::exception_ptr caught;
   try {
     body();
@@ -69,12 +78,12 @@ void Trapped(ContextState& state, std::string_view location, std::string_view st
   } catch (...) {
     caught = std::current_exception();
   }
-  ReportCaught(state, location, stage, caught);
+  ReportCaught(slot, location, stage, caught);
 }
 
 template <class Body>
-void Trapped(ContextState& state, std::string_view location, Body&& body) {
-  Trapped(state, location, kInitialStage, static_cast<Body&&>(body));
+void Trapped(const HostSlot& slot, std::string_view location, Body&& body) {
+  Trapped(slot, location, kInitialStage, static_cast<Body&&>(body));
 }
 
 }  // namespace tamrel::detail

@@ -11,8 +11,8 @@
 #include <utility>
 #include <vector>
 
-#include "context/context_state.hpp"
-#include "context/error_trap.hpp"
+#include "automation/error_trap.hpp"
+#include "persist/context_state.hpp"
 #include "tamrel/context.hpp"
 #include "tamrel/error.hpp"
 

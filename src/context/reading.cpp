@@ -4,8 +4,8 @@
 #include <limits>
 #include <string>
 
-#include "context/context_state.hpp"
-#include "context/error_trap.hpp"
+#include "automation/error_trap.hpp"
+#include "persist/context_state.hpp"
 #include "store/read_cursor.hpp"
 #include "tamrel/context.hpp"
 #include "tamrel/error.hpp"
@@ -24,9 +24,9 @@ std::string InstanceWarning(const std::string& name, const std::string& tag, con
 void ContextCls::MoveFirst(const std::string& Tag, const std::string& Id) {
   detail::ContextState& state = *state_;
   detail::Trapped(state, "MoveFirst", [&] {
-    detail::RewindCursor(state, Tag, Id);
+    detail::RewindCursor(state.cursors, Tag, Id);
     if (Eof(Tag, Id)) return;
-    const int32_t cursor = detail::CursorOf(state, Tag, Id, 1);
+    const int32_t cursor = detail::CursorOf(state.cursors, Tag, Id, 1);
     if (cursor < 1 || cursor > state.items.Count()) return;
     const detail::ItemView found = state.items.At(cursor);
     if (found.Instance != 1) {
@@ -39,7 +39,7 @@ bool ContextCls::Eof(const std::string& Tag, const std::string& Id) {
   detail::ContextState& state = *state_;
   bool result = false;
   detail::Trapped(state, "EOF", [&] {
-    int32_t& cursor = detail::CursorOf(state, Tag, Id, 1);
+    int32_t& cursor = detail::CursorOf(state.cursors, Tag, Id, 1);
     result = !detail::ScanForward(state.items, Tag, Id, cursor);
   });
   return result;
@@ -49,7 +49,7 @@ Variant ContextCls::Read(const std::string& Tag, const std::string& Id) {
   detail::ContextState& state = *state_;
   Variant result;
   detail::Trapped(state, "Read", [&] {
-    int32_t& cursor = detail::CursorOf(state, Tag, Id, 1);
+    int32_t& cursor = detail::CursorOf(state.cursors, Tag, Id, 1);
     result = detail::ScanForward(state.items, Tag, Id, cursor)
                  ? Variant(state.items.At(cursor).Value)
                  : Variant::Null();
@@ -60,7 +60,7 @@ Variant ContextCls::Read(const std::string& Tag, const std::string& Id) {
 void ContextCls::MoveNext(const std::string& Tag, const std::string& Id) {
   detail::ContextState& state = *state_;
   detail::Trapped(state, "MoveNext", [&] {
-    int32_t& cursor = detail::CursorOf(state, Tag, Id, 0);
+    int32_t& cursor = detail::CursorOf(state.cursors, Tag, Id, 0);
     if (cursor == std::numeric_limits<int32_t>::max()) Raise(errc::kOverflow);
     ++cursor;
     detail::ScanForward(state.items, Tag, Id, cursor);
@@ -71,7 +71,7 @@ Variant ContextCls::Item(const std::string& Tag, const std::string& Id, int32_t 
   detail::ContextState& state = *state_;
   Variant result;
   detail::Trapped(state, "Item", [&] {
-    int32_t& cursor = detail::CursorOf(state, Tag, Id, 1);
+    int32_t& cursor = detail::CursorOf(state.cursors, Tag, Id, 1);
     cursor = 1;
     const int32_t found = state.items.FindFirst(
         Tag, Id, [&](const detail::ItemView& item) { return item.Instance == Instance; });
@@ -98,7 +98,7 @@ bool ContextCls::Exists(const std::string& Tag, const std::string& Id) {
     // The negation of EOF from a cursor set to 1. EOF's scan cannot fail, so
     // running it here on the cursor just set gives what calling EOF would, at
     // one cursor lookup instead of two.
-    int32_t& cursor = detail::CursorOf(state, Tag, Id, 1);
+    int32_t& cursor = detail::CursorOf(state.cursors, Tag, Id, 1);
     cursor = 1;
     result = detail::ScanForward(state.items, Tag, Id, cursor);
   });
@@ -109,7 +109,7 @@ int32_t ContextCls::Count(const std::string& Tag, const std::string& Id) {
   detail::ContextState& state = *state_;
   int32_t result = 0;
   detail::Trapped(state, "Get_Count", [&] {
-    detail::RewindCursor(state, Tag, Id);
+    detail::RewindCursor(state.cursors, Tag, Id);
     int32_t highest = -1;
     state.items.ForEachOf(Tag, Id, [&](const detail::ItemView& item) {
       if (item.Instance > highest) highest = item.Instance;

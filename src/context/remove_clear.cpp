@@ -3,8 +3,8 @@
 #include <optional>
 #include <string>
 
-#include "context/context_state.hpp"
-#include "context/error_trap.hpp"
+#include "automation/error_trap.hpp"
+#include "persist/context_state.hpp"
 #include "tamrel/context.hpp"
 
 namespace tamrel {

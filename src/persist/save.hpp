@@ -1,0 +1,52 @@
+// Save: writes the store to the context file and to its backup copy in the
+// Windows folder.
+//
+// A copy last written on an earlier calendar day is first turned into a
+// numbered generation (RenameAsNextFileCycle(path, 4)). Each copy is
+// replaced atomically by the file-system layer, so a failed or interrupted
+// write leaves the old text. The backup copy gets one more try after
+// Wait(1) when opening it (or creating and writing a new one) fails.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "automation/error_trap.hpp"
+#include "persist/context_state.hpp"
+#include "tamrel/filesystem.hpp"
+
+namespace tamrel::detail {
+
+// What Save asks of the context it saves. A context answers through its
+// public members, so that each one's own error trap applies.
+class SaveCalls {
+ public:
+  virtual ~SaveCalls() = default;
+  virtual void RenameAsNextFileCycle(const std::string& path, int16_t retained) = 0;
+  virtual bool MakeFolder(FileSystemObject& fso, const std::string& folder) = 0;
+  virtual void Wait(float seconds) = 0;
+};
+
+// The steps of Save, run inside its trap. `path` is set to the path being
+// written as soon as it is known (the trap names it). Raises on failure.
+void SaveFile(ContextState& state, SaveCalls& calls, const std::string& filename,
+              std::string& path);
+
+// Save's own trap report: the uniform one with the detail "Save File:
+// <path>" between RegisterError and HandleError. Error 91 without a host.
+void ReportSaveFailure(const HostSlot& slot, const std::string& path, const Error& failure);
+
+// Runs `body` under Save's trap.
+template <class Body>
+void SaveTrapped(const HostSlot& slot, const std::string& path, Body&& body) {
+  Error failure(0);
+  try {
+    body();
+    return;
+  } catch (...) {
+    failure = CurrentExceptionAsError();
+  }
+  ReportSaveFailure(slot, path, failure);
+}
+
+}  // namespace tamrel::detail
