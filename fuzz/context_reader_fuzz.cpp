@@ -1,10 +1,14 @@
 // Fuzz target for the context file reader.
 //
-// Any input must decode or fail with a tamrel::Error, never crash, hang or
-// leak. Two properties are checked on the way: escaping round-trips the
-// input, and a store read from the input, written out as a context file
-// text, reads back as the same records (when its tags and ids are plain
-// names, the only ones the file format carries faithfully).
+// Any input must be read or fail with a tamrel::Error, never crash, hang or
+// leak. The reader is driven twice: through a sink that checks what it is
+// handed (every event a view into the input, every element ended once it
+// started, failures told level by level before the error is raised), and
+// through the adapter Load uses, which files the events as records. Two
+// more properties are checked: escaping round-trips the input, and a store
+// read from the input, written out as a context file text, reads back as
+// the same records (when its tags and ids are plain names, the only ones
+// the file format carries faithfully).
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -18,6 +22,8 @@
 #include "persist/context_reader.hpp"
 #include "persist/context_text.hpp"
 #include "persist/entity_escaping.hpp"
+#include "persist/load.hpp"
+#include "persist/process_xml.hpp"
 #include "support/discarding_host.hpp"
 #include "tamrel/context.hpp"
 #include "tamrel/error.hpp"
@@ -32,18 +38,86 @@ std::shared_ptr<tamrel::ContextCls> NewContext() {
   return context;
 }
 
-// Decodes as Load does (with an instance table); false when the reader failed.
+void Check(bool holds) {
+  if (!holds) std::abort();
+}
+
+// Checks the reader's side of the sink contract.
+class CheckingSink final : public tamrel::detail::ReaderSink {
+ public:
+  explicit CheckingSink(std::string_view input) : input_(input) {}
+
+  void StartTag(std::string_view element) override {
+    CheckInside(element);
+    ++open_;
+  }
+  void Attribute(std::string_view element, std::string_view name, std::string_view value) override {
+    // A name may be the reader's own text (one carried over from the
+    // element before), so only the element and the value must be views of
+    // the input.
+    CheckInside(element);
+    CheckInside(value);
+    Check(!name.empty() && open_ > 0);
+  }
+  void ElementText(std::string_view element, std::string_view text) override {
+    CheckInside(element);
+    CheckInside(text);
+  }
+  void EndTag(std::string_view element) override {
+    CheckInside(element);
+    Check(open_ > 0);
+    --open_;
+  }
+  void LookAhead(std::string_view next) override { CheckInside(next); }
+  void LevelFailed(const tamrel::Error& failure, std::string_view rest) override {
+    CheckInside(rest);
+    Check(levels_failed_ == 0 || failure.number() == first_failure_);
+    if (levels_failed_++ == 0) first_failure_ = failure.number();
+  }
+
+  // After the read: raised exactly when a level failed, with that error;
+  // a read that succeeded ended every element it started.
+  void CheckOutcome(const tamrel::Error* raised) const {
+    Check((raised != nullptr) == (levels_failed_ > 0));
+    if (raised != nullptr) Check(raised->number() == first_failure_);
+    if (raised == nullptr) Check(open_ == 0);
+  }
+
+ private:
+  void CheckInside(std::string_view part) const {
+    if (part.empty()) return;
+    Check(part.data() >= input_.data() &&
+          part.data() + part.size() <= input_.data() + input_.size());
+  }
+
+  std::string_view input_;
+  int open_ = 0;
+  int levels_failed_ = 0;
+  int32_t first_failure_ = 0;
+};
+
+void CheckReaderEvents(std::string_view text) {
+  CheckingSink sink(text);
+  try {
+    tamrel::detail::ReadContextText(text, sink);
+  } catch (const tamrel::Error& raised) {
+    sink.CheckOutcome(&raised);
+    return;
+  }
+  sink.CheckOutcome(nullptr);
+}
+
+// Decodes as Load does, in Load's own instance scope; false when the reader
+// failed.
 bool Decode(tamrel::ContextCls& context, std::string_view text) {
   tamrel::detail::ContextState& state = tamrel::detail::StateOf(context);
-  state.load_instances = std::make_shared<tamrel::detail::LoadInstances>();
-  bool decoded = true;
+  tamrel::detail::LoadInstancesScope instances(state);
   try {
-    tamrel::detail::DecodeXML(tamrel::detail::StateOf(context), text);
+    tamrel::detail::DecodeXML(state, text);
   } catch (const tamrel::Error&) {
-    decoded = false;
+    return false;
   }
-  state.load_instances.reset();
-  return decoded;
+  return true;
 }
 
 Records RecordsOf(tamrel::ContextCls& context) {
@@ -106,6 +180,7 @@ void CheckStoreRoundTrip(tamrel::ContextCls& context) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string_view text(reinterpret_cast<const char*>(data), size);
   CheckEscapingRoundTrip(text);
+  CheckReaderEvents(text);
   auto context = NewContext();
   Decode(*context, text);
   CheckStoreRoundTrip(*context);

@@ -5,8 +5,6 @@
 #include <string>
 
 #include "automation/error_trap.hpp"
-#include "persist/context_state.hpp"
-#include "persist/process_xml.hpp"
 #include "tamrel/error.hpp"
 
 namespace tamrel::detail {
@@ -43,11 +41,11 @@ std::string_view TrimSpaces(std::string_view text) {
   return text.substr(first, last - first + 1);
 }
 
-// One reader per DecodeXML call from outside; nested calls share it. Each
-// level keeps its own remaining text and element name on its stack frame.
+// One reader per ReadContextText call; nested levels share it. Each level
+// keeps its own remaining text and element name on its stack frame.
 class Reader {
  public:
-  explicit Reader(ContextState& state) : state_(state) {}
+  explicit Reader(ReaderSink& sink) : sink_(sink) {}
 
   // One level: decodes `xml` (the text this level consumes) and reports and
   // raises again on failure.
@@ -70,14 +68,14 @@ class Reader {
                      int depth) {
     std::size_t lt = FirstLt(rest);
     if (lt != kNotFound && lt > 0) {
-      if (!element.empty()) Event(kElementText, element, rest.substr(0, lt));
+      if (!element.empty()) sink_.ElementText(element, rest.substr(0, lt));
       rest.remove_prefix(lt);
       lt = 0;
     }
     std::size_t name_end = NameEnd(rest);
     std::size_t name_start = (lt == kNotFound) ? 0 : 1;
     element = rest.substr(name_start, name_end - name_start);
-    Event(kStartTag, element);
+    sink_.StartTag(element);
 
     std::size_t p = name_end;
     if (rest[p] != '>') ScanAttributes(rest, element, carried, p);
@@ -89,18 +87,16 @@ class Reader {
     if (end_tag == kNotFound || end_tag < p) Raise(errc::kInvalidArgument);
     std::string_view content = rest.substr(p, end_tag - p);
     rest = TrimSpaces(rest.substr(end_tag + end_tag_.size()));
-    // The same test as the id attribute's fetch makes, so that exactly one
-    // of the two fetches each record's lookup, even when the index grows
-    // past the cache during the reading.
-    if (state_.items.IndexOutgrowsCache()) ForeseeElement(state_, rest);
+    sink_.LookAhead(rest);
 
     if (first_inside == end_tag) {
-      Event(kElementText, element, content);
+      sink_.ElementText(element, content);
     } else {
       const std::size_t nested = first_inside - p;
-      Event(kElementText, element, content.substr(0, nested));
+      sink_.ElementText(element, content.substr(0, nested));
       Decode(content.substr(nested), depth + 1);
     }
+    sink_.EndTag(element);
   }
 
   // text.find('<'), without the search when the text starts with "<", as
@@ -150,11 +146,11 @@ class Reader {
       const char c = rest[p];
       const std::string_view collected = NameUnderWay(rest, name, p, carried);
       if (c == ' ') {
-        if (!collected.empty()) Event(kAttribute, element, collected);
+        if (!collected.empty()) sink_.Attribute(element, collected, {});
         carried.clear();
         name = p + 1;
       } else if (c == '>') {
-        if (!collected.empty()) Event(kAttribute, element, collected);
+        if (!collected.empty()) sink_.Attribute(element, collected, {});
         if (carried.empty()) carried.assign(collected);
         return;
       } else {  // "="
@@ -189,14 +185,14 @@ class Reader {
       if (c == ' ' && p == value) {
         value = p + 1;
       } else if (c == ' ' || c == '>') {
-        Event(kAttribute, element, name, rest.substr(value, p - value));
+        sink_.Attribute(element, name, rest.substr(value, p - value));
         --p;
         return;
       } else if (c == '"') {
         if (p == value) {
           ScanQuoted(rest, element, name, p);
         } else {
-          Event(kAttribute, element, name, rest.substr(value, p - value));
+          sink_.Attribute(element, name, rest.substr(value, p - value));
         }
         return;
       }
@@ -211,34 +207,21 @@ class Reader {
     for (++p; p < stop && rest[p] == ' ';) ++p;
     const std::size_t value = p;
     while (p < stop && rest[p] != '"') ++p;
-    if (p < stop) Event(kAttribute, element, name, rest.substr(value, p - value));
-  }
-
-  void Event(int16_t portion, std::string_view element, std::string_view text = {},
-             std::string_view value = {}) {
-    ProcessXMLEvent(state_, portion, element, text, value);
+    if (p < stop) sink_.Attribute(element, name, rest.substr(value, p - value));
   }
 
   [[noreturn]] void ReportAndRaise(std::string_view rest) {
-    Error failure = CurrentExceptionAsError();
-    {
-      CurrentErrorScope current(failure);
-      HostApplication& host = Host(state_);
-      host.RegisterError(ErrorLocation("DecodeXML"), std::string(kInitialStage));
-      host.WriteDetail("XML: " + std::string(rest));
-      host.HandleError(false, false, false);
-      std::string error_text;
-      host.GetErrorText(error_text);
-    }
+    const Error failure = CurrentExceptionAsError();
+    sink_.LevelFailed(failure, rest);
     throw Error(failure.number(), failure.description());
   }
 
-  ContextState& state_;
+  ReaderSink& sink_;
   std::string end_tag_;  // scratch: "</" + element name + ">"
 };
 
 }  // namespace
 
-void DecodeXML(ContextState& state, std::string_view xml) { Reader(state).Decode(xml, 1); }
+void ReadContextText(std::string_view xml, ReaderSink& sink) { Reader(sink).Decode(xml, 1); }
 
 }  // namespace tamrel::detail

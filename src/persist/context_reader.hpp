@@ -1,11 +1,11 @@
-// DecodeXML: the tokenizer of context files.
+// The reader of context files: a tokenizer that knows nothing of what it
+// fills.
 //
-// It walks a text element by element and hands what it finds to
-// ProcessXML (the handling behind the public member, trap included) as
-// events: 0 for a start tag, 2 for each
-// attribute (name and raw value, quotes removed), 1 for the element's text.
-// When an element's content holds a further "<", the text before it is the
-// element text and the rest is decoded by a nested call.
+// It walks a text element by element and hands what it finds to a sink:
+// the start tag, each attribute (name and raw value, quotes removed), the
+// element's text, and the end of the element. When an element's content
+// holds a further "<", the text before it is the element text and the rest
+// is read by a nested level before the element ends.
 //
 // It knows start tags with attributes, element text and end tags only, and
 // expects the line breaks of the file to be gone. An element whose end tag is
@@ -13,26 +13,47 @@
 // with error 5 (invalid argument); nesting deeper than kMaxNesting fails with
 // error 28 (out of stack space).
 //
-// Failure path: every call level reports the failure to the host in turn,
-// innermost first (RegisterError "Tamrel/ContextCls/DecodeXML" with stage
-// "Initialize", WriteDetail "XML: " + the text that level had left to
-// decode, HandleError(false, false, false), GetErrorText), and raises the
-// error again with its number and description. Records appended before the
-// failure stay in the store.
+// Failure path: every level hands the failure to the sink in turn,
+// innermost first, with the text that level had left to read, and raises
+// the error again with its number and description. What the sink was given
+// before the failure stays given.
 //
 // Cost: one scan of the text by position over a view; events are views of
-// the text, so nothing of it is copied per element.
+// the text, valid during the call only, so nothing of it is copied per
+// element.
 #pragma once
 
 #include <string_view>
 
-namespace tamrel::detail {
+#include "tamrel/error.hpp"
 
-struct ContextState;
+namespace tamrel::detail {
 
 inline constexpr int kMaxNesting = 256;
 
-// Raises tamrel::Error on failure, after the reports above.
-void DecodeXML(ContextState& state, std::string_view xml);
+// What the reader hands its findings to. A sink may raise from any event;
+// the reader then fails as it does on malformed text.
+class ReaderSink {
+ public:
+  virtual void StartTag(std::string_view element) = 0;
+  // `value` is empty for an attribute without one (a bare name).
+  virtual void Attribute(std::string_view element, std::string_view name,
+                         std::string_view value) = 0;
+  virtual void ElementText(std::string_view element, std::string_view text) = 0;
+  virtual void EndTag(std::string_view element) = 0;
+  // A hint once an element's end tag is found, before its text is handed
+  // over: `next` is the text the reader goes on with at this level, which
+  // may begin with the next element's start tag.
+  virtual void LookAhead(std::string_view next) = 0;
+  // A level failed with `failure`, `rest` the text it had left to read.
+  virtual void LevelFailed(const Error& failure, std::string_view rest) = 0;
+
+ protected:
+  ~ReaderSink() = default;
+};
+
+// Reads `xml` into `sink`. Raises tamrel::Error on failure, after the sink
+// was told of it at every level.
+void ReadContextText(std::string_view xml, ReaderSink& sink);
 
 }  // namespace tamrel::detail

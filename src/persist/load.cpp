@@ -10,10 +10,10 @@
 #include "automation/application_title.hpp"
 #include "automation/error_trap.hpp"
 #include "persist/context_log.hpp"
-#include "persist/context_reader.hpp"
 #include "persist/context_state.hpp"
 #include "persist/context_text.hpp"
 #include "persist/older_contexts.hpp"
+#include "persist/process_xml.hpp"
 #include "tamrel/error.hpp"
 #include "tamrel/filesystem.hpp"
 #include "tamrel/locations.hpp"
@@ -176,7 +176,8 @@ class Loader {
   }
 
   void ShowMessage(const std::string& prompt) {
-    detail::Host(state_).ShowMessage(prompt, 0, detail::CurrentApplicationTitle() + " Context File Error", "", 0);
+    detail::Host(state_).ShowMessage(
+        prompt, 0, detail::CurrentApplicationTitle() + " Context File Error", "", 0);
   }
 
   detail::ContextState& state_;

@@ -15,6 +15,7 @@
 
 #include "automation/ascii_case.hpp"
 #include "automation/error_trap.hpp"
+#include "persist/context_reader.hpp"
 #include "persist/context_state.hpp"
 #include "persist/entity_escaping.hpp"
 #include "persist/load_validation.hpp"
@@ -66,11 +67,6 @@ void TakeAttribute(detail::ContextState& state, std::string_view name, std::stri
   if (name == "id") {
     detail::ContextItem& item = CurrentItem(state);
     item.Id = value;
-    // The record's Tag and Id are looked up when its text arrives: the
-    // lookup's memory is fetched while the rest of the element is read.
-    // (A store whose index has outgrown the cache had the reader fetch it
-    // an element ahead.)
-    if (!state.items.IndexOutgrowsCache()) state.items.Prefetch(item.Tag, item.Id);
   } else if (name == "instance") {
     detail::ContextItem& item = CurrentItem(state);
     item.Instance = InstanceNumber(value);
@@ -99,9 +95,11 @@ void detail::ProcessXMLEvent(ContextState& state, int16_t xmlPortion, std::strin
   });
 }
 
+namespace {
+
 // Save writes the id attribute first, so it is looked for there before
 // anywhere else in the start tag.
-void detail::ForeseeElement(ContextState& state, std::string_view next) {
+void ForeseeElement(detail::ContextState& state, std::string_view next) {
   constexpr std::string_view kIdAttribute = " id=\"";
   if (next.empty() || next[0] != '<') return;
   std::size_t name_end = 1;
@@ -117,6 +115,58 @@ void detail::ForeseeElement(ContextState& state, std::string_view next) {
   while (quote < next.size() && next[quote] != '"') ++quote;
   if (quote == next.size()) return;
   state.items.Prefetch(next.substr(1, name_end - 1), next.substr(id, quote - id));
+}
+
+// The reader's events as ProcessXML events, and the reporting of a failed
+// level to the host.
+class RecordSink final : public detail::ReaderSink {
+ public:
+  explicit RecordSink(detail::ContextState& state) : state_(state) {}
+
+  void StartTag(std::string_view element) override {
+    detail::ProcessXMLEvent(state_, kStartTag, element);
+  }
+
+  // The record's Tag and Id are looked up when its text arrives; the
+  // lookup's memory is fetched from here on, while the rest of the element
+  // is read. A store whose index has outgrown the cache has it fetched a
+  // whole element ahead instead (LookAhead): one test decides between the
+  // two, so exactly one fetches each record's lookup, even when the index
+  // grows past the cache during the reading.
+  void Attribute(std::string_view element, std::string_view name, std::string_view value) override {
+    detail::ProcessXMLEvent(state_, kAttribute, element, name, value);
+    if (name == "id" && !state_.items.IndexOutgrowsCache()) state_.items.Prefetch(element, value);
+  }
+
+  void LookAhead(std::string_view next) override {
+    if (state_.items.IndexOutgrowsCache()) ForeseeElement(state_, next);
+  }
+
+  void ElementText(std::string_view element, std::string_view text) override {
+    detail::ProcessXMLEvent(state_, kElementText, element, text);
+  }
+
+  void EndTag(std::string_view /*element*/) override {}
+
+  void LevelFailed(const Error& failure, std::string_view rest) override {
+    detail::CurrentErrorScope current(failure);
+    HostApplication& host = detail::Host(state_);
+    host.RegisterError(detail::ErrorLocation("DecodeXML"), std::string(detail::kInitialStage));
+    host.WriteDetail("XML: " + std::string(rest));
+    host.HandleError(false, false, false);
+    std::string error_text;
+    host.GetErrorText(error_text);
+  }
+
+ private:
+  detail::ContextState& state_;
+};
+
+}  // namespace
+
+void detail::DecodeXML(ContextState& state, std::string_view xml) {
+  RecordSink sink(state);
+  ReadContextText(xml, sink);
 }
 
 }  // namespace tamrel

@@ -1,5 +1,6 @@
-// The events of the context file reader, as ContextCls::ProcessXML takes
-// them, over views of the text: the reader hands them over without copying.
+// ProcessXML: records built from the events of the context file reader, as
+// ContextCls::ProcessXML takes them, over views of the text; and DecodeXML,
+// the reader's events turned into ProcessXML events.
 #pragma once
 
 #include <cstdint>
@@ -18,12 +19,18 @@ inline constexpr int16_t kAttribute = 2;
 void ProcessXMLEvent(ContextState& state, int16_t xmlPortion, std::string_view xmlTag,
                      std::string_view attrOrElement = {}, std::string_view attrVal = {});
 
-// A hint from the reader: `next`, the text it goes on with once the element
-// under way is done, may start with the start tag of the next record. When
-// it starts as Save writes one ('<Tag id="Id"'), the store begins fetching
-// the memory of that Tag and Id's lookup, a whole element ahead of it: worth
-// a second look at every start tag only when the store's index has
-// outgrown the cache. Any text may come; nothing but the timing changes.
-void ForeseeElement(ContextState& state, std::string_view next);
+// Reads `xml` into the store through ProcessXML events, trap included for
+// each. A level that fails is reported to the host, innermost first
+// (RegisterError "Tamrel/ContextCls/DecodeXML" with stage "Initialize",
+// WriteDetail "XML: " + the text that level had left to read,
+// HandleError(false, false, false), GetErrorText), and the error is raised
+// again with its number and description. Records appended before the
+// failure stay in the store.
+//
+// While reading, the store is told which Tag and Id lookups come next, so
+// that their memory is fetched early: when the next start tag begins as
+// Save writes one ('<Tag id="Id"'), a whole element ahead once the store's
+// index has outgrown the cache. Only the timing depends on it.
+void DecodeXML(ContextState& state, std::string_view xml);
 
 }  // namespace tamrel::detail

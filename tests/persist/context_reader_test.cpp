@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "persist/context_reader.hpp"
+#include "persist/process_xml.hpp"
 #include "persist_fixture.hpp"
 #include "tamrel/error.hpp"
 

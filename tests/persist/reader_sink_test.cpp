@@ -1,0 +1,80 @@
+// The reader on its own: what it hands a sink, in order, for well-formed,
+// nested, carried-over and failing texts.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "persist/context_reader.hpp"
+#include "tamrel/error.hpp"
+
+namespace tamrel::detail {
+namespace {
+
+// Writes each event as one short line: "S A", "A A id=x", "T A v", "E A",
+// "L <next>", "F 5 <rest>".
+class TracingSink final : public ReaderSink {
+ public:
+  void StartTag(std::string_view element) override { Add("S ", element); }
+  void Attribute(std::string_view element, std::string_view name, std::string_view value) override {
+    Add("A ", std::string(element) + " " + std::string(name) + "=" + std::string(value));
+  }
+  void ElementText(std::string_view element, std::string_view text) override {
+    Add("T ", std::string(element) + " " + std::string(text));
+  }
+  void EndTag(std::string_view element) override { Add("E ", element); }
+  void LookAhead(std::string_view next) override { Add("L ", next); }
+  void LevelFailed(const Error& failure, std::string_view rest) override {
+    Add("F ", std::to_string(failure.number()) + " " + std::string(rest));
+  }
+
+  std::vector<std::string> trace;
+
+ private:
+  void Add(const char* kind, std::string_view text) { trace.push_back(kind + std::string(text)); }
+};
+
+using Trace = std::vector<std::string>;
+
+TEST(ReaderSinkTest, EventsInTheOrderTheTextGivesThem) {
+  struct Case {
+    std::string text;
+    Trace trace;
+  } cases[] = {
+      {"<context><A id=\"x\" instance=\"1\">v</A></context>",
+       {"S context", "L ", "T context ", "S A", "A A id=x", "A A instance=1", "L ", "T A v", "E A",
+        "E context"}},
+      // The text before a nested "<" is the element's text; the look-ahead
+      // shows what follows the element at its own level.
+      {"<A>t<B>u</B></A> <C>w</C>",
+       {"S A", "L <C>w</C>", "T A t", "S B", "L ", "T B u", "E B", "E A", "S C", "L ", "T C w",
+        "E C"}},
+      // A bare name that ">" ends is reported, then carried into the first
+      // attribute name of the next element at the same level.
+      {"<A i>v</A><B d=\"x\">w</B>",
+       {"S A", "A A i=", "L <B d=\"x\">w</B>", "T A v", "E A", "S B", "A B id=x", "L ", "T B w",
+        "E B"}},
+  };
+  for (const Case& c : cases) {
+    TracingSink sink;
+    ReadContextText(c.text, sink);
+    EXPECT_EQ(sink.trace, c.trace) << c.text;
+  }
+}
+
+TEST(ReaderSinkTest, AFailureIsToldAtEveryLevelInnermostFirstThenRaised) {
+  TracingSink sink;
+  int32_t raised = 0;
+  try {
+    ReadContextText("<A><B>x</A>", sink);
+  } catch (const Error& error) {
+    raised = error.number();
+  }
+  EXPECT_EQ(raised, errc::kInvalidArgument);
+  // The outer level had read past its end tag: nothing was left to it.
+  EXPECT_EQ(sink.trace, (Trace{"S A", "L ", "T A ", "S B", "F 5 <B>x", "F 5 "}));
+}
+
+}  // namespace
+}  // namespace tamrel::detail
