@@ -11,4 +11,5 @@
 #include "tamrel/locations.hpp"
 #include "tamrel/object.hpp"
 #include "tamrel/platform.hpp"
+#include "tamrel/records.hpp"
 #include "tamrel/variant.hpp"

@@ -26,11 +26,9 @@ namespace {
 // more).
 constexpr std::size_t kMinBytesPerElement = 16;
 
-// Leaves every line of `text` without its line break (LF or CR LF), joined:
-// what reading the file line by line and appending each line gives. Works in
-// place, moving each line back over the breaks removed before it. Returns
-// the number of lines.
-std::size_t JoinLines(std::string& text) {
+}  // namespace
+
+std::size_t detail::JoinLines(std::string& text) {
   std::size_t joined = 0;  // end of the joined lines so far
   std::size_t from = 0;
   std::size_t lines = 1;
@@ -47,6 +45,8 @@ std::size_t JoinLines(std::string& text) {
   text.resize(joined);
   return lines;
 }
+
+namespace {
 
 void RemoveCrLf(std::string& text) {
   if (text.find(detail::kCrLf) == std::string::npos) return;
@@ -97,7 +97,7 @@ class Loader {
     std::string text = ReadWhole(fso_.GetFile(filename_));
     // Joining the lines removes every line feed: unlike the backup copy,
     // which is read whole, this text has no CR LF left to drop.
-    const std::size_t lines = JoinLines(text);
+    const std::size_t lines = detail::JoinLines(text);
     LogText(text);
     const std::size_t records = RecordEstimate(lines, text.size());
     state_.items.Reserve(
@@ -130,9 +130,10 @@ class Loader {
     const double damaged_date = damaged.DateLastModified();
     damaged.Name(CorruptName(FolderPrefix(folder), name));
 
-    // The path Save writes the backup to, also when the Windows folder is "".
-    const std::string windows_prefix = GetWindowsFolder() + kPathSeparator;
-    const std::string backup_path = windows_prefix + name;
+    // The path Save writes the backup to, also when the Windows folder is "";
+    // it ends in `name`, which the file's own name is.
+    const std::string backup_path = BackupCopyPath(filename_);
+    const std::string windows_prefix = backup_path.substr(0, backup_path.size() - name.size());
     if (!fso_.FileExists(backup_path)) {
       ShowMessage("The backup configuration file: " + backup_path + " does not exist.");
       state_.items.Clear();

@@ -28,6 +28,12 @@ class LoadInstancesScope {
   ContextState& state_;
 };
 
+// Leaves every line of `text` without its line break (LF or CR LF), joined:
+// what reading the file line by line and appending each line gives, as Load
+// does before it decodes a file. Works in place. Returns the number of
+// lines.
+std::size_t JoinLines(std::string& text);
+
 // The steps of Load, run inside its trap and a LoadInstancesScope. True
 // when the file or its backup copy was decoded. Failures outside the two
 // decodes are raised.

@@ -46,7 +46,7 @@ class Saver {
     EnsureFolder(fso, fso.GetParentFolderName(path_));
     WriteMainCopy(fso, text);
 
-    const std::string backup = GetWindowsFolder() + kPathSeparator + fso.GetFileName(path_);
+    const std::string backup = BackupCopyPath(path_);
     RotateIfWrittenBeforeToday(fso, backup);
     WriteBackupCopy(fso, backup, text);
   }

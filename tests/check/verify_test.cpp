@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "context/state_of.hpp"
 #include "support/recording_host.hpp"
 #include "tamrel/context.hpp"
 #include "tamrel/platform.hpp"
+#include "tamrel/records.hpp"
 
 namespace tamrel::testing {
 namespace {
@@ -68,8 +68,7 @@ class VerifyTest : public ::testing::Test {
 
   Texts Values() {
     Texts values;
-    detail::StateOf(*context_).items.ForEach(
-        [&](const detail::ItemView& item) { values.push_back(item.Value); });
+    for (const Record& record : Records(*context_)) values.push_back(record.value);
     return values;
   }
 

@@ -11,8 +11,8 @@
 
 #include <gtest/gtest.h>
 
-#include "automation/error_number.hpp"
 #include "automation/application_title.hpp"
+#include "automation/error_number.hpp"
 #include "context/state_of.hpp"
 #include "support/recording_host.hpp"
 #include "support/temp_dir.hpp"
@@ -21,6 +21,7 @@
 #include "tamrel/filesystem.hpp"
 #include "tamrel/forms.hpp"
 #include "tamrel/platform.hpp"
+#include "tamrel/records.hpp"
 
 namespace tamrel {
 namespace {
@@ -298,7 +299,7 @@ TEST(ByName, BadNamesAndArgumentsFailBeforeTheMemberRuns) {
     host->ClearCalls();
     EXPECT_EQ(ErrorNumberOf([&] { ByName(context, c.access, c.member, c.args); }), c.error);
     EXPECT_TRUE(host->calls().empty());
-    EXPECT_EQ(detail::StateOf(context).items.Count(), 0);
+    EXPECT_TRUE(Records(context).empty());
   }
 }
 

@@ -7,12 +7,12 @@
 #include <vector>
 
 #include "automation/error_number.hpp"
-#include "context/state_of.hpp"
 #include "support/recording_host.hpp"
 #include "tamrel/context.hpp"
 #include "tamrel/dictionary.hpp"
 #include "tamrel/error.hpp"
 #include "tamrel/forms.hpp"
+#include "tamrel/records.hpp"
 
 namespace tamrel::testing {
 namespace {
@@ -34,12 +34,12 @@ class FormsTest : public ::testing::Test {
   // The values under (tag, id) in store order, newest first.
   Values Stored(const std::string& tag, const std::string& id) {
     Values values;
-    detail::StateOf(*context_).items.ForEach([&](const detail::ItemView& item) {
-      if (item.Tag == tag && item.Id == id) values.push_back(item.Value);
-    });
+    for (const Record& record : Records(*context_)) {
+      if (record.tag == tag && record.id == id) values.push_back(record.value);
+    }
     return values;
   }
-  int32_t RecordCount() { return detail::StateOf(*context_).items.Count(); }
+  std::size_t RecordCount() { return Records(*context_).size(); }
   // The dictionary entry under `key`, which must exist.
   std::string Entry(const std::string& key) {
     EXPECT_TRUE(snapshot_.Exists(key)) << key;
@@ -98,7 +98,7 @@ TEST_F(FormsTest, ExtractionEndsAtAFailingControlAndReportsIt) {
   context_->Add("Dlg", "Old", Variant("o"));
   context_->ExtractTagsFromForm("Dlg", form_);
   EXPECT_EQ(Stored("Dlg", "First"), Values{"1"});
-  EXPECT_EQ(RecordCount(), 1);
+  EXPECT_EQ(RecordCount(), 1u);
   EXPECT_EQ(host_->Errors(),
             (Reports{{"Tamrel/ContextCls/ExtractTagsFromForm", errc::kNoSuchMember}}));
 }
@@ -117,7 +117,7 @@ TEST_F(FormsTest, BuildFromCollectionMakesEntriesValuesOfTheirTagAndId) {
   EXPECT_EQ(Stored("Other", "Field"), Values{"x"});
   EXPECT_EQ(Stored("Dlg", "Lines"), (Values{"one", "two", "three"}));
   EXPECT_EQ(Stored("Dlg", "Untouched"), Values{"u"});
-  EXPECT_EQ(RecordCount(), 6);
+  EXPECT_EQ(RecordCount(), 6u);
   EXPECT_EQ(host_->Errors(),
             (Reports{{"Tamrel/ContextCls/BuildFromCollection", errc::kInvalidUseOfNull}}));
 }

@@ -17,6 +17,7 @@
 #include "tamrel/context.hpp"
 #include "tamrel/filesystem.hpp"
 #include "tamrel/platform.hpp"
+#include "tamrel/records.hpp"
 
 namespace tamrel::testing {
 
@@ -26,11 +27,11 @@ using Records = std::vector<Record>;
 using Texts = std::vector<std::string>;
 using Reports = std::vector<std::pair<std::string, int32_t>>;
 
-inline Records RecordsOf(ContextCls& context) {
+inline Records RecordsOf(const ContextCls& context) {
   Records records;
-  detail::StateOf(context).items.ForEach([&](const detail::ItemView& item) {
-    records.emplace_back(item.Tag, item.Id, item.Instance, item.Value);
-  });
+  for (const tamrel::Record& record : tamrel::Records(context)) {
+    records.emplace_back(record.tag, record.id, record.instance, record.value);
+  }
   return records;
 }
 

@@ -4,26 +4,17 @@
 
 #include <memory>
 #include <string>
-#include <tuple>
 #include <vector>
 
-#include "context/state_of.hpp"
 #include "support/recording_host.hpp"
 #include "tamrel/context.hpp"
+#include "tamrel/records.hpp"
 
 namespace tamrel {
 namespace {
 
 using testing::RecordingHost;
-using Held = std::vector<std::tuple<std::string, std::string, int, std::string>>;
-
-Held HeldBy(ContextCls& context) {
-  Held held;
-  detail::StateOf(context).items.ForEach([&](const detail::ItemView& item) {
-    held.emplace_back(item.Tag, item.Id, item.Instance, item.Value);
-  });
-  return held;
-}
+using Held = std::vector<Record>;
 
 class CloneCopyTest : public ::testing::Test {
  protected:
@@ -47,21 +38,21 @@ class CloneCopyTest : public ::testing::Test {
 };
 
 TEST_F(CloneCopyTest, CloneGivesTheSameRecordsInOrderAndEmptiesATargetFirst) {
-  ASSERT_EQ(HeldBy(*source_), source_records_);
+  ASSERT_EQ(Records(*source_), source_records_);
 
   std::shared_ptr<ContextCls> fresh;
   source_->Clone(fresh);
   ASSERT_NE(fresh, nullptr);
-  EXPECT_EQ(HeldBy(*fresh), source_records_);
+  EXPECT_EQ(Records(*fresh), source_records_);
 
   target_->Add("Old", "Value", Variant("gone"));
   target_->name("Target");
   const std::shared_ptr<ContextCls> held_before = target_;
   source_->Clone(target_);
   EXPECT_EQ(target_, held_before) << "a target that exists is kept, not replaced";
-  EXPECT_EQ(HeldBy(*target_), source_records_);
+  EXPECT_EQ(Records(*target_), source_records_);
   EXPECT_EQ(target_->name(), "Target");
-  EXPECT_EQ(HeldBy(*source_), source_records_);
+  EXPECT_EQ(Records(*source_), source_records_);
   EXPECT_TRUE(host_->Errors().empty());
 }
 
@@ -70,23 +61,23 @@ TEST_F(CloneCopyTest, CopyReplacesOnlyTheTagAndAppendsItAtTheEnd) {
   target_->Add("Keep", "Me", Variant("x"));
   target_->Add("Other", "Id", Variant("y"));
   source_->Copy(target_, "Recent");
-  EXPECT_EQ(HeldBy(*target_), (Held{{"Other", "Id", 1, "y"},
-                                    {"Keep", "Me", 1, "x"},
-                                    {"Recent", "File", 1, "b.txt"},
-                                    {"Recent", "File", 2, "a.txt"},
-                                    {"Recent", "Dir", 7, "/tmp"}}));
-  EXPECT_EQ(HeldBy(*source_), source_records_);
+  EXPECT_EQ(Records(*target_), (Held{{"Other", "Id", 1, "y"},
+                                     {"Keep", "Me", 1, "x"},
+                                     {"Recent", "File", 1, "b.txt"},
+                                     {"Recent", "File", 2, "a.txt"},
+                                     {"Recent", "Dir", 7, "/tmp"}}));
+  EXPECT_EQ(Records(*source_), source_records_);
 }
 
 TEST_F(CloneCopyTest, CopyOrCloneIntoItselfEmptiesWhatItWouldCopy) {
   // The target loses the Tag before the source's records of it are read,
   // and here the target is the source.
   source_->Copy(source_, "Recent");
-  EXPECT_EQ(HeldBy(*source_), (Held{{"Window", "Left", 1, "10"}}));
+  EXPECT_EQ(Records(*source_), (Held{{"Window", "Left", 1, "10"}}));
   std::shared_ptr<ContextCls> self = source_;
   source_->Clone(self);
   EXPECT_EQ(self, source_);
-  EXPECT_TRUE(HeldBy(*source_).empty());
+  EXPECT_TRUE(Records(*source_).empty());
   EXPECT_TRUE(host_->Errors().empty());
 }
 

@@ -142,16 +142,16 @@ TEST_F(ToolProcess, SetAndVerifyRefuseKeysAndValuesTheFileCannotGiveBack) {
     std::string tag, id, value, reason;
   } cases[] = {
       // These would leave the whole file unreadable at the next read.
-      {"Window Pos", "Left", "1", "a tag ends at a space or \">\""},
-      {"Window", "a</Window>b", "1", "\"</Window>\" ends the element early"},
-      {"Window", "a</context>b", "1", "\"</context>\" ends the element early"},
+      {"Window Pos", "Left", "1", "the tag 'Window Pos'"},
+      {"Window", "a</Window>b", "1", "the id 'a</Window>b'"},
+      {"Window", "a</context>b", "1", "the id 'a</context>b'"},
       // These would come back under another tag or id, or not at all.
-      {"Window>", "Left", "1", "a tag ends at a space or \">\""},
-      {"CONTEXT", "Left", "1", "is skipped"},
-      {"Window", "x\"y", "1", "an id ends at a double quote"},
-      {"Window", " Left", "1", "spaces that open an id are dropped"},
-      {"Win\ndow", "Left", "1", "line feeds are dropped"},
-      {"Window", "Left", "two\nlines", "line feeds are dropped"},
+      {"Window>", "Left", "1", "the tag 'Window>'"},
+      {"CONTEXT", "Left", "1", "the tag 'CONTEXT'"},
+      {"Window", "x\"y", "1", "the id 'x\"y'"},
+      {"Window", " Left", "1", "the id ' Left'"},
+      {"Win\ndow", "Left", "1", "the tag 'Win\ndow'"},
+      {"Window", "Left", "two\nlines", "the value cannot be kept"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.tag + "|" + c.id + "|" + c.value);

@@ -18,26 +18,33 @@ inline constexpr int kExitFailed = 3;    // the library reported a failure, or a
 
 // What an option's value must be.
 enum class OptionValue {
-  kNone,          // a flag
-  kText,          // any text
-  kInt16,         // a signed 16-bit number
-  kInt32,         // a signed 32-bit number
-  kPositive16,    // a 16-bit number of at least 1
+  kNone,        // a flag
+  kText,        // any text
+  kInt16,       // a signed 16-bit number
+  kInt32,       // a signed 32-bit number
+  kPositive16,  // a 16-bit number of at least 1
 };
 
 struct OptionSpec {
-  std::string_view name;        // "--json"
+  std::string_view name;  // "--json"
   OptionValue value;
   std::string_view value_name;  // "N", "LINKID"; "" for a flag
   std::string_view help;
 };
 
+// What a command runs with (commands.hpp).
+struct Session;
+// A command's function: its work, given a parsed command line. Returns the
+// exit status; failures are thrown as CommandFailure or tamrel::Error.
+using CommandFunction = int (*)(const Session&);
+
 struct CommandSpec {
   std::string_view name;
+  CommandFunction run;        // never null: a command is its function and its texts
   std::string_view synopsis;  // the arguments after the name: "FILE TAG [ID [VALUE]]"
   int min_arguments;
   int max_arguments;
-  bool loads_file;  // reads FILE through Load (and so may recover it)
+  bool loads_file;               // reads FILE through Load (and so may recover it)
   std::string_view summary;      // one line
   std::string_view description;  // paragraphs, already wrapped
   std::vector<OptionSpec> options;

@@ -1,7 +1,6 @@
 #include "commands.hpp"
 
 #include <algorithm>
-#include <cctype>
 #include <filesystem>
 #include <functional>
 #include <set>
@@ -10,9 +9,9 @@
 
 #include "json_text.hpp"
 #include "opened_context.hpp"
-#include "store_listing.hpp"
 #include "tamrel/error.hpp"
 #include "tamrel/locations.hpp"
+#include "tamrel/records.hpp"
 
 namespace tamrel::tool {
 namespace {
@@ -22,19 +21,6 @@ namespace fs = std::filesystem;
 constexpr int16_t kDefaultMaxCount = 4;
 constexpr int16_t kDefaultRetainCycles = 4;
 constexpr std::string_view kVerifyLinePrefix = "Tamrel/ContextCls/Verify";
-
-// What every command works with.
-struct Session {
-  const Invocation& invocation;
-  std::shared_ptr<ConsoleHost> host;
-  std::ostream& out;
-  std::ostream& err;
-
-  const std::string& Argument(std::size_t index) const { return invocation.arguments[index]; }
-  OpenedContext Open(FileMissing missing) const {
-    return OpenedContext(Argument(0), host, err, missing);
-  }
-};
 
 // An object with a readable `title`, which Appl takes the application title from.
 class TitledApplication : public Object {
@@ -62,73 +48,51 @@ std::vector<std::string> ValuesOf(ContextCls& context, const std::string& tag,
   return values;
 }
 
-bool IsContextInAnotherCase(std::string_view tag) {
-  constexpr std::string_view kRoot = "context";
-  if (tag.size() != kRoot.size() || tag == kRoot) return false;
-  return std::ranges::equal(
-      tag, kRoot, [](char a, char b) { return std::tolower(static_cast<unsigned char>(a)) == b; });
-}
-
-// Why a value filed under `tag` and `id`, or the value itself, would not come
-// back from the context file as given; "" when it would. Tags and ids are
-// saved as they are: the reader ends a tag at a space or ">", skips elements
-// named "context" in any letter case, ends an id at a double quote and drops
-// the spaces that open it, and ends an element at the first "</TAG>" (the
-// whole context at the first "</context>"); Load drops every line feed. Some
-// of these keys leave the whole file unreadable, so that the next read sets
-// it aside with all its values. An empty tag or id and the tag "context" are
-// refused by Add itself.
-std::string UnstorableReason(const std::string& tag, const std::string& id,
-                             const std::string& value) {
-  const std::string the_tag = "the tag '" + tag + "' cannot be kept in a context file: ";
-  const std::string the_id = "the id '" + id + "' cannot be kept in a context file: ";
-  if (tag.find_first_of(" >") != std::string::npos) {
-    return the_tag + "a tag ends at a space or \">\"";
-  }
-  if (IsContextInAnotherCase(tag)) {
-    return the_tag + "an element named context in any letter case is skipped";
-  }
-  if (id.find('"') != std::string::npos) return the_id + "an id ends at a double quote";
-  if (id.starts_with(' ')) return the_id + "the spaces that open an id are dropped";
-  for (const std::string& end_tag : {"</" + tag + ">", std::string("</context>")}) {
-    if (id.find(end_tag) != std::string::npos) {
-      return the_id + "\"" + end_tag + "\" ends the element early";
-    }
-  }
-  if ((tag + id + value).find('\n') != std::string::npos) {
-    return "a line break cannot be kept in a context file: line feeds are dropped when the "
-           "file is read";
-  }
-  return "";
-}
-
-// Ends the command with status 2 when UnstorableReason finds a reason.
+// Ends the command with status 2 when the context file would not give the
+// record back as given (RoundTrips), naming the part at fault: the tag when
+// it fails with a plain id, else the id when it fails with an empty value,
+// else the value. Such keys can leave the whole file unreadable, so that
+// the next read sets it aside with all its values.
+// Keys that Add refuses itself (an empty tag or id, the tag "context") are
+// left to Add, whose own report ends the command with status 3.
 void RefuseUnstorable(const std::string& tag, const std::string& id, const std::string& value) {
-  if (std::string reason = UnstorableReason(tag, id, value); !reason.empty()) {
-    throw CommandFailure(kExitUsage, reason);
-  }
+  const bool refused_by_add = tag.empty() || id.empty() || tag == "context";
+  if (refused_by_add || RoundTrips(tag, id, value)) return;
+  const std::string what = !RoundTrips(tag, "id", "") ? "the tag '" + tag + "'"
+                           : !RoundTrips(tag, id, "") ? "the id '" + id + "'"
+                                                      : "the value";
+  throw CommandFailure(kExitUsage, what +
+                                       " cannot be kept in a context file: it would not read "
+                                       "back as given (a space or \">\" in a tag, a double "
+                                       "quote in an id, a line break anywhere, ...)");
 }
 
 std::string Padded(const std::string& text, std::size_t width) {
   return text + std::string(width > text.size() ? width - text.size() : 0, ' ');
 }
 
-void PrintColumns(const std::vector<StoreRecord>& records, std::ostream& out) {
+void PrintColumns(const std::vector<Record>& records, std::ostream& out) {
   std::size_t tag_width = 0;
   std::size_t id_width = 0;
-  for (const StoreRecord& record : records) {
+  for (const Record& record : records) {
     tag_width = std::max(tag_width, record.tag.size());
     id_width = std::max(id_width, record.id.size());
   }
-  for (const StoreRecord& record : records) {
+  for (const Record& record : records) {
     out << Padded(record.tag, tag_width) << "  " << Padded(record.id, id_width) << "  "
         << record.instance << "  " << record.value << '\n';
   }
 }
 
+}  // namespace
+
+OpenedContext Session::Open(FileMissing missing) const {
+  return OpenedContext(Argument(0), host, err, missing);
+}
+
 int List(const Session& session) {
   OpenedContext opened = session.Open(FileMissing::kRefuse);
-  const std::vector<StoreRecord> records = ListRecords(opened.context(), *session.host);
+  const std::vector<Record> records = Records(opened.context());
   if (session.invocation.Has("--json")) {
     session.out << RecordsAsJson(records);
   } else {
@@ -177,7 +141,7 @@ int Remove(const Session& session) {
   OpenedContext opened = session.Open(FileMissing::kRefuse);
   ContextCls& context = opened.context();
   const auto& arguments = session.invocation.arguments;
-  const std::size_t before = ListRecords(context, *session.host).size();
+  const std::size_t before = Records(context).size();
   const std::size_t reports_before = session.host->errors().size();
   std::optional<Variant> id;
   std::optional<Variant> value;
@@ -185,7 +149,7 @@ int Remove(const Session& session) {
   if (arguments.size() > 3) value = Variant(arguments[3]);
   context.Remove(arguments[1], id, value);
   FailOnReport(*session.host, reports_before, "cannot remove");
-  const std::size_t removed = before - ListRecords(context, *session.host).size();
+  const std::size_t removed = before - Records(context).size();
   if (removed == 0) throw CommandFailure(kExitNotFound, "nothing matched in " + opened.path());
   opened.Save();
   session.out << "removed " << removed << (removed == 1 ? " value\n" : " values\n");
@@ -232,6 +196,8 @@ int Log(const Session& session) {
   return kExitOk;
 }
 
+namespace {
+
 std::set<std::string> FileNamesIn(const fs::path& folder) {
   std::set<std::string> names;
   std::error_code error;
@@ -240,6 +206,8 @@ std::set<std::string> FileNamesIn(const fs::path& folder) {
   }
   return names;
 }
+
+}  // namespace
 
 int Cycle(const Session& session) {
   const std::string path = AbsolutePath(session.Argument(0));
@@ -273,6 +241,8 @@ int Cycle(const Session& session) {
   return kExitOk;
 }
 
+namespace {
+
 // The application folder is the application's name inside the configuration
 // folder (a "/" in it becomes "-"), and `where` creates it: an empty name,
 // "." or ".." would settle on the configuration folder or the one above it.
@@ -283,6 +253,8 @@ void RefuseFolderlessApplicationName(const std::string& application) {
         "APPNAME \"" + application + "\" names no folder of its own: give an application's name");
   }
 }
+
+}  // namespace
 
 int Where(const Session& session) {
   const std::string& application = session.Argument(0);
@@ -303,26 +275,11 @@ int Where(const Session& session) {
   return kExitOk;
 }
 
-using CommandFunction = int (*)(const Session&);
-
-CommandFunction FunctionOf(std::string_view name) {
-  static const std::vector<std::pair<std::string_view, CommandFunction>> kFunctions = {
-      {"list", List},     {"get", Get}, {"set", Set},     {"remove", Remove},
-      {"verify", Verify}, {"log", Log}, {"cycle", Cycle}, {"where", Where}};
-  for (const auto& [command, function] : kFunctions) {
-    if (command == name) return function;
-  }
-  return nullptr;
-}
-
-}  // namespace
-
 int RunCommand(const Invocation& invocation, const std::shared_ptr<ConsoleHost>& host,
                std::ostream& out, std::ostream& err) {
   const Session session{invocation, host, out, err};
-  const CommandFunction function = FunctionOf(invocation.command->name);
   try {
-    return function(session);
+    return invocation.command->run(session);
   } catch (const CommandFailure& failure) {
     err << "tamrel: " << failure.what() << '\n';
     return failure.status();

@@ -66,11 +66,21 @@ std::string JsonString(std::string_view text) {
       continue;
     }
     switch (byte) {
-      case '"': json += "\\\""; break;
-      case '\\': json += "\\\\"; break;
-      case '\n': json += "\\n"; break;
-      case '\r': json += "\\r"; break;
-      case '\t': json += "\\t"; break;
+      case '"':
+        json += "\\\"";
+        break;
+      case '\\':
+        json += "\\\\";
+        break;
+      case '\n':
+        json += "\\n";
+        break;
+      case '\r':
+        json += "\\r";
+        break;
+      case '\t':
+        json += "\\t";
+        break;
       default:
         if (byte < 0x20 || byte == 0x7F) {
           AppendUnicodeEscape(json, byte);
@@ -83,11 +93,11 @@ std::string JsonString(std::string_view text) {
   return json + "\"";
 }
 
-std::string RecordsAsJson(const std::vector<StoreRecord>& records) {
+std::string RecordsAsJson(const std::vector<Record>& records) {
   if (records.empty()) return "[]\n";
   std::string json = "[\n";
   for (std::size_t i = 0; i < records.size(); ++i) {
-    const StoreRecord& record = records[i];
+    const Record& record = records[i];
     json += "  {\"tag\": " + JsonString(record.tag) + ", \"id\": " + JsonString(record.id) +
             ", \"instance\": " + std::to_string(record.instance) +
             ", \"value\": " + JsonString(record.value) + "}";

@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "store_listing.hpp"
+#include "tamrel/records.hpp"
 
 namespace tamrel::tool {
 
@@ -17,6 +17,6 @@ std::string JsonString(std::string_view text);
 
 // The records as a JSON array of objects with the keys "tag", "id",
 // "instance" (a number) and "value", one object per line.
-std::string RecordsAsJson(const std::vector<StoreRecord>& records);
+std::string RecordsAsJson(const std::vector<Record>& records);
 
 }  // namespace tamrel::tool

@@ -24,10 +24,6 @@ std::string NextCorruptName(const std::string& path) {
   }
 }
 
-std::string BackupCopyOf(const std::string& path) {
-  return (fs::path(GetWindowsFolder()) / fs::path(path).filename()).string();
-}
-
 }  // namespace
 
 void FailOnReport(const ConsoleHost& host, std::size_t reports_before, const std::string& what) {
@@ -68,13 +64,13 @@ void OpenedContext::Load(std::ostream& err, FileMissing missing) {
   }
   if (damaged && loaded) {
     err << "tamrel: " << path_ << " was damaged and has been restored from its backup copy "
-        << BackupCopyOf(path_) << "; the damaged file is kept as " << corrupt_name << '\n';
+        << BackupCopyPath(path_) << "; the damaged file is kept as " << corrupt_name << '\n';
     return;
   }
   if (damaged) {
     throw CommandFailure(kExitFailed, path_ + " is damaged and no usable backup copy was found (" +
-                                          BackupCopyOf(path_) + "); the damaged file is kept as " +
-                                          corrupt_name);
+                                          BackupCopyPath(path_) +
+                                          "); the damaged file is kept as " + corrupt_name);
   }
   if (!loaded) {
     FailOnReport(*host_, reports_before, "cannot read " + path_);
