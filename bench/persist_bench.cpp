@@ -24,8 +24,8 @@
 #include <pugixml.hpp>
 
 #include "context/state_of.hpp"
-#include "support/discarding_host.hpp"
 #include "persist/context_text.hpp"
+#include "support/discarding_host.hpp"
 #include "tamrel/context.hpp"
 #include "tamrel/host.hpp"
 #include "tamrel/platform.hpp"
@@ -49,21 +49,38 @@ Sample MakeSample(int i) {
     const char* id;
     int16_t instance;
   };
-  static const Kind kRun[] = {{"Window", "Left", 1},  {"Recent", "File", 1}, {"Recent", "File", 2},
-                              {"Recent", "File", 3},  {"Recent", "File", 4}, {"Options", "Grid", 1},
-                              {"Caption", "Title", 1}, {"Caption", "Title", 2}, {"Export", "Sep", 1},
-                              {"Plot", "Scale", 1},   {"Plot", "Scale", 2},  {"Plot", "Scale", 3}};
+  static const Kind kRun[] = {
+      {"Window", "Left", 1},   {"Recent", "File", 1},   {"Recent", "File", 2},
+      {"Recent", "File", 3},   {"Recent", "File", 4},   {"Options", "Grid", 1},
+      {"Caption", "Title", 1}, {"Caption", "Title", 2}, {"Export", "Sep", 1},
+      {"Plot", "Scale", 1},    {"Plot", "Scale", 2},    {"Plot", "Scale", 3}};
   const Kind& kind = kRun[i % 12];
   const std::string run = std::to_string(i / 12);
   const std::string n = std::to_string(i);
   Sample sample{kind.tag, kind.id + run, kind.instance, ""};
   switch (i % 12) {
-    case 0: sample.value = std::to_string(i * 7 % 1920); break;
-    case 1: case 2: case 3: case 4: sample.value = "C:\\Data\\Run " + n + ".dat"; break;
-    case 5: sample.value = i % 4 ? "True" : "False"; break;
-    case 6: case 7: sample.value = "A<B & \"C\" " + n; break;
-    case 8: sample.value = "', '"; break;
-    default: sample.value = "0." + n; break;
+    case 0:
+      sample.value = std::to_string(i * 7 % 1920);
+      break;
+    case 1:
+    case 2:
+    case 3:
+    case 4:
+      sample.value = "C:\\Data\\Run " + n + ".dat";
+      break;
+    case 5:
+      sample.value = i % 4 ? "True" : "False";
+      break;
+    case 6:
+    case 7:
+      sample.value = "A<B & \"C\" " + n;
+      break;
+    case 8:
+      sample.value = "', '";
+      break;
+    default:
+      sample.value = "0." + n;
+      break;
   }
   return sample;
 }
@@ -99,8 +116,8 @@ class Workspace {
     auto context = NewContext();
     FillStore(*context, records);
     std::string path = (folder_ / ("Bench" + std::to_string(records) + ".tmc")).string();
-    std::ofstream(path, std::ios::binary) << tamrel::detail::ContextText(
-        tamrel::detail::StateOf(*context));
+    std::ofstream(path, std::ios::binary)
+        << tamrel::detail::ContextText(tamrel::detail::StateOf(*context));
     return files_.emplace(records, path).first->second;
   }
 

@@ -75,9 +75,9 @@ void ContextCls::Add(const std::string& Tag, const std::string& Id, const Varian
     if (IsIllegalParam(Tag, Id)) RefuseIllegalParam(state, Tag, Id);
 
     StoredText text(*this, value);
-    const std::vector<std::string> dropped =
-        detail::RenumberAndDrop(state.items, Tag, Id, maxCount,
-                                [&](const std::string& old_value) { return text.Differs(old_value); });
+    const std::vector<std::string> dropped = detail::RenumberAndDrop(
+        state.items, Tag, Id, maxCount,
+        [&](const std::string& old_value) { return text.Differs(old_value); });
 
     detail::ContextItem item{Tag, Id, 1, text.Take(), detail::NextItemKey(state)};
     const int64_t new_key = item.Key;
