@@ -10,5 +10,11 @@ add_executable(tamrel_qt_tests ${TAMREL_QT_TEST_SOURCES}
 target_link_libraries(tamrel_qt_tests PRIVATE
   tamrel_test_support tamrel::qt Qt6::UiTools GTest::gtest)
 tamrel_set_warnings(tamrel_qt_tests)
+# The Qt Preferences example, driven as a person would, when it is built.
+if(TARGET qt_preferences_session)
+  target_sources(tamrel_qt_tests PRIVATE
+    ${CMAKE_CURRENT_SOURCE_DIR}/qt/example/preferences_example_test.cpp)
+  target_link_libraries(tamrel_qt_tests PRIVATE qt_preferences_session)
+endif()
 add_test(NAME qt COMMAND tamrel_qt_tests)
 set_tests_properties(qt PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
