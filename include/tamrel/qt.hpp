@@ -10,7 +10,9 @@
 //
 // Widgets and the control each one is:
 //   QLineEdit       TextBox (MultiLine False)
-//   QPlainTextEdit  TextBox (MultiLine True; lines end in CR LF in Text)
+//   QPlainTextEdit  TextBox (MultiLine True; lines end in CR LF in Text, and
+//                   a lone CR or LF written is a line break too, read back as
+//                   CR LF)
 //   QComboBox       ComboBox (editable: Style 0; not editable: Style 2, a
 //                   drop-down list)
 //   QListWidget     ListBox (MultiSelect 0 single selection, 1 multi
@@ -32,7 +34,10 @@
 //
 // Every property, method and error by name is that of the standard control
 // of the same type in tamrel/forms.hpp, so a binding that works on a
-// StandardForm works the same on widgets. Texts are UTF-8.
+// StandardForm works the same on widgets. Texts are UTF-8. Where the widget
+// itself has rules, they hold: a QLineEdit keeps at most its maxLength
+// characters, and renaming the current item of a combo box (List(i)) shows
+// the new name at once, where a standard combo box keeps its Text.
 #pragma once
 
 #include <QPointer>

@@ -131,6 +131,8 @@ TEST_F(ControlConformanceTest, TextBoxes) {
       Get("text"),
       Let("Text", Variant(int32_t{12})),
       Get("Text"),
+      Let("Text", Variant("tab\there, ümlaut")),
+      Get("Text"),
       Let("Text", Variant::Null()),
       Get("Text", {Variant(0)}),
       Let("Text", Variant("x"), {Variant(0)}),
@@ -143,6 +145,10 @@ TEST_F(ControlConformanceTest, TextBoxes) {
   Make(std::make_shared<TextBox>(false), NewWidget<QLineEdit>()).ExpectSame(ops);
   const std::vector<Op> lines = {
       Let("Text", Variant("one\r\n\r\nthree\r\n")),
+      Get("Text"),
+      Let("Text", Variant("\r\n")),
+      Get("Text"),
+      Let("Text", Variant("tab\there, ümlaut")),
       Get("Text"),
       Get("MultiLine"),
   };
