@@ -13,11 +13,15 @@
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <algorithm>
+#include <cstdlib>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "qt/qt_support.hpp"
 #include "support/recording_host.hpp"
+#include "support/temp_dir.hpp"
 #include "tamrel/context.hpp"
 #include "tamrel/dictionary.hpp"
 #include "tamrel/locations.hpp"
@@ -131,6 +135,57 @@ TEST(HooksScopeTest, PopulationLetsAQueuedSlotOfAnOptionButtonRunBeforeItGoesOn)
     QCoreApplication::processEvents();  // what is left runs now
     EXPECT_NE(unit_seen_by_slot, "(slot not run)");
   }
+  EXPECT_TRUE(host->Errors().empty());
+}
+
+// The whole conversation of GetUserPreferences with a person, in Qt's
+// dialogs: a folder that cannot be written, a chooser, the warning box, the
+// chooser again.
+TEST(HooksScopeTest, UserPreferencesAskThroughQtUntilAWritableFolderIsChosen) {
+  TempDir temp;
+  const std::string config = temp.Path("config");
+  const char* was = std::getenv("XDG_CONFIG_HOME");
+  const std::string saved = was ? was : "";
+  setenv("XDG_CONFIG_HOME", config.c_str(), 1);
+  const std::string locked = temp.Path("config/Plan");
+  const std::string refused = temp.Path("refused");
+  const std::string good = temp.Path("good");
+  for (const std::string& folder : {locked, refused, good}) {
+    ASSERT_TRUE(QDir().mkpath(QString::fromStdString(folder)));
+  }
+
+  qt::HooksScope qt_hooks;
+  platform::Hooks writable;
+  writable.is_folder_writeable = [&](const std::string& folder, bool) { return folder == good; };
+  platform::Scope only_good_is_writable(writable);
+  auto choose = [](const std::string& folder) {
+    return [folder](QFileDialog& dialog) {
+      dialog.setDirectory(QString::fromStdString(folder));
+      static_cast<QDialog&>(dialog).done(QDialog::Accepted);
+    };
+  };
+  std::string warning;
+  WhenDialogOpens<QFileDialog>([&](QFileDialog& dialog) {
+    choose(refused)(dialog);
+    WhenDialogOpens<QMessageBox>([&](QMessageBox& box) {
+      warning = box.windowTitle().toStdString() + ": " + box.text().toStdString();
+      WhenDialogOpens<QFileDialog>(choose(good));
+      box.button(QMessageBox::Ok)->click();
+    });
+  });
+
+  auto host = RecordingHost::Make();
+  auto context = std::make_shared<ContextCls>();
+  context->SetApplicationContext(host);
+  EXPECT_FALSE(context->GetUserPreferences("Plan"));
+  was ? setenv("XDG_CONFIG_HOME", saved.c_str(), 1) : unsetenv("XDG_CONFIG_HOME");
+
+  EXPECT_EQ(warning,
+            "Configuration File Location: The folder you have selected is not writeable. Please "
+            "select another.");
+  EXPECT_EQ(context->SaveLocation(), good + "/UserPreferences.tmc");
+  const std::vector<std::string> details = host->DetailLines();
+  EXPECT_EQ(std::count(details.begin(), details.end(), "Folder Selected: " + good), 1);
   EXPECT_TRUE(host->Errors().empty());
 }
 
