@@ -5,8 +5,14 @@ install(TARGETS tamrel EXPORT tamrelTargets
   ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR}
   LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
   RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# tamrel/qt.hpp goes with the Qt component only.
+if(TARGET tamrel_qt)
+  set(TAMREL_QT_HEADER_EXCLUDE "")
+else()
+  set(TAMREL_QT_HEADER_EXCLUDE PATTERN qt.hpp EXCLUDE)
+endif()
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/include/tamrel
-  DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
+  DESTINATION ${CMAKE_INSTALL_INCLUDEDIR} ${TAMREL_QT_HEADER_EXCLUDE})
 install(EXPORT tamrelTargets
   NAMESPACE tamrel::
   DESTINATION ${CMAKE_INSTALL_LIBDIR}/cmake/tamrel)
@@ -31,3 +37,19 @@ configure_file(${PROJECT_SOURCE_DIR}/cmake/tamrel.pc.in
   ${PROJECT_BINARY_DIR}/tamrel.pc @ONLY)
 install(FILES ${PROJECT_BINARY_DIR}/tamrel.pc
   DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
+
+# The Qt component: its own export set, so that find_package(tamrel) without
+# the component never needs Qt; tamrelConfig.cmake includes it on request.
+if(TARGET tamrel_qt)
+  install(TARGETS tamrel_qt EXPORT tamrelQtTargets
+    ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR}
+    LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
+    RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+  install(EXPORT tamrelQtTargets
+    NAMESPACE tamrel::
+    DESTINATION ${CMAKE_INSTALL_LIBDIR}/cmake/tamrel)
+  configure_file(${PROJECT_SOURCE_DIR}/cmake/tamrel-qt.pc.in
+    ${PROJECT_BINARY_DIR}/tamrel-qt.pc @ONLY)
+  install(FILES ${PROJECT_BINARY_DIR}/tamrel-qt.pc
+    DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
+endif()

@@ -1,12 +1,16 @@
 #!/usr/bin/env bash
-# Usage: package_consumer_test.sh BUILD_DIR CMAKE CXX [EXTRA_FLAGS]: builds tests/tool/consumer
-# against the installed project with find_package(tamrel) and with pkg-config.
+# Usage: package_consumer_test.sh BUILD_DIR CMAKE CXX [EXTRA_FLAGS [qt]]: builds
+# tests/tool/consumer against the installed project with find_package(tamrel) and with
+# pkg-config; with "qt", also the consumer of the qt component (find_package(tamrel
+# COMPONENTS qt), pkg-config tamrel-qt), run on Qt's offscreen platform.
 set -euo pipefail
 
 build=$1
 cmake=$2
 cxx=$3
 flags=${4:-}
+with_qt=false
+[[ "${5:-}" == "qt" ]] && with_qt=true
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 
 work=$(mktemp -d)
@@ -22,6 +26,7 @@ export XDG_STATE_HOME=$work/state XDG_CONFIG_HOME=$work/config
 
 if ! { "$cmake" -S "$here/consumer" -B "$work/cmake-build" \
           -DCMAKE_PREFIX_PATH="$prefix" -DCMAKE_CXX_COMPILER="$cxx" \
+          -DTAMREL_CONSUMER_QT="$with_qt" \
           -DCMAKE_CXX_FLAGS="$flags" -DCMAKE_EXE_LINKER_FLAGS="$flags" &&
         "$cmake" --build "$work/cmake-build"; } >"$work/cmake-build.log" 2>&1; then
   cat "$work/cmake-build.log" >&2
@@ -34,3 +39,12 @@ export PKG_CONFIG_PATH=$prefix/$libdir/pkgconfig
 "$cxx" $flags $(pkg-config --cflags tamrel) "$here/consumer/consumer.cpp" -o "$work/pc-consumer" \
   $(pkg-config --libs --static tamrel)
 "$work/pc-consumer" "$work/pkg-config.tmc"
+
+if $with_qt; then
+  export QT_QPA_PLATFORM=offscreen
+  "$work/cmake-build/qt_consumer"
+  # shellcheck disable=SC2046  # the flags are meant to split into words
+  "$cxx" $flags $(pkg-config --cflags tamrel-qt) "$here/consumer/qt_consumer.cpp" \
+    -o "$work/pc-qt-consumer" $(pkg-config --libs --static tamrel-qt)
+  "$work/pc-qt-consumer"
+fi

@@ -15,9 +15,13 @@ if(TARGET tamrel_cli)
   if(TAMREL_SANITIZE)
     set(tamrel_consumer_flags "-fsanitize=address,undefined")
   endif()
+  if(TARGET tamrel_qt)
+    set(tamrel_consumer_component qt)
+  endif()
   add_test(NAME package_consumer
     COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/tool/package_consumer_test.sh
-      ${PROJECT_BINARY_DIR} ${CMAKE_COMMAND} ${CMAKE_CXX_COMPILER} "${tamrel_consumer_flags}")
+      ${PROJECT_BINARY_DIR} ${CMAKE_COMMAND} ${CMAKE_CXX_COMPILER} "${tamrel_consumer_flags}"
+      ${tamrel_consumer_component})
   set_tests_properties(package_consumer PROPERTIES TIMEOUT 300)
 endif()
 

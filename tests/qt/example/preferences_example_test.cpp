@@ -1,0 +1,130 @@
+// The Qt Preferences example as a person uses it: change values in the
+// dialog and press OK; start it again and find them, in the dialog and in
+// Preferences.tmc under the tags the example documents.
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "preferences_session.hpp"
+#include "qt/qt_support.hpp"
+#include "support/recording_host.hpp"
+#include "support/temp_dir.hpp"
+#include "tamrel/context.hpp"
+
+namespace tamrel::testing {
+namespace {
+
+// Points the configuration and backup folders into a temporary folder.
+class PreferencesExampleTest : public ::testing::Test {
+ protected:
+  PreferencesExampleTest() {
+    for (const char* name : {"XDG_CONFIG_HOME", "XDG_STATE_HOME"}) {
+      const char* was = std::getenv(name);
+      saved_.emplace_back(name, was ? std::optional<std::string>(was) : std::nullopt);
+      setenv(name, temp_.Path(name).c_str(), 1);
+    }
+  }
+  ~PreferencesExampleTest() override {
+    for (const auto& [name, value] : saved_)
+      value ? setenv(name, value->c_str(), 1) : unsetenv(name);
+  }
+
+  // Starts the example, lets `use` work the dialog once it shows, and ends
+  // the run as the dialog ended.
+  void Run(const std::vector<std::string>& files, const std::function<void(QDialog&)>& use) {
+    qt_preferences::PreferencesSession session(files);
+    file_ = session.file();
+    WhenDialogOpens<QDialog>(use);
+    const bool accepted = session.dialog().exec() == QDialog::Accepted;
+    EXPECT_TRUE(session.Finish(accepted));
+  }
+
+  template <class W>
+  static W& Find(QDialog& dialog, const char* name) {
+    W* widget = dialog.findChild<W*>(name);
+    if (widget == nullptr) throw std::runtime_error(std::string("no widget ") + name);
+    return *widget;
+  }
+  static void Press(QDialog& dialog, QDialogButtonBox::StandardButton button) {
+    Find<QDialogButtonBox>(dialog, "buttons").button(button)->click();
+  }
+
+  std::string Stored(const std::string& tag, const std::string& id) {
+    auto context = std::make_shared<ContextCls>();
+    context->SetApplicationContext(RecordingHost::Make());
+    EXPECT_TRUE(context->Load(file_));
+    return CStr(context->Value(tag, id));
+  }
+
+  TempDir temp_;
+  std::vector<std::pair<const char*, std::optional<std::string>>> saved_;
+  std::string file_;
+};
+
+TEST_F(PreferencesExampleTest, ValuesAcceptedInTheDialogAreThereAtTheNextStart) {
+  Run({"/srv/a.svy", "/srv/b.svy"}, [](QDialog& dialog) {
+    Find<QLineEdit>(dialog, "userName").setText("Ana Ruiz");
+    Find<QComboBox>(dialog, "fontSize").lineEdit()->setText("13");  // typed, not listed
+    Find<QCheckBox>(dialog, "showGrid").setChecked(false);
+    Find<QCheckBox>(dialog, "autoSave").setChecked(true);
+    Find<QRadioButton>(dialog, "imperial").click();
+    Find<QListWidget>(dialog, "recentFiles").item(1)->setSelected(true);
+    dialog.move(210, 160);
+    Press(dialog, QDialogButtonBox::Ok);
+  });
+  EXPECT_EQ(Stored("Preferences", "UserName"), "Ana Ruiz");
+  EXPECT_EQ(Stored("Preferences", "FontSize"), "13");
+  EXPECT_EQ(Stored("Preferences", "ShowGrid"), "False");
+  EXPECT_EQ(Stored("Preferences", "Imperial"), "True");
+  EXPECT_EQ(Stored("Preferences", "Metric"), "False");
+  EXPECT_EQ(Stored("Preferences", "ReopenAtStart"), "/srv/a.svy");
+  EXPECT_EQ(Stored("Recent", "File"), "/srv/b.svy");
+  EXPECT_EQ(Stored("Window", "Left"), "210");
+
+  bool shown = false;
+  Run({}, [&](QDialog& dialog) {
+    shown = true;
+    EXPECT_EQ(Find<QLineEdit>(dialog, "userName").text(), "Ana Ruiz");
+    EXPECT_EQ(Find<QComboBox>(dialog, "fontSize").currentText(), "13");
+    EXPECT_FALSE(Find<QCheckBox>(dialog, "showGrid").isChecked());
+    EXPECT_TRUE(Find<QCheckBox>(dialog, "autoSave").isChecked());
+    EXPECT_TRUE(Find<QRadioButton>(dialog, "imperial").isChecked());
+    EXPECT_FALSE(Find<QRadioButton>(dialog, "metric").isChecked());
+    const QListWidget& recent = Find<QListWidget>(dialog, "recentFiles");
+    ASSERT_EQ(recent.count(), 2);
+    EXPECT_EQ(recent.item(1)->text(), "/srv/a.svy");
+    EXPECT_TRUE(recent.item(1)->isSelected() && !recent.item(0)->isSelected());
+    EXPECT_EQ(dialog.pos(), QPoint(210, 160));
+    // Changes thrown away with Cancel stay out of the file.
+    Find<QLineEdit>(dialog, "userName").setText("Someone Else");
+    Press(dialog, QDialogButtonBox::Cancel);
+  });
+  EXPECT_TRUE(shown);
+  EXPECT_EQ(Stored("Preferences", "UserName"), "Ana Ruiz");
+}
+
+TEST_F(PreferencesExampleTest, AFirstStartShowsTheVerifiedDefaults) {
+  Run({}, [](QDialog& dialog) {
+    EXPECT_EQ(Find<QComboBox>(dialog, "fontSize").currentText(), "10");
+    EXPECT_TRUE(Find<QCheckBox>(dialog, "showGrid").isChecked());
+    EXPECT_TRUE(Find<QRadioButton>(dialog, "metric").isChecked());
+    EXPECT_EQ(Find<QListWidget>(dialog, "recentFiles").count(), 0);
+    Press(dialog, QDialogButtonBox::Cancel);
+  });
+  // The defaults were added, so even a cancelled first run saves them.
+  EXPECT_EQ(Stored("Preferences", "FontSize"), "10");
+  EXPECT_EQ(Stored("Window", "Width"), "460");
+}
+
+}  // namespace
+}  // namespace tamrel::testing

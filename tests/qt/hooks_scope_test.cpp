@@ -1,0 +1,202 @@
+// HooksScope: Qt's message box, folder chooser and event pump answer the
+// library, here answered in turn by a timer in place of a person.
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDir>
+#include <QFileDialog>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <algorithm>
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "qt/qt_support.hpp"
+#include "support/recording_host.hpp"
+#include "support/temp_dir.hpp"
+#include "tamrel/context.hpp"
+#include "tamrel/dictionary.hpp"
+#include "tamrel/locations.hpp"
+#include "tamrel/platform.hpp"
+#include "tamrel/qt.hpp"
+
+namespace tamrel::testing {
+namespace {
+
+Variant MessageBox(const std::string& prompt, int16_t style, const std::string& title) {
+  return platform::Current().message_box(prompt, style, title);
+}
+
+TEST(HooksScopeTest, TheMessageBoxShowsTheStylesButtonsAndIconAndAnswersTheRunTimesNumber) {
+  struct Case {
+    int16_t style;
+    std::vector<QMessageBox::StandardButton> buttons;
+    QMessageBox::Icon icon;
+    QMessageBox::StandardButton default_button;
+    QMessageBox::StandardButton pressed;
+    int16_t answer;
+  };
+  using B = QMessageBox;
+  const Case cases[] = {
+      {0, {B::Ok}, B::NoIcon, B::Ok, B::Ok, 1},
+      {1 + 64, {B::Ok, B::Cancel}, B::Information, B::Ok, B::Cancel, 2},
+      {2 + 16 + 512, {B::Abort, B::Retry, B::Ignore}, B::Critical, B::Ignore, B::Retry, 4},
+      {3 + 48 + 256, {B::Yes, B::No, B::Cancel}, B::Warning, B::No, B::Yes, 6},
+      {4 + 32, {B::Yes, B::No}, B::Question, B::Yes, B::No, 7},
+      {5, {B::Retry, B::Cancel}, B::NoIcon, B::Retry, B::Retry, 4},
+  };
+  qt::HooksScope scope;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.style);
+    WhenDialogOpens<QMessageBox>([&](QMessageBox& box) {
+      EXPECT_EQ(box.windowTitle(), "Survey Plotter");
+      EXPECT_EQ(box.text(), "Settings were restored.");
+      EXPECT_EQ(box.icon(), c.icon);
+      EXPECT_EQ(box.buttons().size(), static_cast<qsizetype>(c.buttons.size()));
+      for (QMessageBox::StandardButton button : c.buttons) EXPECT_NE(box.button(button), nullptr);
+      EXPECT_EQ(static_cast<QAbstractButton*>(box.defaultButton()), box.button(c.default_button));
+      box.button(c.pressed)->click();
+    });
+    EXPECT_EQ(MessageBox("Settings were restored.", c.style, "Survey Plotter"), Variant(c.answer));
+  }
+}
+
+TEST(HooksScopeTest, EscapeAnswersCancelWhereThereIsOneAndOkInABoxWithOkAlone) {
+  qt::HooksScope scope;
+  for (const auto& [style, answer] : {std::pair<int16_t, int16_t>{3, 2}, {0, 1}}) {
+    WhenDialogOpens<QMessageBox>([](QMessageBox& box) {
+      QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+      QApplication::sendEvent(&box, &escape);
+    });
+    EXPECT_EQ(MessageBox("Save?", style, "Plan"), Variant(answer));
+  }
+}
+
+TEST(HooksScopeTest, TheChooserGivesTheChosenFolderAndLeavesTheVariableOnCancel) {
+  QTemporaryDir temp;
+  const QString chosen = temp.path() + "/Surveys";
+  ASSERT_TRUE(QDir().mkpath(chosen));
+  qt::HooksScope scope;
+
+  WhenDialogOpens<QFileDialog>([&](QFileDialog& dialog) {
+    EXPECT_EQ(dialog.windowTitle(), "Select folder for Plan user configuration files (*.tmc)");
+    EXPECT_EQ(QDir(dialog.directory()).canonicalPath(), QDir(temp.path()).canonicalPath());
+    dialog.setDirectory(chosen);
+    static_cast<QDialog&>(dialog).done(QDialog::Accepted);  // done is public there
+  });
+  std::string folder = temp.path().toStdString();
+  EXPECT_TRUE(
+      BrowseForFolder(0, "Select folder for Plan user configuration files (*.tmc)", folder));
+  EXPECT_EQ(QDir(QString::fromStdString(folder)).canonicalPath(), QDir(chosen).canonicalPath());
+
+  WhenDialogOpens<QFileDialog>([](QFileDialog& dialog) { dialog.reject(); });
+  folder = "unchanged";
+  EXPECT_FALSE(BrowseForFolder(0, "Choose", folder));
+  EXPECT_EQ(folder, "unchanged");
+}
+
+// A host slot queued on an option button's change runs while the form is
+// filled, before the controls after the button are, when the pump is Qt's.
+TEST(HooksScopeTest, PopulationLetsAQueuedSlotOfAnOptionButtonRunBeforeItGoesOn) {
+  auto host = RecordingHost::Make();
+  auto context = std::make_shared<ContextCls>();
+  context->SetApplicationContext(host);
+  context->Value("Dlg", "Metric", Variant("True"));
+  context->Value("Dlg", "Unit", Variant("km"));
+
+  for (const bool with_qt_pump : {true, false}) {
+    SCOPED_TRACE(with_qt_pump);
+    QWidget root;
+    auto* metric = new QRadioButton(&root);
+    SetTag(*metric, "id=Metric");
+    auto* unit = new QLineEdit(&root);
+    SetTag(*unit, "id=Unit");
+    unit->setText("mi");
+    std::string unit_seen_by_slot = "(slot not run)";
+    QObject::connect(
+        metric, &QRadioButton::toggled, &root,
+        [&](bool) { unit_seen_by_slot = unit->text().toStdString(); }, Qt::QueuedConnection);
+
+    std::unique_ptr<qt::HooksScope> scope;
+    if (with_qt_pump) scope = std::make_unique<qt::HooksScope>();
+    qt::WidgetForm form(root);
+    Dictionary snapshot;
+    context->PopulateFormFromTags("Dlg", form, snapshot);
+    EXPECT_EQ(unit->text(), "km");
+    EXPECT_EQ(unit_seen_by_slot, with_qt_pump ? "mi" : "(slot not run)");
+    QCoreApplication::processEvents();  // what is left runs now
+    EXPECT_NE(unit_seen_by_slot, "(slot not run)");
+  }
+  EXPECT_TRUE(host->Errors().empty());
+}
+
+// The whole conversation of GetUserPreferences with a person, in Qt's
+// dialogs: a folder that cannot be written, a chooser, the warning box, the
+// chooser again.
+TEST(HooksScopeTest, UserPreferencesAskThroughQtUntilAWritableFolderIsChosen) {
+  TempDir temp;
+  const std::string config = temp.Path("config");
+  const char* was = std::getenv("XDG_CONFIG_HOME");
+  const std::string saved = was ? was : "";
+  setenv("XDG_CONFIG_HOME", config.c_str(), 1);
+  const std::string locked = temp.Path("config/Plan");
+  const std::string refused = temp.Path("refused");
+  const std::string good = temp.Path("good");
+  for (const std::string& folder : {locked, refused, good}) {
+    ASSERT_TRUE(QDir().mkpath(QString::fromStdString(folder)));
+  }
+
+  qt::HooksScope qt_hooks;
+  platform::Hooks writable;
+  writable.is_folder_writeable = [&](const std::string& folder, bool) { return folder == good; };
+  platform::Scope only_good_is_writable(writable);
+  auto choose = [](const std::string& folder) {
+    return [folder](QFileDialog& dialog) {
+      dialog.setDirectory(QString::fromStdString(folder));
+      static_cast<QDialog&>(dialog).done(QDialog::Accepted);
+    };
+  };
+  std::string warning;
+  WhenDialogOpens<QFileDialog>([&](QFileDialog& dialog) {
+    choose(refused)(dialog);
+    WhenDialogOpens<QMessageBox>([&](QMessageBox& box) {
+      warning = box.windowTitle().toStdString() + ": " + box.text().toStdString();
+      WhenDialogOpens<QFileDialog>(choose(good));
+      box.button(QMessageBox::Ok)->click();
+    });
+  });
+
+  auto host = RecordingHost::Make();
+  auto context = std::make_shared<ContextCls>();
+  context->SetApplicationContext(host);
+  EXPECT_FALSE(context->GetUserPreferences("Plan"));
+  was ? setenv("XDG_CONFIG_HOME", saved.c_str(), 1) : unsetenv("XDG_CONFIG_HOME");
+
+  EXPECT_EQ(warning,
+            "Configuration File Location: The folder you have selected is not writeable. Please "
+            "select another.");
+  EXPECT_EQ(context->SaveLocation(), good + "/UserPreferences.tmc");
+  const std::vector<std::string> details = host->DetailLines();
+  EXPECT_EQ(std::count(details.begin(), details.end(), "Folder Selected: " + good), 1);
+  EXPECT_TRUE(host->Errors().empty());
+}
+
+TEST(HooksScopeTest, WaitKeepsQtsEventsRunning) {
+  qt::HooksScope scope;
+  bool fired = false;
+  QTimer::singleShot(0, [&] { fired = true; });
+  auto context = std::make_shared<ContextCls>();
+  context->Wait(0.05F);
+  EXPECT_TRUE(fired);
+}
+
+}  // namespace
+}  // namespace tamrel::testing
