@@ -15,6 +15,7 @@
 #include "context/error_trap.hpp"
 #include "persist/context_log.hpp"
 #include "persist/context_text.hpp"
+#include "platform/file_paths.hpp"
 #include "tamrel/context.hpp"
 #include "tamrel/error.hpp"
 #include "tamrel/filesystem.hpp"
@@ -31,7 +32,7 @@ constexpr int32_t kSaveError = -1;
 
 // The characters after the last separator; the whole path without one.
 std::string FileNamePart(const std::string& path) {
-  std::size_t separator = path.rfind(kPathSeparator);
+  const std::size_t separator = detail::LastSeparator(path);
   return separator == std::string::npos ? path : path.substr(separator + 1);
 }
 

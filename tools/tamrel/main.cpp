@@ -8,6 +8,7 @@
 #include "command_line.hpp"
 #include "commands.hpp"
 #include "console_host.hpp"
+#include "tamrel/platform.hpp"
 
 namespace {
 
@@ -25,7 +26,8 @@ int WithOutputWritten(int status) {
 
 int main(int argc, char** argv) {
   using namespace tamrel::tool;
-  const std::vector<std::string> args(argv + 1, argv + argc);
+  tamrel::platform::UseUtf8Console();
+  const std::vector<std::string> args = tamrel::platform::CommandLineArguments(argc, argv);
   const ParseResult parsed = ParseCommandLine(args);
   if (!parsed.invocation) {
     std::cerr << "tamrel: " << parsed.error << '\n' << ShortUsage(parsed.command);
