@@ -25,8 +25,8 @@ class LoadTest : public PersistTest {
   Texts Messages() const {
     Texts prompts;
     for (const HostCall& call : host_->CallsOf("ShowMessage")) {
-      EXPECT_EQ(call.args, (Texts{call.args[0], "0", ApplicationTitle() + " Context File Error",
-                                  "", "0"}));
+      EXPECT_EQ(call.args,
+                (Texts{call.args[0], "0", ApplicationTitle() + " Context File Error", "", "0"}));
       prompts.push_back(call.args[0]);
     }
     return prompts;
@@ -42,13 +42,16 @@ TEST_F(LoadTest, RecordsAreAppendedAndTheFileLoggedWithoutLineBreaks) {
   Fill(*context_, {{"X", "x", 1, "kept"}});
   ASSERT_TRUE(context_->Load(path_));
   ASSERT_TRUE(context_->Load(path_));  // each Load checks its instances afresh
-  EXPECT_EQ(RecordsOf(*context_), (Records{{"X", "x", 1, "kept"}, {"A", "a", 1, "1"},
-                                           {"B", "b", 1, "2"}, {"A", "a", 1, "1"},
+  EXPECT_EQ(RecordsOf(*context_), (Records{{"X", "x", 1, "kept"},
+                                           {"A", "a", 1, "1"},
+                                           {"B", "b", 1, "2"},
+                                           {"A", "a", 1, "1"},
                                            {"B", "b", 1, "2"}}));
   EXPECT_EQ(context_->SaveLocation(), path_);
   EXPECT_FALSE(context_->changed());
-  EXPECT_EQ(host_->LogLines()[0], "Context log: " + path_ + " <context><A id=\"a\" instance=\"1\">"
-                                  "1</A><B id=\"b\" instance=\"1\">2</B></context>");
+  EXPECT_EQ(host_->LogLines()[0], "Context log: " + path_ +
+                                      " <context><A id=\"a\" instance=\"1\">"
+                                      "1</A><B id=\"b\" instance=\"1\">2</B></context>");
 }
 
 TEST_F(LoadTest, SavedValuesComeBackWithoutTheirLineBreaks) {
@@ -71,9 +74,9 @@ TEST_F(LoadTest, DamagedFileIsKeptAsCorruptAndTheBackupFillsIn) {
   dir_.WriteFile("Setup.tmc_corrupt(1)", "older damage");
   EXPECT_TRUE(context_->Load(path_));
   EXPECT_EQ(RecordsOf(*context_), kBackupRecords);
-  EXPECT_EQ(Messages(), Texts{"Error reading the context file: " + path_ + " dated: " +
-                              Date(kFileDate) + "\r\n\r\nReverting to version saved on: " +
-                              Date(kBackupDate)});
+  EXPECT_EQ(Messages(),
+            Texts{"Error reading the context file: " + path_ + " dated: " + Date(kFileDate) +
+                  "\r\n\r\nReverting to version saved on: " + Date(kBackupDate)});
   EXPECT_EQ(Read(path_), ContextFile(kBackupRecords));
   EXPECT_EQ(Read(path_ + "_corrupt(1)"), "older damage");
   EXPECT_EQ(Read(path_ + "_corrupt(2)"), cut.substr(0, cut.size() / 2));
@@ -92,8 +95,8 @@ TEST_F(LoadTest, DamagedFileWithoutAGoodBackupEmptiesTheStore) {
   File("<context><A>");
   EXPECT_FALSE(context_->Load(path_));
   EXPECT_TRUE(RecordsOf(*context_).empty());
-  EXPECT_EQ(Messages(), Texts{"The backup configuration file: " + Backup("Setup.tmc") +
-                              " does not exist."});
+  EXPECT_EQ(Messages(),
+            Texts{"The backup configuration file: " + Backup("Setup.tmc") + " does not exist."});
   EXPECT_TRUE(Exists(path_ + "_corrupt(1)"));
   host_->ClearCalls();
   File("<context><A>");

@@ -46,7 +46,8 @@ int64_t ConvertTicks(int64_t ticks, bool to_local) {
 
 double OleDateFromFileTime(const FILETIME& file_time) {
   const int64_t local = ConvertTicks(TicksOf(file_time), true) - kOleDayZeroTicks;
-  const int64_t day = local >= 0 ? local / kTicksPerDay : -((-local + kTicksPerDay - 1) / kTicksPerDay);
+  const int64_t day =
+      local >= 0 ? local / kTicksPerDay : -((-local + kTicksPerDay - 1) / kTicksPerDay);
   return static_cast<double>(day) +
          static_cast<double>(local - day * kTicksPerDay) / static_cast<double>(kTicksPerDay);
 }
@@ -60,8 +61,8 @@ FILETIME FileTimeFromOleDate(double ole_date) {
 
 double OleDateFromLocalTime(const SYSTEMTIME& local) {
   const int64_t day = detail::OleDayFromCivil({local.wYear, local.wMonth, local.wDay});
-  const double seconds = local.wHour * 3600.0 + local.wMinute * 60.0 + local.wSecond +
-                         local.wMilliseconds / 1000.0;
+  const double seconds =
+      local.wHour * 3600.0 + local.wMinute * 60.0 + local.wSecond + local.wMilliseconds / 1000.0;
   return static_cast<double>(day) + seconds / 86400.0;
 }
 

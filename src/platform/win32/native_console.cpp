@@ -1,6 +1,7 @@
 // Message box, message pump, clock, Boolean words and the console of a
 // Windows program.
 #include <windows.h>
+// After <windows.h>, which they need.
 #include <fcntl.h>
 #include <io.h>
 #include <oleauto.h>

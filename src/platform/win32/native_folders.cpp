@@ -2,6 +2,7 @@
 // folder, %LOCALAPPDATA%\Tamrel: the system folder that the name "Windows
 // folder" suggests is not writable for a standard user.
 #include <windows.h>
+// After <windows.h>, which it needs.
 #include <shlobj.h>
 
 #include <random>

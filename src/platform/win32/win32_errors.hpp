@@ -27,17 +27,24 @@ bool IsHeldByAnother(uint32_t error_code);
 // How long a call on a held file is retried before its failure stands.
 inline constexpr int kHeldFileRetryMilliseconds = 1000;
 
+// How a held file shows. Opening one fails with a sharing violation; renaming
+// over one or deleting it fails with "access denied", which a file's own
+// security can also give: those calls wait for it too.
+enum class HeldShows { kSharingViolation, kAlsoAccessDenied };
+
 // Calls `attempt` (a Win32 call returning true on success) until it succeeds,
 // fails for a reason other than a held file, or the retry window is over.
 // Returns the last error code, 0 on success.
 template <class Attempt>
-uint32_t RetryWhileHeld(Attempt&& attempt) {
+uint32_t RetryWhileHeld(Attempt&& attempt, HeldShows shows = HeldShows::kSharingViolation) {
   constexpr DWORD kPause = 25;
   const ULONGLONG deadline = GetTickCount64() + kHeldFileRetryMilliseconds;
   for (;;) {
     if (attempt()) return 0;
     const DWORD error = GetLastError();
-    if (!IsHeldByAnother(error) || GetTickCount64() >= deadline) return error;
+    const bool held = IsHeldByAnother(error) ||
+                      (shows == HeldShows::kAlsoAccessDenied && error == ERROR_ACCESS_DENIED);
+    if (!held || GetTickCount64() >= deadline) return error;
     Sleep(kPause);
   }
 }

@@ -69,8 +69,8 @@ class Win32WritableFile : public WritableFile {
 
   void Append(std::string_view data) override {
     while (!data.empty()) {
-      const DWORD chunk = static_cast<DWORD>(
-          std::min<std::size_t>(data.size(), std::numeric_limits<DWORD>::max()));
+      const DWORD chunk =
+          static_cast<DWORD>(std::min<std::size_t>(data.size(), std::numeric_limits<DWORD>::max()));
       DWORD written = 0;
       if (!WriteFile(handle_.get(), data.data(), chunk, &written, nullptr)) {
         RaiseLastError(Subject::kFile);
@@ -186,8 +186,7 @@ class Win32FileBackend : public FileBackend {
     return content;
   }
 
-  std::unique_ptr<WritableFile> CreateTempFile(const std::string& folder,
-                                               const std::string& prefix,
+  std::unique_ptr<WritableFile> CreateTempFile(const std::string& folder, const std::string& prefix,
                                                std::string& temp_path) override {
     std::wstring stem = WidePath(folder.empty() ? std::string(".") : folder);
     if (stem.back() != L'\\' && stem.back() != L'/') stem += L'\\';
@@ -225,7 +224,9 @@ class Win32FileBackend : public FileBackend {
   // MoveFileExW without MOVEFILE_REPLACE_EXISTING never replaces a file.
   void Rename(const std::string& from, const std::string& to) override {
     const std::wstring source = WidePath(from), target = WidePath(to);
-    const DWORD error = RetryWhileHeld([&] { return MoveFileExW(source.c_str(), target.c_str(), 0); });
+    const DWORD error =
+        RetryWhileHeld([&] { return MoveFileExW(source.c_str(), target.c_str(), 0); },
+                       HeldShows::kAlsoAccessDenied);
     if (error != 0) RaiseWin32(error, Subject::kFile);
   }
 
@@ -236,17 +237,20 @@ class Win32FileBackend : public FileBackend {
   // under Wine); the attributes are handed on by the writer before this.
   void Replace(const std::string& from, const std::string& to) override {
     const std::wstring source = WidePath(from), target = WidePath(to);
-    const DWORD error = RetryWhileHeld([&] {
-      return MoveFileExW(source.c_str(), target.c_str(),
-                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
-    });
+    const DWORD error = RetryWhileHeld(
+        [&] {
+          return MoveFileExW(source.c_str(), target.c_str(),
+                             MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+        },
+        HeldShows::kAlsoAccessDenied);
     if (error != 0) RaiseWin32(error, Subject::kFile);
   }
 
   void DeleteFile(const std::string& path) override {
     const std::wstring target = WidePath(path);
     ClearReadOnly(target);
-    const DWORD error = RetryWhileHeld([&] { return DeleteFileW(target.c_str()) != 0; });
+    const DWORD error = RetryWhileHeld([&] { return DeleteFileW(target.c_str()) != 0; },
+                                       HeldShows::kAlsoAccessDenied);
     if (error != 0) RaiseWin32(error, Subject::kFile);
   }
 
@@ -269,8 +273,7 @@ std::shared_ptr<FileBackend> MakeFileBackend() { return NativeFileBackend(); }
 namespace tamrel::platform {
 
 std::shared_ptr<FileBackend> NativeFileBackend() {
-  static const std::shared_ptr<FileBackend> backend =
-      std::make_shared<native::Win32FileBackend>();
+  static const std::shared_ptr<FileBackend> backend = std::make_shared<native::Win32FileBackend>();
   return backend;
 }
 

@@ -48,9 +48,8 @@ const bool kRanAsSaver = [] {
 class Saver {
  public:
   Saver(const std::string& path, int number) {
-    const std::wstring ready_name =
-        L"TamrelSaverReady-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-        std::to_wstring(number);
+    const std::wstring ready_name = L"TamrelSaverReady-" + std::to_wstring(GetCurrentProcessId()) +
+                                    L"-" + std::to_wstring(number);
     ready_ = CreateEventW(nullptr, TRUE, FALSE, ready_name.c_str());
     SetEnvironmentVariableW(kSaverPath, Wide(path).c_str());
     SetEnvironmentVariableW(kSaverReady, ready_name.c_str());

@@ -1,6 +1,7 @@
 #include "support/run_program.hpp"
 
 #include <windows.h>
+// After <windows.h>, which it needs.
 #include <shlobj.h>
 
 #include <optional>
@@ -73,8 +74,9 @@ class EnvironmentScope {
       const std::wstring wide_name = Wide(name);
       wchar_t old[32768];
       const DWORD length = GetEnvironmentVariableW(wide_name.c_str(), old, 32768);
-      saved_.emplace_back(wide_name, length > 0 ? std::optional<std::wstring>(std::wstring(old, length))
-                                                : std::nullopt);
+      saved_.emplace_back(wide_name, length > 0
+                                         ? std::optional<std::wstring>(std::wstring(old, length))
+                                         : std::nullopt);
       SetEnvironmentVariableW(wide_name.c_str(), Wide(value).c_str());
     }
   }
