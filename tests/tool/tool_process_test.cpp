@@ -25,8 +25,8 @@ class ToolProcess : public ::testing::Test {
   // Standard output is read back, or refuses every write with `unwritable`.
   Outcome Run(Line args, bool unwritable = false) {
     const std::string out = unwritable ? kUnwritableOutput : io_.Path("out");
-    const int status = RunProgram(TAMREL_TOOL_PATH, args, folders_.environment, out,
-                                  io_.Path("err"));
+    const int status =
+        RunProgram(TAMREL_TOOL_PATH, args, folders_.environment, out, io_.Path("err"));
     return {status, unwritable ? "" : Read(out), Read(io_.Path("err"))};
   }
   // Runs a command that must succeed and gives its output.
@@ -69,9 +69,9 @@ TEST_F(ToolProcess, BadCommandLinesPrintUsageAndExitTwoHelpGoesToStandardOutput)
 
 TEST_F(ToolProcess, OutputLostOnAFullDiskEndsWithStatusThree) {
   Ok({"set", file_, "Window", "Left", "120"});
-  for (const Outcome& outcome : {Run({"list", file_, "--json"}, true),
-                                 Run({"get", file_, "Window", "Left"}, true),
-                                 Run({"--help"}, true)}) {
+  for (const Outcome& outcome :
+       {Run({"list", file_, "--json"}, true), Run({"get", file_, "Window", "Left"}, true),
+        Run({"--help"}, true)}) {
     EXPECT_EQ(outcome.status, 3);
     EXPECT_NE(outcome.err.find("cannot write to standard output"), std::string::npos)
         << outcome.err;
@@ -84,6 +84,24 @@ TEST_F(ToolProcess, SetCreatesTheFileItsFoldersAndTheBackupCopy) {
   EXPECT_EQ(Read(file), "<context><Window id=\"Left\" instance=\"1\">-20</Window>\r\n</context>");
   EXPECT_EQ(Read(BackupOf("Setup.tmc")), Read(file));
   EXPECT_EQ(Ok({"get", file, "Window", "Left"}), "-20\n");
+}
+
+TEST_F(ToolProcess, NamesAndValuesBeyondAsciiRoundTripAndTheFileEndsLinesWithCrLf) {
+  const std::string file = File("Ärger/日本/設定.tmc");
+  Ok({"set", file, "Fenster", "Größe", "groß & 日本語"});
+  EXPECT_EQ(Read(file),
+            "<context><Fenster id=\"Größe\" instance=\"1\">groß &amp; 日本語</Fenster>\r\n"
+            "</context>");
+  EXPECT_EQ(Read(BackupOf("設定.tmc")), Read(file));
+  EXPECT_EQ(Ok({"get", file, "Fenster", "Größe"}), "groß & 日本語\n");
+  EXPECT_NE(Ok({"list", file}).find("Größe  1  groß & 日本語\n"), std::string::npos);
+
+  // A write command loads as a host does: the damaged file is set aside under
+  // its own name and the backup copy fills in.
+  dir_.WriteFile("Ärger/日本/設定.tmc", "<context><Fenster");
+  Ok({"set", file, "Fenster", "Höhe", "1"});
+  EXPECT_EQ(Read(file + "_corrupt(1)"), "<context><Fenster");
+  EXPECT_EQ(Ok({"get", file, "Fenster", "Größe"}), "groß & 日本語\n");
 }
 
 TEST_F(ToolProcess, ListGivesTheStoreInOrderAsColumnsOrJson) {

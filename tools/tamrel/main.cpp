@@ -9,6 +9,7 @@
 #include "commands.hpp"
 #include "console_host.hpp"
 #include "tamrel/platform.hpp"
+#include "utf8_path.hpp"
 
 namespace {
 
@@ -42,7 +43,7 @@ int main(int argc, char** argv) {
   std::ofstream log_file;
   std::ostream* log = invocation.verbose ? &std::cerr : nullptr;
   if (!invocation.log_file.empty()) {
-    log_file.open(invocation.log_file, std::ios::app);
+    log_file.open(PathOf(invocation.log_file), std::ios::app);
     if (!log_file) {
       std::cerr << "tamrel: cannot open the log file " << invocation.log_file << '\n';
       return kExitFailed;
