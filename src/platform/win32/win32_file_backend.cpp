@@ -6,6 +6,7 @@
 // rename FileBackend::DeleteFile here.
 #undef DeleteFile
 
+#include <algorithm>
 #include <cstdint>
 #include <limits>
 #include <random>
@@ -27,7 +28,7 @@ constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELE
 constexpr DWORD kKeptAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
                                   FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
                                   FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
-constexpr DWORD kReadChunk = 1 << 20;
+constexpr std::size_t kReadChunk = 16384;  // first room for a file of unknown length
 
 // Closes a handle when it goes out of scope.
 class Handle {
@@ -108,10 +109,14 @@ std::wstring EverythingIn(const std::string& folder) {
 
 DWORD AttributesOf(const std::wstring& path) { return GetFileAttributesW(path.c_str()); }
 
-void ClearReadOnly(const std::wstring& path) {
+// Clears the read-only attribute; gives the attributes to put back, or 0
+// when nothing was changed.
+DWORD ClearReadOnly(const std::wstring& path) {
   const DWORD attributes = AttributesOf(path);
-  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_READONLY) == 0) return;
+  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_READONLY) == 0)
+    return 0;
   SetFileAttributesW(path.c_str(), attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY));
+  return attributes;
 }
 
 class Win32FileBackend : public FileBackend {
@@ -143,10 +148,9 @@ class Win32FileBackend : public FileBackend {
     std::vector<std::string> names;
     if (search == INVALID_HANDLE_VALUE) {
       // An empty drive root matches nothing at all; a missing folder fails.
-      if (GetLastError() == ERROR_FILE_NOT_FOUND && Status(folder).kind == EntryKind::kFolder) {
-        return names;
-      }
-      RaiseLastError(Subject::kFolder);
+      const DWORD error = GetLastError();
+      if (error == ERROR_FILE_NOT_FOUND && Status(folder).kind == EntryKind::kFolder) return names;
+      RaiseWin32(error, Subject::kFolder);
     }
     do {
       if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
@@ -166,21 +170,26 @@ class Win32FileBackend : public FileBackend {
   std::string ReadFile(const std::string& path) override {
     Handle file(OpenFile(WidePath(path), GENERIC_READ, kShareAll, OPEN_EXISTING));
     if (!file.valid()) RaiseLastError(Subject::kFile);
+    // Reads straight into the string, sized from the file's length plus one
+    // byte so that the end shows without growing; a file that grows while
+    // being read still comes whole.
     LARGE_INTEGER size{};
-    std::string content;
+    std::size_t room = kReadChunk;
     if (GetFileSizeEx(file.get(), &size) && size.QuadPart > 0) {
-      content.reserve(static_cast<std::size_t>(size.QuadPart) + 1);
+      room = static_cast<std::size_t>(size.QuadPart) + 1;
     }
-    // Reads to the end, so that a file that grows while being read comes whole.
+    std::string content(room, '\0');
     std::size_t used = 0;
     for (;;) {
-      content.resize(used + kReadChunk);
+      if (used == content.size()) content.resize(2 * content.size());
+      const DWORD want = static_cast<DWORD>(
+          std::min<std::size_t>(content.size() - used, std::numeric_limits<DWORD>::max()));
       DWORD count = 0;
-      if (!::ReadFile(file.get(), content.data() + used, kReadChunk, &count, nullptr)) {
+      if (!::ReadFile(file.get(), content.data() + used, want, &count, nullptr)) {
         RaiseLastError(Subject::kFile);
       }
-      used += count;
       if (count == 0) break;
+      used += count;
     }
     content.resize(used);
     return content;
@@ -248,10 +257,13 @@ class Win32FileBackend : public FileBackend {
 
   void DeleteFile(const std::string& path) override {
     const std::wstring target = WidePath(path);
-    ClearReadOnly(target);
+    const DWORD cleared = ClearReadOnly(target);
     const DWORD error = RetryWhileHeld([&] { return DeleteFileW(target.c_str()) != 0; },
                                        HeldShows::kAlsoAccessDenied);
-    if (error != 0) RaiseWin32(error, Subject::kFile);
+    if (error == 0) return;
+    // A file that stays keeps its read-only mark.
+    if (cleared != 0) SetFileAttributesW(target.c_str(), cleared);
+    RaiseWin32(error, Subject::kFile);
   }
 
   // Win32 has no flush of a folder's entries for an ordinary user: a new name

@@ -11,6 +11,7 @@
 #include "support/temp_dir.hpp"
 #include "support/win32/wide.hpp"
 #include "tamrel/locations.hpp"
+#include "tamrel/platform.hpp"
 
 namespace tamrel::testing {
 namespace {
@@ -66,6 +67,22 @@ TEST(ShellFoldersTest, LongPathGivesTheLongNamesOfAnExistingPathAndNothingElse) 
   EXPECT_EQ(GetLongPath(Narrow(std::wstring(short_path, length))), GetLongPath(folder));
   EXPECT_EQ(GetLongPath(folder).substr(GetLongPath(folder).rfind('\\')), "\\Configuration Files Ä");
   EXPECT_EQ(GetLongPath(tmp.Path("missing")), "");
+}
+
+TEST(NativeHooksTest, AWriteableFolderTakesAProbeThatLeavesNothingBehind) {
+  TempDir tmp;
+  const platform::Hooks hooks = platform::NativeHooks();
+  EXPECT_TRUE(hooks.is_folder_writeable(tmp.Path(""), false));
+  EXPECT_TRUE(std::filesystem::is_empty(tmp.path()));
+  EXPECT_FALSE(hooks.is_folder_writeable(tmp.Path("missing"), false));
+}
+
+// Wine runs with an English user locale here, whose words the automation
+// run-time gives as those of the library's default.
+TEST(NativeHooksTest, BooleanWordsAreTheUserLocales) {
+  const platform::BooleanWords words = platform::NativeHooks().boolean_words();
+  EXPECT_EQ(words.true_word, "True");
+  EXPECT_EQ(words.false_word, "False");
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 
 #include "automation/error_number.hpp"
 #include "platform/win32/win32_errors.hpp"
+#include "support/native_file.hpp"
 #include "support/temp_dir.hpp"
 #include "support/win32/wide.hpp"
 #include "tamrel/error.hpp"
@@ -96,6 +97,17 @@ TEST(HeldFileTest, AWriteWaitsForAFileHeldAMomentAndFailsWith70WhenItStaysHeld) 
   EXPECT_EQ(ErrorNumberOf([&] { Rewrite(path, "lost"); }), errc::kPermissionDenied);
   EXPECT_EQ(ErrorNumberOf([&] { FileSystemObject().GetFile(path).OpenAsTextStream(); }),
             errc::kPermissionDenied);
+}
+
+TEST(HeldFileTest, AForcedDeleteThatFailsLeavesTheReadOnlyMark) {
+  TempDir tmp;
+  const std::string path = tmp.WriteFile("Setup.tmc", "keep");
+  MakeReadOnly(path);
+  HeldFile held(path, std::chrono::milliseconds(1600));
+  ASSERT_TRUE(held.held());
+  EXPECT_EQ(ErrorNumberOf([&] { FileSystemObject().GetFile(path).Delete(true); }),
+            errc::kPermissionDenied);
+  EXPECT_TRUE(FileSystemObject().backend()->Status(path).read_only);
 }
 
 TEST(Win32PathTest, ANameThatIsNotUtf8IsABadFileNameAndNamesNothing) {
