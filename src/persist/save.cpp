@@ -119,8 +119,9 @@ class Saver {
   }
 
   void WriteMainCopy(FileSystemObject& fso, const std::string& text) {
-    TextStream stream = fso.FileExists(path_) ? fso.GetFile(path_).OpenAsTextStream(IOMode::ForWriting)
-                                              : fso.CreateTextFile(path_, true, false);
+    TextStream stream = fso.FileExists(path_)
+                            ? fso.GetFile(path_).OpenAsTextStream(IOMode::ForWriting)
+                            : fso.CreateTextFile(path_, true, false);
     WriteAndClose(stream, text);
   }
 

@@ -17,7 +17,6 @@ void GiveKeptMark(const std::string& path);
 bool HasKeptMark(const std::string& path);
 
 // Sets the last-modification time to a local date and time.
-void SetLocalModified(const std::string& path, int year, int month, int day, int hour,
-                      int minute);
+void SetLocalModified(const std::string& path, int year, int month, int day, int hour, int minute);
 
 }  // namespace tamrel::testing

@@ -24,8 +24,7 @@ bool HasKeptMark(const std::string& path) {
   return stat(path.c_str(), &info) == 0 && (info.st_mode & 07777) == 0640;
 }
 
-void SetLocalModified(const std::string& path, int year, int month, int day, int hour,
-                      int minute) {
+void SetLocalModified(const std::string& path, int year, int month, int day, int hour, int minute) {
   struct tm local {};
   local.tm_year = year - 1900;
   local.tm_mon = month - 1;

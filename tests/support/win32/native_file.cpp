@@ -31,8 +31,7 @@ bool HasKeptMark(const std::string& path) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_HIDDEN) != 0;
 }
 
-void SetLocalModified(const std::string& path, int year, int month, int day, int hour,
-                      int minute) {
+void SetLocalModified(const std::string& path, int year, int month, int day, int hour, int minute) {
   SYSTEMTIME local{};
   local.wYear = static_cast<WORD>(year);
   local.wMonth = static_cast<WORD>(month);
