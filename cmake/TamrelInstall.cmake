@@ -33,6 +33,12 @@ install(FILES
 # installed with `cmake --install --prefix` (or moved) is still right.
 file(RELATIVE_PATH TAMREL_PC_PREFIX_FROM_PCFILEDIR
   ${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_LIBDIR}/pkgconfig ${CMAKE_INSTALL_PREFIX})
+# What a static link of the library needs besides it.
+if(WIN32)
+  set(TAMREL_PC_LIBS_PRIVATE "-lshell32 -lole32 -loleaut32 -luser32")
+else()
+  set(TAMREL_PC_LIBS_PRIVATE "-ldl")
+endif()
 configure_file(${PROJECT_SOURCE_DIR}/cmake/tamrel.pc.in
   ${PROJECT_BINARY_DIR}/tamrel.pc @ONLY)
 install(FILES ${PROJECT_BINARY_DIR}/tamrel.pc

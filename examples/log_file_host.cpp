@@ -10,8 +10,8 @@ namespace {
 
 std::string TimeOfDay() {
   const std::time_t now = std::time(nullptr);
-  std::tm local{};
-  localtime_r(&now, &local);
+  // The example is single-threaded: localtime's shared result is safe here.
+  const std::tm local = *std::localtime(&now);
   char text[16];
   std::strftime(text, sizeof text, "%H:%M:%S", &local);
   return text;

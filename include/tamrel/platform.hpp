@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "tamrel/variant.hpp"
 
@@ -78,5 +79,15 @@ class Scope {
   const Hooks* previous_;
   Hooks hooks_;
 };
+
+// For command-line programs: the arguments after the program's name as
+// UTF-8 text. On POSIX they are argv as given; on Windows they are read from
+// the UTF-16 command line, as argv would lose what the code page cannot hold.
+std::vector<std::string> CommandLineArguments(int argc, char** argv);
+
+// For command-line programs: standard output and error take UTF-8 bytes and
+// pass them on unchanged (on Windows: the console's code page becomes UTF-8
+// and no line ending is rewritten).
+void UseUtf8Console();
 
 }  // namespace tamrel::platform

@@ -51,7 +51,7 @@ std::string ContextCls::GetApplicationConfigLocation() {
 bool ContextCls::MakeFolder(FileSystemObject& fso, const std::string& path) {
   std::string level = path;
   if (!level.empty() && detail::IsPathSeparator(level.back())) level.pop_back();
-  const auto separator = level.find_last_of(kPathSeparator);
+  const auto separator = detail::LastSeparator(level);
   if (separator == std::string::npos) Raise(errc::kInvalidArgument);
   const std::string parent = level.substr(0, separator);
   if (fso.FolderExists(parent) || MakeFolder(fso, parent)) {

@@ -28,7 +28,7 @@ struct CycleName {
 };
 
 CycleName SplitCycleName(const std::string& path) {
-  const auto separator = path.find_last_of(kPathSeparator);
+  const auto separator = detail::LastSeparator(path);
   // Without a separator the folder cannot be formed.
   if (separator == std::string::npos) Raise(errc::kInvalidArgument);
   CycleName name;

@@ -8,6 +8,7 @@
 #include "persist/context_log.hpp"
 #include "persist/context_text.hpp"
 #include "persist/older_contexts.hpp"
+#include "platform/file_paths.hpp"
 #include "tamrel/error.hpp"
 #include "tamrel/filesystem.hpp"
 #include "tamrel/locations.hpp"
@@ -21,7 +22,7 @@ constexpr int32_t kSaveError = -1;
 
 // The characters after the last separator; the whole path without one.
 std::string FileNamePart(const std::string& path) {
-  std::size_t separator = path.rfind(kPathSeparator);
+  const std::size_t separator = detail::LastSeparator(path);
   return separator == std::string::npos ? path : path.substr(separator + 1);
 }
 

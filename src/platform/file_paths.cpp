@@ -3,7 +3,6 @@
 #include "tamrel/filesystem.hpp"
 
 namespace tamrel::detail {
-namespace {
 
 std::string_view::size_type LastSeparator(std::string_view path) {
   for (auto i = path.size(); i > 0; --i) {
@@ -11,8 +10,6 @@ std::string_view::size_type LastSeparator(std::string_view path) {
   }
   return std::string_view::npos;
 }
-
-}  // namespace
 
 bool IsPathSeparator(char c) {
 #ifdef _WIN32

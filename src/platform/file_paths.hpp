@@ -10,6 +10,9 @@ namespace tamrel::detail {
 // True for the platform's path separator (on Windows also for '/').
 bool IsPathSeparator(char c);
 
+// The position of the last separator in `path`, npos when it has none.
+std::string_view::size_type LastSeparator(std::string_view path);
+
 // The path without trailing separators; a path made only of separators
 // keeps its first.
 std::string_view WithoutTrailingSeparators(std::string_view path);

@@ -40,10 +40,10 @@ void InheritMissing(Hooks& hooks, const Hooks& base) {
 Hooks NativeHooks() {
   Hooks hooks;
   hooks.message_box = native::ShowMessageBox;
-  hooks.pump_messages = [] {};
+  hooks.pump_messages = native::PumpMessages;
   hooks.now = native::Now;
   hooks.seconds_since_midnight = native::SecondsSinceMidnight;
-  hooks.boolean_words = [] { return BooleanWords{}; };
+  hooks.boolean_words = native::SystemBooleanWords;
   native::AddFolderServices(hooks);
   return hooks;
 }

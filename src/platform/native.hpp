@@ -11,6 +11,10 @@ namespace tamrel::platform::native {
 
 // Writes the title and the text to standard error and answers OK (1).
 Variant ShowMessageBox(const std::string& prompt, int16_t style, const std::string& title);
+// Lets the thread's pending window messages be processed.
+void PumpMessages();
+// The words the platform's Boolean-to-text conversion gives for the user.
+BooleanWords SystemBooleanWords();
 // Local time now as an OLE date.
 double Now();
 // Seconds since local midnight, with the fraction of the second.

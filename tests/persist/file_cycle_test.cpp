@@ -30,7 +30,7 @@ class FileCycleTest : public PersistTest {
   Names Left() const {
     Names left;
     for (const auto& entry : std::filesystem::directory_iterator(folder_))
-      left.insert(entry.path().filename());
+      left.insert(entry.path().filename().string());
     return left;
   }
 

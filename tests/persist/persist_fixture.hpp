@@ -73,18 +73,17 @@ class PersistTest : public ::testing::Test {
 
   static platform::Hooks WindowsFolder(const std::filesystem::path& folder) {
     platform::Hooks hooks;
-    hooks.windows_folder = [text = folder.string()] { return text; };
+    hooks.windows_folder = [text = Utf8Text(folder)] { return text; };
     return hooks;
   }
 
-  std::string Backup(const std::string& name) const { return (windows_ / name).string(); }
+  std::string Backup(const std::string& name) const { return Utf8Text(windows_ / Utf8Path(name)); }
   static std::string Read(const std::string& path) { return TempDir::ReadFile(path); }
-  static bool Exists(const std::string& path) { return std::filesystem::exists(path); }
+  static bool Exists(const std::string& path) { return std::filesystem::exists(Utf8Path(path)); }
 
   // Writes `text` to `path` (below the temporary folder), dated `date`.
   void WriteDated(const std::string& path, const std::string& text, double date) {
-    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
-    dir_.WriteFile(std::filesystem::relative(path, dir_.path()).string(), text);
+    dir_.WriteFile(Utf8Text(std::filesystem::relative(Utf8Path(path), dir_.path())), text);
     platform::Current().file_system->SetModified(path, date);
   }
 

@@ -1,9 +1,5 @@
 // FileSystemObject on real temporary folders, including the read-only rules
 // (which hold for root too) and atomic replacement under injected faults.
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <time.h>
-
 #include <filesystem>
 #include <functional>
 #include <set>
@@ -12,6 +8,7 @@
 
 #include "automation/error_number.hpp"
 #include "support/fault_injecting_backend.hpp"
+#include "support/native_file.hpp"
 #include "support/temp_dir.hpp"
 #include "tamrel/error.hpp"
 #include "tamrel/filesystem.hpp"
@@ -28,16 +25,11 @@ constexpr int32_t kDeviceIoError = 57;
 class FileSystemObjectTest : public ::testing::Test {
  protected:
   static std::string Read(const std::string& path) { return TempDir::ReadFile(path); }
-  static mode_t ModeOf(const std::string& path) {
-    struct stat info {};
-    stat(path.c_str(), &info);
-    return info.st_mode & 07777;
-  }
   // Every name in the folder, hidden ones included.
   Names InFolder() const {
     Names names;
     for (const auto& entry : fs::directory_iterator(tmp_.path()))
-      names.insert(entry.path().filename());
+      names.insert(entry.path().filename().string());
     return names;
   }
 
@@ -59,7 +51,7 @@ class FileSystemObjectTest : public ::testing::Test {
 
 TEST_F(FileSystemObjectTest, WritingTakesEffectAtCloseAndKeepsPermissions) {
   const std::string path = tmp_.WriteFile("Setup.tmc", "old");
-  ASSERT_EQ(chmod(path.c_str(), 0640), 0);
+  GiveKeptMark(path);
   fso_.GetFile(path).OpenAsTextStream(IOMode::ForWriting).Write("lost");
   EXPECT_EQ(Read(path), "old") << "an unclosed stream is dropped";
   for (IOMode mode : {IOMode::ForWriting, IOMode::ForAppending}) {
@@ -68,7 +60,7 @@ TEST_F(FileSystemObjectTest, WritingTakesEffectAtCloseAndKeepsPermissions) {
     stream.Close();
   }
   EXPECT_EQ(Read(path), "new\r\nnew\r\n");
-  EXPECT_EQ(ModeOf(path), 0640u);
+  EXPECT_TRUE(HasKeptMark(path));
 }
 
 // A file system whose rename replaces an existing target, as some do.
@@ -96,11 +88,7 @@ TEST_F(FileSystemObjectTest, RenameStaysInTheFolderAndNeverReplaces) {
 
 TEST_F(FileSystemObjectTest, CopyKeepsTheNameAndTheDateAsAnOleDate) {
   const std::string backup = tmp_.WriteFile("backup/Setup.tmc", "saved");
-  struct tm local {};
-  ASSERT_NE(strptime("2024-03-05 14:30", "%Y-%m-%d %H:%M", &local), nullptr);
-  local.tm_isdst = -1;
-  const struct timespec times[2] = {{mktime(&local), 0}, {mktime(&local), 0}};
-  ASSERT_EQ(utimensat(AT_FDCWD, backup.c_str(), times, 0), 0);
+  SetLocalModified(backup, 2024, 3, 5, 14, 30);
   File source = fso_.GetFile(backup);
   EXPECT_NEAR(source.DateLastModified(), 45356.0 + 14.5 / 24.0, 1e-9);
 
@@ -112,11 +100,11 @@ TEST_F(FileSystemObjectTest, CopyKeepsTheNameAndTheDateAsAnOleDate) {
   EXPECT_EQ(fso_.GetFile(target).DateLastModified(), source.DateLastModified());
 }
 
-// Root may write any file; the read-only mark is the file's own mode bits,
-// so these hold for root as well.
+// Root may write any file; the read-only mark is the file's own mode bits
+// (the attribute on Windows), so these hold for root as well.
 TEST_F(FileSystemObjectTest, AReadOnlyFileIsNeitherDeletedNorRewritten) {
   const std::string path = tmp_.WriteFile("Setup.tmc", "keep");
-  ASSERT_EQ(chmod(path.c_str(), 0444), 0);
+  MakeReadOnly(path);
   File file = fso_.GetFile(path);
   const std::string source = tmp_.WriteFile("source.tmc", "new");
   const std::function<void()> writes[] = {

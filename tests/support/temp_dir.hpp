@@ -2,22 +2,37 @@
 // the test ends.
 #pragma once
 
-#include <stdlib.h>
-
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <sstream>
 #include <stdexcept>
 #include <string>
 
 namespace tamrel::testing {
 
+// A path given as the library's UTF-8 text, for the standard library's file
+// calls (which would read a narrow string in the system's code page).
+inline std::filesystem::path Utf8Path(const std::string& text) {
+  return std::filesystem::path(std::u8string(text.begin(), text.end()));
+}
+
+// A path as the library's UTF-8 text.
+inline std::string Utf8Text(const std::filesystem::path& path) {
+  const std::u8string text = path.u8string();
+  return std::string(text.begin(), text.end());
+}
+
 class TempDir {
  public:
   TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "tamrel-test-XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-    path_ = pattern;
+    const std::filesystem::path base = std::filesystem::temp_directory_path();
+    std::random_device random;
+    for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
+      const std::filesystem::path candidate = base / ("tamrel-test-" + std::to_string(random()));
+      if (std::filesystem::create_directory(candidate)) path_ = candidate;
+    }
+    if (path_.empty()) throw std::runtime_error("no temporary folder could be made");
   }
   ~TempDir() {
     namespace fs = std::filesystem;
@@ -33,22 +48,27 @@ class TempDir {
   TempDir& operator=(const TempDir&) = delete;
 
   const std::filesystem::path& path() const { return path_; }
-  // path() / name, as text.
-  std::string Path(const std::string& name) const { return (path_ / name).string(); }
+  // path() / name as UTF-8 text, "/" in `name` written as the platform's
+  // separator.
+  std::string Path(const std::string& name) const { return Utf8Text(Native(name)); }
   // Writes `content` to path() / name, creating parent folders.
   std::string WriteFile(const std::string& name, const std::string& content) const {
-    std::filesystem::create_directories((path_ / name).parent_path());
-    std::ofstream(path_ / name, std::ios::binary | std::ios::trunc) << content;
+    std::filesystem::create_directories(Native(name).parent_path());
+    std::ofstream(Native(name), std::ios::binary | std::ios::trunc) << content;
     return Path(name);
   }
   // The whole content of a file ("" when it cannot be read).
   static std::string ReadFile(const std::string& path) {
     std::ostringstream text;
-    if (std::ifstream in{path, std::ios::binary}) text << in.rdbuf();
+    if (std::ifstream in{Utf8Path(path), std::ios::binary}) text << in.rdbuf();
     return text.str();
   }
 
  private:
+  std::filesystem::path Native(const std::string& name) const {
+    return (path_ / Utf8Path(name)).make_preferred();
+  }
+
   std::filesystem::path path_;
 };
 

@@ -1,14 +1,13 @@
 // The tamrel program as a user meets it: exit statuses, standard output and
 // error, and the files it leaves; each run has its own configuration folders.
-#include <sys/wait.h>
-
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <initializer_list>
 
+#include "support/run_program.hpp"
 #include "support/temp_dir.hpp"
+#include "tamrel/filesystem.hpp"
 
 namespace tamrel::testing {
 namespace {
@@ -21,26 +20,14 @@ struct Outcome {
   std::string out, err;
 };
 
-// `text` as one word for the shell.
-std::string Quoted(const std::string& text) {
-  std::string quoted = "'";
-  for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return quoted + "'";
-}
-
 class ToolProcess : public ::testing::Test {
  protected:
-  // Standard output goes to `out_file` when one is given (and is not read back).
-  Outcome Run(Line args, const std::string& out_file = "") {
-    const std::string out = out_file.empty() ? io_.Path("out") : out_file;
-    std::string command = "XDG_STATE_HOME=" + Quoted(File("state")) +
-                          " XDG_CONFIG_HOME=" + Quoted(File("config")) +
-                          " HOME=" + Quoted(File("home")) + " " + Quoted(TAMREL_TOOL_PATH);
-    for (const std::string& arg : args) command += " " + Quoted(arg);
-    command += " </dev/null >" + Quoted(out) + " 2>" + Quoted(io_.Path("err"));
-    const int status = std::system(command.c_str());
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, out_file.empty() ? Read(out) : "",
-            Read(io_.Path("err"))};
+  // Standard output is read back, or refuses every write with `unwritable`.
+  Outcome Run(Line args, bool unwritable = false) {
+    const std::string out = unwritable ? kUnwritableOutput : io_.Path("out");
+    const int status =
+        RunProgram(TAMREL_TOOL_PATH, args, folders_.environment, out, io_.Path("err"));
+    return {status, unwritable ? "" : Read(out), Read(io_.Path("err"))};
   }
   // Runs a command that must succeed and gives its output.
   std::string Ok(Line args) {
@@ -58,11 +45,14 @@ class ToolProcess : public ::testing::Test {
     EXPECT_NE(outcome.err.find(reason), std::string::npos) << outcome.err;
   }
   std::string File(const std::string& name) const { return dir_.Path(name); }
-  std::string BackupOf(const std::string& name) const { return File("state/Tamrel/" + name); }
+  std::string BackupOf(const std::string& name) const {
+    return folders_.backup + kPathSeparator + name;
+  }
   static std::string Read(const std::string& path) { return TempDir::ReadFile(path); }
 
   TempDir dir_;
   TempDir io_;  // the captured output, apart from the files the program sees
+  const ProgramFolders folders_ = IsolatedFolders(File("state"), File("config"), File("home"));
   const std::string file_ = File("Prefs.tmc");
 };
 
@@ -80,8 +70,8 @@ TEST_F(ToolProcess, BadCommandLinesPrintUsageAndExitTwoHelpGoesToStandardOutput)
 TEST_F(ToolProcess, OutputLostOnAFullDiskEndsWithStatusThree) {
   Ok({"set", file_, "Window", "Left", "120"});
   for (const Outcome& outcome :
-       {Run({"list", file_, "--json"}, "/dev/full"),
-        Run({"get", file_, "Window", "Left"}, "/dev/full"), Run({"--help"}, "/dev/full")}) {
+       {Run({"list", file_, "--json"}, true), Run({"get", file_, "Window", "Left"}, true),
+        Run({"--help"}, true)}) {
     EXPECT_EQ(outcome.status, 3);
     EXPECT_NE(outcome.err.find("cannot write to standard output"), std::string::npos)
         << outcome.err;
@@ -94,6 +84,24 @@ TEST_F(ToolProcess, SetCreatesTheFileItsFoldersAndTheBackupCopy) {
   EXPECT_EQ(Read(file), "<context><Window id=\"Left\" instance=\"1\">-20</Window>\r\n</context>");
   EXPECT_EQ(Read(BackupOf("Setup.tmc")), Read(file));
   EXPECT_EQ(Ok({"get", file, "Window", "Left"}), "-20\n");
+}
+
+TEST_F(ToolProcess, NamesAndValuesBeyondAsciiRoundTripAndTheFileEndsLinesWithCrLf) {
+  const std::string file = File("Ärger/日本/設定.tmc");
+  Ok({"set", file, "Fenster", "Größe", "groß & 日本語"});
+  EXPECT_EQ(Read(file),
+            "<context><Fenster id=\"Größe\" instance=\"1\">groß &amp; 日本語</Fenster>\r\n"
+            "</context>");
+  EXPECT_EQ(Read(BackupOf("設定.tmc")), Read(file));
+  EXPECT_EQ(Ok({"get", file, "Fenster", "Größe"}), "groß & 日本語\n");
+  EXPECT_NE(Ok({"list", file}).find("Größe  1  groß & 日本語\n"), std::string::npos);
+
+  // A write command loads as a host does: the damaged file is set aside under
+  // its own name and the backup copy fills in.
+  dir_.WriteFile("Ärger/日本/設定.tmc", "<context><Fenster");
+  Ok({"set", file, "Fenster", "Höhe", "1"});
+  EXPECT_EQ(Read(file + "_corrupt(1)"), "<context><Fenster");
+  EXPECT_EQ(Ok({"get", file, "Fenster", "Größe"}), "groß & 日本語\n");
 }
 
 TEST_F(ToolProcess, ListGivesTheStoreInOrderAsColumnsOrJson) {
@@ -211,10 +219,11 @@ TEST_F(ToolProcess, CycleRenamesToTheNextGenerationAndPrunesOldOnes) {
 }
 
 TEST_F(ToolProcess, WhereNamesTheApplicationFolderAndPreferenceFile) {
-  const std::string folder = File("config/Survey-Plotter");
+  const std::string folder = folders_.application_data + kPathSeparator + "Survey-Plotter";
+  const std::string separator(1, kPathSeparator);
   EXPECT_EQ(Ok({"where", "Survey/Plotter"}),
-            "application folder: " + folder + "/\nuser preferences:   " + folder +
-                "/UserPreferences.tmc\nbackup copies:      " + File("state/Tamrel") + "\n");
+            "application folder: " + folder + separator + "\nuser preferences:   " + folder +
+                separator + "UserPreferences.tmc\nbackup copies:      " + folders_.backup + "\n");
 }
 
 }  // namespace

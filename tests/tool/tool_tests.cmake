@@ -11,9 +11,17 @@ if(TARGET tamrel_tool_tests)
   endif()
 endif()
 
+# The scripts run on the build machine; in a cross build they run the
+# programs through the emulator (Wine), and the consumer is cross-built too.
+if(CMAKE_CROSSCOMPILING)
+  set(tamrel_program_runner ${CMAKE_CROSSCOMPILING_EMULATOR})
+endif()
+
 if(TARGET tamrel_cli)
   if(TAMREL_SANITIZE)
     set(tamrel_consumer_flags "-fsanitize=address,undefined")
+  elseif(CMAKE_CROSSCOMPILING AND WIN32)
+    set(tamrel_consumer_flags "-static")
   endif()
   if(TARGET tamrel_qt)
     set(tamrel_consumer_component qt)
@@ -21,12 +29,12 @@ if(TARGET tamrel_cli)
   add_test(NAME package_consumer
     COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/tool/package_consumer_test.sh
       ${PROJECT_BINARY_DIR} ${CMAKE_COMMAND} ${CMAKE_CXX_COMPILER} "${tamrel_consumer_flags}"
-      ${tamrel_consumer_component})
+      "${CMAKE_TOOLCHAIN_FILE}" "${tamrel_program_runner}" ${tamrel_consumer_component})
   set_tests_properties(package_consumer PROPERTIES TIMEOUT 300)
 endif()
 
 if(TARGET survey_plotter AND TARGET tamrel_cli)
   add_test(NAME example_host
     COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/tool/example_host_test.sh
-      $<TARGET_FILE:survey_plotter> $<TARGET_FILE:tamrel_cli>)
+      $<TARGET_FILE:survey_plotter> $<TARGET_FILE:tamrel_cli> "${tamrel_program_runner}")
 endif()

@@ -12,6 +12,7 @@
 #include "tamrel/error.hpp"
 #include "tamrel/locations.hpp"
 #include "tamrel/records.hpp"
+#include "utf8_path.hpp"
 
 namespace tamrel::tool {
 namespace {
@@ -183,7 +184,7 @@ int Log(const Session& session) {
   OpenedContext opened = session.Open(FileMissing::kRefuse);
   const auto& arguments = session.invocation.arguments;
   const std::string label =
-      arguments.size() > 1 ? arguments[1] : fs::path(opened.path()).filename().string();
+      arguments.size() > 1 ? arguments[1] : TextOf(PathOf(opened.path()).filename());
   const std::size_t reports_before = session.host->errors().size();
   std::vector<std::string> lines;
   {
@@ -202,7 +203,7 @@ std::set<std::string> FileNamesIn(const fs::path& folder) {
   std::set<std::string> names;
   std::error_code error;
   for (const fs::directory_entry& entry : fs::directory_iterator(folder, error)) {
-    names.insert(entry.path().filename().string());
+    names.insert(TextOf(entry.path().filename()));
   }
   return names;
 }
@@ -212,10 +213,10 @@ std::set<std::string> FileNamesIn(const fs::path& folder) {
 int Cycle(const Session& session) {
   const std::string path = AbsolutePath(session.Argument(0));
   std::error_code error;
-  if (!fs::is_regular_file(path, error)) {
+  if (!fs::is_regular_file(PathOf(path), error)) {
     throw CommandFailure(kExitNotFound, path + ": no such file");
   }
-  const fs::path folder = fs::path(path).parent_path();
+  const fs::path folder = PathOf(path).parent_path();
   const std::set<std::string> before = FileNamesIn(folder);
   auto context = std::make_shared<ContextCls>();
   context->SetApplicationContext(session.host);
@@ -226,16 +227,16 @@ int Cycle(const Session& session) {
   const std::set<std::string> after = FileNamesIn(folder);
   std::vector<std::string> created;
   std::ranges::set_difference(after, before, std::back_inserter(created));
-  if (fs::exists(path, error) || created.size() != 1) {
+  if (fs::exists(PathOf(path), error) || created.size() != 1) {
     throw CommandFailure(kExitFailed, "cannot cycle " + path +
                                           ": its next generation name is taken or it was not "
                                           "found when renamed");
   }
-  session.out << "renamed " << path << " to " << (folder / created.front()).string() << '\n';
-  const std::string own_name = fs::path(path).filename().string();
+  session.out << "renamed " << path << " to " << TextOf(folder / PathOf(created.front())) << '\n';
+  const std::string own_name = TextOf(PathOf(path).filename());
   for (const std::string& name : before) {
     if (name != own_name && !after.contains(name)) {
-      session.out << "deleted " << (folder / name).string() << '\n';
+      session.out << "deleted " << TextOf(folder / PathOf(name)) << '\n';
     }
   }
   return kExitOk;
@@ -268,7 +269,7 @@ int Where(const Session& session) {
   FailOnReport(*session.host, reports_before,
                "cannot settle the user preferences of " + application);
   std::string preferences = context->SaveLocation();
-  if (preferences.empty()) preferences = (fs::path(folder) / "UserPreferences.tmc").string();
+  if (preferences.empty()) preferences = TextOf(PathOf(folder) / "UserPreferences.tmc");
   session.out << "application folder: " << folder << '\n'
               << "user preferences:   " << preferences << '\n'
               << "backup copies:      " << GetWindowsFolder() << '\n';

@@ -8,6 +8,8 @@
 #include "command_line.hpp"
 #include "commands.hpp"
 #include "console_host.hpp"
+#include "tamrel/platform.hpp"
+#include "utf8_path.hpp"
 
 namespace {
 
@@ -25,7 +27,8 @@ int WithOutputWritten(int status) {
 
 int main(int argc, char** argv) {
   using namespace tamrel::tool;
-  const std::vector<std::string> args(argv + 1, argv + argc);
+  tamrel::platform::UseUtf8Console();
+  const std::vector<std::string> args = tamrel::platform::CommandLineArguments(argc, argv);
   const ParseResult parsed = ParseCommandLine(args);
   if (!parsed.invocation) {
     std::cerr << "tamrel: " << parsed.error << '\n' << ShortUsage(parsed.command);
@@ -40,7 +43,7 @@ int main(int argc, char** argv) {
   std::ofstream log_file;
   std::ostream* log = invocation.verbose ? &std::cerr : nullptr;
   if (!invocation.log_file.empty()) {
-    log_file.open(invocation.log_file, std::ios::app);
+    log_file.open(PathOf(invocation.log_file), std::ios::app);
     if (!log_file) {
       std::cerr << "tamrel: cannot open the log file " << invocation.log_file << '\n';
       return kExitFailed;

@@ -5,6 +5,7 @@
 
 #include "command_table.hpp"
 #include "tamrel/locations.hpp"
+#include "utf8_path.hpp"
 
 namespace tamrel::tool {
 namespace {
@@ -13,7 +14,7 @@ namespace fs = std::filesystem;
 
 bool Exists(const std::string& path) {
   std::error_code ignored;
-  return fs::exists(path, ignored);
+  return fs::exists(PathOf(path), ignored);
 }
 
 // The name Load gives a damaged file: the first "_corrupt(n)" not taken yet.
@@ -34,20 +35,21 @@ void FailOnReport(const ConsoleHost& host, std::size_t reports_before, const std
 
 std::string AbsolutePath(const std::string& path) {
   if (path.empty()) throw CommandFailure(kExitUsage, "FILE is empty: name a context file");
-  return fs::absolute(fs::path(path)).lexically_normal().string();
+  return TextOf(fs::absolute(PathOf(path)).lexically_normal());
 }
 
 OpenedContext::OpenedContext(const std::string& file, std::shared_ptr<ConsoleHost> host,
                              std::ostream& err, FileMissing missing)
     : path_(AbsolutePath(file)), host_(std::move(host)), context_(std::make_shared<ContextCls>()) {
   context_->SetApplicationContext(host_);
-  context_->name(fs::path(path_).stem().string());
+  context_->name(TextOf(PathOf(path_).stem()));
   Load(err, missing);
 }
 
 void OpenedContext::Load(std::ostream& err, FileMissing missing) {
   std::error_code ignored;
-  if (fs::is_directory(path_, ignored)) throw CommandFailure(kExitFailed, path_ + " is a folder");
+  if (fs::is_directory(PathOf(path_), ignored))
+    throw CommandFailure(kExitFailed, path_ + " is a folder");
   const bool existed = Exists(path_);
   const std::string corrupt_name = NextCorruptName(path_);
   const std::size_t reports_before = host_->errors().size();

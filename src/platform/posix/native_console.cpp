@@ -3,6 +3,7 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "platform/native.hpp"
 #include "platform/posix/local_time.hpp"
@@ -24,6 +25,12 @@ Variant ShowMessageBox(const std::string& prompt, int16_t /*style*/, const std::
   return Variant(int16_t{1});
 }
 
+// A console has no window messages.
+void PumpMessages() {}
+
+// The library's words: a POSIX locale names no Boolean words of its own.
+BooleanWords SystemBooleanWords() { return BooleanWords{}; }
+
 double Now() { return OleDateFromTime(RealTimeNow()); }
 
 float SecondsSinceMidnight() {
@@ -31,3 +38,14 @@ float SecondsSinceMidnight() {
 }
 
 }  // namespace tamrel::platform::native
+
+namespace tamrel::platform {
+
+std::vector<std::string> CommandLineArguments(int argc, char** argv) {
+  return std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc);
+}
+
+// Standard output and error already carry the bytes they are given.
+void UseUtf8Console() {}
+
+}  // namespace tamrel::platform

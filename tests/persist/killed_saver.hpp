@@ -1,0 +1,47 @@
+// The crash test's vocabulary: a saver process writes two versions of a
+// context in turn until it is ended at a random moment; after every end the
+// context file and its backup copy must each load completely, as one version
+// or the other.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "persist_fixture.hpp"
+#include "support/discarding_host.hpp"
+
+namespace tamrel::testing {
+
+// Two versions of the store that differ in size and in every value.
+inline Records Version(char which) {
+  Records records;
+  for (int i = 0; i < (which == 'a' ? 300 : 700); ++i) {
+    records.emplace_back("Tag" + std::to_string(i % 7), "Id" + std::to_string(i), 1,
+                         std::string(1, which) + "<&>\"'" + std::to_string(i));
+  }
+  return records;
+}
+
+// True when `path` loads without a report and holds one version whole.
+inline bool LoadsWhole(const std::string& path) {
+  auto host = RecordingHost::Make();
+  auto context = std::make_shared<ContextCls>();
+  context->SetApplicationContext(host);
+  return context->Load(path) && host->CallsOf("ShowMessage").empty() &&
+         host->CallsOf("RegisterError").empty() &&
+         (RecordsOf(*context) == Version('a') || RecordsOf(*context) == Version('b'));
+}
+
+// The saver's loop: saves the two versions in turn to `path`; returns only
+// when a save fails.
+inline void SaveVersionsInTurn(const std::string& path) {
+  auto saver = std::make_shared<ContextCls>();
+  saver->SetApplicationContext(std::make_shared<DiscardingHost>());
+  for (char which = 'b';; which = which == 'a' ? 'b' : 'a') {
+    saver->Clear();
+    Fill(*saver, Version(which));
+    if (!saver->Save(path)) return;
+  }
+}
+
+}  // namespace tamrel::testing
