@@ -25,8 +25,8 @@ class LoadTest : public PersistTest {
   Texts Messages() const {
     Texts prompts;
     for (const HostCall& call : host_->CallsOf("ShowMessage")) {
-      EXPECT_EQ(call.args, (Texts{call.args[0], "0", ApplicationTitle() + " Context File Error",
-                                  "", "0"}));
+      EXPECT_EQ(call.args,
+                (Texts{call.args[0], "0", ApplicationTitle() + " Context File Error", "", "0"}));
       prompts.push_back(call.args[0]);
     }
     return prompts;
@@ -42,13 +42,16 @@ TEST_F(LoadTest, RecordsAreAppendedAndTheFileLoggedWithoutLineBreaks) {
   Fill(*context_, {{"X", "x", 1, "kept"}});
   ASSERT_TRUE(context_->Load(path_));
   ASSERT_TRUE(context_->Load(path_));  // each Load checks its instances afresh
-  EXPECT_EQ(RecordsOf(*context_), (Records{{"X", "x", 1, "kept"}, {"A", "a", 1, "1"},
-                                           {"B", "b", 1, "2"}, {"A", "a", 1, "1"},
+  EXPECT_EQ(RecordsOf(*context_), (Records{{"X", "x", 1, "kept"},
+                                           {"A", "a", 1, "1"},
+                                           {"B", "b", 1, "2"},
+                                           {"A", "a", 1, "1"},
                                            {"B", "b", 1, "2"}}));
   EXPECT_EQ(context_->SaveLocation(), path_);
   EXPECT_FALSE(context_->changed());
-  EXPECT_EQ(host_->LogLines()[0], "Context log: " + path_ + " <context><A id=\"a\" instance=\"1\">"
-                                  "1</A><B id=\"b\" instance=\"1\">2</B></context>");
+  EXPECT_EQ(host_->LogLines()[0], "Context log: " + path_ +
+                                      " <context><A id=\"a\" instance=\"1\">"
+                                      "1</A><B id=\"b\" instance=\"1\">2</B></context>");
 }
 
 TEST_F(LoadTest, SavedValuesComeBackWithoutTheirLineBreaks) {
@@ -71,9 +74,9 @@ TEST_F(LoadTest, DamagedFileIsKeptAsCorruptAndTheBackupFillsIn) {
   dir_.WriteFile("Setup.tmc_corrupt(1)", "older damage");
   EXPECT_TRUE(context_->Load(path_));
   EXPECT_EQ(RecordsOf(*context_), kBackupRecords);
-  EXPECT_EQ(Messages(), Texts{"Error reading the context file: " + path_ + " dated: " +
-                              Date(kFileDate) + "\r\n\r\nReverting to version saved on: " +
-                              Date(kBackupDate)});
+  EXPECT_EQ(Messages(),
+            Texts{"Error reading the context file: " + path_ + " dated: " + Date(kFileDate) +
+                  "\r\n\r\nReverting to version saved on: " + Date(kBackupDate)});
   EXPECT_EQ(Read(path_), ContextFile(kBackupRecords));
   EXPECT_EQ(Read(path_ + "_corrupt(1)"), "older damage");
   EXPECT_EQ(Read(path_ + "_corrupt(2)"), cut.substr(0, cut.size() / 2));
@@ -92,8 +95,8 @@ TEST_F(LoadTest, DamagedFileWithoutAGoodBackupEmptiesTheStore) {
   File("<context><A>");
   EXPECT_FALSE(context_->Load(path_));
   EXPECT_TRUE(RecordsOf(*context_).empty());
-  EXPECT_EQ(Messages(), Texts{"The backup configuration file: " + Backup("Setup.tmc") +
-                              " does not exist."});
+  EXPECT_EQ(Messages(),
+            Texts{"The backup configuration file: " + Backup("Setup.tmc") + " does not exist."});
   EXPECT_TRUE(Exists(path_ + "_corrupt(1)"));
   host_->ClearCalls();
   File("<context><A>");
@@ -106,16 +109,19 @@ TEST_F(LoadTest, DamagedFileWithoutAGoodBackupEmptiesTheStore) {
   EXPECT_TRUE(Exists(Backup("Setup.tmc_corrupt(1)")));
 }
 
-// Past about 65,000 records the store's index outgrows the cache, and the
-// reader starts each record's lookup at the end of the record before it,
-// from its own quick look at the next start tag. What is read stays the
+// Past about 98,000 Tag and Id pairs the store's index outgrows the cache,
+// and the reader starts each record's lookup at the end of the record before
+// it, from its own quick look at the next start tag. What is read stays the
 // same, also where that look finds no id it understands.
 TEST_F(LoadTest, AFileLargeEnoughForTheReaderToLookAheadLoadsLikeASmallOne) {
   Records expected;
   std::string elements;
-  for (int i = 0; i < 70000; ++i) {
-    // Runs of three instances of one pair, tags taking turns.
-    Record record{"T" + std::to_string(i / 3 % 7), "I" + std::to_string(i / 3), i % 3 + 1,
+  constexpr int kInRuns = 9000;  // records in runs of three instances of a pair
+  for (int i = 0; i < kInRuns + 96000; ++i) {
+    // Tags taking turns; then one record per pair.
+    const int pair = i < kInRuns ? i / 3 : i - 2 * kInRuns / 3;
+    const int instance = i < kInRuns ? i % 3 + 1 : 1;
+    Record record{"T" + std::to_string(pair % 7), "I" + std::to_string(pair), instance,
                   "v" + std::to_string(i)};
     elements +=
         Element(std::get<0>(record), std::get<1>(record), std::get<2>(record), std::get<3>(record));
