@@ -140,15 +140,12 @@ class RecordSink final : public detail::ReaderSink {
     detail::ProcessXMLEvent(state_, kStartTag, element);
   }
 
-  // The record's Tag and Id are looked up when its text arrives; the
-  // lookup's memory is fetched from here on, while the rest of the element
-  // is read. A store whose index has outgrown the cache has it fetched a
-  // whole element ahead instead (LookAhead): one test decides between the
-  // two, so exactly one fetches each record's lookup, even when the index
-  // grows past the cache during the reading.
+  // A store whose index has outgrown the cache has each record's lookup
+  // fetched a whole element ahead (LookAhead). A smaller index stays in the
+  // cache from one record to the next: fetching it early would cost more
+  // (a hash of the Tag and Id) than it saves.
   void Attribute(std::string_view element, std::string_view name, std::string_view value) override {
     detail::ProcessXMLEvent(state_, kAttribute, element, name, value);
-    if (name == "id" && !state_.items.IndexOutgrowsCache()) state_.items.Prefetch(element, value);
   }
 
   void LookAhead(std::string_view next) override {

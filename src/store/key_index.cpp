@@ -75,9 +75,21 @@ std::size_t KeyIndex::Probe(uint32_t hash, std::string_view tag, std::string_vie
 KeyIndex::Number KeyIndex::Find(std::string_view tag, std::string_view id) const {
   if (IsLastFound(tag, id)) return last_found_;
   if (count_ == 0) return kNone;
-  const Number found = slots_[Probe(Hash(tag, id), tag, id)].entry;
-  if (found != kNone) last_found_ = found;
-  return found;
+  const uint64_t tag_fold = TagFold(tag);
+  const uint32_t hash = Hash(tag_fold, id);
+  const std::size_t slot = Probe(hash, tag, id);
+  const Number found = slots_[slot].entry;
+  if (found != kNone) {
+    last_found_ = found;
+    return found;
+  }
+  missing_.tag.assign(tag);
+  missing_.id.assign(id);
+  missing_.tag_fold = tag_fold;
+  missing_.hash = hash;
+  missing_.slot = slot;
+  missing_.valid = true;
+  return kNone;
 }
 
 void KeyIndex::Prefetch(std::string_view tag, std::string_view id) const {
@@ -89,10 +101,12 @@ void KeyIndex::Prefetch(std::string_view tag, std::string_view id) const {
 KeyIndex::Number KeyIndex::FindOrAdd(std::string_view tag, std::string_view id) {
   if (IsLastFound(tag, id)) return last_found_;
   if (4 * (count_ + 1) > 3 * slots_.size()) Grow();
-  const uint64_t tag_fold = TagFold(tag);
-  const uint32_t hash = Hash(tag_fold, id);
-  Slot& slot = slots_[Probe(hash, tag, id)];
+  const bool known_missing = missing_.valid && missing_.id == id && missing_.tag == tag;
+  const uint64_t tag_fold = known_missing ? missing_.tag_fold : TagFold(tag);
+  const uint32_t hash = known_missing ? missing_.hash : Hash(tag_fold, id);
+  Slot& slot = slots_[known_missing ? missing_.slot : Probe(hash, tag, id)];
   if (slot.entry != kNone) return slot.entry;
+  missing_.valid = false;
   TagList& of_tag = ListOf(tag, tag_fold);
   const Number number = NewEntry();
   Entry& entry = At(number);
@@ -143,6 +157,7 @@ void KeyIndex::Release(Number number) {
 void KeyIndex::Grow() { Rehash(slots_.empty() ? kInitialSlots : 2 * slots_.size()); }
 
 void KeyIndex::Rehash(std::size_t slot_count) {
+  missing_.valid = false;
   std::vector<Slot> old = std::move(slots_);
   slots_ = std::vector<Slot>(slot_count);
   for (const Slot& slot : old) {
@@ -179,6 +194,7 @@ void KeyIndex::Forget(Number number) {
 }
 
 void KeyIndex::EraseSlot(std::size_t slot) {
+  missing_.valid = false;
   slots_[slot].entry = kNone;
   --count_;
   // Backward shift: pull later members of the probe run into the hole, so

@@ -137,6 +137,21 @@ class KeyIndex {
   // The entry found last: the operations on one Tag and Id tend to follow
   // each other. Cleared when an entry is forgotten.
   mutable Number last_found_ = kNone;
+  // The pair Find found last to be missing, with its hash and the free slot
+  // where it would go: a Load checks each record's pair before it appends
+  // it, and FindOrAdd of the same pair right after adds it there without
+  // hashing and probing again. The pair is copied, so that a change of the
+  // caller's texts in between cannot fool it; forgotten once the table
+  // changes.
+  struct Missing {
+    std::string tag;
+    std::string id;
+    uint64_t tag_fold = 0;
+    uint32_t hash = 0;
+    std::size_t slot = 0;
+    bool valid = false;
+  };
+  mutable Missing missing_;
   std::vector<Slot> slots_;  // size a power of two (or 0)
   std::size_t count_ = 0;
   std::vector<std::unique_ptr<Entry[]>> chunks_;  // every entry, live or free
