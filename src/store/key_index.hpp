@@ -114,7 +114,7 @@ class KeyIndex {
   static uint64_t TagFold(std::string_view tag);
   static uint32_t Hash(uint64_t tag_fold, std::string_view id);
   bool Holds(const Entry& entry, std::string_view tag, std::string_view id) const {
-    return IdOf(entry) == id && *entry.tag == tag;
+    return *entry.tag == tag && IdOf(entry) == id;  // the Tags stay in the cache
   }
   bool IsLastFound(std::string_view tag, std::string_view id) const {
     return last_found_ != kNone && Holds(At(last_found_), tag, id);
