@@ -56,13 +56,13 @@ void LogFileHost::GetErrorText(std::string& text) {
 tamrel::Variant LogFileHost::HandleError(bool, bool, bool) {
   // A GUI host would offer to carry on or quit here; the example carries on
   // and tells the user where the details are.
-  std::cerr << "Survey Plotter: a settings operation failed: "
-            << tamrel::CurrentError().description << " (see the log)\n";
+  std::cerr << "Survey Plotter: a settings operation failed: " << tamrel::CurrentError().description
+            << " (see the log)\n";
   return {};
 }
 
-tamrel::Variant LogFileHost::ShowMessage(const std::string& prompt, int16_t, const std::string& title,
-                                         const std::string&, int32_t) {
+tamrel::Variant LogFileHost::ShowMessage(const std::string& prompt, int16_t,
+                                         const std::string& title, const std::string&, int32_t) {
   std::string text = prompt;
   for (std::size_t at = text.find("\r\n"); at != std::string::npos; at = text.find("\r\n", at)) {
     text.replace(at, 2, "\n  ");

@@ -31,7 +31,8 @@ constexpr const char* kLinkedToRecentFiles = "'FileView'FileLayers";
 class Application : public tamrel::Object {
  public:
   std::string TypeName() const override { return "Application"; }
-  tamrel::Variant Get(const std::string& name, const std::vector<tamrel::Variant>& indices) override {
+  tamrel::Variant Get(const std::string& name,
+                      const std::vector<tamrel::Variant>& indices) override {
     if (!tamrel::SameName(name, "title") || !indices.empty()) NoSuchMember(name);
     return tamrel::Variant(kApplication);
   }
@@ -49,8 +50,8 @@ void VerifyAll(tamrel::ContextCls& context, const std::vector<Setting>& settings
 
 std::shared_ptr<tamrel::ContextCls> NewContext(const std::shared_ptr<LogFileHost>& host,
                                                const std::string& name) {
-  auto context = std::dynamic_pointer_cast<tamrel::ContextCls>(
-      tamrel::CreateObject("Tamrel.ContextCls"));
+  auto context =
+      std::dynamic_pointer_cast<tamrel::ContextCls>(tamrel::CreateObject("Tamrel.ContextCls"));
   context->SetApplicationContext(host);
   context->name(name);
   return context;
@@ -125,8 +126,7 @@ int main(int argc, char** argv) {
     return survey_plotter::Run(std::vector<std::string>(argv + 1, argv + argc));
   } catch (const tamrel::Error& error) {
     // Only failures the library cannot report to the host arrive here.
-    std::cerr << "Survey Plotter: " << error.description() << " (error " << error.number()
-              << ")\n";
+    std::cerr << "Survey Plotter: " << error.description() << " (error " << error.number() << ")\n";
     return 1;
   }
 }

@@ -16,24 +16,26 @@ namespace tamrel {
 
 // Error numbers of the run-time that the library raises or passes on.
 namespace errc {
-inline constexpr int32_t kInvalidArgument = 5;     // Invalid procedure call or argument
-inline constexpr int32_t kOverflow = 6;            // Overflow
-inline constexpr int32_t kOutOfMemory = 7;         // Out of memory
-inline constexpr int32_t kSubscriptOutOfRange = 9; // Subscript out of range
-inline constexpr int32_t kTypeMismatch = 13;       // Type mismatch
-inline constexpr int32_t kFileNotFound = 53;       // File not found
-inline constexpr int32_t kFileAlreadyExists = 58;  // File already exists
-inline constexpr int32_t kPermissionDenied = 70;   // Permission denied
-inline constexpr int32_t kPathFileAccess = 75;     // Path/File access error
-inline constexpr int32_t kPathNotFound = 76;       // Path not found
-inline constexpr int32_t kObjectNotSet = 91;       // Object variable or With block variable not set
-inline constexpr int32_t kInvalidUseOfNull = 94;   // Invalid use of Null
+inline constexpr int32_t kInvalidArgument = 5;      // Invalid procedure call or argument
+inline constexpr int32_t kOverflow = 6;             // Overflow
+inline constexpr int32_t kOutOfMemory = 7;          // Out of memory
+inline constexpr int32_t kSubscriptOutOfRange = 9;  // Subscript out of range
+inline constexpr int32_t kTypeMismatch = 13;        // Type mismatch
+inline constexpr int32_t kFileNotFound = 53;        // File not found
+inline constexpr int32_t kFileAlreadyExists = 58;   // File already exists
+inline constexpr int32_t kPermissionDenied = 70;    // Permission denied
+inline constexpr int32_t kPathFileAccess = 75;      // Path/File access error
+inline constexpr int32_t kPathNotFound = 76;        // Path not found
+inline constexpr int32_t kObjectNotSet = 91;      // Object variable or With block variable not set
+inline constexpr int32_t kInvalidUseOfNull = 94;  // Invalid use of Null
 inline constexpr int32_t kInvalidPropertyIndex = 381;  // Invalid property array index
-inline constexpr int32_t kObjectRequired = 424;    // Object required
+inline constexpr int32_t kObjectRequired = 424;        // Object required
 inline constexpr int32_t kCannotCreateObject = 429;    // ActiveX component can't create object
-inline constexpr int32_t kNoSuchMember = 438;      // Object doesn't support this property or method
-inline constexpr int32_t kWrongArgumentCount = 450;    // Wrong number of arguments or invalid property assignment
-inline constexpr int32_t kDuplicateKey = 457;      // This key is already associated with an element of this collection
+inline constexpr int32_t kNoSuchMember = 438;  // Object doesn't support this property or method
+inline constexpr int32_t kWrongArgumentCount =
+    450;  // Wrong number of arguments or invalid property assignment
+inline constexpr int32_t kDuplicateKey =
+    457;  // This key is already associated with an element of this collection
 inline constexpr int32_t kIllegalContextParam = 60011;  // the library's own: illegal tag or id
 }  // namespace errc
 

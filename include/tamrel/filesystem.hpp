@@ -223,8 +223,7 @@ class FileSystemObject : public Object {
   // A stream writing a new text to `path`: 58 when the file exists and
   // `overwrite` is false, 70 when it is read-only, 76 when its folder is
   // missing. Only ANSI text (`unicode` false) is supported (5 otherwise).
-  TextStream CreateTextFile(const std::string& path, bool overwrite = true,
-                            bool unicode = false);
+  TextStream CreateTextFile(const std::string& path, bool overwrite = true, bool unicode = false);
 
   // By name: FileExists, FolderExists, CreateFolder, GetParentFolderName and
   // GetFileName, for callers that pass the object late-bound.

@@ -85,8 +85,9 @@ class Variant {
   struct DateTag {
     double value;
   };
-  using Storage = std::variant<std::monostate, NullTag, bool, int16_t, int32_t, float, double,
-                               DateTag, std::string, ObjectRef, std::shared_ptr<const VariantArray>>;
+  using Storage =
+      std::variant<std::monostate, NullTag, bool, int16_t, int32_t, float, double, DateTag,
+                   std::string, ObjectRef, std::shared_ptr<const VariantArray>>;
   Storage storage_;
 };
 

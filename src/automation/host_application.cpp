@@ -40,8 +40,7 @@ Variant HostApplication::Call(const std::string& name, std::vector<Variant>& arg
   }
   if (SameName(name, "ShowMessage")) {
     RequireArgumentCount(args, 5);
-    return ShowMessage(CStr(args[0]), CInt(args[1]), CStr(args[2]), CStr(args[3]),
-                       CLng(args[4]));
+    return ShowMessage(CStr(args[0]), CInt(args[1]), CStr(args[2]), CStr(args[3]), CLng(args[4]));
   }
   NoSuchMember(name);
 }

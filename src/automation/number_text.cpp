@@ -30,8 +30,8 @@ std::string FormatGeneral(Float value, int digits) {
   if (!std::isfinite(value)) return NonFiniteText(static_cast<double>(value));
   if (value == 0) return "0";
   char buffer[64];
-  auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value,
-                                 std::chars_format::general, digits);
+  auto [end, ec] =
+      std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, digits);
   std::string text(buffer, ec == std::errc() ? end : buffer);
   for (char& c : text) {
     if (c == 'e') c = 'E';

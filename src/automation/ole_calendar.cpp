@@ -17,8 +17,7 @@ int64_t OleDayFromCivil(const CivilDate& date) {
   const int64_t year_of_era = year - era * 400;
   const int64_t month_from_march = date.month > 2 ? date.month - 3 : date.month + 9;
   const int64_t day_of_year = (153 * month_from_march + 2) / 5 + date.day - 1;
-  const int64_t day_of_era =
-      year_of_era * 365 + year_of_era / 4 - year_of_era / 100 + day_of_year;
+  const int64_t day_of_era = year_of_era * 365 + year_of_era / 4 - year_of_era / 100 + day_of_year;
   return era * kDaysPerEra + day_of_era - kUnixEpochFromEraStart + kUnixEpochOleDay;
 }
 
@@ -28,7 +27,8 @@ CivilDate CivilFromOleDay(int64_t ole_day) {
   const int64_t day_of_era = days - era * kDaysPerEra;
   const int64_t year_of_era =
       (day_of_era - day_of_era / 1460 + day_of_era / 36524 - day_of_era / 146096) / 365;
-  const int64_t day_of_year = day_of_era - (365 * year_of_era + year_of_era / 4 - year_of_era / 100);
+  const int64_t day_of_year =
+      day_of_era - (365 * year_of_era + year_of_era / 4 - year_of_era / 100);
   const int64_t month_index = (5 * day_of_year + 2) / 153;  // from March
   CivilDate date;
   date.day = day_of_year - (153 * month_index + 2) / 5 + 1;

@@ -44,9 +44,9 @@ Variant Variant::FromDate(double ole_date) {
 VariantKind Variant::kind() const {
   // The alternatives of Storage are listed in the order of VariantKind.
   static_assert(std::variant_size_v<Storage> == static_cast<std::size_t>(VariantKind::Array) + 1);
-  static_assert(std::is_same_v<std::variant_alternative_t<
-                                   static_cast<std::size_t>(VariantKind::Date), Storage>,
-                               DateTag>);
+  static_assert(std::is_same_v<
+                std::variant_alternative_t<static_cast<std::size_t>(VariantKind::Date), Storage>,
+                DateTag>);
   return static_cast<VariantKind>(storage_.index());
 }
 

@@ -4,9 +4,9 @@
 
 #include <utility>
 
+#include "automation/application_title.hpp"
 #include "automation/error_trap.hpp"
 #include "context/unmanaged_error.hpp"
-#include "automation/application_title.hpp"
 #include "persist/context_state.hpp"
 
 namespace tamrel {

@@ -36,7 +36,9 @@ inline constexpr int kMaxNesting = 256;
 class ReaderSink {
  public:
   virtual void StartTag(std::string_view element) = 0;
-  // `value` is empty for an attribute without one (a bare name).
+  // `value` is empty for an attribute without one (a bare name). `name`
+  // may be empty ('<A ="x">'), and a name that ">" cut off is carried into
+  // the first attribute name of the next element at the same level.
   virtual void Attribute(std::string_view element, std::string_view name,
                          std::string_view value) = 0;
   virtual void ElementText(std::string_view element, std::string_view text) = 0;

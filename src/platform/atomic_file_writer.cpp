@@ -17,14 +17,11 @@ void RequireReplaceable(platform::FileBackend& backend, const std::string& targe
 
 AtomicFileWriter::AtomicFileWriter(std::shared_ptr<platform::FileBackend> backend,
                                    std::string target)
-    : backend_(std::move(backend)),
-      target_(std::move(target)),
-      folder_(ParentFolderName(target_)) {
+    : backend_(std::move(backend)), target_(std::move(target)), folder_(ParentFolderName(target_)) {
   RequireReplaceable(*backend_, target_);
   // The target's name in the temporary name lets a reader of the folder, or a
   // test, tell whose temporary file it is.
-  file_ = backend_->CreateTempFile(folder_, "." + LastPathComponent(target_) + ".tmp-",
-                                   temp_path_);
+  file_ = backend_->CreateTempFile(folder_, "." + LastPathComponent(target_) + ".tmp-", temp_path_);
 }
 
 AtomicFileWriter::~AtomicFileWriter() { Abandon(); }

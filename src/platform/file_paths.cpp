@@ -39,8 +39,7 @@ std::string LastPathComponent(std::string_view path) {
   std::string_view trimmed = WithoutTrailingSeparators(path);
   if (trimmed.size() == 1 && IsPathSeparator(trimmed[0])) return "";
   const auto separator = LastSeparator(trimmed);
-  return std::string(separator == std::string_view::npos ? trimmed
-                                                         : trimmed.substr(separator + 1));
+  return std::string(separator == std::string_view::npos ? trimmed : trimmed.substr(separator + 1));
 }
 
 std::string JoinPath(std::string_view folder, std::string_view name) {

@@ -57,8 +57,7 @@ std::string FileSystemObject::GetFileName(const std::string& path) const {
   return detail::LastPathComponent(path);
 }
 
-TextStream FileSystemObject::CreateTextFile(const std::string& path, bool overwrite,
-                                            bool unicode) {
+TextStream FileSystemObject::CreateTextFile(const std::string& path, bool overwrite, bool unicode) {
   if (unicode) Raise(errc::kInvalidArgument);
   if (!overwrite && KindOf(*backend_, path) != platform::EntryKind::kMissing) {
     Raise(errc::kFileAlreadyExists);

@@ -42,8 +42,8 @@ std::string TextStream::ReadAll() {
   RequireOpenFor(true);
   // The stream is at its end afterwards: the text it held is handed over
   // rather than copied when none of it was read yet.
-  std::string rest = impl_->position == 0 ? std::move(impl_->text)
-                                          : impl_->text.substr(impl_->position);
+  std::string rest =
+      impl_->position == 0 ? std::move(impl_->text) : impl_->text.substr(impl_->position);
   impl_->text.clear();
   impl_->position = 0;
   return rest;

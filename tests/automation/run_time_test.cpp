@@ -22,8 +22,11 @@ TEST(ConversionTest, IntegersRoundHalvesToEvenAndOverflowAtTheirLimits) {
     EXPECT_EQ(CInt(Variant(value)), rounded) << value;
     EXPECT_EQ(CLng(Variant(value)), rounded) << value;
   }
-  for (const auto& [integer, long_integer] :
+  for (const std::pair<double, double>& limits :
        {std::pair{32767.5, 2147483647.5}, std::pair{-32769.0, -2147483649.0}}) {
+    // Named copies: clang 14 cannot capture structured bindings.
+    const double integer = limits.first;
+    const double long_integer = limits.second;
     EXPECT_EQ(ErrorNumberOf([&] { CInt(Variant(integer)); }), errc::kOverflow) << integer;
     EXPECT_EQ(ErrorNumberOf([&] { CLng(Variant(long_integer)); }), errc::kOverflow);
   }

@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "automation/error_number.hpp"
 #include "automation/application_title.hpp"
-#include "context/state_of.hpp"
+#include "automation/error_number.hpp"
 #include "automation/error_trap.hpp"
+#include "context/state_of.hpp"
 #include "context/unmanaged_error.hpp"
 #include "support/recording_host.hpp"
 #include "tamrel/context.hpp"

@@ -22,8 +22,8 @@ class ContextLogTest : public PersistTest {
 
 TEST_F(ContextLogTest, FileTextIsCutAfterTheLastEndTagOfEachWindow) {
   // 15001 characters fit the first line.
-  for (auto [length, count] : {std::pair<std::size_t, std::size_t>{15001, 1}, {15002, 2},
-                               {40000, 3}}) {
+  for (auto [length, count] :
+       {std::pair<std::size_t, std::size_t>{15001, 1}, {15002, 2}, {40000, 3}}) {
     SCOPED_TRACE(length);
     std::string text = "<context>";
     while (text.size() + 49 <= length) text += Element("Tag", "Id", 1, "value");

@@ -61,7 +61,8 @@ TEST_F(ReaderTest, ElementsAndAttributeForms) {
       {"<A id=\" a b>c\" instance=\"1\">&lt;&amp;lt;</A>", {{"A", "a b>c", 1, "<&lt;"}}, {}},
       // An ampersand that begins none of the five references stays.
       {"<A>&amp;amp; &foo; &LT; &am x& &&lt;&apos;&quot;&gt;</A>",
-       {{"A", "", 1, "&amp; &foo; &LT; &am x& &<'\">"}}, {}},
+       {{"A", "", 1, "&amp; &foo; &LT; &am x& &<'\">"}},
+       {}},
       {"<A id=\"x\" instance=\"12abc\">v</A><B id=\"y\" instance=\"70000\">w</B>",
        {{"A", "x", 1, "v"}, {"B", "y", 1, "w"}},
        {{kProcess, errc::kTypeMismatch}, {kProcess, errc::kOverflow}}},
@@ -99,20 +100,36 @@ TEST_F(ReaderTest, InstanceRepairs) {
     Texts log;
     bool changed;
   } cases[] = {
-      {"gap pulled back", {{"W", "x", 1, "a"}, {"W", "x", 3, "b"}},
-       {{"W", "x", 1, "a"}, {"W", "x", 2, "b"}}, {Mismatch("x", 2, 3)}, true},
-      {"repeat dropped, not a change", {{"W", "x", 1, "a"}, {"W", "x", 1, "b"}},
-       {{"W", "x", 1, "a"}}, {Mismatch("x", 2, 1)}, false},
-      {"instance 0 twice", {{"W", "x", 0, "a"}, {"W", "x", 0, "b"}}, {{"W", "x", 1, "a"}},
-       {Mismatch("x", 1, 0), Mismatch("x", 2, 0)}, true},
-      {"ShowText gap filled", {{"W", "ShowTextSep", 1, "a"}, {"W", "ShowTextSep", 3, "c"}},
+      {"gap pulled back",
+       {{"W", "x", 1, "a"}, {"W", "x", 3, "b"}},
+       {{"W", "x", 1, "a"}, {"W", "x", 2, "b"}},
+       {Mismatch("x", 2, 3)},
+       true},
+      {"repeat dropped, not a change",
+       {{"W", "x", 1, "a"}, {"W", "x", 1, "b"}},
+       {{"W", "x", 1, "a"}},
+       {Mismatch("x", 2, 1)},
+       false},
+      {"instance 0 twice",
+       {{"W", "x", 0, "a"}, {"W", "x", 0, "b"}},
+       {{"W", "x", 1, "a"}},
+       {Mismatch("x", 1, 0), Mismatch("x", 2, 0)},
+       true},
+      {"ShowText gap filled",
+       {{"W", "ShowTextSep", 1, "a"}, {"W", "ShowTextSep", 3, "c"}},
        {{"W", "ShowTextSep", 1, "a"}, {"W", "ShowTextSep", 2, ""}, {"W", "ShowTextSep", 3, "c"}},
-       {Mismatch("ShowTextSep", 2, 3)}, true},
-      {"repeat of Created dropped silently", {{"W", "Created", 1, "a"}, {"W", "Created", 1, "b"}},
-       {{"W", "Created", 1, "a"}}, {}, false},
+       {Mismatch("ShowTextSep", 2, 3)},
+       true},
+      {"repeat of Created dropped silently",
+       {{"W", "Created", 1, "a"}, {"W", "Created", 1, "b"}},
+       {{"W", "Created", 1, "a"}},
+       {},
+       false},
       {"pairs joined to the same text share a number",
        {{"W$", "x", 1, "a"}, {"W", "$x", 1, "b"}, {"W", "x", 1, "c"}},
-       {{"W$", "x", 1, "a"}, {"W", "x", 1, "c"}}, {Mismatch("$x", 2, 1)}, false},
+       {{"W$", "x", 1, "a"}, {"W", "x", 1, "c"}},
+       {Mismatch("$x", 2, 1)},
+       false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -142,13 +159,17 @@ TEST_F(ReaderTest, PairNumbersStayWhateverTheHostDoesToTheStoreMeanwhile) {
     std::function<void()> act;  // at the mismatch line of (W, y)
     Records store;
   } cases[] = {
-      {"Clear: x was numbered 1, its second 1 is a repeat", [&] { context_->Clear(); },
+      {"Clear: x was numbered 1, its second 1 is a repeat",
+       [&] { context_->Clear(); },
        {{"W", "y", 1, "b"}, {"W", "z", 1, "d"}}},
-      {"Remove of x", [&] { context_->Remove("W", Variant("x")); },
+      {"Remove of x",
+       [&] { context_->Remove("W", Variant("x")); },
        {{"W", "y", 1, "b"}, {"W", "z", 1, "d"}}},
-      {"Add renumbers x's records, not its number", [&] { context_->Add("W", "x", Variant("n")); },
+      {"Add renumbers x's records, not its number",
+       [&] { context_->Add("W", "x", Variant("n")); },
        {{"W", "x", 1, "n"}, {"W", "x", 2, "a"}, {"W", "y", 1, "b"}, {"W", "z", 1, "d"}}},
-      {"CloneAdd of z numbers nothing", [&] { context_->CloneAdd("W", "z", "n", 4); },
+      {"CloneAdd of z numbers nothing",
+       [&] { context_->CloneAdd("W", "z", "n", 4); },
        {{"W", "x", 1, "a"}, {"W", "z", 4, "n"}, {"W", "y", 1, "b"}, {"W", "z", 1, "d"}}},
   };
   for (const Case& c : cases) {
@@ -194,8 +215,8 @@ TEST_F(ReaderTest, ALoadRunFromALogLineEndsTheInstanceCheckOfTheLoadUnderWay) {
 TEST_F(ReaderTest, ALogLineThatFailsLeavesThePairWhereItWas) {
   host_->FailOn("WriteLog", 5, 1);
   Load("ctx", {{"W", "x", 1, "a"}, {"W", "x", 5, "b"}, {"W", "x", 2, "c"}});
-  EXPECT_EQ(RecordsOf(*context_), (Records{{"W", "x", 1, "a"}, {"W", "x", 5, "b"},
-                                           {"W", "x", 2, "c"}}));
+  EXPECT_EQ(RecordsOf(*context_),
+            (Records{{"W", "x", 1, "a"}, {"W", "x", 5, "b"}, {"W", "x", 2, "c"}}));
   EXPECT_EQ(host_->LogLines(), Texts{Mismatch("x", 2, 5)});
   EXPECT_EQ(host_->Errors(), (Reports{{"Tamrel/ContextCls/ValidateLoadItem", 5}}));
   // A pair whose first record failed its check has still not been seen.

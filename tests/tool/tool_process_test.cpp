@@ -79,9 +79,9 @@ TEST_F(ToolProcess, BadCommandLinesPrintUsageAndExitTwoHelpGoesToStandardOutput)
 
 TEST_F(ToolProcess, OutputLostOnAFullDiskEndsWithStatusThree) {
   Ok({"set", file_, "Window", "Left", "120"});
-  for (const Outcome& outcome : {Run({"list", file_, "--json"}, "/dev/full"),
-                                 Run({"get", file_, "Window", "Left"}, "/dev/full"),
-                                 Run({"--help"}, "/dev/full")}) {
+  for (const Outcome& outcome :
+       {Run({"list", file_, "--json"}, "/dev/full"),
+        Run({"get", file_, "Window", "Left"}, "/dev/full"), Run({"--help"}, "/dev/full")}) {
     EXPECT_EQ(outcome.status, 3);
     EXPECT_NE(outcome.err.find("cannot write to standard output"), std::string::npos)
         << outcome.err;

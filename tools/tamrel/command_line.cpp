@@ -55,7 +55,8 @@ Tokenized Tokenize(const std::vector<std::string>& args) {
       continue;
     }
     Token token{true, word, std::nullopt};
-    if (const std::size_t equals = word.find('='); word.starts_with("--") && equals != std::string::npos) {
+    if (const std::size_t equals = word.find('=');
+        word.starts_with("--") && equals != std::string::npos) {
       token.text = word.substr(0, equals);
       token.value = word.substr(equals + 1);
     }
@@ -138,7 +139,8 @@ std::string CheckExclusive(const Invocation& invocation) {
   std::string first;
   for (std::string_view name : invocation.command->exclusive) {
     if (!invocation.Has(name)) continue;
-    if (!first.empty()) return "options " + first + " and " + std::string(name) + " exclude each other";
+    if (!first.empty())
+      return "options " + first + " and " + std::string(name) + " exclude each other";
     first = name;
   }
   return "";

@@ -14,13 +14,25 @@ constexpr std::string_view kReadNote =
 
 std::vector<CommandSpec> BuildCommands() {
   return {
-      {"list", List, "FILE", 1, 1, true, "Print every value of a context file, in store order.",
+      {"list",
+       List,
+       "FILE",
+       1,
+       1,
+       true,
+       "Print every value of a context file, in store order.",
        "Prints one line per value: tag, id, instance and value, newest first as the\n"
        "file keeps them. With --json prints a JSON array of objects with the keys\n"
        "\"tag\", \"id\", \"instance\" (a number) and \"value\".\n",
        {{"--json", OptionValue::kNone, "", "print a JSON array instead of columns"}},
        {}},
-      {"get", Get, "FILE TAG ID", 3, 3, true, "Print the value of TAG and ID.",
+      {"get",
+       Get,
+       "FILE TAG ID",
+       3,
+       3,
+       true,
+       "Print the value of TAG and ID.",
        "Prints the first value of TAG and ID in store order (the newest, as set\n"
        "leaves them), every value with --all (one per line, in store order) or the\n"
        "value of one instance with --instance.\n"
@@ -28,7 +40,13 @@ std::vector<CommandSpec> BuildCommands() {
        {{"--all", OptionValue::kNone, "", "print every value of TAG and ID"},
         {"--instance", OptionValue::kInt32, "N", "print the value of instance N"}},
        {"--all", "--instance"}},
-      {"set", Set, "FILE TAG ID VALUE", 4, 4, true, "Store VALUE as the newest value of TAG and ID.",
+      {"set",
+       Set,
+       "FILE TAG ID VALUE",
+       4,
+       4,
+       true,
+       "Store VALUE as the newest value of TAG and ID.",
        "Adds VALUE as instance 1 of TAG and ID, keeps at most --max values (4 unless\n"
        "given; older ones drop off the end) and saves the file and its backup copy.\n"
        "Boolean words (true, FALSE, ...) are stored as True or False. A missing file\n"
@@ -42,14 +60,26 @@ std::vector<CommandSpec> BuildCommands() {
        {{"--max", OptionValue::kInt16, "N", "keep at most N values of TAG and ID"},
         {"--link", OptionValue::kText, "LINKID", "tags linked to the dropped values"}},
        {}},
-      {"remove", Remove, "FILE TAG [ID [VALUE]]", 2, 4, true, "Remove values and save the file.",
+      {"remove",
+       Remove,
+       "FILE TAG [ID [VALUE]]",
+       2,
+       4,
+       true,
+       "Remove values and save the file.",
        "Removes every value of TAG; with ID only those of TAG and ID; with VALUE only\n"
        "the instances of TAG and ID that hold exactly VALUE (the others keep their\n"
        "instance numbers). Prints how many values were removed and saves the file.\n"
        "Exits with status 1, saving nothing, when nothing matched.\n",
        {},
        {}},
-      {"verify", Verify, "FILE TAG ID DEFAULT", 4, 4, true, "Check a value against the kind of DEFAULT.",
+      {"verify",
+       Verify,
+       "FILE TAG ID DEFAULT",
+       4,
+       4,
+       true,
+       "Check a value against the kind of DEFAULT.",
        "The kind of DEFAULT decides what the value must look like: a boolean word\n"
        "(True, False) asks for a boolean, a number for a number, anything else for a\n"
        "non-empty text. A missing value is set to DEFAULT; a value of the wrong kind\n"
@@ -59,21 +89,39 @@ std::vector<CommandSpec> BuildCommands() {
        "created. TAG, ID and DEFAULT are refused as by set.\n",
        {},
        {}},
-      {"log", Log, "FILE [LABEL]", 1, 2, true, "Print the context log line of a file.",
+      {"log",
+       Log,
+       "FILE [LABEL]",
+       1,
+       2,
+       true,
+       "Print the context log line of a file.",
        "Prints the line a host's log receives when it logs this context: \"Context\n"
        "log: \", LABEL (the file name unless given), and the whole context text with\n"
        "every line break shown as \"~\". The label CALIBRATION keeps only the first\n"
        "200 characters of the text.\n",
        {},
        {}},
-      {"cycle", Cycle, "FILE", 1, 1, false, "Turn FILE into its next numbered generation.",
+      {"cycle",
+       Cycle,
+       "FILE",
+       1,
+       1,
+       false,
+       "Turn FILE into its next numbered generation.",
        "Renames FILE to base(n).ext, one above the highest generation beside it, and\n"
        "deletes the oldest generations so that --keep of them remain, the new one\n"
        "included (4 unless given). Prints the new name and the deleted files.\n"
        "Exits with status 1 when FILE does not exist.\n",
        {{"--keep", OptionValue::kPositive16, "N", "generations to keep (at least 1)"}},
        {}},
-      {"where", Where, "APPNAME", 1, 1, false, "Print where an application's files go.",
+      {"where",
+       Where,
+       "APPNAME",
+       1,
+       1,
+       false,
+       "Print where an application's files go.",
        "Prints the application folder of APPNAME, its user-preference file and the\n"
        "folder that holds the backup copies of context files. The application folder\n"
        "is created when it does not exist yet, as a host does at its first start.\n"

@@ -17,8 +17,7 @@ namespace tamrel::tool {
 // Ends a command with an exit status and a one-line message ("" for none).
 class CommandFailure : public std::exception {
  public:
-  CommandFailure(int status, std::string message)
-      : status_(status), message_(std::move(message)) {}
+  CommandFailure(int status, std::string message) : status_(status), message_(std::move(message)) {}
   int status() const { return status_; }
   const char* what() const noexcept override { return message_.c_str(); }
 

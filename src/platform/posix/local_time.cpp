@@ -33,7 +33,8 @@ CivilDate CivilFromDays(int64_t days) {
   const int64_t day_of_era = days - era * 146097;
   const int64_t year_of_era =
       (day_of_era - day_of_era / 1460 + day_of_era / 36524 - day_of_era / 146096) / 365;
-  const int64_t day_of_year = day_of_era - (365 * year_of_era + year_of_era / 4 - year_of_era / 100);
+  const int64_t day_of_year =
+      day_of_era - (365 * year_of_era + year_of_era / 4 - year_of_era / 100);
   const int64_t month_index = (5 * day_of_year + 2) / 153;
   const int64_t day = day_of_year - (153 * month_index + 2) / 5 + 1;
   const int64_t month = month_index < 10 ? month_index + 3 : month_index - 9;
@@ -56,9 +57,8 @@ double SecondsOfDay(const struct tm& fields, long nanoseconds) {
 
 double OleDateFromTime(const struct timespec& when) {
   const struct tm fields = LocalFields(when);
-  const int64_t days =
-      DaysFromCivil(fields.tm_year + 1900, fields.tm_mon + 1, fields.tm_mday) +
-      kOleDaysBeforeUnixEpoch;
+  const int64_t days = DaysFromCivil(fields.tm_year + 1900, fields.tm_mon + 1, fields.tm_mday) +
+                       kOleDaysBeforeUnixEpoch;
   return static_cast<double>(days) + SecondsOfDay(fields, when.tv_nsec) / kSecondsPerDay;
 }
 

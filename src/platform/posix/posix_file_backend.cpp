@@ -160,8 +160,7 @@ class PosixFileBackend : public FileBackend {
     return content;
   }
 
-  std::unique_ptr<WritableFile> CreateTempFile(const std::string& folder,
-                                               const std::string& prefix,
+  std::unique_ptr<WritableFile> CreateTempFile(const std::string& folder, const std::string& prefix,
                                                std::string& temp_path) override {
     const std::string stem = (folder.empty() ? std::string(".") : folder) + "/" + prefix;
     for (int attempt = 0; attempt < kTempNameAttempts; ++attempt) {
@@ -203,8 +202,8 @@ class PosixFileBackend : public FileBackend {
   }
 
   void SyncFolder(const std::string& folder) override {
-    FileDescriptor fd(open(folder.empty() ? "." : folder.c_str(),
-                           O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    FileDescriptor fd(
+        open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (!fd.valid()) RaiseErrno(errno, Subject::kFolder);
     // Some file systems cannot flush a folder; their entries are as durable
     // as they get.
@@ -223,8 +222,7 @@ std::shared_ptr<FileBackend> MakeFileBackend() { return NativeFileBackend(); }
 namespace tamrel::platform {
 
 std::shared_ptr<FileBackend> NativeFileBackend() {
-  static const std::shared_ptr<FileBackend> backend =
-      std::make_shared<native::PosixFileBackend>();
+  static const std::shared_ptr<FileBackend> backend = std::make_shared<native::PosixFileBackend>();
   return backend;
 }
 
