@@ -1,11 +1,18 @@
-// Load and Save of generated context files, beside two baselines measured in
-// the same run: reading the file into memory, and pugixml parsing the file
-// and filing every (tag, id, instance) -> value in an unordered_map (and
-// saving a document of the same records to text).
+// Load and Save of generated context files, beside baselines measured in
+// the same run: reading the file into memory; the pugixml loader a C++
+// programmer would write instead (an in-place Latin-1 parse walked into an
+// unordered_map keyed by tag, id and instance); a friendlier pugixml
+// baseline (a copying parse into concatenated string keys); and pugixml
+// saving a document of the same records to text.
 //
-// Files hold 1,000, 32,767 and 200,000 records of about 60 bytes: realistic
-// tags and ids, paths, numbers, booleans and escaped characters. The host
-// discards its log. Save is measured up to 32,767 records, its limit.
+// Files hold 1,000, 32,767 and 200,000 records of about 60 bytes, in two
+// shapes (the second argument): 0, runs of instances per key as an
+// application files them (MakeSample); 1, the side-by-side harness's data
+// (tags from 50 names, ids mostly distinct per tag, instances numbered in
+// file order; MakeHarnessRecords). Load also reports the bytes a loaded
+// context holds per record (glibc's mallinfo2, heap and mapped blocks).
+// The host discards its log. Save is measured up to 32,767 records, its
+// limit.
 #include <benchmark/benchmark.h>
 
 #include <filesystem>
@@ -13,12 +20,17 @@
 #include <iterator>
 #include <map>
 #include <memory>
+#include <random>
+#include <set>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <unordered_map>
 #include <vector>
 
+#include <fcntl.h>
 #include <malloc.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <pugixml.hpp>
@@ -85,18 +97,84 @@ Sample MakeSample(int i) {
   return sample;
 }
 
+// The side-by-side harness's records, drawn as it draws them: a tag from 50
+// names, an id ("Item" and a number up to records / 20, or one of ten
+// names), an instance 1..4, until `records` distinct triples; values a mix
+// of numbers, Windows paths, booleans, words, text with the five escaped
+// characters, empty text and colours. The instances are then renumbered
+// 1, 2, ... per tag and id in file order, as a saved file has them.
+std::vector<Sample> MakeHarnessRecords(int records) {
+  static const char* const kTags[] = {
+      "Window",   "Recent",   "Toolbar", "Font",   "Color",      "Option",   "Path",    "Printer",
+      "View",     "Column",   "Filter",  "Search", "Replace",    "Bookmark", "Macro",   "Plugin",
+      "Language", "Encoding", "Tab",     "Panel",  "Dock",       "Layout",   "Theme",   "Shortcut",
+      "History",  "Session",  "Project", "Editor", "Output",     "Debug",    "Build",   "Network",
+      "Proxy",    "Update",   "Backup",  "Spell",  "Dictionary", "Template", "Snippet", "Format",
+      "Margin",   "Zoom",     "Grid",    "Ruler",  "Status",     "Menu",     "Dialog",  "Export",
+      "Import",   "Sync"};
+  static const char* const kNamedIds[] = {"Left", "Top",  "Width",   "Height", "File",
+                                          "Name", "Size", "Visible", "Mode",   "Last"};
+  static const char* const kWords[] = {"alpha",   "beta",  "Consolas", "Courier New", "Segoe UI",
+                                       "default", "utf-8", "ANSI",     "Normal",      "Maximized",
+                                       "left",    "right", "center",   "None",        "Auto"};
+  static const char* const kSpecial[] = {"Tom & Jerry", "a<b",  "x < y && y > z", "R&D",
+                                         "<none>",      "it's", "say \"hi\"",     "Save & Exit"};
+  std::mt19937 rng(12345);
+  auto below = [&](int n) { return std::uniform_int_distribution<int>(0, n - 1)(rng); };
+  auto value = [&]() -> std::string {
+    const int p = below(100);
+    if (p < 35) return std::to_string(below(2) ? below(2001) : below(1 << 30));
+    if (p < 60) {
+      return "C:\\Users\\user" + std::to_string(below(5)) + "\\Documents\\file" +
+             std::to_string(below(100000)) + ".txt";
+    }
+    if (p < 75) return below(2) ? "True" : "False";
+    if (p < 90) {
+      std::string words = kWords[below(15)];
+      for (int more = below(3); more > 0; --more) words.append(" ").append(kWords[below(15)]);
+      return words;
+    }
+    if (p < 95) return kSpecial[below(8)];
+    if (p < 97) return "";
+    return "#" + std::to_string(below(1 << 24));
+  };
+  const int max_id = std::max(500, records / 20);
+  std::set<std::tuple<std::string, std::string, int>> seen;
+  std::map<std::pair<std::string, std::string>, int16_t> instances;
+  std::vector<Sample> samples;
+  samples.reserve(static_cast<std::size_t>(records));
+  while (static_cast<int>(samples.size()) < records) {
+    std::string tag = kTags[below(50)];
+    std::string id =
+        below(20) == 0 ? kNamedIds[below(10)] : "Item" + std::to_string(below(max_id + 1));
+    if (!seen.emplace(tag, id, 1 + below(4)).second) continue;
+    const int16_t instance = ++instances[{tag, id}];
+    samples.push_back(Sample{std::move(tag), std::move(id), instance, value()});
+  }
+  return samples;
+}
+
+enum Shape { kRuns = 0, kHarness = 1 };
+
+std::vector<Sample> MakeRecords(int records, int shape) {
+  if (shape == kHarness) return MakeHarnessRecords(records);
+  std::vector<Sample> samples;
+  samples.reserve(static_cast<std::size_t>(records));
+  for (int i = 0; i < records; ++i) samples.push_back(MakeSample(i));
+  return samples;
+}
+
 std::shared_ptr<tamrel::ContextCls> NewContext() {
   auto context = std::make_shared<tamrel::ContextCls>();
   context->SetApplicationContext(std::make_shared<tamrel::testing::DiscardingHost>());
   return context;
 }
 
-void FillStore(tamrel::ContextCls& context, int records) {
+void FillStore(tamrel::ContextCls& context, int records, int shape = kRuns) {
   tamrel::detail::ContextState& state = tamrel::detail::StateOf(context);
-  for (int i = 0; i < records; ++i) {
-    Sample s = MakeSample(i);
-    tamrel::detail::ContextItem item{s.tag, s.id, s.instance, s.value,
-                                     tamrel::detail::NextItemKey(state)};
+  for (Sample& s : MakeRecords(records, shape)) {
+    tamrel::detail::ContextItem item{std::move(s.tag), std::move(s.id), s.instance,
+                                     std::move(s.value), tamrel::detail::NextItemKey(state)};
     state.items.PushBack(std::move(item));
   }
 }
@@ -110,15 +188,17 @@ class Workspace {
     return workspace;
   }
 
-  const std::string& File(int records) {
-    auto found = files_.find(records);
+  const std::string& File(int records, int shape = kRuns) {
+    auto found = files_.find({records, shape});
     if (found != files_.end()) return found->second;
     auto context = NewContext();
-    FillStore(*context, records);
-    std::string path = (folder_ / ("Bench" + std::to_string(records) + ".tmc")).string();
+    FillStore(*context, records, shape);
+    std::string path =
+        (folder_ / ("Bench" + std::to_string(records) + "-" + std::to_string(shape) + ".tmc"))
+            .string();
     std::ofstream(path, std::ios::binary)
         << tamrel::detail::ContextText(tamrel::detail::StateOf(*context));
-    return files_.emplace(records, path).first->second;
+    return files_.emplace(std::pair{records, shape}, path).first->second;
   }
 
   std::string SavePath(int records) const {
@@ -146,7 +226,7 @@ class Workspace {
 
   std::filesystem::path folder_;
   tamrel::platform::Scope scope_;
-  std::map<int, std::string> files_;
+  std::map<std::pair<int, int>, std::string> files_;
 };
 
 // Two ways of reading a file into memory: through a stream iterator, as
@@ -188,10 +268,29 @@ void StartRun(benchmark::State& state) {
   state.ResumeTiming();
 }
 
+// Bytes held by the allocator: its heap and its mapped blocks.
+std::size_t HeldBytes() {
+  const struct mallinfo2 info = ::mallinfo2();
+  return info.uordblks + info.hblkhd;
+}
+
+// The bytes a context loaded from `path` holds per record, as the
+// side-by-side harness measures them (plus mapped blocks, which it leaves
+// out).
+double HeldPerRecord(const std::string& path, int records) {
+  ::malloc_trim(0);
+  const std::size_t before = HeldBytes();
+  auto context = NewContext();
+  context->Load(path);
+  return static_cast<double>(HeldBytes() - before) / records;
+}
+
 template <bool kFresh>
 void BM_Load(benchmark::State& state) {
-  const std::string& path = Workspace::Get().File(static_cast<int>(state.range(0)));
+  const int records = static_cast<int>(state.range(0));
+  const std::string& path = Workspace::Get().File(records, static_cast<int>(state.range(1)));
   const auto bytes = static_cast<int64_t>(std::filesystem::file_size(path));
+  state.counters["held_B_per_record"] = HeldPerRecord(path, records);
   for (auto _ : state) {
     state.PauseTiming();
     if (kFresh) ::malloc_trim(0);
@@ -201,7 +300,7 @@ void BM_Load(benchmark::State& state) {
     benchmark::DoNotOptimize(context.get());
     state.PauseTiming();
     const tamrel::detail::ContextState& loaded = tamrel::detail::StateOf(*context);
-    if (loaded.items.Count() != state.range(0) || loaded.changed) {
+    if (loaded.items.Count() != records || loaded.changed) {
       state.SkipWithError("Load did not take the file as it is");
     }
     context.reset();
@@ -210,9 +309,65 @@ void BM_Load(benchmark::State& state) {
   state.SetBytesProcessed(bytes * static_cast<int64_t>(state.iterations()));
 }
 
+std::string ReadPosix(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_RDONLY);
+  struct stat info {};
+  ::fstat(fd, &info);
+  std::string text(static_cast<std::size_t>(info.st_size), '\0');
+  std::size_t got = 0;
+  while (got < text.size()) {
+    const ssize_t count = ::read(fd, text.data() + got, text.size() - got);
+    if (count <= 0) break;
+    got += static_cast<std::size_t>(count);
+  }
+  ::close(fd);
+  return text;
+}
+
+struct Key3 {
+  std::string tag, id;
+  int instance;
+  bool operator==(const Key3&) const = default;
+};
+struct Key3Hash {
+  std::size_t operator()(const Key3& key) const {
+    std::size_t hash = std::hash<std::string>()(key.tag);
+    hash ^= std::hash<std::string>()(key.id) + 0x9e3779b97f4a7c15ULL + (hash << 6) + (hash >> 2);
+    return hash ^ (static_cast<std::size_t>(key.instance) * 0x9e3779b97f4a7c15ULL);
+  }
+};
+
+// The loader the side-by-side harness compares Load with: the file read
+// whole, parsed in place as Latin-1, and walked into an unordered_map keyed
+// by (tag, id, instance).
+template <bool kFresh>
+void BM_PugiLoader(benchmark::State& state) {
+  const std::string& path =
+      Workspace::Get().File(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
+  const auto bytes = static_cast<int64_t>(std::filesystem::file_size(path));
+  for (auto _ : state) {
+    StartRun<kFresh>(state);
+    std::string text = ReadPosix(path);
+    pugi::xml_document document;
+    document.load_buffer_inplace(text.data(), text.size(), pugi::parse_default,
+                                 pugi::encoding_latin1);
+    std::unordered_map<Key3, std::string, Key3Hash> values;
+    for (pugi::xml_node element : document.child("context").children()) {
+      values.insert_or_assign(Key3{element.name(), element.attribute("id").value(),
+                                   element.attribute("instance").as_int()},
+                              std::string(element.child_value()));
+    }
+    if (values.size() != static_cast<std::size_t>(state.range(0))) state.SkipWithError("lost");
+    benchmark::DoNotOptimize(values.size());
+  }
+  state.SetBytesProcessed(bytes * static_cast<int64_t>(state.iterations()));
+}
+
+// A friendlier baseline: a copying parse, filed under concatenated keys.
 template <bool kFresh>
 void BM_PugiParseInsert(benchmark::State& state) {
-  const std::string& path = Workspace::Get().File(static_cast<int>(state.range(0)));
+  const std::string& path =
+      Workspace::Get().File(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
   const auto bytes = static_cast<int64_t>(std::filesystem::file_size(path));
   for (auto _ : state) {
     StartRun<kFresh>(state);
@@ -282,19 +437,30 @@ void BM_PugiSaveText(benchmark::State& state) {
   state.SetBytesProcessed(static_cast<int64_t>(bytes * state.iterations()));
 }
 
-// The three file sizes, for reading and loading.
+// The three file sizes, for reading.
 void FileSizes(benchmark::internal::Benchmark* benchmark) {
   benchmark->Arg(1000)->Arg(32767)->Arg(200000)->Unit(benchmark::kMillisecond);
+}
+
+// The three file sizes in both shapes, for loading.
+void FileSizesAndShapes(benchmark::internal::Benchmark* benchmark) {
+  benchmark->ArgNames({"records", "shape"});
+  for (int shape : {kRuns, kHarness}) {
+    for (int records : {1000, 32767, 200000}) benchmark->Args({records, shape});
+  }
+  benchmark->Unit(benchmark::kMillisecond);
 }
 
 }  // namespace
 
 BENCHMARK(BM_Read<ReadThroughIterator>)->Name("BM_ReadFileIterator")->Apply(FileSizes);
 BENCHMARK(BM_Read<ReadSized>)->Name("BM_ReadFileSized")->Apply(FileSizes);
-BENCHMARK(BM_Load<false>)->Name("BM_Load")->Apply(FileSizes);
-BENCHMARK(BM_Load<true>)->Name("BM_LoadFresh")->Apply(FileSizes);
-BENCHMARK(BM_PugiParseInsert<false>)->Name("BM_PugiParseInsert")->Apply(FileSizes);
-BENCHMARK(BM_PugiParseInsert<true>)->Name("BM_PugiParseInsertFresh")->Apply(FileSizes);
+BENCHMARK(BM_Load<false>)->Name("BM_Load")->Apply(FileSizesAndShapes);
+BENCHMARK(BM_PugiLoader<false>)->Name("BM_PugiLoader")->Apply(FileSizesAndShapes);
+BENCHMARK(BM_Load<true>)->Name("BM_LoadFresh")->Apply(FileSizesAndShapes);
+BENCHMARK(BM_PugiLoader<true>)->Name("BM_PugiLoaderFresh")->Apply(FileSizesAndShapes);
+BENCHMARK(BM_PugiParseInsert<false>)->Name("BM_PugiParseInsert")->Apply(FileSizesAndShapes);
+BENCHMARK(BM_PugiParseInsert<true>)->Name("BM_PugiParseInsertFresh")->Apply(FileSizesAndShapes);
 BENCHMARK(BM_SaveText)->Arg(1000)->Arg(32767)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PugiSaveText)->Arg(1000)->Arg(32767)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Save)->Arg(1000)->Arg(32767)->Unit(benchmark::kMillisecond);

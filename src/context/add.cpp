@@ -48,7 +48,7 @@ class StoredText {
   // Whether a dropped value counts as different from the new one: texts are
   // compared exactly; any other new value by the text it is stored as, and
   // one without a text form differs from everything.
-  bool Differs(const std::string& dropped) const {
+  bool Differs(std::string_view dropped) const {
     if (value_.IsString()) return dropped != value_.AsString();
     return failure_ != nullptr || dropped != text_;
   }
@@ -77,7 +77,7 @@ void ContextCls::Add(const std::string& Tag, const std::string& Id, const Varian
     StoredText text(*this, value);
     const std::vector<std::string> dropped = detail::RenumberAndDrop(
         state.items, Tag, Id, maxCount,
-        [&](const std::string& old_value) { return text.Differs(old_value); });
+        [&](std::string_view old_value) { return text.Differs(old_value); });
 
     detail::ContextItem item{Tag, Id, 1, text.Take(), detail::NextItemKey(state)};
     const int64_t new_key = item.Key;

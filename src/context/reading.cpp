@@ -51,7 +51,7 @@ Variant ContextCls::Read(const std::string& Tag, const std::string& Id) {
   detail::Trapped(state, "Read", [&] {
     int32_t& cursor = detail::CursorOf(state.cursors, Tag, Id, 1);
     result = detail::ScanForward(state.items, Tag, Id, cursor)
-                 ? Variant(state.items.At(cursor).Value)
+                 ? Variant(std::string(state.items.At(cursor).Value))
                  : Variant::Null();
   });
   return result;
@@ -76,7 +76,7 @@ Variant ContextCls::Item(const std::string& Tag, const std::string& Id, int32_t 
     const int32_t found = state.items.FindFirst(
         Tag, Id, [&](const detail::ItemView& item) { return item.Instance == Instance; });
     cursor = found != 0 ? found : state.items.Count() + 1;
-    result = found != 0 ? Variant(state.items.At(found).Value) : Variant::Null();
+    result = found != 0 ? Variant(std::string(state.items.At(found).Value)) : Variant::Null();
   });
   return result;
 }

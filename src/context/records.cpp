@@ -10,7 +10,8 @@ std::vector<Record> Records(const ContextCls& context) {
   std::vector<Record> records;
   records.reserve(static_cast<std::size_t>(items.Count()));
   items.ForEach([&](const detail::ItemView& item) {
-    records.push_back(Record{item.Tag, item.Id, item.Instance, item.Value});
+    records.push_back(Record{std::string(item.Tag), std::string(item.Id), item.Instance,
+                             std::string(item.Value)});
   });
   return records;
 }

@@ -81,12 +81,11 @@ class Reader {
     if (rest[p] != '>') ScanAttributes(rest, element, carried, p);
     ++p;  // past the ">"
 
-    end_tag_.assign("</").append(element).append(">");
     std::size_t first_inside = kNotFound;  // the content's first "<", if any
-    std::size_t end_tag = Find(rest, end_tag_, p, first_inside);
+    std::size_t end_tag = FindEndTag(rest, element, p, first_inside);
     if (end_tag == kNotFound || end_tag < p) Raise(errc::kInvalidArgument);
     std::string_view content = rest.substr(p, end_tag - p);
-    rest = TrimSpaces(rest.substr(end_tag + end_tag_.size()));
+    rest = TrimSpaces(rest.substr(end_tag + EndTagSize(element)));
     sink_.LookAhead(rest);
 
     if (first_inside == end_tag) {
@@ -105,16 +104,24 @@ class Reader {
     return (!text.empty() && text[0] == '<') ? 0 : text.find('<');
   }
 
-  // The first place of `tag` ("<" and at least one more character) in `text`, as
-  // text.find(tag), but going from "<" to "<": the text between is skipped
-  // at memchr speed. `first_from` is set to the first "<" at or after `from`
-  // on the way (the tag's own place when none comes before it).
-  static std::size_t Find(std::string_view text, std::string_view tag, std::size_t from,
-                          std::size_t& first_from) {
+  static std::size_t EndTagSize(std::string_view element) { return element.size() + 3; }
+
+  // Whether the end tag of `element` ("</" + element + ">") is at `at`.
+  static bool IsEndTagAt(std::string_view text, std::size_t at, std::string_view element) {
+    return text.size() - at >= EndTagSize(element) && text[at + 1] == '/' &&
+           text[at + 2 + element.size()] == '>' && text.substr(at + 2, element.size()) == element;
+  }
+
+  // The first place of the end tag of `element` in `text`, as
+  // text.find("</" + element + ">"), but going from "<" to "<": the text
+  // between is skipped at memchr speed. `first_from` is set to the first "<"
+  // at or after `from` on the way (the tag's own place when none comes
+  // before it).
+  static std::size_t FindEndTag(std::string_view text, std::string_view element, std::size_t from,
+                                std::size_t& first_from) {
     for (std::size_t at = FirstLt(text); at != kNotFound; at = text.find('<', at + 1)) {
       if (first_from == kNotFound && at >= from) first_from = at;
-      const bool could_be = at + 1 < text.size() && text[at + 1] == tag[1];
-      if (could_be && text.substr(at, tag.size()) == tag) return at;
+      if (IsEndTagAt(text, at, element)) return at;
     }
     return kNotFound;
   }
@@ -217,7 +224,6 @@ class Reader {
   }
 
   ReaderSink& sink_;
-  std::string end_tag_;  // scratch: "</" + element name + ">"
 };
 
 }  // namespace

@@ -27,8 +27,11 @@ struct ContextState : HostSlot {
   bool changed = false;
   // Behind the keys A1, A2, ...; never reset while the object lives.
   int64_t key_counter = 0;
-  // The record between its start tag and its element text while reading.
-  std::optional<ContextItem> current_item;
+  // The record between its start tag and its element text while reading,
+  // when has_current_item. Kept from one record to the next, so that
+  // reading a file allocates nothing per record.
+  ContextItem current_item;
+  bool has_current_item = false;
   // Instance numbers accepted during the current Load ("Tag$$Id" -> number);
   // absent outside Load. Shared: a check under way keeps the table it
   // files into while host code it calls may end the Load's use of it.

@@ -108,4 +108,15 @@ std::string DecodeSpecialChrs(ContextState& state, std::string_view text) {
   return Converted(state, "DecodeSpecialChrs", text, AppendDecoded);
 }
 
+void DecodeSpecialChrsInto(ContextState& state, std::string_view text, std::string& out) {
+  out.clear();
+  bool decoded = false;
+  Trapped(state, "DecodeSpecialChrs", [&] {
+    out.reserve(text.size());
+    AppendDecoded(out, text);
+    decoded = true;
+  });
+  if (!decoded) out.clear();
+}
+
 }  // namespace tamrel::detail

@@ -33,5 +33,7 @@ void AppendDecoded(std::string& out, std::string_view text);
 // failure is reported to the host and gives "".
 std::string EncodeSpecialChrs(ContextState& state, std::string_view text);
 std::string DecodeSpecialChrs(ContextState& state, std::string_view text);
+// DecodeSpecialChrs into `out`, in the memory `out` already has.
+void DecodeSpecialChrsInto(ContextState& state, std::string_view text, std::string& out);
 
 }  // namespace tamrel::detail

@@ -100,8 +100,10 @@ class Loader {
     const std::size_t lines = detail::JoinLines(text);
     LogText(text);
     const std::size_t records = RecordEstimate(lines, text.size());
+    // The values take less than the text they are read from.
     state_.items.Reserve(
-        static_cast<int32_t>(std::min<std::size_t>(records, std::numeric_limits<int32_t>::max())));
+        static_cast<int32_t>(std::min<std::size_t>(records, std::numeric_limits<int32_t>::max())),
+        text.size());
     try {
       detail::DecodeXML(state_, text);
     } catch (...) {
@@ -195,6 +197,7 @@ detail::LoadInstancesScope::LoadInstancesScope(ContextState& state) : state_(sta
 detail::LoadInstancesScope::~LoadInstancesScope() {
   state_.load_instances.reset();
   state_.items.EndRound();
+  state_.items.ShrinkToFit();
 }
 
 bool detail::LoadFile(ContextState& state, const std::string& filename) {

@@ -30,7 +30,7 @@ int32_t RepairGap(ContextState& state, ContextItem& item, int32_t expected) {
   LogInstanceMismatch(state, expected, item);
   // Host code run from the log line may have ended the record being read
   // (a ProcessXML element text of its own): then there is none to repair.
-  if (!state.current_item) Raise(errc::kObjectNotSet);
+  if (!state.has_current_item) Raise(errc::kObjectNotSet);
   state.changed = true;
   if (IsShowTextId(item.Id)) {
     AppendFillers(state, item, expected, item.Instance - 1);

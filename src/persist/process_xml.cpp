@@ -43,24 +43,37 @@ int16_t InstanceNumber(std::string_view text) {
 }
 
 detail::ContextItem& CurrentItem(detail::ContextState& state) {
-  if (!state.current_item) Raise(errc::kObjectNotSet);
-  return *state.current_item;
+  if (!state.has_current_item) Raise(errc::kObjectNotSet);
+  return state.current_item;
 }
+
+// A new current record of `tag`, with no Id, Instance or Value yet, in the
+// memory the record before left.
+void StartItem(detail::ContextState& state, std::string_view tag) {
+  detail::ContextItem& item = state.current_item;
+  item.Tag.assign(tag);
+  item.Id.clear();
+  item.Instance = 0;
+  item.Value.clear();
+  item.Key = 0;
+  state.has_current_item = true;
+}
+
+void EndItem(detail::ContextState& state) { state.has_current_item = false; }
 
 void TakeElementText(detail::ContextState& state, std::string_view text) {
   detail::ContextItem& item = CurrentItem(state);
-  item.Value = detail::DecodeSpecialChrs(state, text);
+  detail::DecodeSpecialChrsInto(state, text, item.Value);
   if (detail::ValidateLoadItem(state, item)) {
     // The check may have written to the host's log, and host code run from
     // there may have ended the record with ProcessXML events of its own:
     // the record is looked up again (error 91 when it is gone).
     detail::ContextItem& checked = CurrentItem(state);
     checked.Key = detail::NextItemKey(state);
-    state.items.PushBack(std::move(checked), state.load_instances
-                                                 ? state.load_instances->TakeNumberToFile()
-                                                 : std::nullopt);
+    state.items.PushBack(
+        checked, state.load_instances ? state.load_instances->TakeNumberToFile() : std::nullopt);
   }
-  state.current_item.reset();
+  EndItem(state);
 }
 
 void TakeAttribute(detail::ContextState& state, std::string_view name, std::string_view value) {
@@ -81,7 +94,7 @@ void detail::ProcessXMLEvent(ContextState& state, int16_t xmlPortion, std::strin
     if (IsRootElement(xmlTag)) return;
     switch (xmlPortion) {
       case kStartTag:
-        state.current_item.emplace().Tag = xmlTag;
+        StartItem(state, xmlTag);
         break;
       case kElementText:
         TakeElementText(state, attrOrElement);
@@ -127,15 +140,12 @@ class RecordSink final : public detail::ReaderSink {
     detail::ProcessXMLEvent(state_, kStartTag, element);
   }
 
-  // The record's Tag and Id are looked up when its text arrives; the
-  // lookup's memory is fetched from here on, while the rest of the element
-  // is read. A store whose index has outgrown the cache has it fetched a
-  // whole element ahead instead (LookAhead): one test decides between the
-  // two, so exactly one fetches each record's lookup, even when the index
-  // grows past the cache during the reading.
+  // A store whose index has outgrown the cache has each record's lookup
+  // fetched a whole element ahead (LookAhead). A smaller index stays in the
+  // cache from one record to the next: fetching it early would cost more
+  // (a hash of the Tag and Id) than it saves.
   void Attribute(std::string_view element, std::string_view name, std::string_view value) override {
     detail::ProcessXMLEvent(state_, kAttribute, element, name, value);
-    if (name == "id" && !state_.items.IndexOutgrowsCache()) state_.items.Prefetch(element, value);
   }
 
   void LookAhead(std::string_view next) override {

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace tamrel::detail {
 
@@ -15,28 +16,30 @@ struct ContextItem {
   int64_t Key = 0;       // the record's key is "A" + Key, unique in the object
 };
 
-// A record held by the store, read-only. The store keeps each Tag and Id
-// once for all the records of the pair, so a record is shown through
-// references rather than as a ContextItem; they stay valid until the store
-// next changes.
+// A record held by the store, read-only. The store keeps each Tag once for
+// all its records, each Id once per pair and the values in an arena, so a
+// record is shown through views rather than as a ContextItem; they stay
+// valid until the store next changes.
 struct ItemView {
-  const std::string& Tag;
-  const std::string& Id;
-  const int16_t& Instance;
-  const std::string& Value;
-  const int64_t& Key;
+  std::string_view Tag;
+  std::string_view Id;
+  int16_t Instance;
+  std::string_view Value;
+  int64_t Key;
 
-  ContextItem Copy() const { return ContextItem{Tag, Id, Instance, Value, Key}; }
+  ContextItem Copy() const {
+    return ContextItem{std::string(Tag), std::string(Id), Instance, std::string(Value), Key};
+  }
 };
 
-// A record held by the store whose Instance, Value and Key may be changed in
-// place; its Tag and Id index the store and stay as they are.
+// A record held by the store whose Instance may be changed in place; the
+// rest stays as it is.
 struct ItemRef {
-  const std::string& Tag;
-  const std::string& Id;
+  std::string_view Tag;
+  std::string_view Id;
   int16_t& Instance;
-  std::string& Value;
-  int64_t& Key;
+  std::string_view Value;
+  int64_t Key;
 
   operator ItemView() const { return ItemView{Tag, Id, Instance, Value, Key}; }
 };

@@ -51,30 +51,45 @@ uint64_t Mix(uint64_t hash) {
 // Tags and Ids are short: an inline hash of both beats two calls of the
 // library's string hash, and a lookup hashes on every record a Load files.
 uint32_t KeyIndex::Hash(std::string_view tag, std::string_view id) {
-  return static_cast<uint32_t>(Mix(Fold(Fold(0, tag), id)));
+  return Hash(TagFold(tag), id);
+}
+
+uint64_t KeyIndex::TagFold(std::string_view tag) { return Fold(0, tag); }
+
+uint32_t KeyIndex::Hash(uint64_t tag_fold, std::string_view id) {
+  return static_cast<uint32_t>(Mix(Fold(tag_fold, id)));
+}
+
+std::size_t KeyIndex::TextHash::operator()(std::string_view text) const {
+  return Mix(Fold(0, text));
 }
 
 std::size_t KeyIndex::Probe(uint32_t hash, std::string_view tag, std::string_view id) const {
   std::size_t slot = hash & Mask();
-  for (; slots_[slot].entry != kFree; slot = (slot + 1) & Mask()) {
-    if (slots_[slot].hash != hash) continue;
-    const Entry& entry = EntryAt(slots_[slot].entry);
-    if (*entry.tag == tag && entry.id == id) return slot;
+  for (; slots_[slot].entry != kNone; slot = (slot + 1) & Mask()) {
+    if (slots_[slot].hash == hash && Holds(At(slots_[slot].entry), tag, id)) return slot;
   }
   return slot;
 }
 
-const KeyIndex::Entry* KeyIndex::Find(std::string_view tag, std::string_view id) const {
+KeyIndex::Number KeyIndex::Find(std::string_view tag, std::string_view id) const {
   if (IsLastFound(tag, id)) return last_found_;
-  if (count_ == 0) return nullptr;
-  const Slot& slot = slots_[Probe(Hash(tag, id), tag, id)];
-  if (slot.entry == kFree) return nullptr;
-  last_found_ = &EntryAt(slot.entry);
-  return last_found_;
-}
-
-KeyIndex::Entry* KeyIndex::Find(std::string_view tag, std::string_view id) {
-  return const_cast<Entry*>(std::as_const(*this).Find(tag, id));
+  if (count_ == 0) return kNone;
+  const uint64_t tag_fold = TagFold(tag);
+  const uint32_t hash = Hash(tag_fold, id);
+  const std::size_t slot = Probe(hash, tag, id);
+  const Number found = slots_[slot].entry;
+  if (found != kNone) {
+    last_found_ = found;
+    return found;
+  }
+  missing_.tag.assign(tag);
+  missing_.id.assign(id);
+  missing_.tag_fold = tag_fold;
+  missing_.hash = hash;
+  missing_.slot = slot;
+  missing_.valid = true;
+  return kNone;
 }
 
 void KeyIndex::Prefetch(std::string_view tag, std::string_view id) const {
@@ -83,116 +98,143 @@ void KeyIndex::Prefetch(std::string_view tag, std::string_view id) const {
   __builtin_prefetch(&slots_[Hash(tag, id) & Mask()]);
 }
 
-KeyIndex::Entry& KeyIndex::FindOrAdd(std::string&& tag, std::string&& id) {
-  if (IsLastFound(tag, id)) return *last_found_;
-  if (2 * (count_ + 1) > slots_.size()) Grow();
-  const uint32_t hash = Hash(tag, id);
-  Slot& slot = slots_[Probe(hash, tag, id)];
-  if (slot.entry != kFree) return EntryAt(slot.entry);
-  TagList& of_tag = ListOf(std::move(tag));
-  Entry& entry = NewEntry();
+KeyIndex::Number KeyIndex::FindOrAdd(std::string_view tag, std::string_view id) {
+  if (IsLastFound(tag, id)) return last_found_;
+  if (4 * (count_ + 1) > 3 * slots_.size()) Grow();
+  const bool known_missing = missing_.valid && missing_.id == id && missing_.tag == tag;
+  const uint64_t tag_fold = known_missing ? missing_.tag_fold : TagFold(tag);
+  const uint32_t hash = known_missing ? missing_.hash : Hash(tag_fold, id);
+  Slot& slot = slots_[known_missing ? missing_.slot : Probe(hash, tag, id)];
+  if (slot.entry != kNone) return slot.entry;
+  missing_.valid = false;
+  TagList& of_tag = ListOf(tag, tag_fold);
+  const Number number = NewEntry();
+  Entry& entry = At(number);
   entry.tag = &of_tag.first;
-  entry.id = std::move(id);
-  entry.in_tag = static_cast<uint32_t>(of_tag.second.size());
-  of_tag.second.push_back(&entry);
-  slot = Slot{hash, entry.number};
+  entry.id = ids_.Keep(id);
+  entry.previous_of_tag = kNone;
+  entry.next_of_tag = of_tag.second;
+  if (of_tag.second != kNone) At(of_tag.second).previous_of_tag = number;
+  of_tag.second = number;
+  slot = Slot{hash, number};
   ++count_;
-  return entry;
+  return number;
 }
 
-KeyIndex::TagList& KeyIndex::ListOf(std::string&& tag) {
-  if (last_list_ == nullptr || last_list_->first != tag) {
-    last_list_ = &*tags_.try_emplace(std::move(tag)).first;
+KeyIndex::TagList& KeyIndex::ListOf(std::string_view tag, uint64_t tag_fold) {
+  TagList*& recent = recent_lists_[tag_fold % kRecentLists];
+  if (recent == nullptr || recent->first != tag) {
+    auto found = tags_.find(tag);
+    if (found == tags_.end()) found = tags_.emplace(std::string(tag), kNone).first;
+    recent = &*found;
   }
-  return *last_list_;
+  return *recent;
 }
 
-KeyIndex::Entry& KeyIndex::NewEntry() {
+KeyIndex::Number KeyIndex::NewEntry() {
   if (!free_entries_.empty()) {
-    Entry* entry = free_entries_.back();
+    const Number number = free_entries_.back();
     free_entries_.pop_back();
-    return *entry;
+    return number;
   }
   if (used_in_last_chunk_ == kChunkEntries) {
     chunks_.push_back(std::make_unique_for_overwrite<Entry[]>(kChunkEntries));
     used_in_last_chunk_ = 0;
   }
-  Entry& entry = chunks_.back()[used_in_last_chunk_++];
-  entry.number = static_cast<uint32_t>((chunks_.size() - 1) * kChunkEntries + used_in_last_chunk_);
-  return entry;
+  ++used_in_last_chunk_;
+  return static_cast<Number>((chunks_.size() - 1) * kChunkEntries + used_in_last_chunk_);
 }
 
-void KeyIndex::Release(Entry& entry) {
+void KeyIndex::Release(Number number) {
+  Entry& entry = At(number);
+  ids_.Drop(entry.id);
   entry.tag = nullptr;
+  entry.id = {};
   entry.stamps.clear();
-  entry.round = 0;
-  free_entries_.push_back(&entry);
-}
-
-void KeyIndex::Reserve(std::size_t entries) {
-  const std::size_t wanted = std::bit_ceil(2 * (count_ + entries));
-  if (wanted > slots_.size()) Rehash(wanted);
+  free_entries_.push_back(number);
 }
 
 void KeyIndex::Grow() { Rehash(slots_.empty() ? kInitialSlots : 2 * slots_.size()); }
 
 void KeyIndex::Rehash(std::size_t slot_count) {
+  missing_.valid = false;
   std::vector<Slot> old = std::move(slots_);
   slots_ = std::vector<Slot>(slot_count);
   for (const Slot& slot : old) {
-    if (slot.entry == kFree) continue;
+    if (slot.entry == kNone) continue;
     std::size_t to = slot.hash & Mask();
-    while (slots_[to].entry != kFree) to = (to + 1) & Mask();
+    while (slots_[to].entry != kNone) to = (to + 1) & Mask();
     slots_[to] = slot;
   }
 }
 
-void KeyIndex::Forget(Entry& entry) {
-  last_found_ = nullptr;
-  last_list_ = nullptr;
-  EraseSlot(Probe(Hash(*entry.tag, entry.id), *entry.tag, entry.id));
-  const auto of_tag = tags_.find(*entry.tag);
-  std::vector<Entry*>& list = of_tag->second;
-  list.back()->in_tag = entry.in_tag;
-  list[entry.in_tag] = list.back();
-  list.pop_back();
-  if (list.empty()) tags_.erase(of_tag);  // the entry's tag goes with it
-  Release(entry);
+void KeyIndex::Unlink(Number number, TagList& list) {
+  const Entry& entry = At(number);
+  if (entry.previous_of_tag != kNone) {
+    At(entry.previous_of_tag).next_of_tag = entry.next_of_tag;
+  } else {
+    list.second = entry.next_of_tag;
+  }
+  if (entry.next_of_tag != kNone) At(entry.next_of_tag).previous_of_tag = entry.previous_of_tag;
+}
+
+void KeyIndex::Forget(Number number) {
+  last_found_ = kNone;
+  const Entry& entry = At(number);
+  const std::string_view tag = *entry.tag;
+  EraseSlot(Probe(Hash(tag, IdOf(entry)), tag, IdOf(entry)));
+  const auto of_tag = tags_.find(tag);
+  Unlink(number, *of_tag);
+  Release(number);
+  if (of_tag->second == kNone) {  // the entry's tag goes with it
+    recent_lists_.fill(nullptr);
+    tags_.erase(of_tag);
+  }
+  if (ids_.WorthRebuilding()) RebuildIds();
 }
 
 void KeyIndex::EraseSlot(std::size_t slot) {
-  slots_[slot].entry = kFree;
+  missing_.valid = false;
+  slots_[slot].entry = kNone;
   --count_;
   // Backward shift: pull later members of the probe run into the hole, so
   // that every entry stays reachable from its home slot without tombstones.
   std::size_t hole = slot;
-  for (std::size_t next = (hole + 1) & Mask(); slots_[next].entry != kFree;
+  for (std::size_t next = (hole + 1) & Mask(); slots_[next].entry != kNone;
        next = (next + 1) & Mask()) {
     const std::size_t home = slots_[next].hash & Mask();
     const bool home_after_hole = ((next - home) & Mask()) < ((next - hole) & Mask());
     if (home_after_hole) continue;
     slots_[hole] = slots_[next];
-    slots_[next].entry = kFree;
+    slots_[next].entry = kNone;
     hole = next;
   }
-}
-
-const std::vector<KeyIndex::Entry*>& KeyIndex::EntriesOf(std::string_view tag) const {
-  static const std::vector<Entry*> kNone;
-  const auto found = tags_.find(tag);
-  return found == tags_.end() ? kNone : found->second;
 }
 
 void KeyIndex::ForgetTag(std::string_view tag) {
   const auto found = tags_.find(tag);
   if (found == tags_.end()) return;
-  last_found_ = nullptr;
-  last_list_ = nullptr;
-  for (Entry* entry : found->second) {
-    EraseSlot(Probe(Hash(*entry->tag, entry->id), *entry->tag, entry->id));
-    Release(*entry);
+  last_found_ = kNone;
+  recent_lists_.fill(nullptr);
+  for (Number number = found->second; number != kNone;) {
+    const Entry& entry = At(number);
+    const Number next = entry.next_of_tag;
+    EraseSlot(Probe(Hash(tag, IdOf(entry)), tag, IdOf(entry)));
+    Release(number);
+    number = next;
   }
   tags_.erase(found);  // the entries' tag goes with it
+  if (ids_.WorthRebuilding()) RebuildIds();
+}
+
+void KeyIndex::RebuildIds() {
+  TextArena kept;
+  kept.Reserve(ids_.Live());
+  ForEachEntry([&](Number number) {
+    Entry& entry = At(number);
+    entry.id = kept.Keep(ids_.View(entry.id));
+  });
+  ids_ = std::move(kept);
 }
 
 }  // namespace tamrel::detail

@@ -1,17 +1,22 @@
 // KeyIndex: for every Tag and Id held in the tag store, the order stamps of
 // its records; and for every Tag, the Ids it holds.
 //
-// Entries are found through an open-addressing table (linear probing, at
-// most half full, removal by backward shift) of eight-byte slots that keep
-// each entry's 32-bit hash beside its number in the pool, so a lookup
-// usually touches one table slot and the entry itself, and the table stays
-// small enough for the cache. Entries live in a pool (chunks of
-// kChunkEntries, with a free list), so they never move while they exist and
-// adding one rarely allocates. An entry exists exactly while its Tag and Id
-// hold records: the store adds it with the first record and forgets it with
-// the last.
+// Entries are numbered from 1 (0 is none) and found through an
+// open-addressing table (linear probing, at most three quarters full,
+// removal by backward shift) of eight-byte slots that keep each entry's
+// 32-bit hash beside its number, so a lookup usually touches one table slot
+// and the entry itself, and the table stays small enough for the cache.
+// Entries live in a pool (chunks of kChunkEntries, with a free list), so
+// they never move while they exist and adding one rarely allocates. An
+// entry exists exactly while its Tag and Id hold records: the store adds it
+// with the first record and forgets it with the last.
+//
+// An entry is forty bytes: the Tag is kept once for all its entries (the
+// key of its list), the Id in a TextArena, and the entries of one Tag are
+// chained through the entries themselves.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -22,32 +27,39 @@
 #include <vector>
 
 #include "store/stamp_list.hpp"
+#include "store/text_arena.hpp"
 
 namespace tamrel::detail {
 
 class KeyIndex {
  public:
+  using Number = uint32_t;  // of an entry; 0: none
+  static constexpr Number kNone = 0;
+
   struct Entry {
     // The Tag, kept once for all its entries: the key of its list in tags_,
     // which stays where it is while the Tag has entries.
     const std::string* tag = nullptr;
-    std::string id;
-    StampList stamps;          // ascending: store order
-    uint32_t in_tag = 0;       // where the entry sits in its Tag's list
-    uint32_t number = 0;       // 1 + its place in the pool, for the table
-    uint32_t round = 0;        // the store's round that numbered the pair (0: none)
-    int32_t round_number = 0;  // the pair's number in that round
+    TextArena::Span id;
+    StampList stamps;  // ascending: store order
+    // The neighbours in the Tag's list.
+    Number previous_of_tag = kNone;
+    Number next_of_tag = kNone;
   };
 
   KeyIndex() = default;
   KeyIndex(KeyIndex&&) noexcept = default;
   KeyIndex& operator=(KeyIndex&&) noexcept = default;
 
-  const Entry* Find(std::string_view tag, std::string_view id) const;
-  Entry* Find(std::string_view tag, std::string_view id);
-  // Takes `id` for the entry it adds, and `tag` when the Tag is new;
-  // leaves them as they are otherwise.
-  Entry& FindOrAdd(std::string&& tag, std::string&& id);
+  // REQUIRES: `number` names a live entry.
+  Entry& At(Number number) const {
+    return chunks_[(number - 1) / kChunkEntries][(number - 1) % kChunkEntries];
+  }
+  std::string_view IdOf(const Entry& entry) const { return ids_.View(entry.id); }
+
+  Number Find(std::string_view tag, std::string_view id) const;
+  // Keeps copies of `tag` (when new) and `id` for the entry it adds.
+  Number FindOrAdd(std::string_view tag, std::string_view id);
   // Starts loading the table slot of (tag, id) into the cache, so that a
   // lookup a little later finds it there. Changes nothing.
   void Prefetch(std::string_view tag, std::string_view id) const;
@@ -55,45 +67,57 @@ class KeyIndex {
   // next (beyond 1 MB, a core's second-level cache), so that a prefetch has
   // to start well ahead of its lookup to arrive in time.
   bool OutgrowsCache() const { return slots_.size() > kCachedSlots; }
-  // Makes room for `entries` more entries without growing the table.
-  void Reserve(std::size_t entries);
-  // REQUIRES: `entry` holds no stamp.
-  void Forget(Entry& entry);
+  // REQUIRES: the entry holds no stamp.
+  void Forget(Number number);
+  // Gives back the room the Ids grew into beyond what they take.
+  void ShrinkToFit() { ids_.ShrinkToFit(); }
 
   bool HasTag(std::string_view tag) const { return tags_.find(tag) != tags_.end(); }
-  // The entries of `tag`, in no particular order (empty when none).
-  const std::vector<Entry*>& EntriesOf(std::string_view tag) const;
+  // Visits the entries of `tag`, in no particular order.
+  template <class Visit>
+  void ForEachOfTag(std::string_view tag, Visit&& visit) const {
+    const auto found = tags_.find(tag);
+    if (found == tags_.end()) return;
+    for (Number number = found->second; number != kNone; number = At(number).next_of_tag) {
+      visit(number);
+    }
+  }
   // Forgets every entry of `tag`, whatever stamps they hold.
   void ForgetTag(std::string_view tag);
 
   // Visits every entry.
   template <class Visit>
-  void ForEachEntry(Visit&& visit) {
+  void ForEachEntry(Visit&& visit) const {
     for (const Slot& slot : slots_) {
-      if (slot.entry != kFree) visit(EntryAt(slot.entry));
+      if (slot.entry != kNone) visit(slot.entry);
     }
   }
 
  private:
-  static constexpr uint32_t kFree = 0;
   static constexpr std::size_t kCachedSlots = std::size_t{1} << 17;
+  static constexpr std::size_t kChunkEntries = 256;
   struct Slot {
     uint32_t hash = 0;
-    uint32_t entry = kFree;  // the entry's number
+    Number entry = kNone;
   };
+  // The hash of the Tags' lists: the table's own, cheaper for short texts
+  // than the library's.
   struct TextHash {
     using is_transparent = void;
-    std::size_t operator()(std::string_view text) const {
-      return std::hash<std::string_view>{}(text);
-    }
+    std::size_t operator()(std::string_view text) const;
   };
+  // A Tag and the first entry of its list.
+  using TagList = std::pair<const std::string, Number>;
 
   static uint32_t Hash(std::string_view tag, std::string_view id);
-  Entry& EntryAt(uint32_t number) const {
-    return chunks_[(number - 1) / kChunkEntries][(number - 1) % kChunkEntries];
+  // The hash of (tag, id) from the Tag's share of it, TagFold(tag).
+  static uint64_t TagFold(std::string_view tag);
+  static uint32_t Hash(uint64_t tag_fold, std::string_view id);
+  bool Holds(const Entry& entry, std::string_view tag, std::string_view id) const {
+    return *entry.tag == tag && IdOf(entry) == id;  // the Tags stay in the cache
   }
   bool IsLastFound(std::string_view tag, std::string_view id) const {
-    return last_found_ != nullptr && last_found_->id == id && *last_found_->tag == tag;
+    return last_found_ != kNone && Holds(At(last_found_), tag, id);
   }
   std::size_t Mask() const { return slots_.size() - 1; }
   // The slot holding (tag, id), or the free slot where it would go.
@@ -101,27 +125,45 @@ class KeyIndex {
   void Grow();
   void EraseSlot(std::size_t slot);
   // An unused entry from the pool; Release gives it back.
-  Entry& NewEntry();
-  void Release(Entry& entry);
+  Number NewEntry();
+  void Release(Number number);
   void Rehash(std::size_t slot_count);
-  // A Tag and its entries.
-  using TagList = std::pair<const std::string, std::vector<Entry*>>;
   // The list of `tag`, created empty when the Tag is new.
-  TagList& ListOf(std::string&& tag);
+  TagList& ListOf(std::string_view tag, uint64_t tag_fold);
+  void Unlink(Number number, TagList& list);
+  // Keeps the Ids of the live entries in a fresh arena, without the garbage.
+  void RebuildIds();
 
   // The entry found last: the operations on one Tag and Id tend to follow
   // each other. Cleared when an entry is forgotten.
-  mutable Entry* last_found_ = nullptr;
+  mutable Number last_found_ = kNone;
+  // The pair Find found last to be missing, with its hash and the free slot
+  // where it would go: a Load checks each record's pair before it appends
+  // it, and FindOrAdd of the same pair right after adds it there without
+  // hashing and probing again. The pair is copied, so that a change of the
+  // caller's texts in between cannot fool it; forgotten once the table
+  // changes.
+  struct Missing {
+    std::string tag;
+    std::string id;
+    uint64_t tag_fold = 0;
+    uint32_t hash = 0;
+    std::size_t slot = 0;
+    bool valid = false;
+  };
+  mutable Missing missing_;
   std::vector<Slot> slots_;  // size a power of two (or 0)
   std::size_t count_ = 0;
-  static constexpr std::size_t kChunkEntries = 256;
   std::vector<std::unique_ptr<Entry[]>> chunks_;  // every entry, live or free
   std::size_t used_in_last_chunk_ = kChunkEntries;
-  std::vector<Entry*> free_entries_;  // released entries, ready for reuse
-  std::unordered_map<std::string, std::vector<Entry*>, TextHash, std::equal_to<>> tags_;
-  // The list ListOf gave last (records of one Tag tend to come together);
-  // cleared when a Tag is forgotten.
-  TagList* last_list_ = nullptr;
+  std::vector<Number> free_entries_;  // released entries, ready for reuse
+  TextArena ids_;
+  std::unordered_map<std::string, Number, TextHash, std::equal_to<>> tags_;
+  // The lists ListOf gave lately, by the low bits of their TagFold: a
+  // store holds a few dozen Tags, and a Load adds an entry to one of them
+  // for almost every record. Cleared when a Tag is forgotten.
+  static constexpr std::size_t kRecentLists = 64;
+  std::array<TagList*, kRecentLists> recent_lists_{};
 };
 
 }  // namespace tamrel::detail

@@ -26,7 +26,7 @@ std::vector<std::string> RenumberAndDrop(TagStore& items, const std::string& tag
       item.Instance = static_cast<int16_t>(next++);
       return false;
     }
-    if (differs_from_new(item.Value)) dropped.push_back(std::move(item.Value));
+    if (differs_from_new(item.Value)) dropped.emplace_back(item.Value);
     return true;
   });
   return dropped;

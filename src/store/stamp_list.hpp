@@ -1,27 +1,26 @@
 // StampList: the order stamps of one Tag and Id's records, ascending.
 //
-// Most pairs hold a handful of records (a value and its few older
-// instances), so the first kInline stamps sit in the list itself and only a
-// longer list takes memory of its own. Filling a store of a new pair per
-// record then allocates nothing per pair. Not copyable: lists live in the
-// key index's entries, which never move.
+// Most pairs hold one record (a setting kept once), so the list keeps one
+// stamp in itself and only a longer list takes memory of its own: sixteen
+// bytes per pair, and filling a store of a new pair per record allocates
+// nothing per pair. Not copyable: lists live in the key index's entries,
+// which never move.
 #pragma once
 
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <memory>
 
 namespace tamrel::detail {
 
 class StampList {
  public:
-  static constexpr std::size_t kInline = 4;
-
-  StampList() = default;
+  StampList() : one_(0) {}
   StampList(const StampList&) = delete;
   StampList& operator=(const StampList&) = delete;
-  ~StampList() = default;
+  ~StampList() {
+    if (OnHeap()) delete[] many_;
+  }
 
   std::size_t size() const { return size_; }
   bool empty() const { return size_ == 0; }
@@ -35,11 +34,11 @@ class StampList {
   int64_t& operator[](std::size_t index) { return data()[index]; }
 
   void push_back(int64_t stamp) {
-    if (size_ == capacity()) Grow();
+    if (size_ == capacity_) Grow();
     data()[size_++] = stamp;
   }
   void push_front(int64_t stamp) {
-    if (size_ == capacity()) Grow();
+    if (size_ == capacity_) Grow();
     std::copy_backward(begin(), end(), end() + 1);
     data()[0] = stamp;
     ++size_;
@@ -55,22 +54,25 @@ class StampList {
   void clear() { size_ = 0; }
 
  private:
-  std::size_t capacity() const { return heap_ ? heap_capacity_ : kInline; }
-  int64_t* data() { return heap_ ? heap_.get() : inline_; }
-  const int64_t* data() const { return heap_ ? heap_.get() : inline_; }
+  bool OnHeap() const { return capacity_ > 1; }
+  int64_t* data() { return OnHeap() ? many_ : &one_; }
+  const int64_t* data() const { return OnHeap() ? many_ : &one_; }
 
   void Grow() {
-    const std::size_t grown = 2 * capacity();
-    auto bigger = std::make_unique_for_overwrite<int64_t[]>(grown);
-    std::copy(begin(), end(), bigger.get());
-    heap_ = std::move(bigger);
-    heap_capacity_ = static_cast<uint32_t>(grown);
+    const uint32_t grown = 2 * capacity_;
+    auto* bigger = new int64_t[grown];
+    std::copy(begin(), end(), bigger);
+    if (OnHeap()) delete[] many_;
+    many_ = bigger;
+    capacity_ = grown;
   }
 
   uint32_t size_ = 0;
-  uint32_t heap_capacity_ = 0;
-  std::unique_ptr<int64_t[]> heap_;  // null while the stamps fit inline_
-  int64_t inline_[kInline] = {};
+  uint32_t capacity_ = 1;
+  union {
+    int64_t one_;    // while capacity_ is 1
+    int64_t* many_;  // beyond
+  };
 };
 
 }  // namespace tamrel::detail

@@ -11,31 +11,36 @@ constexpr int64_t kMinRoom = 16;
 static_assert(kMinRoom >= 1);
 }  // namespace
 
-void TagStore::PushFront(ContextItem&& item) {
+void TagStore::PushFront(const ContextItem& item) {
   if (first_ == origin_) Regrow();
-  Place(first_ - 1, std::move(item), true);
+  Place(first_ - 1, item, true);
   --first_;
 }
 
-void TagStore::PushBack(ContextItem&& item, std::optional<int32_t> round_number) {
+void TagStore::PushBack(const ContextItem& item, std::optional<int32_t> round_number) {
   if (end_ == origin_ + static_cast<int64_t>(slots_.size())) Regrow();
-  KeyIndex::Entry& entry = Place(end_, std::move(item), false);
+  const KeyIndex::Number entry = Place(end_, item, false);
   ++end_;
   if (!round_number || !rounds_.under_way) return;
-  entry.round = rounds_.latest;
-  entry.round_number = *round_number;
+  if (entry >= rounds_.numbers.size()) rounds_.numbers.resize(2 * entry, Rounds::kUnnumbered);
+  rounds_.numbers[entry] = *round_number;
 }
 
-void TagStore::Reserve(int32_t records) {
+void TagStore::Reserve(int32_t records, std::size_t value_bytes) {
+  values_.Reserve(value_bytes);
   if (records <= 0) return;
   records_.reserve(records_.size() + static_cast<std::size_t>(records));
-  keys_.Reserve(static_cast<std::size_t>(records));
   const int64_t back_room = origin_ + static_cast<int64_t>(slots_.size()) - end_;
   if (back_room < records) Regrow(records);
 }
 
-KeyIndex::Entry& TagStore::Place(int64_t stamp, ContextItem&& item, bool at_front) {
-  KeyIndex::Entry& entry = keys_.FindOrAdd(std::move(item.Tag), std::move(item.Id));
+void TagStore::ShrinkToFit() {
+  values_.ShrinkToFit();
+  keys_.ShrinkToFit();
+}
+
+KeyIndex::Number TagStore::Place(int64_t stamp, const ContextItem& item, bool at_front) {
+  const KeyIndex::Number entry = keys_.FindOrAdd(item.Tag, item.Id);
   int32_t index = 0;
   if (free_records_.empty()) {
     index = static_cast<int32_t>(records_.size());
@@ -45,14 +50,15 @@ KeyIndex::Entry& TagStore::Place(int64_t stamp, ContextItem&& item, bool at_fron
     free_records_.pop_back();
   }
   Record& record = records_[static_cast<std::size_t>(index)];
-  record.entry = &entry;
+  record.entry = entry;
   record.instance = item.Instance;
-  record.value = std::move(item.Value);
+  record.value = values_.Keep(item.Value);
   record.key = item.Key;
+  StampList& stamps = keys_.At(entry).stamps;
   if (at_front) {
-    entry.stamps.push_front(stamp);
+    stamps.push_front(stamp);
   } else {
-    entry.stamps.push_back(stamp);
+    stamps.push_back(stamp);
   }
   slots_[Slot(stamp)] = index;
   positions_.Occupy(Slot(stamp));
@@ -63,47 +69,51 @@ KeyIndex::Entry& TagStore::Place(int64_t stamp, ContextItem&& item, bool at_fron
 
 void TagStore::RemoveAt(int32_t position) {
   const int64_t stamp = StampAt(position);
-  Record& record = RecordAt(stamp);
-  KeyIndex::Entry& entry = *record.entry;
-  entry.stamps.erase(std::lower_bound(entry.stamps.begin(), entry.stamps.end(), stamp));
+  const KeyIndex::Number entry = RecordAt(stamp).entry;
+  StampList& stamps = keys_.At(entry).stamps;
+  stamps.erase(std::lower_bound(stamps.begin(), stamps.end(), stamp));
   Vacate(stamp);
-  if (entry.stamps.empty()) Forget(entry);
+  if (stamps.empty()) Forget(entry);
   CompactIfSparse();
 }
 
 void TagStore::RemoveTag(std::string_view tag) {
-  for (const KeyIndex::Entry* entry : keys_.EntriesOf(tag)) {
-    for (int64_t stamp : entry->stamps) Vacate(stamp);
-    KeepRoundNumber(*entry);
-  }
+  keys_.ForEachOfTag(tag, [&](KeyIndex::Number entry) {
+    for (int64_t stamp : keys_.At(entry).stamps) Vacate(stamp);
+    KeepRoundNumber(entry);
+  });
   keys_.ForgetTag(tag);
   CompactIfSparse();
 }
 
 void TagStore::Clear() {
   if (rounds_.under_way) {
-    keys_.ForEachEntry([&](const KeyIndex::Entry& entry) { KeepRoundNumber(entry); });
+    keys_.ForEachEntry([&](KeyIndex::Number entry) { KeepRoundNumber(entry); });
   }
   Rounds rounds = std::move(rounds_);
   *this = TagStore();
   rounds_ = std::move(rounds);
+  rounds_.numbers.clear();  // the entries they belonged to are gone
 }
 
 void TagStore::BeginRound() {
   EndRound();
-  ++rounds_.latest;
   rounds_.under_way = true;
 }
 
 void TagStore::EndRound() {
   rounds_.under_way = false;
+  rounds_.numbers = std::vector<int32_t>();  // gives its memory back
   rounds_.forgotten.clear();
 }
 
 std::optional<int32_t> TagStore::RoundNumber(std::string_view tag, std::string_view id) const {
   if (!rounds_.under_way) return std::nullopt;
-  const KeyIndex::Entry* entry = keys_.Find(tag, id);
-  if (entry != nullptr && entry->round == rounds_.latest) return entry->round_number;
+  const KeyIndex::Number entry = keys_.Find(tag, id);
+  if (entry != KeyIndex::kNone && entry < rounds_.numbers.size() &&
+      rounds_.numbers[entry] != Rounds::kUnnumbered) {
+    return rounds_.numbers[entry];
+  }
   if (rounds_.forgotten.empty()) return std::nullopt;
   const auto of_tag = rounds_.forgotten.find(tag);
   if (of_tag == rounds_.forgotten.end()) return std::nullopt;
@@ -112,19 +122,25 @@ std::optional<int32_t> TagStore::RoundNumber(std::string_view tag, std::string_v
   return number->second;
 }
 
-void TagStore::Forget(KeyIndex::Entry& entry) {
+void TagStore::Forget(KeyIndex::Number entry) {
   KeepRoundNumber(entry);
   keys_.Forget(entry);
 }
 
-void TagStore::KeepRoundNumber(const KeyIndex::Entry& entry) {
-  if (!rounds_.under_way || entry.round != rounds_.latest) return;
-  rounds_.forgotten[*entry.tag].insert_or_assign(entry.id, entry.round_number);
+void TagStore::KeepRoundNumber(KeyIndex::Number entry) {
+  if (!rounds_.under_way || entry >= rounds_.numbers.size()) return;
+  int32_t& number = rounds_.numbers[entry];
+  if (number == Rounds::kUnnumbered) return;
+  const KeyIndex::Entry& of = keys_.At(entry);
+  rounds_.forgotten[*of.tag].insert_or_assign(std::string(keys_.IdOf(of)), number);
+  number = Rounds::kUnnumbered;  // the entry's number goes to the next pair
 }
 
 void TagStore::Vacate(int64_t stamp) {
   int32_t& slot = slots_[Slot(stamp)];
-  records_[static_cast<std::size_t>(slot)] = Record{};
+  Record& record = records_[static_cast<std::size_t>(slot)];
+  values_.Drop(record.value);
+  record = Record{};
   free_records_.push_back(slot);
   slot = kEmpty;
   positions_.Vacate(Slot(stamp));
@@ -136,16 +152,27 @@ bool TagStore::Sparse() const { return end_ - first_ - count_ > count_ + kMinRoo
 
 void TagStore::CompactIfSparse() {
   if (Sparse()) Regrow();
+  if (values_.WorthRebuilding()) RebuildValues();
+}
+
+void TagStore::RebuildValues() {
+  TextArena kept;
+  kept.Reserve(values_.Live());
+  for (std::size_t index = 0; index < records_.size(); ++index) {
+    Record& record = records_[index];
+    if (record.entry != KeyIndex::kNone) record.value = kept.Keep(values_.View(record.value));
+  }
+  values_ = std::move(kept);
 }
 
 void TagStore::Renumber() {
-  keys_.ForEachEntry([](KeyIndex::Entry& entry) { entry.stamps.clear(); });
+  keys_.ForEachEntry([&](KeyIndex::Number entry) { keys_.At(entry).stamps.clear(); });
   ChunkedVector<Record> packed;
   packed.reserve(static_cast<std::size_t>(count_));
   for (int64_t stamp = first_; stamp < end_; ++stamp) {
     if (slots_[Slot(stamp)] == kEmpty) continue;
     Record& record = RecordAt(stamp);
-    record.entry->stamps.push_back(static_cast<int64_t>(packed.size()));
+    keys_.At(record.entry).stamps.push_back(static_cast<int64_t>(packed.size()));
     packed.push_back(std::move(record));
   }
   records_ = std::move(packed);
@@ -172,11 +199,12 @@ void TagStore::Regrow(int64_t back_room) {
 }
 
 int32_t TagStore::FindFrom(std::string_view tag, std::string_view id, int32_t from) const {
-  const KeyIndex::Entry* entry = keys_.Find(tag, id);
-  if (entry == nullptr || from > count_) return 0;
-  if (from <= 1) return PositionOf(entry->stamps.front());
-  const auto next = std::lower_bound(entry->stamps.begin(), entry->stamps.end(), StampAt(from));
-  return next == entry->stamps.end() ? 0 : PositionOf(*next);
+  const KeyIndex::Number entry = keys_.Find(tag, id);
+  if (entry == KeyIndex::kNone || from > count_) return 0;
+  const StampList& stamps = keys_.At(entry).stamps;
+  if (from <= 1) return PositionOf(stamps.front());
+  const auto next = std::lower_bound(stamps.begin(), stamps.end(), StampAt(from));
+  return next == stamps.end() ? 0 : PositionOf(*next);
 }
 
 int64_t TagStore::StampAt(int32_t position) const {
@@ -197,9 +225,10 @@ int32_t TagStore::PositionOf(int64_t stamp) const {
 
 std::vector<int64_t> TagStore::StampsOfTag(std::string_view tag) const {
   std::vector<int64_t> stamps;
-  for (const KeyIndex::Entry* entry : keys_.EntriesOf(tag)) {
-    stamps.insert(stamps.end(), entry->stamps.begin(), entry->stamps.end());
-  }
+  keys_.ForEachOfTag(tag, [&](KeyIndex::Number entry) {
+    const StampList& of_entry = keys_.At(entry).stamps;
+    stamps.insert(stamps.end(), of_entry.begin(), of_entry.end());
+  });
   std::sort(stamps.begin(), stamps.end());
   return stamps;
 }

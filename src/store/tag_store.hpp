@@ -18,7 +18,9 @@
 // for by the O(n) operations since the previous one. Memory is O(n). The
 // records themselves sit in a ChunkedVector with a free list: they never
 // move as the store grows, and a removed record's place is reused. A record
-// keeps its Instance, Value and Key; its Id is kept once for all the
+// is 24 bytes: its Key, Instance, its entry's number and the place of its
+// Value in a TextArena of the store's values (rebuilt without the removed
+// values once they outweigh the rest); its Id is kept once for all the
 // records of the pair, in its KeyIndex entry, and its Tag once for all the
 // Tag's entries, which is why records are shown as views (ItemView,
 // ItemRef) rather than as ContextItems.
@@ -35,6 +37,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <limits>
 #include <map>
 #include <optional>
 #include <string>
@@ -45,6 +48,7 @@
 #include "store/context_item.hpp"
 #include "store/key_index.hpp"
 #include "store/position_index.hpp"
+#include "store/text_arena.hpp"
 
 namespace tamrel::detail {
 
@@ -63,14 +67,17 @@ class TagStore {
   // REQUIRES: 1 <= position <= Count().
   ItemRef At(int32_t position) { return Ref(RecordAt(StampAt(position))); }
 
-  void PushFront(ContextItem&& item);
+  // The store keeps copies of the item's texts.
+  void PushFront(const ContextItem& item);
   // With a `round_number`, also files it as the number of the record's Tag
   // and Id in the round under way.
-  void PushBack(ContextItem&& item, std::optional<int32_t> round_number = std::nullopt);
-  // Makes room for `records` more records at the back, so that as many
-  // PushBack calls neither re-base the window nor move the records held.
-  // The contents do not change.
-  void Reserve(int32_t records);
+  void PushBack(const ContextItem& item, std::optional<int32_t> round_number = std::nullopt);
+  // Makes room for `records` more records at the back, and `value_bytes`
+  // more bytes of their values, so that as many PushBack calls neither
+  // re-base the window nor move what is held. The contents do not change.
+  void Reserve(int32_t records, std::size_t value_bytes = 0);
+  // Gives back the room Reserve made that the records did not take.
+  void ShrinkToFit();
   // REQUIRES: 1 <= position <= Count().
   void RemoveAt(int32_t position);
   void Clear();
@@ -94,9 +101,9 @@ class TagStore {
   // match(ItemView) holds; 0 when there is none.
   template <class Match>
   int32_t FindFirst(std::string_view tag, std::string_view id, Match&& match) const {
-    const KeyIndex::Entry* entry = keys_.Find(tag, id);
-    if (entry == nullptr) return 0;
-    for (int64_t stamp : entry->stamps) {
+    const KeyIndex::Number entry = keys_.Find(tag, id);
+    if (entry == KeyIndex::kNone) return 0;
+    for (int64_t stamp : keys_.At(entry).stamps) {
       if (match(View(RecordAt(stamp)))) return PositionOf(stamp);
     }
     return 0;
@@ -105,9 +112,9 @@ class TagStore {
   // Visits the records of (tag, id) in store order.
   template <class Visit>
   void ForEachOf(std::string_view tag, std::string_view id, Visit&& visit) const {
-    const KeyIndex::Entry* entry = keys_.Find(tag, id);
-    if (entry == nullptr) return;
-    for (int64_t stamp : entry->stamps) visit(View(RecordAt(stamp)));
+    const KeyIndex::Number entry = keys_.Find(tag, id);
+    if (entry == KeyIndex::kNone) return;
+    for (int64_t stamp : keys_.At(entry).stamps) visit(View(RecordAt(stamp)));
   }
 
   bool HasTag(std::string_view tag) const { return keys_.HasTag(tag); }
@@ -126,13 +133,13 @@ class TagStore {
   }
 
   // Visits the records of (tag, id) in store order and removes those for
-  // which decide(ItemRef) returns true. `decide` may change the Instance and
-  // Value of the records it keeps; it must not use the store.
+  // which decide(ItemRef) returns true. `decide` may change the Instance of
+  // the records it keeps; it must not use the store.
   template <class Decide>
   void RemoveIf(std::string_view tag, std::string_view id, Decide&& decide) {
-    KeyIndex::Entry* entry = keys_.Find(tag, id);
-    if (entry == nullptr) return;
-    StampList& stamps = entry->stamps;
+    const KeyIndex::Number entry = keys_.Find(tag, id);
+    if (entry == KeyIndex::kNone) return;
+    StampList& stamps = keys_.At(entry).stamps;
     std::size_t kept = 0;
     for (int64_t stamp : stamps) {
       if (decide(Ref(RecordAt(stamp)))) {
@@ -142,7 +149,7 @@ class TagStore {
       }
     }
     stamps.truncate(kept);
-    if (stamps.empty()) Forget(*entry);
+    if (stamps.empty()) Forget(entry);
     CompactIfSparse();
   }
 
@@ -169,18 +176,21 @@ class TagStore {
 
   // A record without its Tag and Id: its entry holds them.
   struct Record {
-    KeyIndex::Entry* entry = nullptr;  // nullptr: a free record
     int64_t key = 0;
+    TextArena::Span value;
+    KeyIndex::Number entry = KeyIndex::kNone;  // kNone: a free record
     int16_t instance = 0;
-    std::string value;
   };
 
-  static ItemView View(const Record& record) {
-    return ItemView{*record.entry->tag, record.entry->id, record.instance, record.value,
+  ItemView View(const Record& record) const {
+    const KeyIndex::Entry& entry = keys_.At(record.entry);
+    return ItemView{*entry.tag, keys_.IdOf(entry), record.instance, values_.View(record.value),
                     record.key};
   }
-  static ItemRef Ref(Record& record) {
-    return ItemRef{*record.entry->tag, record.entry->id, record.instance, record.value, record.key};
+  ItemRef Ref(Record& record) {
+    const KeyIndex::Entry& entry = keys_.At(record.entry);
+    return ItemRef{*entry.tag, keys_.IdOf(entry), record.instance, values_.View(record.value),
+                   record.key};
   }
 
   std::size_t Slot(int64_t stamp) const { return static_cast<std::size_t>(stamp - origin_); }
@@ -200,15 +210,19 @@ class TagStore {
 
   // Puts `item` under `stamp`, the new lowest (at_front) or highest stamp;
   // returns the entry of its pair.
-  KeyIndex::Entry& Place(int64_t stamp, ContextItem&& item, bool at_front);
+  KeyIndex::Number Place(int64_t stamp, const ContextItem& item, bool at_front);
   // Forgets `entry`, whose pair holds no record any more; a number the pair
   // carries in the round under way is kept.
-  void Forget(KeyIndex::Entry& entry);
-  void KeepRoundNumber(const KeyIndex::Entry& entry);
+  void Forget(KeyIndex::Number entry);
+  // Moves the number `entry` carries in the round under way, if any, to
+  // the numbers of forgotten pairs: the entry is about to go.
+  void KeepRoundNumber(KeyIndex::Number entry);
   // Frees the record under `stamp`; its entry's stamps are left to the caller.
   void Vacate(int64_t stamp);
   bool Sparse() const;
   void CompactIfSparse();
+  // Keeps the values of the live records in a fresh arena.
+  void RebuildValues();
   // Renumbers the stamps 0.. in store order and packs the records likewise.
   void Renumber();
   // Re-bases the slot window on the stamps in use, with room on both sides
@@ -224,11 +238,15 @@ class TagStore {
   int32_t count_ = 0;
   PositionIndex positions_;
   KeyIndex keys_;
+  TextArena values_;
   struct Rounds {
-    uint32_t latest = 0;  // entries numbered in it carry it
+    static constexpr int32_t kUnnumbered = std::numeric_limits<int32_t>::min();
     bool under_way = false;
-    // The numbers of the pairs the latest round numbered whose entries are
-    // gone: Tag -> Id -> number.
+    // The numbers of the pairs the round numbered, by entry number
+    // (kUnnumbered: none); held only while the round is under way.
+    std::vector<int32_t> numbers;
+    // The numbers of the pairs the round numbered whose entries are gone:
+    // Tag -> Id -> number.
     std::map<std::string, std::map<std::string, int32_t, std::less<>>, std::less<>> forgotten;
   };
   Rounds rounds_;  // kept by Clear

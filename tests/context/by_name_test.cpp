@@ -80,8 +80,9 @@ std::string Observe(Side& s, const Variant& result, const Args& by_ref) {
   std::string text;
   auto store = [&](const std::string& label, ContextCls& context) {
     detail::StateOf(context).items.ForEach([&](const detail::ItemView& item) {
-      text += label + item.Tag + "|" + item.Id + "|" + std::to_string(item.Instance) + "|" +
-              item.Value + "|A" + std::to_string(item.Key) + "\n";
+      text.append(label).append(item.Tag).append("|").append(item.Id).append("|");
+      text.append(std::to_string(item.Instance)).append("|").append(item.Value);
+      text.append("|A").append(std::to_string(item.Key)).append("\n");
     });
   };
   auto describe = [&](const Variant& value) -> std::string {
@@ -102,7 +103,7 @@ std::string Observe(Side& s, const Variant& result, const Args& by_ref) {
           ApplicationTitle() + (state.host_app == s.other_host ? " host2\n" : "\n");
   store("item ", *s.c);
   store("target ", *s.target);
-  if (state.current_item) text += "reading " + state.current_item->Tag + state.current_item->Id;
+  if (state.has_current_item) text += "reading " + state.current_item.Tag + state.current_item.Id;
   for (const testing::HostCall& call : s.host->calls()) {
     text += "\n" + call.op + " #" + std::to_string(call.error.number);
     for (const std::string& arg : call.args) text += " [" + arg + "]";

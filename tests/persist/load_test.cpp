@@ -109,16 +109,19 @@ TEST_F(LoadTest, DamagedFileWithoutAGoodBackupEmptiesTheStore) {
   EXPECT_TRUE(Exists(Backup("Setup.tmc_corrupt(1)")));
 }
 
-// Past about 65,000 records the store's index outgrows the cache, and the
-// reader starts each record's lookup at the end of the record before it,
-// from its own quick look at the next start tag. What is read stays the
+// Past about 98,000 Tag and Id pairs the store's index outgrows the cache,
+// and the reader starts each record's lookup at the end of the record before
+// it, from its own quick look at the next start tag. What is read stays the
 // same, also where that look finds no id it understands.
 TEST_F(LoadTest, AFileLargeEnoughForTheReaderToLookAheadLoadsLikeASmallOne) {
   Records expected;
   std::string elements;
-  for (int i = 0; i < 70000; ++i) {
-    // Runs of three instances of one pair, tags taking turns.
-    Record record{"T" + std::to_string(i / 3 % 7), "I" + std::to_string(i / 3), i % 3 + 1,
+  constexpr int kInRuns = 9000;  // records in runs of three instances of a pair
+  for (int i = 0; i < kInRuns + 96000; ++i) {
+    // Tags taking turns; then one record per pair.
+    const int pair = i < kInRuns ? i / 3 : i - 2 * kInRuns / 3;
+    const int instance = i < kInRuns ? i % 3 + 1 : 1;
+    Record record{"T" + std::to_string(pair % 7), "I" + std::to_string(pair), instance,
                   "v" + std::to_string(i)};
     elements +=
         Element(std::get<0>(record), std::get<1>(record), std::get<2>(record), std::get<3>(record));

@@ -136,8 +136,8 @@ std::string Render(ContextCls& context) {
   std::vector<ModelRecord> records;
   for (int32_t p = 1; p <= state.items.Count(); ++p) {  // by position: checks the index too
     const detail::ItemView item = state.items.At(p);
-    records.push_back(
-        {item.Tag, item.Id, item.Instance, item.Value, "A" + std::to_string(item.Key)});
+    records.push_back({std::string(item.Tag), std::string(item.Id), item.Instance,
+                       std::string(item.Value), "A" + std::to_string(item.Key)});
   }
   return Render(records, {state.cursors.begin(), state.cursors.end()}, state.changed,
                 state.key_counter);

@@ -73,3 +73,74 @@ TEST(TagStore, StaysInStepWithADequeThroughChurn) {
 
 }  // namespace
 }  // namespace tamrel::detail
+
+namespace tamrel::detail {
+namespace {
+
+std::string ValueOf(int n) {
+  return "value " + std::string(static_cast<std::size_t>(n % 40), 'v') + std::to_string(n);
+}
+std::string IdOf(int n) {
+  return "Id" + std::string(static_cast<std::size_t>(n % 9), 'i') + std::to_string(n);
+}
+
+// Values and Ids live in arenas that are rebuilt once removed texts
+// outweigh the live ones: every record must read back as it went in, across
+// many rebuilds of both.
+TEST(TagStore, TextsReadBackThroughRebuildsOfTheirArenas) {
+  TagStore store;
+  std::deque<int> held;  // the n of each record, in store order
+  int next = 0;
+  for (int round = 0; round < 6; ++round) {
+    for (int i = 0; i < 3000; ++i, ++next) {
+      store.PushBack(
+          ContextItem{"T" + std::to_string(next % 5), IdOf(next), 1, ValueOf(next), next});
+      held.push_back(next);
+    }
+    while (held.size() > 500) {  // the oldest go: their Ids and values become garbage
+      store.RemoveAt(1);
+      held.pop_front();
+    }
+    ASSERT_EQ(store.Count(), static_cast<int32_t>(held.size()));
+    for (int32_t p = 1; p <= store.Count(); ++p) {
+      const int n = held[static_cast<std::size_t>(p - 1)];
+      const ItemView item = store.At(p);
+      ASSERT_EQ(item.Tag, "T" + std::to_string(n % 5)) << n;
+      ASSERT_EQ(item.Id, IdOf(n)) << n;
+      ASSERT_EQ(item.Value, ValueOf(n)) << n;
+      ASSERT_EQ(store.FindFrom(item.Tag, item.Id, 1), p);
+    }
+  }
+  store.RemoveTag("T3");
+  int32_t left = 0;
+  store.ForEach([&](const ItemView& item) {
+    EXPECT_NE(item.Tag, "T3");
+    EXPECT_EQ(item.Value, ValueOf(static_cast<int>(item.Key)));
+    ++left;
+  });
+  EXPECT_EQ(left, store.Count());
+}
+
+// A pair's number in a round outlives its records, and is not handed on
+// with its index entry to the next pair that takes the entry's place.
+TEST(TagStore, RoundNumbersStayWithTheirPair) {
+  TagStore store;
+  store.BeginRound();
+  store.PushBack(ContextItem{"T", "a", 1, "x", 1}, 5);
+  store.PushBack(ContextItem{"T", "b", 1, "y", 2});
+  EXPECT_EQ(store.RoundNumber("T", "a"), 5);
+  EXPECT_EQ(store.RoundNumber("T", "b"), std::nullopt);
+  store.RemoveAt(1);                                 // (T, a) loses its last record
+  store.PushBack(ContextItem{"U", "c", 1, "z", 3});  // may reuse its entry
+  EXPECT_EQ(store.RoundNumber("T", "a"), 5);
+  EXPECT_EQ(store.RoundNumber("U", "c"), std::nullopt);
+  store.Clear();
+  store.PushBack(ContextItem{"V", "d", 1, "w", 4});
+  EXPECT_EQ(store.RoundNumber("T", "a"), 5);
+  EXPECT_EQ(store.RoundNumber("V", "d"), std::nullopt);
+  store.EndRound();
+  EXPECT_EQ(store.RoundNumber("T", "a"), std::nullopt);
+}
+
+}  // namespace
+}  // namespace tamrel::detail

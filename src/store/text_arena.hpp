@@ -1,0 +1,65 @@
+// TextArena: short texts kept end to end in one buffer, each addressed by a
+// Span (place and length, eight bytes) rather than owned by a std::string
+// (thirty-two bytes, and an allocation of its own beyond fifteen
+// characters).
+//
+// Texts are only ever appended. Dropping one leaves its bytes in place as
+// garbage; the owner counts them (Garbage) and, when they outweigh the live
+// texts, keeps the live ones in a fresh arena (see Rebuilt), so memory stays
+// proportional to what is held. Spans stay valid as the buffer grows (they
+// are places, not pointers); views of the texts only until the next Keep.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <memory>
+#include <string_view>
+
+namespace tamrel::detail {
+
+class TextArena {
+ public:
+  struct Span {
+    uint32_t at = 0;
+    uint32_t size = 0;
+  };
+
+  TextArena() = default;
+  TextArena(TextArena&&) noexcept = default;
+  TextArena& operator=(TextArena&&) noexcept = default;
+
+  // Appends `text`; fails with std::bad_alloc (error 7) beyond 4 GB of text.
+  Span Keep(std::string_view text);
+  std::string_view View(Span span) const { return {buffer_.get() + span.at, span.size}; }
+  // Counts the span's bytes as garbage.
+  void Drop(Span span) { garbage_ += span.size; }
+
+  std::size_t Garbage() const { return garbage_; }
+  std::size_t Live() const { return used_ - garbage_; }
+  // Whether the garbage outweighs the live texts, and by enough that
+  // rebuilding is worth its pass.
+  bool WorthRebuilding() const { return garbage_ > Live() + kMinGarbage; }
+
+  // Makes room for `bytes` more bytes of text, so that as many are kept
+  // without the buffer moving.
+  void Reserve(std::size_t bytes);
+  // Gives back the room beyond the texts kept.
+  void ShrinkToFit();
+
+ private:
+  static constexpr std::size_t kMinGarbage = 4096;
+  struct Free {
+    void operator()(char* buffer) const { std::free(buffer); }
+  };
+  void Resize(std::size_t capacity);
+
+  // malloc'd, so that growing and shrinking can use realloc, which for a
+  // large buffer remaps its pages instead of copying them.
+  std::unique_ptr<char, Free> buffer_;
+  std::size_t capacity_ = 0;
+  std::size_t used_ = 0;
+  std::size_t garbage_ = 0;
+};
+
+}  // namespace tamrel::detail
