@@ -61,6 +61,14 @@ class WritableFile {
   virtual void Close() = 0;
 };
 
+// An exclusive lock on a lock file, held until the object is destroyed. The
+// system releases it too when the process ends, however it ends, so a crash
+// never leaves a stale lock.
+class FileLock {
+ public:
+  virtual ~FileLock() = default;
+};
+
 // The operating system's file operations under FileSystemObject. Every
 // operation raises tamrel::Error with the run-time's error number on failure.
 // Implementations: the native backend of the platform, and in tests wrappers
@@ -96,6 +104,11 @@ class FileBackend {
   virtual void DeleteFile(const std::string& path) = 0;
   // Flushes the folder's entries (a rename or a new file) to the disk.
   virtual void SyncFolder(const std::string& folder) = 0;
+  // Takes the exclusive lock of the lock file `path`, creating the file when
+  // missing (it is never removed), waiting up to `wait_seconds` for another
+  // holder, in this or another process, to let go: 70 past that. The lock is
+  // not reentrant: a second Lock of the same file waits for the first.
+  virtual std::unique_ptr<FileLock> Lock(const std::string& path, double wait_seconds) = 0;
 };
 
 // The native backend of this platform (one shared instance).
@@ -223,8 +236,7 @@ class FileSystemObject : public Object {
   // A stream writing a new text to `path`: 58 when the file exists and
   // `overwrite` is false, 70 when it is read-only, 76 when its folder is
   // missing. Only ANSI text (`unicode` false) is supported (5 otherwise).
-  TextStream CreateTextFile(const std::string& path, bool overwrite = true,
-                            bool unicode = false);
+  TextStream CreateTextFile(const std::string& path, bool overwrite = true, bool unicode = false);
 
   // By name: FileExists, FolderExists, CreateFolder, GetParentFolderName and
   // GetFileName, for callers that pass the object late-bound.

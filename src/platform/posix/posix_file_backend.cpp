@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/file_lock.hpp"
 #include "platform/native.hpp"
 #include "platform/posix/local_time.hpp"
 #include "platform/posix/posix_errors.hpp"
@@ -160,8 +161,7 @@ class PosixFileBackend : public FileBackend {
     return content;
   }
 
-  std::unique_ptr<WritableFile> CreateTempFile(const std::string& folder,
-                                               const std::string& prefix,
+  std::unique_ptr<WritableFile> CreateTempFile(const std::string& folder, const std::string& prefix,
                                                std::string& temp_path) override {
     const std::string stem = (folder.empty() ? std::string(".") : folder) + "/" + prefix;
     for (int attempt = 0; attempt < kTempNameAttempts; ++attempt) {
@@ -203,14 +203,18 @@ class PosixFileBackend : public FileBackend {
   }
 
   void SyncFolder(const std::string& folder) override {
-    FileDescriptor fd(open(folder.empty() ? "." : folder.c_str(),
-                           O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    FileDescriptor fd(
+        open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (!fd.valid()) RaiseErrno(errno, Subject::kFolder);
     // Some file systems cannot flush a folder; their entries are as durable
     // as they get.
     if (fsync(fd.get()) != 0 && errno != EINVAL && errno != EROFS) {
       RaiseErrno(errno, Subject::kFolder);
     }
+  }
+
+  std::unique_ptr<FileLock> Lock(const std::string& path, double wait_seconds) override {
+    return LockFileExclusively(path, wait_seconds);
   }
 };
 
@@ -223,8 +227,7 @@ std::shared_ptr<FileBackend> MakeFileBackend() { return NativeFileBackend(); }
 namespace tamrel::platform {
 
 std::shared_ptr<FileBackend> NativeFileBackend() {
-  static const std::shared_ptr<FileBackend> backend =
-      std::make_shared<native::PosixFileBackend>();
+  static const std::shared_ptr<FileBackend> backend = std::make_shared<native::PosixFileBackend>();
   return backend;
 }
 
