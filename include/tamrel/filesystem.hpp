@@ -12,10 +12,11 @@
 // of the backslash. Text is bytes: what is written is stored unchanged.
 //
 // Writing replaces a file atomically: the text goes to a temporary file in
-// the target's folder, which is flushed to disk, given the permissions of the
-// file it replaces and renamed over it, after which the folder is flushed. A
-// reader of the folder sees the old content or the new, never a mixture, and
-// a write that fails at any step leaves the old content in place.
+// the target's folder, which is given the permissions of the file it
+// replaces, flushed to disk and renamed over it, after which the folder is
+// flushed. A reader of the folder sees the old content or the new, never a
+// mixture, and a write that fails at any step leaves the old content in
+// place.
 #pragma once
 
 #include <cstdint>
@@ -222,7 +223,8 @@ class FileSystemObject : public Object {
   bool FileExists(const std::string& path) const;
   bool FolderExists(const std::string& path) const;
   // One level: 58 when it exists (as a file or a folder), 76 when the
-  // parent is missing.
+  // parent is missing. The parent is flushed, so that the new folder is on
+  // the disk when CreateFolder returns.
   Folder CreateFolder(const std::string& path);
   // 53 when no file exists at `path`.
   File GetFile(const std::string& path) const;

@@ -17,14 +17,11 @@ void RequireReplaceable(platform::FileBackend& backend, const std::string& targe
 
 AtomicFileWriter::AtomicFileWriter(std::shared_ptr<platform::FileBackend> backend,
                                    std::string target)
-    : backend_(std::move(backend)),
-      target_(std::move(target)),
-      folder_(ParentFolderName(target_)) {
+    : backend_(std::move(backend)), target_(std::move(target)), folder_(ParentFolderName(target_)) {
   RequireReplaceable(*backend_, target_);
   // The target's name in the temporary name lets a reader of the folder, or a
   // test, tell whose temporary file it is.
-  file_ = backend_->CreateTempFile(folder_, "." + LastPathComponent(target_) + ".tmp-",
-                                   temp_path_);
+  file_ = backend_->CreateTempFile(folder_, "." + LastPathComponent(target_) + ".tmp-", temp_path_);
 }
 
 AtomicFileWriter::~AtomicFileWriter() { Abandon(); }
@@ -51,15 +48,19 @@ void AtomicFileWriter::Append(std::string_view data) {
 void AtomicFileWriter::Commit(std::optional<double> modified) {
   RequireOpen();
   AbandonOnFailure([&] {
-    file_->Sync();
-    file_->Close();
-    // The target may have changed since the writer started.
-    RequireReplaceable(*backend_, target_);
+    // Permissions and date belong to the file: set before the flush, they
+    // reach the disk with the content, and a power cut after the rename
+    // cannot leave the new content with the default permissions or a date
+    // that would make the next Save rotate it needlessly.
     const platform::FileStatus old = backend_->Status(target_);
     if (old.kind == platform::EntryKind::kFile) {
       backend_->SetPermissions(temp_path_, old.permissions);
     }
     if (modified) backend_->SetModified(temp_path_, *modified);
+    file_->Sync();
+    file_->Close();
+    // The target may have changed since the writer started.
+    RequireReplaceable(*backend_, target_);
     backend_->Replace(temp_path_, target_);
     temp_path_.clear();
   });
