@@ -2,7 +2,9 @@
 // copy in the Windows folder.
 //
 // A copy last written on an earlier calendar day is first turned into a
-// numbered generation (RenameAsNextFileCycle(path, 4)). Each copy is
+// numbered generation (RenameAsNextFileCycle(path, 4)). From that day check
+// to the end of the backup copy Save holds the file's ContextFileLock, so
+// that two savers never mix their generations and copies. Each copy is
 // replaced atomically by the file-system layer, so a failed or interrupted
 // write leaves the old text. The backup copy gets one more try after
 // Wait(1) when opening it (or creating and writing a new one) fails.
@@ -16,6 +18,7 @@
 #include "persist/context_log.hpp"
 #include "persist/context_text.hpp"
 #include "tamrel/context.hpp"
+#include "tamrel/context_file_lock.hpp"
 #include "tamrel/error.hpp"
 #include "tamrel/filesystem.hpp"
 #include "tamrel/locations.hpp"
@@ -70,8 +73,10 @@ class Saver {
     LogText(text);
 
     FileSystemObject fso;
-    RotateIfWrittenBeforeToday(fso, path_);
+    // The folder comes first: the lock file lives in it.
     EnsureFolder(fso, fso.GetParentFolderName(path_));
+    ContextFileLock lock(path_);
+    RotateIfWrittenBeforeToday(fso, path_);
     WriteMainCopy(fso, text);
 
     const std::string backup = GetWindowsFolder() + kPathSeparator + fso.GetFileName(path_);
@@ -118,8 +123,9 @@ class Saver {
   }
 
   void WriteMainCopy(FileSystemObject& fso, const std::string& text) {
-    TextStream stream = fso.FileExists(path_) ? fso.GetFile(path_).OpenAsTextStream(IOMode::ForWriting)
-                                              : fso.CreateTextFile(path_, true, false);
+    TextStream stream = fso.FileExists(path_)
+                            ? fso.GetFile(path_).OpenAsTextStream(IOMode::ForWriting)
+                            : fso.CreateTextFile(path_, true, false);
     WriteAndClose(stream, text);
   }
 
