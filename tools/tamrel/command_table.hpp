@@ -18,18 +18,25 @@ inline constexpr int kExitFailed = 3;    // the library reported a failure, or a
 
 // What an option's value must be.
 enum class OptionValue {
-  kNone,          // a flag
-  kText,          // any text
-  kInt16,         // a signed 16-bit number
-  kInt32,         // a signed 32-bit number
-  kPositive16,    // a 16-bit number of at least 1
+  kNone,        // a flag
+  kText,        // any text
+  kInt16,       // a signed 16-bit number
+  kInt32,       // a signed 32-bit number
+  kPositive16,  // a 16-bit number of at least 1
 };
 
 struct OptionSpec {
-  std::string_view name;        // "--json"
+  std::string_view name;  // "--json"
   OptionValue value;
   std::string_view value_name;  // "N", "LINKID"; "" for a flag
   std::string_view help;
+};
+
+// How a command uses its FILE.
+enum class FileUse {
+  kOther,   // not through Load
+  kReads,   // loads it and changes nothing on disk
+  kWrites,  // loads it as a host does (recovering it), under its lock, and saves it
 };
 
 struct CommandSpec {
@@ -37,7 +44,7 @@ struct CommandSpec {
   std::string_view synopsis;  // the arguments after the name: "FILE TAG [ID [VALUE]]"
   int min_arguments;
   int max_arguments;
-  bool loads_file;  // reads FILE through Load (and so may recover it)
+  FileUse file_use;
   std::string_view summary;      // one line
   std::string_view description;  // paragraphs, already wrapped
   std::vector<OptionSpec> options;

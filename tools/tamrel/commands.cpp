@@ -31,8 +31,8 @@ struct Session {
   std::ostream& err;
 
   const std::string& Argument(std::size_t index) const { return invocation.arguments[index]; }
-  OpenedContext Open(FileMissing missing) const {
-    return OpenedContext(Argument(0), host, err, missing);
+  OpenedContext Open(FileMissing missing, Access access) const {
+    return OpenedContext(Argument(0), host, err, missing, access);
   }
 };
 
@@ -127,7 +127,7 @@ void PrintColumns(const std::vector<StoreRecord>& records, std::ostream& out) {
 }
 
 int List(const Session& session) {
-  OpenedContext opened = session.Open(FileMissing::kRefuse);
+  OpenedContext opened = session.Open(FileMissing::kRefuse, Access::kRead);
   const std::vector<StoreRecord> records = ListRecords(opened.context(), *session.host);
   if (session.invocation.Has("--json")) {
     session.out << RecordsAsJson(records);
@@ -138,7 +138,7 @@ int List(const Session& session) {
 }
 
 int Get(const Session& session) {
-  OpenedContext opened = session.Open(FileMissing::kRefuse);
+  OpenedContext opened = session.Open(FileMissing::kRefuse, Access::kRead);
   ContextCls& context = opened.context();
   const std::string& tag = session.Argument(1);
   const std::string& id = session.Argument(2);
@@ -162,7 +162,7 @@ int Get(const Session& session) {
 
 int Set(const Session& session) {
   RefuseUnstorable(session.Argument(1), session.Argument(2), session.Argument(3));
-  OpenedContext opened = session.Open(FileMissing::kStartEmpty);
+  OpenedContext opened = session.Open(FileMissing::kStartEmpty, Access::kWrite);
   const int32_t max_count = session.invocation.Number("--max", kDefaultMaxCount);
   const std::size_t reports_before = session.host->errors().size();
   opened.context().Add(session.Argument(1), session.Argument(2), Variant(session.Argument(3)),
@@ -174,7 +174,7 @@ int Set(const Session& session) {
 }
 
 int Remove(const Session& session) {
-  OpenedContext opened = session.Open(FileMissing::kRefuse);
+  OpenedContext opened = session.Open(FileMissing::kRefuse, Access::kWrite);
   ContextCls& context = opened.context();
   const auto& arguments = session.invocation.arguments;
   const std::size_t before = ListRecords(context, *session.host).size();
@@ -194,7 +194,7 @@ int Remove(const Session& session) {
 
 int Verify(const Session& session) {
   RefuseUnstorable(session.Argument(1), session.Argument(2), session.Argument(3));
-  OpenedContext opened = session.Open(FileMissing::kStartEmpty);
+  OpenedContext opened = session.Open(FileMissing::kStartEmpty, Access::kWrite);
   ContextCls& context = opened.context();
   const std::string& tag = session.Argument(1);
   const std::string& id = session.Argument(2);
@@ -216,7 +216,7 @@ int Verify(const Session& session) {
 }
 
 int Log(const Session& session) {
-  OpenedContext opened = session.Open(FileMissing::kRefuse);
+  OpenedContext opened = session.Open(FileMissing::kRefuse, Access::kRead);
   const auto& arguments = session.invocation.arguments;
   const std::string label =
       arguments.size() > 1 ? arguments[1] : fs::path(opened.path()).filename().string();
@@ -229,6 +229,18 @@ int Log(const Session& session) {
   }
   FailOnReport(*session.host, reports_before, "cannot log " + opened.path());
   for (const std::string& line : lines) session.out << line << '\n';
+  return kExitOk;
+}
+
+// Load as a host does it, and say what was found and done.
+int Repair(const Session& session) {
+  OpenedContext opened = session.Open(FileMissing::kRefuse, Access::kWrite);
+  if (!opened.was_damaged()) {
+    session.out << opened.path() << " loads whole; nothing to repair\n";
+    return kExitOk;
+  }
+  session.out << "restored " << opened.path() << " from its backup copy " << opened.backup_path()
+              << "; the damaged file is kept as " << opened.corrupt_name() << '\n';
   return kExitOk;
 }
 
@@ -307,8 +319,8 @@ using CommandFunction = int (*)(const Session&);
 
 CommandFunction FunctionOf(std::string_view name) {
   static const std::vector<std::pair<std::string_view, CommandFunction>> kFunctions = {
-      {"list", List},     {"get", Get}, {"set", Set},     {"remove", Remove},
-      {"verify", Verify}, {"log", Log}, {"cycle", Cycle}, {"where", Where}};
+      {"list", List}, {"get", Get},       {"set", Set},     {"remove", Remove}, {"verify", Verify},
+      {"log", Log},   {"repair", Repair}, {"cycle", Cycle}, {"where", Where}};
   for (const auto& [command, function] : kFunctions) {
     if (command == name) return function;
   }
