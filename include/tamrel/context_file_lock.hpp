@@ -36,9 +36,9 @@ class ContextFileLock {
   static constexpr double kDefaultWaitSeconds = 10;
 
   // Takes the lock of `context_file`, waiting up to `wait_seconds` for
-  // another holder. Raises Error 70 when the wait runs out, and the file
-  // system's error when the lock file cannot be made (76 for a missing
-  // folder).
+  // another holder. Raises Error 70 when the wait runs out (and only then),
+  // 76 for a missing folder, 75 when the lock file cannot be made or opened
+  // otherwise (a read-only folder).
   explicit ContextFileLock(const std::string& context_file,
                            double wait_seconds = kDefaultWaitSeconds);
   ~ContextFileLock();

@@ -107,8 +107,10 @@ class FileBackend {
   virtual void SyncFolder(const std::string& folder) = 0;
   // Takes the exclusive lock of the lock file `path`, creating the file when
   // missing (it is never removed), waiting up to `wait_seconds` for another
-  // holder, in this or another process, to let go: 70 past that. The lock is
-  // not reentrant: a second Lock of the same file waits for the first.
+  // holder, in this or another process, to let go: 70 past that (and only
+  // then), 76 when the folder is missing, 75 when the lock file cannot be
+  // made or opened otherwise. The lock is not reentrant: a second Lock of
+  // the same file waits for the first.
   virtual std::unique_ptr<FileLock> Lock(const std::string& path, double wait_seconds) = 0;
 };
 

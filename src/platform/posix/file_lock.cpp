@@ -39,11 +39,18 @@ bool TryLock(int fd) {
   }
 }
 
+// 70 is kept for a lock held elsewhere: a lock file that may not be made
+// (a read-only folder) is an access error.
+[[noreturn]] void RaiseCannotOpen(int error) {
+  if (error == EACCES || error == EPERM || error == EROFS) Raise(errc::kPathFileAccess);
+  RaiseErrno(error, Subject::kFolder);
+}
+
 }  // namespace
 
 std::unique_ptr<FileLock> LockFileExclusively(const std::string& path, double wait_seconds) {
   const int fd = open(path.c_str(), O_RDONLY | O_CREAT | O_CLOEXEC, kLockFileMode);
-  if (fd < 0) RaiseErrno(errno, Subject::kFolder);
+  if (fd < 0) RaiseCannotOpen(errno);
   auto lock = std::make_unique<PosixFileLock>(fd);
   const auto deadline = std::chrono::steady_clock::now() +
                         std::chrono::duration_cast<std::chrono::steady_clock::duration>(

@@ -28,15 +28,13 @@ std::wstring Wide(const std::string& text) {
   return wide;
 }
 
+// 70 is kept for a lock held elsewhere: a lock file that may not be made
+// or opened (a read-only folder) is an access error.
 [[noreturn]] void RaiseLastError() {
   switch (GetLastError()) {
     case ERROR_PATH_NOT_FOUND:
     case ERROR_FILE_NOT_FOUND:
       Raise(errc::kPathNotFound);
-    case ERROR_ACCESS_DENIED:
-    case ERROR_SHARING_VIOLATION:
-    case ERROR_WRITE_PROTECT:
-      Raise(errc::kPermissionDenied);
     default:
       Raise(errc::kPathFileAccess);
   }
