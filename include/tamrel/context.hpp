@@ -15,7 +15,10 @@
 // properties, Dump, setScrDictionaryVal, isBadBoolean, cBoolStr, min,
 // MakeFolder, Wait, GetApplicationConfigLocation) throw tamrel::Error.
 //
-// A context is used from one thread; nothing is locked.
+// A context is used from one thread. Save holds the context file's lock
+// (tamrel/context_file_lock.hpp) while it writes, so that programs saving
+// one file at once take turns; it fails with error 70 when another program
+// holds the lock for more than 10 seconds.
 #pragma once
 
 #include <cstdint>
