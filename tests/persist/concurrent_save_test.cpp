@@ -4,6 +4,9 @@
 // end every value is there, and yesterday's copies became exactly one
 // generation each, neither lost nor doubled.
 #include <gtest/gtest.h>
+
+// The programs are forked: POSIX only.
+#ifndef _WIN32
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -112,3 +115,4 @@ TEST_F(ConcurrentSaveTest, ProgramsSavingAtOnceAcrossADayChangeLoseNothing) {
 
 }  // namespace
 }  // namespace tamrel::testing
+#endif  // _WIN32

@@ -9,11 +9,15 @@ namespace {
 
 constexpr uint32_t kAnyWriteBit = 0222;
 
+// Either separator: the library joins paths with the platform's own, which
+// is '\\' on Windows.
+constexpr char kSeparators[] = "/\\";
+
 std::vector<std::string> Components(const std::string& path) {
   std::vector<std::string> parts;
   std::size_t from = 0;
   while (from <= path.size()) {
-    std::size_t slash = path.find('/', from);
+    std::size_t slash = path.find_first_of(kSeparators, from);
     if (slash == std::string::npos) slash = path.size();
     if (slash > from) parts.push_back(path.substr(from, slash - from));
     from = slash + 1;
@@ -69,7 +73,7 @@ void MemoryDisk::PutFolder(const std::string& path) {
 
 void MemoryDisk::PutFile(const std::string& path, const std::string& content, double modified,
                          uint32_t permissions) {
-  const std::size_t slash = path.rfind('/');
+  const std::size_t slash = path.find_last_of(kSeparators);
   PutFolder(path.substr(0, slash));
   const auto [folder, name] = ParentOf(path);
   int node = NewNode(false);
@@ -145,7 +149,7 @@ int MemoryDisk::Find(const std::string& path) const {
 }
 
 std::pair<int, std::string> MemoryDisk::ParentOf(const std::string& path) const {
-  const std::size_t slash = path.rfind('/');
+  const std::size_t slash = path.find_last_of(kSeparators);
   const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
   const int folder = Find(slash == std::string::npos ? "" : path.substr(0, slash));
   if (folder < 0 || !visible_.nodes.at(folder).folder || name.empty()) Raise(errc::kPathNotFound);

@@ -15,8 +15,8 @@
 // the disk would hold it after the power came back. Calls are counted
 // whether they succeed or fail.
 //
-// Paths are absolute, '/'-separated. Lock() always succeeds: the disk is for
-// one thread. Install it with platform::Scope(MemoryDisk::Hooks(disk)).
+// Paths are absolute, separated by '/' (or '\\'; both are taken). Lock() always succeeds: the disk
+// is for one thread. Install it with platform::Scope(MemoryDisk::Hooks(disk)).
 #pragma once
 
 #include <cstdint>
