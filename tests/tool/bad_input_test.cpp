@@ -200,6 +200,10 @@ TEST_F(BadInput, EachRowOfTheTableGivesItsMessageAndStatusAndLosesNothing) {
     fs::permissions(dir_.path(), fs::perms::owner_all, fs::perm_options::add);
     if (fs::exists(file_)) fs::permissions(file_, fs::perms::owner_all, fs::perm_options::add);
   }
+  // A write command on a file in a missing folder that it will not create
+  // makes no folder.
+  EXPECT_EQ(Run({"repair", dir_.Path("no/such/Prefs.tmc")}).status, 1);
+  EXPECT_FALSE(fs::exists(dir_.path() / "no"));
   // The 50 MB value came out whole.
   dir_.WriteFile("Prefs.tmc", FiftyMegabytes());
   EXPECT_EQ(Run({"get", file_, "Big", "blob"}).out.size(), (50u << 20) + 1);

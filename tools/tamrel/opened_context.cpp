@@ -54,6 +54,10 @@ OpenedContext::OpenedContext(const std::string& file, std::shared_ptr<ConsoleHos
   std::error_code ignored;
   if (fs::is_directory(path_, ignored)) throw CommandFailure(kExitFailed, path_ + " is a folder");
   if (access == Access::kWrite) {
+    // Nothing to lock, and no folder to make, for a file that must exist.
+    if (missing == FileMissing::kRefuse && !Exists(path_)) {
+      throw CommandFailure(kExitNotFound, path_ + ": no such context file");
+    }
     TakeLock();
     LoadForWriting(err, missing);
   } else {
