@@ -10,7 +10,9 @@
 // lost: every text on the disk before the Load is still the content of some
 // file after it; a Load that succeeded leaves a file that loads again
 // without recovery; and what Save writes loads again without recovery, with
-// the same records when their tags and ids are plain names.
+// the same records when their tags and ids are plain names (a Save refused
+// for a key the file cannot hold leaves the file loading as before).
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -22,6 +24,7 @@
 #include <vector>
 
 #include "context/context_state.hpp"
+#include "persist/readable_keys.hpp"
 #include "support/memory_disk.hpp"
 #include "tamrel/context.hpp"
 #include "tamrel/host.hpp"
@@ -151,7 +154,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   now = kToday + 1;
   const Records saved = RecordsOf(*context);
-  Require(context->Save(path));
+  const bool readable = std::ranges::all_of(saved, [](const auto& record) {
+    return tamrel::detail::KeepsFileReadable(std::get<0>(record), std::get<1>(record));
+  });
+  // A key that would leave the file unreadable is refused, and the file
+  // stays as the Load left it.
+  Require(context->Save(path) == readable);
   const Loaded again = LoadFresh(path);
   Require(again.ok && again.messages == 0);
   if (IsPlain(saved)) Require(again.records == saved);

@@ -17,6 +17,7 @@
 #include "context/error_trap.hpp"
 #include "persist/context_log.hpp"
 #include "persist/context_text.hpp"
+#include "persist/readable_keys.hpp"
 #include "tamrel/context.hpp"
 #include "tamrel/context_file_lock.hpp"
 #include "tamrel/error.hpp"
@@ -69,6 +70,7 @@ class Saver {
   void Run(const std::string& filename) {
     ChoosePath(filename);
     state_.changed = false;
+    RequireReadableKeys();
     const std::string text = detail::SaveText(state_);
     LogText(text);
 
@@ -95,6 +97,18 @@ class Saver {
     } else {
       path_ = state_.save_location;
     }
+  }
+
+  // A key that would leave the file unreadable fails the Save before
+  // anything is logged or written: the copies on disk keep loading.
+  void RequireReadableKeys() {
+    state_.items.ForEach([](const detail::ItemView& item) {
+      if (detail::KeepsFileReadable(item.Tag, item.Id)) return;
+      Raise(errc::kIllegalContextParam,
+            "The tag '" + std::string(item.Tag) + "' with the id '" + std::string(item.Id) +
+                "' would leave the context file unreadable",
+            detail::ErrorLocation("Save"));
+    });
   }
 
   void LogText(const std::string& text) {

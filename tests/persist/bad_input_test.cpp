@@ -68,3 +68,47 @@ TEST_F(BadInputTest, AFileOf50MegabytesLoadsAndSavesWhole) {
 
 }  // namespace
 }  // namespace tamrel::testing
+
+namespace tamrel::testing {
+namespace {
+
+// A key that would leave the file, and its backup copy, unreadable fails the
+// Save with 60011 and nothing is written; one that only comes back changed
+// (or whole) is saved, and the file loads without recovery.
+TEST_F(BadInputTest, ASaveRefusesKeysThatWouldLeaveTheFileUnreadable) {
+  const struct {
+    std::string tag, id;
+    bool refused;
+  } cases[] = {
+      {"a b", "x", true},          {"a>b", "x", true},    {"A", "x\"y", true},
+      {"A", "p</context>q", true}, {"A", "p</A>q", true}, {"A", "p</B>q", false},
+      {"a<b", "x", false},         {"A", "x>y", false},   {"A", "line\nbreak", false},
+      {"A", "</Context>", false},
+  };
+  const std::string old = ContextFile(Element("Setup", "Port", 1, "COM1"));
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.tag + " / " + c.id);
+    dir_.WriteFile("Setup.tmc", old);
+    dir_.WriteFile("windows/Setup.tmc", old);
+    auto context = std::make_shared<ContextCls>();
+    auto host = RecordingHost::Make();
+    context->SetApplicationContext(host);
+    Fill(*context, {{"Setup", "Port", 1, "COM1"}, {c.tag, c.id, 1, "v"}});
+    EXPECT_EQ(context->Save(path_), !c.refused);
+    if (c.refused) {
+      EXPECT_EQ(host->Errors(), (Reports{{"Tamrel/ContextCls/Save", errc::kIllegalContextParam}}));
+      EXPECT_EQ(Read(path_), old);
+      EXPECT_EQ(Read(Backup("Setup.tmc")), old);
+      continue;
+    }
+    auto again = std::make_shared<ContextCls>();
+    auto again_host = RecordingHost::Make();
+    again->SetApplicationContext(again_host);
+    EXPECT_TRUE(again->Load(path_));
+    EXPECT_TRUE(again_host->Errors().empty());
+    EXPECT_FALSE(Exists(path_ + "_corrupt(1)"));
+  }
+}
+
+}  // namespace
+}  // namespace tamrel::testing
