@@ -3,6 +3,8 @@
 if(TAMREL_BUILD_FUZZ AND NOT TAMREL_FUZZ_ENGINE STREQUAL "libfuzzer")
   add_test(NAME fuzz_corpus_replay
            COMMAND context_reader_fuzz ${PROJECT_SOURCE_DIR}/fuzz/corpus/context_reader)
+  add_test(NAME fuzz_load_corpus_replay
+           COMMAND context_load_fuzz ${PROJECT_SOURCE_DIR}/fuzz/corpus/context_load)
 endif()
 
 # Once per test command: not again in the sanitizer build, as the fuzz build

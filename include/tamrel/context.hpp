@@ -24,8 +24,11 @@
 // A constructor that cannot allocate the context's state shows the
 // unmanaged-error box (platform message box) and throws std::bad_alloc.
 //
-// A context is used from one thread; nothing is locked. Its records can be
-// listed whole with tamrel::Records (tamrel/records.hpp).
+// A context is used from one thread. Save holds the context file's lock
+// (tamrel/context_file_lock.hpp) while it writes, so that programs saving
+// one file at once take turns; it fails with error 70 when another program
+// holds the lock for more than 10 seconds. Its records can be listed whole
+// with tamrel::Records (tamrel/records.hpp).
 #pragma once
 
 #include <cstdint>

@@ -12,10 +12,11 @@
 // of the backslash. Text is bytes: what is written is stored unchanged.
 //
 // Writing replaces a file atomically: the text goes to a temporary file in
-// the target's folder, which is flushed to disk, given the permissions of the
-// file it replaces and renamed over it, after which the folder is flushed. A
-// reader of the folder sees the old content or the new, never a mixture, and
-// a write that fails at any step leaves the old content in place.
+// the target's folder, which is given the permissions of the file it
+// replaces, flushed to disk and renamed over it, after which the folder is
+// flushed. A reader of the folder sees the old content or the new, never a
+// mixture, and a write that fails at any step leaves the old content in
+// place.
 #pragma once
 
 #include <cstdint>
@@ -61,6 +62,14 @@ class WritableFile {
   virtual void Close() = 0;
 };
 
+// An exclusive lock on a lock file, held until the object is destroyed. The
+// system releases it too when the process ends, however it ends, so a crash
+// never leaves a stale lock.
+class FileLock {
+ public:
+  virtual ~FileLock() = default;
+};
+
 // The operating system's file operations under FileSystemObject. Every
 // operation raises tamrel::Error with the run-time's error number on failure.
 // Implementations: the native backend of the platform, and in tests wrappers
@@ -96,6 +105,13 @@ class FileBackend {
   virtual void DeleteFile(const std::string& path) = 0;
   // Flushes the folder's entries (a rename or a new file) to the disk.
   virtual void SyncFolder(const std::string& folder) = 0;
+  // Takes the exclusive lock of the lock file `path`, creating the file when
+  // missing (it is never removed), waiting up to `wait_seconds` for another
+  // holder, in this or another process, to let go: 70 past that (and only
+  // then), 76 when the folder is missing, 75 when the lock file cannot be
+  // made or opened otherwise. The lock is not reentrant: a second Lock of
+  // the same file waits for the first.
+  virtual std::unique_ptr<FileLock> Lock(const std::string& path, double wait_seconds) = 0;
 };
 
 // The native backend of this platform (one shared instance).
@@ -209,7 +225,8 @@ class FileSystemObject : public Object {
   bool FileExists(const std::string& path) const;
   bool FolderExists(const std::string& path) const;
   // One level: 58 when it exists (as a file or a folder), 76 when the
-  // parent is missing.
+  // parent is missing. The parent is flushed, so that the new folder is on
+  // the disk when CreateFolder returns.
   Folder CreateFolder(const std::string& path);
   // 53 when no file exists at `path`.
   File GetFile(const std::string& path) const;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "tamrel/context.hpp"
+#include "tamrel/context_file_lock.hpp"
 #include "tamrel/dictionary.hpp"
 #include "tamrel/error.hpp"
 #include "tamrel/filesystem.hpp"

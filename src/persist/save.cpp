@@ -9,6 +9,7 @@
 #include "persist/context_text.hpp"
 #include "persist/older_contexts.hpp"
 #include "platform/file_paths.hpp"
+#include "tamrel/context_file_lock.hpp"
 #include "tamrel/error.hpp"
 #include "tamrel/filesystem.hpp"
 #include "tamrel/locations.hpp"
@@ -43,8 +44,10 @@ class Saver {
     LogText(text);
 
     FileSystemObject fso;
-    RotateIfWrittenBeforeToday(fso, path_);
+    // The folder comes first: the lock file lives in it.
     EnsureFolder(fso, fso.GetParentFolderName(path_));
+    ContextFileLock lock(path_);
+    RotateIfWrittenBeforeToday(fso, path_);
     WriteMainCopy(fso, text);
 
     const std::string backup = BackupCopyPath(path_);

@@ -2,7 +2,9 @@
 // Windows folder.
 //
 // A copy last written on an earlier calendar day is first turned into a
-// numbered generation (RenameAsNextFileCycle(path, 4)). Each copy is
+// numbered generation (RenameAsNextFileCycle(path, 4)). From that day check
+// to the end of the backup copy Save holds the file's ContextFileLock, so
+// that two savers never mix their generations and copies. Each copy is
 // replaced atomically by the file-system layer, so a failed or interrupted
 // write leaves the old text. The backup copy gets one more try after
 // Wait(1) when opening it (or creating and writing a new one) fails.

@@ -48,15 +48,19 @@ void AtomicFileWriter::Append(std::string_view data) {
 void AtomicFileWriter::Commit(std::optional<double> modified) {
   RequireOpen();
   AbandonOnFailure([&] {
-    file_->Sync();
-    file_->Close();
-    // The target may have changed since the writer started.
-    RequireReplaceable(*backend_, target_);
+    // Permissions and date belong to the file: set before the flush, they
+    // reach the disk with the content, and a power cut after the rename
+    // cannot leave the new content with the default permissions or a date
+    // that would make the next Save rotate it needlessly.
     const platform::FileStatus old = backend_->Status(target_);
     if (old.kind == platform::EntryKind::kFile) {
       backend_->SetPermissions(temp_path_, old.permissions);
     }
     if (modified) backend_->SetModified(temp_path_, *modified);
+    file_->Sync();
+    file_->Close();
+    // The target may have changed since the writer started.
+    RequireReplaceable(*backend_, target_);
     backend_->Replace(temp_path_, target_);
     temp_path_.clear();
   });

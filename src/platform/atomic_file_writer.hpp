@@ -1,10 +1,10 @@
 // Atomic replacement of a file's content.
 //
 // The new content goes to a temporary file in the target's folder; Commit
-// flushes it, gives it the permissions of the file it replaces, renames it
-// over the target and flushes the folder. Until Commit succeeds the target
-// keeps its old content; a writer that fails or is destroyed uncommitted
-// removes its temporary file.
+// gives it the permissions of the file it replaces (and the date asked
+// for), flushes it, renames it over the target and flushes the folder. Until Commit succeeds the
+// target keeps its old content; a writer that fails or is destroyed uncommitted removes its
+// temporary file.
 #pragma once
 
 #include <memory>

@@ -36,6 +36,9 @@ bool FileSystemObject::FolderExists(const std::string& path) const {
 Folder FileSystemObject::CreateFolder(const std::string& path) {
   if (KindOf(*backend_, path) != platform::EntryKind::kMissing) Raise(errc::kFileAlreadyExists);
   backend_->CreateFolder(path);
+  // Flushed into its parent at once: a file later written and flushed in the
+  // new folder would otherwise be lost with it in a power cut.
+  backend_->SyncFolder(detail::ParentFolderName(path));
   return Folder(backend_, path);
 }
 

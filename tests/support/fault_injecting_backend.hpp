@@ -19,7 +19,7 @@ namespace tamrel::testing {
 // clang-format off
 enum class FileOp {
   kStatus, kListFiles, kCreateFolder, kReadFile, kCreateTempFile, kAppend, kSync, kClose,
-  kSetPermissions, kSetModified, kRename, kReplace, kDeleteFile, kSyncFolder
+  kSetPermissions, kSetModified, kRename, kReplace, kDeleteFile, kSyncFolder, kLock
 };
 // clang-format on
 
@@ -58,6 +58,9 @@ class FaultInjectingBackend : public platform::FileBackend {
   void Replace(Path from, Path to) override { Enter(FileOp::kReplace, to).Replace(from, to); }
   void DeleteFile(Path p) override { Enter(FileOp::kDeleteFile, p).DeleteFile(p); }
   void SyncFolder(Path p) override { Enter(FileOp::kSyncFolder, p).SyncFolder(p); }
+  std::unique_ptr<platform::FileLock> Lock(Path p, double wait_seconds) override {
+    return Enter(FileOp::kLock, p).Lock(p, wait_seconds);
+  }
 
   // Raises when a rule says this call fails; otherwise gives the backend the
   // call goes on to.

@@ -178,19 +178,28 @@ TEST_F(ToolProcess, VerifyPrintsItsRepairsAndSavesOnlyWhenSomethingChanged) {
   EXPECT_EQ(fs::last_write_time(file_), written);
 }
 
-TEST_F(ToolProcess, DamagedFileIsRestoredFromItsBackupCopyOrEndsWithStatusThree) {
+TEST_F(ToolProcess, DamagedFileIsShownFromItsBackupCopyRestoredByWritesOrEndsWithStatusThree) {
   Ok({"set", file_, "Window", "Left", "120"});
   const std::string good = Read(file_), damaged = good.substr(0, good.size() / 2);
   dir_.WriteFile("Prefs.tmc", damaged);
-  const Outcome outcome = Run({"list", file_});
+  Outcome outcome = Run({"list", file_});
   EXPECT_EQ(outcome.out, "Window  Left  1  120\n");
+  EXPECT_NE(outcome.err.find("is damaged; these are the values of its backup copy " +
+                             BackupOf("Prefs.tmc")),
+            std::string::npos);
+  EXPECT_EQ(Read(file_), damaged);
+  EXPECT_FALSE(fs::exists(file_ + "_corrupt(1)"));
+
+  outcome = Run({"set", file_, "Window", "Top", "7"});
   EXPECT_NE(outcome.err.find("restored from its backup copy " + BackupOf("Prefs.tmc")),
             std::string::npos);
   EXPECT_EQ(Read(file_ + "_corrupt(1)"), damaged);
-  EXPECT_EQ(Read(file_), good);
+  EXPECT_EQ(Ok({"get", file_, "Window", "Left"}), "120\n");
 
   const std::string lost = dir_.WriteFile("Lost.tmc", "<context><Window id=\"Left\"");
-  Fails({"get", lost, "Window", "Left"}, 3, "no usable backup copy");
+  Fails({"get", lost, "Window", "Left"}, 3, "is missing or damaged too; nothing was changed");
+  EXPECT_FALSE(fs::exists(lost + "_corrupt(1)"));
+  Fails({"remove", lost, "Window"}, 3, "no usable backup copy");
   EXPECT_TRUE(fs::exists(lost + "_corrupt(1)"));
 }
 

@@ -8,9 +8,17 @@ namespace tamrel::tool {
 namespace {
 
 constexpr std::string_view kReadNote =
+    "The file is only read: nothing on disk changes. A damaged file is reported;\n"
+    "when its backup copy loads, the backup's values are used, with a warning on\n"
+    "standard error, and 'tamrel repair FILE' puts the backup copy back.\n";
+
+constexpr std::string_view kWriteNote =
     "The file is read the way a host application reads it: a damaged file is\n"
     "renamed to FILE_corrupt(n) and restored from its backup copy, and the tool\n"
-    "says so on standard error.\n";
+    "says so on standard error. From that read to the save the command holds\n"
+    "the file's lock (FILE.lock), so that programs saving the file at the same\n"
+    "time never lose each other's values; when another program holds it for\n"
+    "more than 10 seconds the command ends with status 3.\n";
 
 std::vector<CommandSpec> BuildCommands() {
   return {
@@ -19,7 +27,7 @@ std::vector<CommandSpec> BuildCommands() {
        "FILE",
        1,
        1,
-       true,
+       FileUse::kReads,
        "Print every value of a context file, in store order.",
        "Prints one line per value: tag, id, instance and value, newest first as the\n"
        "file keeps them. With --json prints a JSON array of objects with the keys\n"
@@ -31,7 +39,7 @@ std::vector<CommandSpec> BuildCommands() {
        "FILE TAG ID",
        3,
        3,
-       true,
+       FileUse::kReads,
        "Print the value of TAG and ID.",
        "Prints the first value of TAG and ID in store order (the newest, as set\n"
        "leaves them), every value with --all (one per line, in store order) or the\n"
@@ -45,7 +53,7 @@ std::vector<CommandSpec> BuildCommands() {
        "FILE TAG ID VALUE",
        4,
        4,
-       true,
+       FileUse::kWrites,
        "Store VALUE as the newest value of TAG and ID.",
        "Adds VALUE as instance 1 of TAG and ID, keeps at most --max values (4 unless\n"
        "given; older ones drop off the end) and saves the file and its backup copy.\n"
@@ -65,7 +73,7 @@ std::vector<CommandSpec> BuildCommands() {
        "FILE TAG [ID [VALUE]]",
        2,
        4,
-       true,
+       FileUse::kWrites,
        "Remove values and save the file.",
        "Removes every value of TAG; with ID only those of TAG and ID; with VALUE only\n"
        "the instances of TAG and ID that hold exactly VALUE (the others keep their\n"
@@ -78,7 +86,7 @@ std::vector<CommandSpec> BuildCommands() {
        "FILE TAG ID DEFAULT",
        4,
        4,
-       true,
+       FileUse::kWrites,
        "Check a value against the kind of DEFAULT.",
        "The kind of DEFAULT decides what the value must look like: a boolean word\n"
        "(True, False) asks for a boolean, a number for a number, anything else for a\n"
@@ -94,7 +102,7 @@ std::vector<CommandSpec> BuildCommands() {
        "FILE [LABEL]",
        1,
        2,
-       true,
+       FileUse::kReads,
        "Print the context log line of a file.",
        "Prints the line a host's log receives when it logs this context: \"Context\n"
        "log: \", LABEL (the file name unless given), and the whole context text with\n"
@@ -102,12 +110,26 @@ std::vector<CommandSpec> BuildCommands() {
        "200 characters of the text.\n",
        {},
        {}},
+      {"repair",
+       Repair,
+       "FILE",
+       1,
+       1,
+       FileUse::kWrites,
+       "Restore a damaged file from its backup copy.",
+       "Reads FILE as a host application does: when it is damaged it is renamed to\n"
+       "FILE_corrupt(n) and its backup copy is put in its place. Says what it found\n"
+       "and did. Exits with status 3 when FILE is damaged and no backup copy loads\n"
+       "(the damaged file is then kept as FILE_corrupt(n) and nothing takes its\n"
+       "place), with status 1 when FILE does not exist.\n",
+       {},
+       {}},
       {"cycle",
        Cycle,
        "FILE",
        1,
        1,
-       false,
+       FileUse::kOther,
        "Turn FILE into its next numbered generation.",
        "Renames FILE to base(n).ext, one above the highest generation beside it, and\n"
        "deletes the oldest generations so that --keep of them remain, the new one\n"
@@ -120,7 +142,7 @@ std::vector<CommandSpec> BuildCommands() {
        "APPNAME",
        1,
        1,
-       false,
+       FileUse::kOther,
        "Print where an application's files go.",
        "Prints the application folder of APPNAME, its user-preference file and the\n"
        "folder that holds the backup copies of context files. The application folder\n"
@@ -162,7 +184,8 @@ constexpr std::string_view kGlobalOptions =
 constexpr std::string_view kExitStatuses =
     "Exit status: 0 done; 1 no such value, no such file or nothing matched;\n"
     "2 bad command line; 3 the operation failed (the message names what went\n"
-    "wrong) or a damaged file could not be restored.\n";
+    "wrong), a damaged file could not be read or restored, or another program\n"
+    "held the file.\n";
 
 }  // namespace
 
@@ -204,7 +227,8 @@ std::string GeneralHelp() {
       "\n"
       "Every save also writes a backup copy of the file, under the same name, to\n"
       "$XDG_STATE_HOME/Tamrel (~/.local/state/Tamrel when XDG_STATE_HOME is unset);\n"
-      "a damaged file is restored from there when it is read.\n"
+      "a damaged file is restored from there by the commands that write and by\n"
+      "repair; list, get and log never change a file.\n"
       "\n";
   text += kExitStatuses;
   text += "\nRun 'tamrel COMMAND --help' for the arguments of one command.\n";
@@ -214,7 +238,8 @@ std::string GeneralHelp() {
 std::string CommandHelp(const CommandSpec& command) {
   std::string text = "Usage: " + SynopsisLine(command) + "\n\n";
   text += std::string(command.summary) + "\n\n" + std::string(command.description);
-  if (command.loads_file) text += "\n" + std::string(kReadNote);
+  if (command.file_use == FileUse::kReads) text += "\n" + std::string(kReadNote);
+  if (command.file_use == FileUse::kWrites) text += "\n" + std::string(kWriteNote);
   if (!command.options.empty()) {
     text += "\nOptions:\n";
     AppendOptionLines(text, command.options);

@@ -38,13 +38,20 @@ struct Session;
 // exit status; failures are thrown as CommandFailure or tamrel::Error.
 using CommandFunction = int (*)(const Session&);
 
+// How a command uses its FILE.
+enum class FileUse {
+  kOther,   // not through Load
+  kReads,   // loads it and changes nothing on disk
+  kWrites,  // loads it as a host does (recovering it), under its lock, and saves it
+};
+
 struct CommandSpec {
   std::string_view name;
   CommandFunction run;        // never null: a command is its function and its texts
   std::string_view synopsis;  // the arguments after the name: "FILE TAG [ID [VALUE]]"
   int min_arguments;
   int max_arguments;
-  bool loads_file;               // reads FILE through Load (and so may recover it)
+  FileUse file_use;
   std::string_view summary;      // one line
   std::string_view description;  // paragraphs, already wrapped
   std::vector<OptionSpec> options;

@@ -87,12 +87,12 @@ void PrintColumns(const std::vector<Record>& records, std::ostream& out) {
 
 }  // namespace
 
-OpenedContext Session::Open(FileMissing missing) const {
-  return OpenedContext(Argument(0), host, err, missing);
+OpenedContext Session::Open(FileMissing missing, Access access) const {
+  return OpenedContext(Argument(0), host, err, missing, access);
 }
 
 int List(const Session& session) {
-  OpenedContext opened = session.Open(FileMissing::kRefuse);
+  OpenedContext opened = session.Open(FileMissing::kRefuse, Access::kRead);
   const std::vector<Record> records = Records(opened.context());
   if (session.invocation.Has("--json")) {
     session.out << RecordsAsJson(records);
@@ -103,7 +103,7 @@ int List(const Session& session) {
 }
 
 int Get(const Session& session) {
-  OpenedContext opened = session.Open(FileMissing::kRefuse);
+  OpenedContext opened = session.Open(FileMissing::kRefuse, Access::kRead);
   ContextCls& context = opened.context();
   const std::string& tag = session.Argument(1);
   const std::string& id = session.Argument(2);
@@ -127,7 +127,7 @@ int Get(const Session& session) {
 
 int Set(const Session& session) {
   RefuseUnstorable(session.Argument(1), session.Argument(2), session.Argument(3));
-  OpenedContext opened = session.Open(FileMissing::kStartEmpty);
+  OpenedContext opened = session.Open(FileMissing::kStartEmpty, Access::kWrite);
   const int32_t max_count = session.invocation.Number("--max", kDefaultMaxCount);
   const std::size_t reports_before = session.host->errors().size();
   opened.context().Add(session.Argument(1), session.Argument(2), Variant(session.Argument(3)),
@@ -139,7 +139,7 @@ int Set(const Session& session) {
 }
 
 int Remove(const Session& session) {
-  OpenedContext opened = session.Open(FileMissing::kRefuse);
+  OpenedContext opened = session.Open(FileMissing::kRefuse, Access::kWrite);
   ContextCls& context = opened.context();
   const auto& arguments = session.invocation.arguments;
   const std::size_t before = Records(context).size();
@@ -159,7 +159,7 @@ int Remove(const Session& session) {
 
 int Verify(const Session& session) {
   RefuseUnstorable(session.Argument(1), session.Argument(2), session.Argument(3));
-  OpenedContext opened = session.Open(FileMissing::kStartEmpty);
+  OpenedContext opened = session.Open(FileMissing::kStartEmpty, Access::kWrite);
   ContextCls& context = opened.context();
   const std::string& tag = session.Argument(1);
   const std::string& id = session.Argument(2);
@@ -181,7 +181,7 @@ int Verify(const Session& session) {
 }
 
 int Log(const Session& session) {
-  OpenedContext opened = session.Open(FileMissing::kRefuse);
+  OpenedContext opened = session.Open(FileMissing::kRefuse, Access::kRead);
   const auto& arguments = session.invocation.arguments;
   const std::string label =
       arguments.size() > 1 ? arguments[1] : TextOf(PathOf(opened.path()).filename());
@@ -194,6 +194,18 @@ int Log(const Session& session) {
   }
   FailOnReport(*session.host, reports_before, "cannot log " + opened.path());
   for (const std::string& line : lines) session.out << line << '\n';
+  return kExitOk;
+}
+
+// Load as a host does it, and say what was found and done.
+int Repair(const Session& session) {
+  OpenedContext opened = session.Open(FileMissing::kRefuse, Access::kWrite);
+  if (!opened.was_damaged()) {
+    session.out << opened.path() << " loads whole; nothing to repair\n";
+    return kExitOk;
+  }
+  session.out << "restored " << opened.path() << " from its backup copy " << opened.backup_path()
+              << "; the damaged file is kept as " << opened.corrupt_name() << '\n';
   return kExitOk;
 }
 

@@ -13,6 +13,7 @@ namespace tamrel::tool {
 
 class OpenedContext;
 enum class FileMissing;
+enum class Access;
 
 // What every command works with.
 struct Session {
@@ -22,7 +23,7 @@ struct Session {
   std::ostream& err;
 
   const std::string& Argument(std::size_t index) const { return invocation.arguments[index]; }
-  OpenedContext Open(FileMissing missing) const;
+  OpenedContext Open(FileMissing missing, Access access) const;
 };
 
 // The commands' functions, each named in its CommandSpec (command_table.cpp).
@@ -32,6 +33,7 @@ int Set(const Session& session);
 int Remove(const Session& session);
 int Verify(const Session& session);
 int Log(const Session& session);
+int Repair(const Session& session);
 int Cycle(const Session& session);
 int Where(const Session& session);
 

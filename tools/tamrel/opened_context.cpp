@@ -1,10 +1,15 @@
 #include "opened_context.hpp"
 
 #include <filesystem>
+#include <sstream>
 #include <system_error>
 
 #include "command_table.hpp"
+#include "scratch_copy.hpp"
+#include "tamrel/error.hpp"
+#include "tamrel/filesystem.hpp"
 #include "tamrel/locations.hpp"
+#include "tamrel/platform.hpp"
 #include "utf8_path.hpp"
 
 namespace tamrel::tool {
@@ -39,45 +44,111 @@ std::string AbsolutePath(const std::string& path) {
 }
 
 OpenedContext::OpenedContext(const std::string& file, std::shared_ptr<ConsoleHost> host,
-                             std::ostream& err, FileMissing missing)
+                             std::ostream& err, FileMissing missing, Access access)
     : path_(AbsolutePath(file)), host_(std::move(host)), context_(std::make_shared<ContextCls>()) {
   context_->SetApplicationContext(host_);
   context_->name(TextOf(PathOf(path_).stem()));
-  Load(err, missing);
-}
-
-void OpenedContext::Load(std::ostream& err, FileMissing missing) {
   std::error_code ignored;
   if (fs::is_directory(PathOf(path_), ignored))
     throw CommandFailure(kExitFailed, path_ + " is a folder");
+  if (access == Access::kWrite) {
+    // Nothing to lock, and no folder to make, for a file that must exist.
+    if (missing == FileMissing::kRefuse && !Exists(path_)) {
+      throw CommandFailure(kExitNotFound, path_ + ": no such context file");
+    }
+    TakeLock();
+    LoadForWriting(err, missing);
+  } else {
+    LoadForReading(err, missing);
+  }
+}
+
+OpenedContext::~OpenedContext() = default;
+
+std::string OpenedContext::backup_path() const { return BackupCopyPath(path_); }
+
+// The lock file lives beside the file, so a new file's folders are made
+// first, flushed to the disk as Save would make them.
+void OpenedContext::TakeLock() {
+  FileSystemObject fso;
+  const std::string folder = fso.GetParentFolderName(path_);
+  if (!fso.FolderExists(folder)) context_->MakeFolder(fso, folder);
+  try {
+    lock_ = std::make_unique<ContextFileLock>(path_);
+  } catch (const Error& error) {
+    if (error.number() != errc::kPermissionDenied) throw;
+    throw CommandFailure(kExitFailed, path_ + " is held by another program: its lock " +
+                                          ContextFileLock::LockFileOf(path_) +
+                                          " was not released in time; nothing was changed");
+  }
+}
+
+void OpenedContext::RequireLoaded(bool loaded, const ConsoleHost& host,
+                                  std::size_t reports_before) const {
+  if (loaded) return;
+  FailOnReport(host, reports_before, "cannot read " + path_);
+  throw CommandFailure(kExitFailed, "cannot read " + path_);
+}
+
+void OpenedContext::LoadForWriting(std::ostream& err, FileMissing missing) {
   const bool existed = Exists(path_);
-  const std::string corrupt_name = NextCorruptName(path_);
+  corrupt_name_ = NextCorruptName(path_);
   const std::size_t reports_before = host_->errors().size();
   const std::size_t messages_before = host_->messages_shown();
 
   const bool loaded = context_->Load(path_);
 
-  const bool damaged = host_->messages_shown() > messages_before;
+  damaged_ = host_->messages_shown() > messages_before;
   if (!existed) {
     if (missing == FileMissing::kRefuse) {
       throw CommandFailure(kExitNotFound, path_ + ": no such context file");
     }
     return;
   }
-  if (damaged && loaded) {
+  if (damaged_ && loaded) {
     err << "tamrel: " << path_ << " was damaged and has been restored from its backup copy "
-        << BackupCopyPath(path_) << "; the damaged file is kept as " << corrupt_name << '\n';
+        << backup_path() << "; the damaged file is kept as " << corrupt_name_ << '\n';
     return;
   }
-  if (damaged) {
+  if (damaged_) {
     throw CommandFailure(kExitFailed, path_ + " is damaged and no usable backup copy was found (" +
-                                          BackupCopyPath(path_) +
-                                          "); the damaged file is kept as " + corrupt_name);
+                                          backup_path() + "); the damaged file is kept as " +
+                                          corrupt_name_);
   }
-  if (!loaded) {
-    FailOnReport(*host_, reports_before, "cannot read " + path_);
-    throw CommandFailure(kExitFailed, "cannot read " + path_);
+  RequireLoaded(loaded, *host_, reports_before);
+}
+
+// Load runs on scratch copies with a host of its own, whose message boxes
+// (naming the scratch copies) nobody sees; what it found is told here.
+void OpenedContext::LoadForReading(std::ostream& err, FileMissing missing) {
+  if (!Exists(path_)) {
+    if (missing == FileMissing::kRefuse) {
+      throw CommandFailure(kExitNotFound, path_ + ": no such context file");
+    }
+    return;
   }
+  std::ostringstream unseen;
+  auto scratch_host = std::make_shared<ConsoleHost>(nullptr, unseen);
+  context_->SetApplicationContext(scratch_host);
+  bool loaded = false;
+  {
+    const ScratchCopy scratch(path_, backup_path());
+    platform::Scope scope(scratch.Hooks());
+    loaded = context_->Load(scratch.file());
+  }
+  context_->SetApplicationContext(host_);
+  damaged_ = scratch_host->messages_shown() > 0;
+  if (damaged_ && loaded) {
+    err << "tamrel: warning: " << path_ << " is damaged; these are the values of its backup copy "
+        << backup_path() << ". Nothing was changed; 'tamrel repair " << path_
+        << "' puts the backup copy in its place\n";
+    return;
+  }
+  if (damaged_) {
+    throw CommandFailure(kExitFailed, path_ + " is damaged and its backup copy " + backup_path() +
+                                          " is missing or damaged too; nothing was changed");
+  }
+  RequireLoaded(loaded, *scratch_host, 0);
 }
 
 void OpenedContext::Save() {

@@ -1,6 +1,9 @@
-// A context file opened by the tamrel tool the way a host application opens
-// it: a new ContextCls with the tool's host, named after the file, filled by
-// Load, so a damaged file is set aside and restored from its backup copy.
+// A context file opened by the tamrel tool: a new ContextCls with the tool's
+// host, named after the file, filled by Load. Opened for writing, it is
+// loaded the way a host application loads it (a damaged file is set aside
+// and restored from its backup copy) under the file's ContextFileLock, held
+// until the object is destroyed. Opened for reading, it is loaded from
+// scratch copies, so that nothing on disk changes.
 #pragma once
 
 #include <cstddef>
@@ -11,6 +14,7 @@
 
 #include "console_host.hpp"
 #include "tamrel/context.hpp"
+#include "tamrel/context_file_lock.hpp"
 
 namespace tamrel::tool {
 
@@ -35,30 +39,49 @@ void FailOnReport(const ConsoleHost& host, std::size_t reports_before, const std
 std::string AbsolutePath(const std::string& path);
 
 enum class FileMissing { kRefuse, kStartEmpty };
+enum class Access { kRead, kWrite };
 
 class OpenedContext {
  public:
   // Opens `file`. A missing file ends the command with status 1 unless
   // `missing` is kStartEmpty, which gives an empty context that Save will
-  // create. A recovered file is announced on `err`; a damaged file that
-  // could not be restored, or a Load that failed, ends the command with
-  // status 3. REQUIRES: `err` outlives the object.
+  // create (its missing folders are made at once, for the lock file). For
+  // writing, a recovered file is announced on `err`, and a lock that another
+  // program holds past the wait ends the command with status 3; for reading,
+  // a damaged file whose backup copy loads gives the backup's values with a
+  // warning on `err`. A damaged file without a usable backup copy, or a Load
+  // that failed, ends the command with status 3. REQUIRES: `err` outlives
+  // the object.
   OpenedContext(const std::string& file, std::shared_ptr<ConsoleHost> host, std::ostream& err,
-                FileMissing missing);
+                FileMissing missing, Access access);
+  OpenedContext(OpenedContext&&) = default;
+  ~OpenedContext();
 
   ContextCls& context() { return *context_; }
   const std::string& path() const { return path_; }
 
   // Saves the context to its file (and its backup copy); a failure ends the
-  // command with status 3.
+  // command with status 3. REQUIRES: opened for writing.
   void Save();
 
+  // What the Load found.
+  bool was_damaged() const { return damaged_; }
+  const std::string& corrupt_name() const { return corrupt_name_; }
+  std::string backup_path() const;
+
  private:
-  void Load(std::ostream& err, FileMissing missing);
+  void TakeLock();
+  void LoadForWriting(std::ostream& err, FileMissing missing);
+  void LoadForReading(std::ostream& err, FileMissing missing);
+  // Ends the command when the Load that gave `loaded` failed.
+  void RequireLoaded(bool loaded, const ConsoleHost& host, std::size_t reports_before) const;
 
   std::string path_;
   std::shared_ptr<ConsoleHost> host_;
   std::shared_ptr<ContextCls> context_;
+  std::unique_ptr<ContextFileLock> lock_;
+  bool damaged_ = false;
+  std::string corrupt_name_;
 };
 
 }  // namespace tamrel::tool

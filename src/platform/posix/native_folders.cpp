@@ -2,6 +2,7 @@
 // shell's special folders, and the per-user state folder keeps the backup
 // copies that Windows keeps in its own folder.
 #include <dlfcn.h>
+#include <fcntl.h>
 #include <pwd.h>
 #include <stdlib.h>
 #include <sys/stat.h>
@@ -51,7 +52,18 @@ std::string SpecialFolder(int32_t csidl) {
   return XdgFolder("XDG_CONFIG_HOME", "/.config");
 }
 
-// Creates `path` and its missing parents; the last level with `mode`.
+// Flushes the entries of `folder` to the disk, as far as the file system
+// can; a failure leaves the folder as durable as it was.
+void SyncFolderEntries(const std::string& folder) {
+  const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return;
+  fsync(fd);
+  close(fd);
+}
+
+// Creates `path` and its missing parents; the last level with `mode`. Each
+// level made is flushed into its parent, so that a backup copy written
+// there later does not vanish with its folder in a power cut.
 bool MakeFolders(const std::string& path, mode_t mode) {
   struct stat info;
   if (stat(path.c_str(), &info) == 0) return S_ISDIR(info.st_mode);
@@ -59,7 +71,9 @@ bool MakeFolders(const std::string& path, mode_t mode) {
   if (slash != std::string::npos && slash > 0 && !MakeFolders(path.substr(0, slash), 0755)) {
     return false;
   }
-  return mkdir(path.c_str(), mode) == 0 || errno == EEXIST;
+  if (mkdir(path.c_str(), mode) != 0) return errno == EEXIST;
+  SyncFolderEntries(slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash));
+  return true;
 }
 
 // The per-user backup folder, created 0700 on first use: backup copies hold

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/file_lock.hpp"
 #include "platform/native.hpp"
 #include "platform/posix/local_time.hpp"
 #include "platform/posix/posix_errors.hpp"
@@ -210,6 +211,10 @@ class PosixFileBackend : public FileBackend {
     if (fsync(fd.get()) != 0 && errno != EINVAL && errno != EROFS) {
       RaiseErrno(errno, Subject::kFolder);
     }
+  }
+
+  std::unique_ptr<FileLock> Lock(const std::string& path, double wait_seconds) override {
+    return LockFileExclusively(path, wait_seconds);
   }
 };
 

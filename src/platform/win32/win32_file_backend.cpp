@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/file_lock.hpp"
 #include "platform/native.hpp"
 #include "platform/win32/local_time.hpp"
 #include "platform/win32/utf16.hpp"
@@ -273,6 +274,10 @@ class Win32FileBackend : public FileBackend {
     if (Status(folder).kind != EntryKind::kFolder && !folder.empty()) {
       RaiseWin32(ERROR_PATH_NOT_FOUND, Subject::kFolder);
     }
+  }
+
+  std::unique_ptr<FileLock> Lock(const std::string& path, double wait_seconds) override {
+    return LockFileExclusively(path, wait_seconds);
   }
 };
 

@@ -1,0 +1,57 @@
+// ContextFileLock: the lock that makes one saver at a time of a context file.
+//
+// Save holds it from the day check of the file cycle until the backup copy
+// is written, so that the generations, the file and its backup copy are
+// each the work of one saver. A program that loads a file, changes it and
+// saves it holds the lock itself from before its Load until after its Save,
+// so that no other saver's values come between and are lost:
+//
+//   tamrel::ContextFileLock lock(path);   // Error 70 after the wait
+//   context->Load(path);
+//   context->Add("Setup", "Port", tamrel::Variant("COM3"));
+//   context->Save(path);
+//
+// The lock is an exclusive lock of the file system on a lock file beside the
+// context file, "<file name>.lock" (a name no generation or set-aside file
+// takes), which is created when missing and never removed. The system drops
+// it when the process ends, however it ends: a crash leaves no stale lock.
+// Locks are taken through the file system of the platform hooks in force.
+//
+// Within one thread the lock is reentrant: a Save run while the thread holds
+// the lock of its file does not wait for it again. Another thread of the
+// same process waits as another process does.
+#pragma once
+
+#include <memory>
+#include <string>
+
+namespace tamrel {
+
+namespace platform {
+class FileLock;  // tamrel/filesystem.hpp
+}
+
+class ContextFileLock {
+ public:
+  static constexpr double kDefaultWaitSeconds = 10;
+
+  // Takes the lock of `context_file`, waiting up to `wait_seconds` for
+  // another holder. Raises Error 70 when the wait runs out (and only then),
+  // 76 for a missing folder, 75 when the lock file cannot be made or opened
+  // otherwise (a read-only folder).
+  explicit ContextFileLock(const std::string& context_file,
+                           double wait_seconds = kDefaultWaitSeconds);
+  ~ContextFileLock();
+  ContextFileLock(const ContextFileLock&) = delete;
+  ContextFileLock& operator=(const ContextFileLock&) = delete;
+
+  // The lock file of `context_file`.
+  static std::string LockFileOf(const std::string& context_file);
+
+ private:
+  std::string lock_file_;
+  // Null when the thread held the lock already.
+  std::unique_ptr<platform::FileLock> lock_;
+};
+
+}  // namespace tamrel

@@ -1,0 +1,100 @@
+// The lock of a context file: one holder at a time across threads and
+// processes, a bounded wait that ends with error 70, reentrance on one
+// thread, release by the system when a holder dies, and Save's use of it.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <thread>
+
+#include "persist_fixture.hpp"
+#include "support/fault_injecting_backend.hpp"
+#include "tamrel/context_file_lock.hpp"
+#include "tamrel/error.hpp"
+
+namespace tamrel::testing {
+namespace {
+
+constexpr double kShortWait = 0.2;
+
+// The number of the error `take` raises, 0 when it raises none.
+template <class Take>
+int32_t ErrorOf(Take take) {
+  try {
+    take();
+  } catch (const Error& error) {
+    return error.number();
+  }
+  return 0;
+}
+
+class ContextFileLockTest : public PersistTest {
+ protected:
+  const std::string path_ = dir_.Path("Setup.tmc");
+};
+
+TEST_F(ContextFileLockTest, AnotherThreadWaitsBoundedlyAndGetsTheLockOnceItIsReleased) {
+  auto lock = std::make_unique<ContextFileLock>(path_);
+  EXPECT_TRUE(Exists(ContextFileLock::LockFileOf(path_)));
+  int32_t while_held = -1;
+  std::thread([&] {
+    while_held = ErrorOf([&] { ContextFileLock again(path_, kShortWait); });
+  }).join();
+  EXPECT_EQ(while_held, errc::kPermissionDenied);
+
+  // A waiter that starts while the lock is held gets it when it is let go.
+  std::atomic<bool> released = false;
+  int32_t after_release = -1;
+  std::thread waiter([&] {
+    after_release = ErrorOf([&] {
+      ContextFileLock again(path_, 10);
+      EXPECT_TRUE(released);
+    });
+  });
+  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  released = true;
+  lock.reset();
+  waiter.join();
+  EXPECT_EQ(after_release, 0);
+}
+
+TEST_F(ContextFileLockTest, TheHoldingThreadTakesItAgainAndSavesUnderIt) {
+  ContextFileLock outer(path_, kShortWait);
+  { ContextFileLock inner(path_, kShortWait); }
+  // Still held after the inner one ended: another thread cannot have it.
+  int32_t other = -1;
+  std::thread([&] { other = ErrorOf([&] { ContextFileLock again(path_, kShortWait); }); }).join();
+  EXPECT_EQ(other, errc::kPermissionDenied);
+
+  Fill(*context_, {{"Setup", "Port", 1, "COM1"}});
+  EXPECT_TRUE(context_->Save(path_));
+  EXPECT_EQ(Read(path_), ContextFile(Element("Setup", "Port", 1, "COM1")));
+}
+
+TEST_F(ContextFileLockTest, ASaveThatCannotHaveTheLockFailsWith70AndWritesNothing) {
+  WriteDated(path_, "old", 45000);
+  auto disk = std::make_shared<FaultInjectingBackend>();
+  disk->FailTimes(FileOp::kLock, 1, errc::kPermissionDenied);
+  platform::Scope scope(FaultInjectingBackend::Hooks(disk));
+  Fill(*context_, {{"Setup", "Port", 1, "COM1"}});
+
+  EXPECT_FALSE(context_->Save(path_));
+  EXPECT_EQ(host_->Errors(), (Reports{{"Tamrel/ContextCls/Save", errc::kPermissionDenied}}));
+  EXPECT_EQ(Read(path_), "old");
+  EXPECT_FALSE(Exists(Backup("Setup.tmc")));
+  EXPECT_FALSE(Exists(dir_.Path("Setup(1).tmc")));
+}
+
+TEST_F(ContextFileLockTest, ALockFileInAMissingFolderIsAPathError) {
+  EXPECT_EQ(ErrorOf([&] { ContextFileLock lock(dir_.Path("missing/Setup.tmc"), kShortWait); }),
+            errc::kPathNotFound);
+  // A failed lock leaves the thread holding nothing.
+  EXPECT_EQ(ErrorOf([&] { ContextFileLock lock(dir_.Path("missing/Setup.tmc"), kShortWait); }),
+            errc::kPathNotFound);
+}
+
+}  // namespace
+}  // namespace tamrel::testing

@@ -1,0 +1,115 @@
+// Several host programs load, add and save one context file at once, each
+// under the file's lock, starting from copies last written yesterday: while
+// they run, the file and its backup copy load whole at every moment; in the
+// end every value is there, and yesterday's copies became exactly one
+// generation each, neither lost nor doubled.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <memory>
+#include <set>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "persist/persist_fixture.hpp"
+#include "support/discarding_host.hpp"
+#include "support/memory_disk.hpp"
+#include "tamrel/context_file_lock.hpp"
+
+namespace tamrel::testing {
+namespace {
+
+constexpr int kPrograms = 4;
+constexpr int kRoundsEach = 15;
+
+// True when `text` loads as a context file without any recovery.
+bool LoadsWhole(const std::string& text) {
+  auto disk = std::make_shared<MemoryDisk>();
+  disk->PutFile("/probe/Probe.tmc", text);
+  platform::Scope scope(MemoryDisk::Hooks(disk));
+  auto context = std::make_shared<ContextCls>();
+  auto host = RecordingHost::Make();
+  context->SetApplicationContext(host);
+  if (!context->Load("/probe/Probe.tmc")) return false;
+  for (const HostCall& call : host->calls()) {
+    if (call.op == "ShowMessage" || call.op == "RegisterError") return false;
+  }
+  return true;
+}
+
+class ConcurrentSaveTest : public PersistTest {
+ protected:
+  // One program: rounds of lock, Load, Add, Save. Never returns.
+  [[noreturn]] void RunProgram(int program) {
+    int failures = 0;
+    for (int round = 0; round < kRoundsEach; ++round) {
+      auto context = std::make_shared<ContextCls>();
+      context->SetApplicationContext(std::make_shared<DiscardingHost>());
+      ContextFileLock lock(path_);
+      if (!context->Load(path_)) ++failures;
+      context->Add("Run", "p" + std::to_string(program) + "_" + std::to_string(round),
+                   Variant(std::to_string(round)));
+      if (!context->Save(path_)) ++failures;
+    }
+    _exit(failures == 0 ? 0 : 1);
+  }
+
+  const std::string path_ = dir_.Path("Setup.tmc");
+};
+
+TEST_F(ConcurrentSaveTest, ProgramsSavingAtOnceAcrossADayChangeLoseNothing) {
+  const double yesterday = platform::Current().now() - 1;
+  const std::string first = ContextFile(Element("Run", "start", 1, "0"));
+  WriteDated(path_, first, yesterday);
+  WriteDated(Backup("Setup.tmc"), first, yesterday);
+
+  std::vector<pid_t> programs;
+  for (int program = 0; program < kPrograms; ++program) {
+    const pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) RunProgram(program);
+    programs.push_back(pid);
+  }
+  // Watch the two copies while the programs run.
+  int looks = 0;
+  for (auto running = programs; !running.empty(); ++looks) {
+    EXPECT_TRUE(LoadsWhole(Read(path_))) << "look " << looks;
+    EXPECT_TRUE(LoadsWhole(Read(Backup("Setup.tmc")))) << "look " << looks;
+    std::erase_if(running, [](pid_t pid) { return waitpid(pid, nullptr, WNOHANG) == pid; });
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+  for (pid_t pid : programs) waitpid(pid, nullptr, 0);
+
+  ASSERT_TRUE(context_->Load(path_));
+  Records expected = {{"Run", "start", 1, "0"}};
+  for (int program = 0; program < kPrograms; ++program) {
+    for (int round = 0; round < kRoundsEach; ++round) {
+      const std::string id = "p" + std::to_string(program) + "_" + std::to_string(round);
+      expected.emplace_back("Run", id, 1, std::to_string(round));
+    }
+  }
+  Records loaded = RecordsOf(*context_);
+  std::sort(expected.begin(), expected.end());
+  std::sort(loaded.begin(), loaded.end());
+  EXPECT_EQ(loaded, expected);
+  EXPECT_EQ(Read(Backup("Setup.tmc")), Read(path_));
+  // Yesterday's copies, each kept once as generation (1).
+  for (const std::filesystem::path& folder : {dir_.path(), windows_}) {
+    std::set<std::string> generations;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+      const std::string name = entry.path().filename().string();
+      if (name.find('(') != std::string::npos) generations.insert(name);
+    }
+    EXPECT_EQ(generations, std::set<std::string>{"Setup(1).tmc"}) << folder;
+    EXPECT_EQ(Read((folder / "Setup(1).tmc").string()), first);
+  }
+}
+
+}  // namespace
+}  // namespace tamrel::testing

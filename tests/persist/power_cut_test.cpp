@@ -1,0 +1,235 @@
+// Power cuts at every step of a Save and of a recovering Load, on a disk
+// that keeps only what was flushed (MemoryDisk). After each cut and reboot
+// the context file and its backup copy must each load whole, as the old
+// version or the new, the generations must hold every old version once,
+// and a recovery must never lose the values.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "persist_fixture.hpp"
+#include "support/discarding_host.hpp"
+#include "support/memory_disk.hpp"
+
+namespace tamrel::testing {
+namespace {
+
+constexpr double kToday = 45000.5;
+constexpr double kYesterday = kToday - 1;
+constexpr uint32_t kPrivate = 0600;
+const std::string kFolder = "/home/app";
+const std::string kBackupFolder = "/state/Tamrel";
+const std::string kFile = kFolder + "/Setup.tmc";
+const std::string kBackup = kBackupFolder + "/Setup.tmc";
+const std::string kOldest = ContextFile(Element("Setup", "Port", 1, "COM0"));
+const std::string kOld = ContextFile(Element("Setup", "Port", 1, "COM1"));
+const std::string kNew = ContextFile(Element("Setup", "Port", 1, "COM2"));
+const std::string kDamaged = "<context><Setup id=\"Port\" instance=\"1\">COM9</Set";
+
+// What a fresh Load of a file finds, on the disk in force.
+struct Loaded {
+  bool ok = false;
+  bool recovered = false;  // a message was shown: the file was damaged
+  Records records;
+};
+
+class MessageCountingHost : public DiscardingHost {
+ public:
+  Variant ShowMessage(const std::string&, int16_t, const std::string&, const std::string&,
+                      int32_t) override {
+    ++messages;
+    return {};
+  }
+  int messages = 0;
+};
+
+Loaded LoadFresh(const std::string& path) {
+  auto host = std::make_shared<MessageCountingHost>();
+  auto context = std::make_shared<ContextCls>();
+  context->SetApplicationContext(host);
+  Loaded loaded;
+  loaded.ok = context->Load(path);
+  loaded.recovered = host->messages > 0;
+  loaded.records = RecordsOf(*context);
+  return loaded;
+}
+
+Records RecordsOfText(const std::string& text) {
+  auto disk = std::make_shared<MemoryDisk>();
+  disk->PutFile("/probe/Probe.tmc", text);
+  platform::Scope scope(MemoryDisk::Hooks(disk));
+  return LoadFresh("/probe/Probe.tmc").records;
+}
+
+class PowerCutTest : public ::testing::Test {
+ protected:
+  // A disk as the tests start from: `files` (path -> text) dated yesterday.
+  // Private files (0600): a new version must keep that.
+  static std::shared_ptr<MemoryDisk> DiskWith(const std::map<std::string, std::string>& files) {
+    auto disk = std::make_shared<MemoryDisk>();
+    disk->PutFolder(kFolder);
+    disk->PutFolder(kBackupFolder);
+    for (const auto& [path, text] : files) disk->PutFile(path, text, kYesterday, kPrivate);
+    return disk;
+  }
+
+  static platform::Hooks HooksFor(std::shared_ptr<MemoryDisk> disk) {
+    platform::Hooks hooks = MemoryDisk::Hooks(std::move(disk));
+    hooks.windows_folder = [] { return kBackupFolder; };
+    hooks.now = [] { return kToday; };
+    hooks.message_box = [](const std::string&, int16_t, const std::string&) {
+      return Variant(int16_t{1});
+    };
+    return hooks;
+  }
+
+  // Runs `operation` on a fresh disk made by `make_disk`, with the power cut
+  // before the backend call `cut` (-1: no cut, the count of calls is
+  // returned), then reboots.
+  template <class MakeDisk, class Operation>
+  static int RunWithCut(MakeDisk make_disk, Operation operation, int cut,
+                        std::shared_ptr<MemoryDisk>& disk) {
+    disk = make_disk();
+    platform::Scope scope(HooksFor(disk));
+    if (cut >= 0) disk->CutPowerAtCall(cut);
+    const int before = disk->calls();
+    operation();
+    const int calls = disk->calls() - before;
+    if (cut >= 0) disk->Reboot();
+    return calls;
+  }
+
+  static bool SaveNew(const std::string& path) {
+    auto context = std::make_shared<ContextCls>();
+    context->SetApplicationContext(std::make_shared<DiscardingHost>());
+    Fill(*context, {{"Setup", "Port", 1, "COM2"}});
+    return context->Save(path);
+  }
+
+  // Every cut of `operation`, plus one after it returned; `check` examines
+  // the rebooted disk (with its hooks in force) and names the cut on failure.
+  template <class MakeDisk, class Operation, class Check>
+  static void CutEverywhere(MakeDisk make_disk, Operation operation, Check check) {
+    std::shared_ptr<MemoryDisk> disk;
+    const int calls = RunWithCut(make_disk, operation, -1, disk);
+    ASSERT_GT(calls, 0);
+    for (int cut = 0; cut <= calls; ++cut) {
+      RunWithCut(make_disk, operation, cut, disk);
+      platform::Scope scope(HooksFor(disk));
+      SCOPED_TRACE("power cut before call " + std::to_string(cut) + " of " + std::to_string(calls));
+      check(*disk, cut == calls);
+    }
+  }
+};
+
+// The copy at `path` and its generations in `folder` after a Save that
+// rotates: the old version, or the new with the old as generation (2).
+void ExpectOldOrNewWithGenerations(MemoryDisk& disk, const std::string& folder,
+                                   const std::string& path, bool save_returned) {
+  const std::optional<std::string> text = disk.Content(path);
+  ASSERT_TRUE(text.has_value());
+  ASSERT_TRUE(*text == kOld || *text == kNew) << *text;
+  if (save_returned) {
+    EXPECT_EQ(*text, kNew);
+  }
+  const Loaded loaded = LoadFresh(path);
+  EXPECT_TRUE(loaded.ok && !loaded.recovered);
+  EXPECT_EQ(loaded.records, RecordsOfText(*text));
+
+  std::map<std::string, std::string> generations;
+  for (const std::string& name : disk.FileNames(folder)) {
+    if (name.find('(') != std::string::npos) generations[name] = *disk.Content(folder + "/" + name);
+  }
+  if (*text == kOld) {
+    EXPECT_EQ(generations, (std::map<std::string, std::string>{{"Setup(1).tmc", kOldest}}));
+  } else {
+    EXPECT_EQ(generations, (std::map<std::string, std::string>{{"Setup(1).tmc", kOldest},
+                                                               {"Setup(2).tmc", kOld}}));
+  }
+}
+
+TEST_F(PowerCutTest, ASaveThatRotatesKeepsTheOldOrTheNewVersionOfBothCopies) {
+  auto make_disk = [] {
+    return DiskWith({{kFile, kOld},
+                     {kFolder + "/Setup(1).tmc", kOldest},
+                     {kBackup, kOld},
+                     {kBackupFolder + "/Setup(1).tmc", kOldest}});
+  };
+  CutEverywhere(
+      make_disk, [] { SaveNew(kFile); },
+      [](MemoryDisk& disk, bool save_returned) {
+        ExpectOldOrNewWithGenerations(disk, kFolder, kFile, save_returned);
+        ExpectOldOrNewWithGenerations(disk, kBackupFolder, kBackup, save_returned);
+      });
+}
+
+TEST_F(PowerCutTest, ASaveOverTodaysCopiesKeepsTheirPermissionsAtEveryCut) {
+  auto make_disk = [] {
+    auto disk = DiskWith({});
+    disk->PutFile(kFile, kOld, kToday, kPrivate);
+    disk->PutFile(kBackup, kOld, kToday, kPrivate);
+    return disk;
+  };
+  CutEverywhere(
+      make_disk, [] { SaveNew(kFile); },
+      [](MemoryDisk& disk, bool save_returned) {
+        for (const std::string& path : {kFile, kBackup}) {
+          const std::optional<std::string> text = disk.Content(path);
+          ASSERT_TRUE(text == kOld || text == kNew);
+          if (save_returned) {
+            EXPECT_EQ(text, kNew);
+          }
+          EXPECT_EQ(disk.Status(path).permissions, kPrivate) << path;
+        }
+        // Written today already: overwritten, no generation made.
+        for (const std::string& name : disk.FileNames(kFolder)) {
+          EXPECT_EQ(name.find('('), std::string::npos) << name;
+        }
+      });
+}
+
+TEST_F(PowerCutTest, AFirstSaveIntoFoldersItMadeIsOnTheDiskOnceItReturns) {
+  const std::string deep_file = kFolder + "/new/deeper/Setup.tmc";
+  CutEverywhere([] { return DiskWith({}); }, [&] { SaveNew(deep_file); },
+                [&](MemoryDisk& disk, bool save_returned) {
+                  const std::optional<std::string> text = disk.Content(deep_file);
+                  if (save_returned) {
+                    ASSERT_TRUE(text.has_value());
+                    EXPECT_EQ(disk.Content(kBackup), kNew);
+                  }
+                  if (!text) return;
+                  EXPECT_EQ(*text, kNew);
+                  const Loaded loaded = LoadFresh(deep_file);
+                  EXPECT_TRUE(loaded.ok && !loaded.recovered);
+                });
+}
+
+TEST_F(PowerCutTest, ARecoveringLoadNeverLosesTheValuesNorTheDamagedFile) {
+  auto make_disk = [] { return DiskWith({{kFile, kDamaged}, {kBackup, kOld}}); };
+  bool loaded_ok = false;
+  CutEverywhere(
+      make_disk, [&] { loaded_ok = LoadFresh(kFile).ok; },
+      [&](MemoryDisk& disk, bool load_returned) {
+        if (load_returned) {
+          EXPECT_TRUE(loaded_ok);
+          EXPECT_EQ(disk.Content(kFile), kOld);
+          // The restored copy keeps the backup's date.
+          EXPECT_EQ(disk.Status(kFile).modified, kYesterday);
+        }
+        // The damaged text is kept, in place or set aside.
+        const bool damaged_kept =
+            disk.Content(kFile) == kDamaged || disk.Content(kFile + "_corrupt(1)") == kDamaged;
+        EXPECT_TRUE(damaged_kept);
+        EXPECT_EQ(disk.Content(kBackup), kOld);
+        // Whatever the cut left, a Load gives the backup's values.
+        const Loaded again = LoadFresh(kFile);
+        EXPECT_TRUE(again.ok);
+        EXPECT_EQ(again.records, RecordsOfText(kOld));
+      });
+}
+
+}  // namespace
+}  // namespace tamrel::testing
