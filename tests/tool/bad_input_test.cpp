@@ -48,12 +48,13 @@ std::string FiftyMegabytes() {
          "</Big>\r\n</context>";
 }
 
+// Every file below `folder` by its path relative to it, written with "/".
 Files Snapshot(const fs::path& folder) {
   Files files;
   for (const auto& entry : fs::recursive_directory_iterator(folder)) {
-    if (entry.is_regular_file()) {
-      files[fs::relative(entry.path(), folder).string()] = TempDir::ReadFile(entry.path());
-    }
+    if (!entry.is_regular_file()) continue;
+    const std::u8string name = fs::relative(entry.path(), folder).generic_u8string();
+    files[std::string(name.begin(), name.end())] = TempDir::ReadFile(Utf8Text(entry.path()));
   }
   return files;
 }

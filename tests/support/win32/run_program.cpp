@@ -114,10 +114,15 @@ int RunProgram(const std::string& program, const std::vector<std::string>& args,
   startup.hStdError = error.get();
   PROCESS_INFORMATION process{};
   EnvironmentScope scope(environment);
-  if (!CreateProcessW(Wide(program).c_str(), command_line.data(), nullptr, nullptr, TRUE, 0,
-                      nullptr, nullptr, &startup, &process)) {
-    return -1;
+  // Under Wine a process start now and then fails for a moment when the
+  // machine is busy; a few tries tell that from a program that cannot start.
+  bool started = false;
+  for (int attempt = 0; attempt < 5 && !started; ++attempt) {
+    if (attempt > 0) Sleep(200);
+    started = CreateProcessW(Wide(program).c_str(), command_line.data(), nullptr, nullptr, TRUE, 0,
+                             nullptr, nullptr, &startup, &process) != 0;
   }
+  if (!started) return -1;
   WaitForSingleObject(process.hProcess, INFINITE);
   DWORD code = 0;
   GetExitCodeProcess(process.hProcess, &code);

@@ -1,6 +1,6 @@
 // The tool keeps every value: the reading commands change nothing on disk,
 // repair restores a damaged file, and eight programs running `tamrel set`
-// on one file at once keep all of their values.
+// on one file at once keep all of their values. Runs the tool through sh: POSIX only.
 #include <sys/wait.h>
 
 #include <gtest/gtest.h>
@@ -49,7 +49,8 @@ std::map<std::string, std::string> Snapshot(const fs::path& folder) {
   std::map<std::string, std::string> files;
   for (const auto& entry : fs::recursive_directory_iterator(folder)) {
     if (entry.is_regular_file()) {
-      files[fs::relative(entry.path(), folder).string()] = TempDir::ReadFile(entry.path());
+      files[Utf8Text(fs::relative(entry.path(), folder))] =
+          TempDir::ReadFile(Utf8Text(entry.path()));
     }
   }
   return files;
