@@ -23,6 +23,7 @@
 #include <tuple>
 #include <vector>
 
+#include "fuzz_records.hpp"
 #include "support/memory_disk.hpp"
 #include "tamrel/context.hpp"
 #include "tamrel/host.hpp"
@@ -31,8 +32,10 @@
 
 namespace {
 
+using tamrel::fuzzing::HasOnlyPlainNames;
+using tamrel::fuzzing::Records;
+using tamrel::fuzzing::RecordsOf;
 using tamrel::testing::MemoryDisk;
-using Records = std::vector<std::tuple<std::string, std::string, int16_t, std::string>>;
 
 constexpr double kToday = 46000.5;
 constexpr char kFolder[] = "/home/app";
@@ -60,27 +63,10 @@ struct Loaded {
   Records records;
 };
 
-Records RecordsOf(tamrel::ContextCls& context) {
-  Records records;
-  for (const tamrel::Record& record : tamrel::Records(context)) {
-    records.emplace_back(record.tag, record.id, record.instance, record.value);
-  }
-  return records;
-}
-
-bool IsPlainName(const std::string& name) {
-  if (name.empty()) return false;
-  for (char c : name) {
-    bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
-                 c == '_' || c == '.' || c == '-';
-    if (!plain) return false;
-  }
-  return true;
-}
-
+// Plain names, and values without a line break.
 bool IsPlain(const Records& records) {
+  if (!HasOnlyPlainNames(records)) return false;
   for (const auto& [tag, id, instance, value] : records) {
-    if (!IsPlainName(tag) || !IsPlainName(id)) return false;
     if (value.find_first_of("\r\n") != std::string::npos) return false;
   }
   return true;

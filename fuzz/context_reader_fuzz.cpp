@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "context/state_of.hpp"
+#include "fuzz_records.hpp"
 #include "persist/context_reader.hpp"
 #include "persist/context_text.hpp"
 #include "persist/entity_escaping.hpp"
@@ -30,7 +31,9 @@
 
 namespace {
 
-using Records = std::vector<std::tuple<std::string, std::string, int16_t, std::string>>;
+using tamrel::fuzzing::HasOnlyPlainNames;
+using tamrel::fuzzing::Records;
+using tamrel::fuzzing::RecordsOf;
 
 std::shared_ptr<tamrel::ContextCls> NewContext() {
   auto context = std::make_shared<tamrel::ContextCls>();
@@ -117,31 +120,6 @@ bool Decode(tamrel::ContextCls& context, std::string_view text) {
     tamrel::detail::DecodeXML(state, text);
   } catch (const tamrel::Error&) {
     return false;
-  }
-  return true;
-}
-
-Records RecordsOf(tamrel::ContextCls& context) {
-  Records records;
-  tamrel::detail::StateOf(context).items.ForEach([&](const tamrel::detail::ItemView& item) {
-    records.emplace_back(item.Tag, item.Id, item.Instance, item.Value);
-  });
-  return records;
-}
-
-bool IsPlainName(const std::string& name) {
-  if (name.empty()) return false;
-  for (char c : name) {
-    bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
-                 c == '_' || c == '.' || c == '-';
-    if (!plain) return false;
-  }
-  return true;
-}
-
-bool HasOnlyPlainNames(const Records& records) {
-  for (const auto& [tag, id, instance, value] : records) {
-    if (!IsPlainName(tag) || !IsPlainName(id)) return false;
   }
   return true;
 }

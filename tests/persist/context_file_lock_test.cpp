@@ -10,6 +10,7 @@
 #include <string>
 #include <thread>
 
+#include "automation/error_number.hpp"
 #include "persist_fixture.hpp"
 #include "support/fault_injecting_backend.hpp"
 #include "tamrel/context_file_lock.hpp"
@@ -19,17 +20,6 @@ namespace tamrel::testing {
 namespace {
 
 constexpr double kShortWait = 0.2;
-
-// The number of the error `take` raises, 0 when it raises none.
-template <class Take>
-int32_t ErrorOf(Take take) {
-  try {
-    take();
-  } catch (const Error& error) {
-    return error.number();
-  }
-  return 0;
-}
 
 class ContextFileLockTest : public PersistTest {
  protected:
@@ -41,7 +31,7 @@ TEST_F(ContextFileLockTest, AnotherThreadWaitsBoundedlyAndGetsTheLockOnceItIsRel
   EXPECT_TRUE(Exists(ContextFileLock::LockFileOf(path_)));
   int32_t while_held = -1;
   std::thread([&] {
-    while_held = ErrorOf([&] { ContextFileLock again(path_, kShortWait); });
+    while_held = ErrorNumberOf([&] { ContextFileLock again(path_, kShortWait); });
   }).join();
   EXPECT_EQ(while_held, errc::kPermissionDenied);
 
@@ -49,7 +39,7 @@ TEST_F(ContextFileLockTest, AnotherThreadWaitsBoundedlyAndGetsTheLockOnceItIsRel
   std::atomic<bool> released = false;
   int32_t after_release = -1;
   std::thread waiter([&] {
-    after_release = ErrorOf([&] {
+    after_release = ErrorNumberOf([&] {
       ContextFileLock again(path_, 10);
       EXPECT_TRUE(released);
     });
@@ -66,7 +56,9 @@ TEST_F(ContextFileLockTest, TheHoldingThreadTakesItAgainAndSavesUnderIt) {
   { ContextFileLock inner(path_, kShortWait); }
   // Still held after the inner one ended: another thread cannot have it.
   int32_t other = -1;
-  std::thread([&] { other = ErrorOf([&] { ContextFileLock again(path_, kShortWait); }); }).join();
+  std::thread([&] {
+    other = ErrorNumberOf([&] { ContextFileLock again(path_, kShortWait); });
+  }).join();
   EXPECT_EQ(other, errc::kPermissionDenied);
 
   Fill(*context_, {{"Setup", "Port", 1, "COM1"}});
@@ -89,11 +81,13 @@ TEST_F(ContextFileLockTest, ASaveThatCannotHaveTheLockFailsWith70AndWritesNothin
 }
 
 TEST_F(ContextFileLockTest, ALockFileInAMissingFolderIsAPathError) {
-  EXPECT_EQ(ErrorOf([&] { ContextFileLock lock(dir_.Path("missing/Setup.tmc"), kShortWait); }),
-            errc::kPathNotFound);
+  EXPECT_EQ(
+      ErrorNumberOf([&] { ContextFileLock lock(dir_.Path("missing/Setup.tmc"), kShortWait); }),
+      errc::kPathNotFound);
   // A failed lock leaves the thread holding nothing.
-  EXPECT_EQ(ErrorOf([&] { ContextFileLock lock(dir_.Path("missing/Setup.tmc"), kShortWait); }),
-            errc::kPathNotFound);
+  EXPECT_EQ(
+      ErrorNumberOf([&] { ContextFileLock lock(dir_.Path("missing/Setup.tmc"), kShortWait); }),
+      errc::kPathNotFound);
 }
 
 }  // namespace

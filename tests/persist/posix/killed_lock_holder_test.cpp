@@ -8,6 +8,7 @@
 
 #include <string>
 
+#include "automation/error_number.hpp"
 #include "persist/persist_fixture.hpp"
 #include "tamrel/context_file_lock.hpp"
 #include "tamrel/error.hpp"
@@ -16,17 +17,6 @@ namespace tamrel::testing {
 namespace {
 
 constexpr double kShortWait = 0.2;
-
-// The number of the error `take` raises, 0 when it raises none.
-template <class Take>
-int32_t ErrorOf(Take take) {
-  try {
-    take();
-  } catch (const Error& error) {
-    return error.number();
-  }
-  return 0;
-}
 
 TEST_F(PersistTest, AHolderKilledWhileHoldingItLeavesNoStaleLock) {
   const std::string path = dir_.Path("Setup.tmc");
@@ -42,12 +32,13 @@ TEST_F(PersistTest, AHolderKilledWhileHoldingItLeavesNoStaleLock) {
   }
   char byte = 0;
   ASSERT_EQ(read(ready[0], &byte, 1), 1);
-  EXPECT_EQ(ErrorOf([&] { ContextFileLock lock(path, kShortWait); }), errc::kPermissionDenied);
+  EXPECT_EQ(ErrorNumberOf([&] { ContextFileLock lock(path, kShortWait); }),
+            errc::kPermissionDenied);
   kill(child, SIGKILL);
   waitpid(child, nullptr, 0);
   close(ready[0]);
   close(ready[1]);
-  EXPECT_EQ(ErrorOf([&] { ContextFileLock lock(path, kShortWait); }), 0);
+  EXPECT_EQ(ErrorNumberOf([&] { ContextFileLock lock(path, kShortWait); }), 0);
 }
 
 }  // namespace
