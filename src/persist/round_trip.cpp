@@ -3,31 +3,16 @@
 #include <memory>
 #include <string>
 
+#include "automation/silent_host.hpp"
 #include "persist/context_state.hpp"
 #include "persist/context_text.hpp"
 #include "persist/load.hpp"
 #include "persist/process_xml.hpp"
 #include "tamrel/error.hpp"
-#include "tamrel/host.hpp"
 #include "tamrel/records.hpp"
 
 namespace tamrel {
 namespace {
-
-// Takes whatever a reading reports and says nothing: a record that does
-// not come back is the whole answer.
-class SilentHost final : public HostApplication {
- public:
-  void WriteLog(const std::string&) override {}
-  void RegisterError(const std::string&, const std::string&) override {}
-  void GetErrorText(std::string&) override {}
-  Variant HandleError(bool, bool, bool) override { return {}; }
-  void WriteDetail(const std::string&) override {}
-  Variant ShowMessage(const std::string&, int16_t, const std::string&, const std::string&,
-                      int32_t) override {
-    return {};
-  }
-};
 
 // The text Save writes for a store holding only `record`, as Load reads it
 // (its lines joined).
@@ -46,7 +31,7 @@ bool RoundTrips(const std::string& tag, const std::string& id, const std::string
   const std::string text = FileTextOf(record);
 
   detail::ContextState read;
-  read.host_app = std::make_shared<SilentHost>();
+  read.host_app = std::make_shared<detail::SilentHost>();
   {
     detail::LoadInstancesScope instances(read);
     try {

@@ -2,24 +2,10 @@
 // nothing, for benchmarks, fuzzing and long-running tests.
 #pragma once
 
-#include <cstdint>
-#include <string>
-
-#include "tamrel/host.hpp"
+#include "automation/silent_host.hpp"
 
 namespace tamrel::testing {
 
-class DiscardingHost : public HostApplication {
- public:
-  void WriteLog(const std::string&) override {}
-  void RegisterError(const std::string&, const std::string&) override {}
-  void GetErrorText(std::string&) override {}
-  Variant HandleError(bool, bool, bool) override { return {}; }
-  void WriteDetail(const std::string&) override {}
-  Variant ShowMessage(const std::string&, int16_t, const std::string&, const std::string&,
-                      int32_t) override {
-    return {};
-  }
-};
+using DiscardingHost = detail::SilentHost;
 
 }  // namespace tamrel::testing
