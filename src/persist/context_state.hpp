@@ -5,7 +5,6 @@
 #pragma once
 
 #include <cstdint>
-#include <memory>
 #include <optional>
 #include <string>
 #include <unordered_map>
@@ -32,10 +31,13 @@ struct ContextState : HostSlot {
   // reading a file allocates nothing per record.
   ContextItem current_item;
   bool has_current_item = false;
-  // Instance numbers accepted during the current Load ("Tag$$Id" -> number);
-  // absent outside Load. Shared: a check under way keeps the table it
-  // files into while host code it calls may end the Load's use of it.
-  std::shared_ptr<LoadInstances> load_instances;
+  // Counts ProcessXML events: a record whose count is unchanged since a
+  // step was taken has not been changed by events from host code meanwhile.
+  uint64_t xml_events = 0;
+  // Instance numbers accepted during the current Load; null outside Load.
+  // The Load's scope owns the table, so a check under way can tell, by the
+  // pointer, whether host code it called ended the Load's use of it.
+  LoadInstances* load_instances = nullptr;
 };
 
 // NextItemKey: advances the key counter and returns it. The new record's key

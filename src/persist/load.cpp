@@ -191,11 +191,11 @@ class Loader {
 }  // namespace
 
 detail::LoadInstancesScope::LoadInstancesScope(ContextState& state) : state_(state) {
-  state_.load_instances = std::make_shared<LoadInstances>();
+  state_.load_instances = &table_;
 }
 
 detail::LoadInstancesScope::~LoadInstancesScope() {
-  state_.load_instances.reset();
+  state_.load_instances = nullptr;
   state_.items.EndRound();
   state_.items.ShrinkToFit();
 }

@@ -26,6 +26,7 @@ class LoadInstancesScope {
 
  private:
   ContextState& state_;
+  LoadInstances table_;
 };
 
 // Leaves every line of `text` without its line break (LF or CR LF), joined:

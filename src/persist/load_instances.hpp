@@ -6,9 +6,9 @@
 // starts with one). A pair whose Tag and Id hold no "$" shares its joined
 // text with no other pair, so the store keeps its number: the store's round
 // numbers (one round per Load) are filed with the accepted record's append,
-// in the entry the store already looks up for the pair, and no other change
-// of the store touches them. Only pairs with a "$" are filed here, in a table
-// of their own.
+// in the entry the check looked up for the pair (the append does not look it
+// up again), and no other change of the store touches them. Only pairs with
+// a "$" are filed here, in a table of their own.
 //
 // The table is open addressing (linear probing, at most half full) over
 // flat arrays: the joined texts sit end to end in one buffer and each slot
@@ -43,9 +43,11 @@ class LoadInstances {
       items.BeginRound();
       round_started_ = true;
     }
-    to_file_.reset();
+    filing_ = Filing{};
     if (!SharesJoinedText(tag, id)) {
-      to_file_ = decide(items.RoundNumber(tag, id));
+      const TagStore::Found found = items.Locate(tag, id);
+      filing_.number = decide(items.RoundNumber(found, tag, id));
+      filing_.found = found;
       return;
     }
     int32_t* reached = Find(tag, id);
@@ -59,10 +61,15 @@ class LoadInstances {
     }
   }
 
-  // The number the last check left for the store to file with the record's
-  // append; none when the check dropped the record, failed, or filed the
-  // number here. Taking it leaves none.
-  std::optional<int32_t> TakeNumberToFile() { return std::exchange(to_file_, std::nullopt); }
+  // What the last check left for the record's append: the number for the
+  // store to file with it (none when the check dropped the record, failed,
+  // or filed the number here), and where the store found the pair (none for
+  // a pair filed here). Taking it leaves nothing.
+  struct Filing {
+    std::optional<int32_t> number;
+    std::optional<TagStore::Found> found;
+  };
+  Filing TakeFiling() { return std::exchange(filing_, Filing{}); }
 
  private:
   // --- The table of pairs with a "$" --------------------------------------
@@ -99,7 +106,7 @@ class LoadInstances {
   std::string texts_;   // every joined text, end to end
   std::string joined_;  // scratch: the pair being looked up
   bool round_started_ = false;
-  std::optional<int32_t> to_file_;  // see TakeNumberToFile
+  Filing filing_;  // see TakeFiling
 };
 
 }  // namespace tamrel::detail

@@ -1,7 +1,6 @@
 #include "persist/load_validation.hpp"
 
 #include <array>
-#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -56,8 +55,8 @@ bool ValidateLoadItem(ContextState& state, ContextItem& item) {
   bool result = true;
   Trapped(state, "ValidateLoadItem", [&] {
     if (CleanSeparatorMarks(state.name, item.Tag, item.Id, item.Value)) state.changed = true;
-    if (!state.load_instances) Raise(errc::kObjectNotSet);
-    const std::shared_ptr<LoadInstances> instances = state.load_instances;
+    if (state.load_instances == nullptr) Raise(errc::kObjectNotSet);
+    LoadInstances* const instances = state.load_instances;
     // A repair writes to the host's log, and host code run from there may
     // start a Load of its own, which ends this Load's table: the number
     // reached then has nowhere to go.

@@ -64,14 +64,21 @@ void EndItem(detail::ContextState& state) { state.has_current_item = false; }
 void TakeElementText(detail::ContextState& state, std::string_view text) {
   detail::ContextItem& item = CurrentItem(state);
   detail::DecodeSpecialChrsInto(state, text, item.Value);
+  const uint64_t events = state.xml_events;
   if (detail::ValidateLoadItem(state, item)) {
     // The check may have written to the host's log, and host code run from
     // there may have ended the record with ProcessXML events of its own:
-    // the record is looked up again (error 91 when it is gone).
+    // the record is looked up again (error 91 when it is gone), and so is
+    // its pair, unless no event came in between.
     detail::ContextItem& checked = CurrentItem(state);
     checked.Key = detail::NextItemKey(state);
-    state.items.PushBack(
-        checked, state.load_instances ? state.load_instances->TakeNumberToFile() : std::nullopt);
+    detail::LoadInstances::Filing filing;
+    if (state.load_instances != nullptr) filing = state.load_instances->TakeFiling();
+    if (filing.found && state.xml_events == events) {
+      state.items.PushBack(checked, filing.number, *filing.found);
+    } else {
+      state.items.PushBack(checked, filing.number);
+    }
   }
   EndItem(state);
 }
@@ -90,6 +97,7 @@ void TakeAttribute(detail::ContextState& state, std::string_view name, std::stri
 
 void detail::ProcessXMLEvent(ContextState& state, int16_t xmlPortion, std::string_view xmlTag,
                              std::string_view attrOrElement, std::string_view attrVal) {
+  ++state.xml_events;
   Trapped(state, "ProcessXML", [&] {
     if (IsRootElement(xmlTag)) return;
     switch (xmlPortion) {

@@ -75,21 +75,9 @@ std::size_t KeyIndex::Probe(uint32_t hash, std::string_view tag, std::string_vie
 KeyIndex::Number KeyIndex::Find(std::string_view tag, std::string_view id) const {
   if (IsLastFound(tag, id)) return last_found_;
   if (count_ == 0) return kNone;
-  const uint64_t tag_fold = TagFold(tag);
-  const uint32_t hash = Hash(tag_fold, id);
-  const std::size_t slot = Probe(hash, tag, id);
-  const Number found = slots_[slot].entry;
-  if (found != kNone) {
-    last_found_ = found;
-    return found;
-  }
-  missing_.tag.assign(tag);
-  missing_.id.assign(id);
-  missing_.tag_fold = tag_fold;
-  missing_.hash = hash;
-  missing_.slot = slot;
-  missing_.valid = true;
-  return kNone;
+  const Number found = slots_[Probe(Hash(tag, id), tag, id)].entry;
+  if (found != kNone) last_found_ = found;
+  return found;
 }
 
 void KeyIndex::Prefetch(std::string_view tag, std::string_view id) const {
@@ -98,16 +86,24 @@ void KeyIndex::Prefetch(std::string_view tag, std::string_view id) const {
   __builtin_prefetch(&slots_[Hash(tag, id) & Mask()]);
 }
 
-KeyIndex::Number KeyIndex::FindOrAdd(std::string_view tag, std::string_view id) {
-  if (IsLastFound(tag, id)) return last_found_;
+KeyIndex::Found KeyIndex::Locate(std::string_view tag, std::string_view id) {
+  if (IsLastFound(tag, id)) return Found{last_found_, 0, 0, 0, version_};
   if (4 * (count_ + 1) > 3 * slots_.size()) Grow();
-  const bool known_missing = missing_.valid && missing_.id == id && missing_.tag == tag;
-  const uint64_t tag_fold = known_missing ? missing_.tag_fold : TagFold(tag);
-  const uint32_t hash = known_missing ? missing_.hash : Hash(tag_fold, id);
-  Slot& slot = slots_[known_missing ? missing_.slot : Probe(hash, tag, id)];
-  if (slot.entry != kNone) return slot.entry;
-  missing_.valid = false;
-  TagList& of_tag = ListOf(tag, tag_fold);
+  Found found;
+  found.tag_fold = TagFold(tag);
+  found.hash = Hash(found.tag_fold, id);
+  found.slot = Probe(found.hash, tag, id);
+  found.entry = slots_[found.slot].entry;
+  found.version = version_;
+  if (found.entry != kNone) last_found_ = found.entry;
+  return found;
+}
+
+KeyIndex::Number KeyIndex::AddAt(const Found& found, std::string_view tag, std::string_view id) {
+  if (found.version != version_) return FindOrAdd(tag, id);
+  if (found.entry != kNone) return found.entry;
+  ++version_;
+  TagList& of_tag = ListOf(tag, found.tag_fold);
   const Number number = NewEntry();
   Entry& entry = At(number);
   entry.tag = &of_tag.first;
@@ -116,8 +112,9 @@ KeyIndex::Number KeyIndex::FindOrAdd(std::string_view tag, std::string_view id) 
   entry.next_of_tag = of_tag.second;
   if (of_tag.second != kNone) At(of_tag.second).previous_of_tag = number;
   of_tag.second = number;
-  slot = Slot{hash, number};
+  slots_[found.slot] = Slot{found.hash, number};
   ++count_;
+  last_found_ = number;
   return number;
 }
 
@@ -157,7 +154,7 @@ void KeyIndex::Release(Number number) {
 void KeyIndex::Grow() { Rehash(slots_.empty() ? kInitialSlots : 2 * slots_.size()); }
 
 void KeyIndex::Rehash(std::size_t slot_count) {
-  missing_.valid = false;
+  ++version_;
   std::vector<Slot> old = std::move(slots_);
   slots_ = std::vector<Slot>(slot_count);
   for (const Slot& slot : old) {
@@ -194,7 +191,7 @@ void KeyIndex::Forget(Number number) {
 }
 
 void KeyIndex::EraseSlot(std::size_t slot) {
-  missing_.valid = false;
+  ++version_;
   slots_[slot].entry = kNone;
   --count_;
   // Backward shift: pull later members of the probe run into the hole, so

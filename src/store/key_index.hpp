@@ -57,9 +57,27 @@ class KeyIndex {
   }
   std::string_view IdOf(const Entry& entry) const { return ids_.View(entry.id); }
 
+  // What a lookup found: the pair's entry, or the free slot where it would
+  // go with its hash. Good for an AddAt of the same texts until the table
+  // next changes (`version` tells).
+  struct Found {
+    Number entry = kNone;
+    uint64_t tag_fold = 0;
+    uint32_t hash = 0;
+    std::size_t slot = 0;
+    uint64_t version = 0;
+  };
+
   Number Find(std::string_view tag, std::string_view id) const;
-  // Keeps copies of `tag` (when new) and `id` for the entry it adds.
-  Number FindOrAdd(std::string_view tag, std::string_view id);
+  // Looks (tag, id) up for an AddAt to follow, first making room for one
+  // more entry so that a missing pair's free slot stays free until then.
+  Found Locate(std::string_view tag, std::string_view id);
+  // The entry of (tag, id), added when it has none. `found` is what Locate
+  // gave for these same texts; when the table has changed since, the pair
+  // is looked up again. Keeps copies of `tag` (when new) and `id` for the
+  // entry it adds.
+  Number AddAt(const Found& found, std::string_view tag, std::string_view id);
+  Number FindOrAdd(std::string_view tag, std::string_view id) { return AddAt(Locate(tag, id), tag, id); }
   // Starts loading the table slot of (tag, id) into the cache, so that a
   // lookup a little later finds it there. Changes nothing.
   void Prefetch(std::string_view tag, std::string_view id) const;
@@ -69,6 +87,8 @@ class KeyIndex {
   bool OutgrowsCache() const { return slots_.size() > kCachedSlots; }
   // REQUIRES: the entry holds no stamp.
   void Forget(Number number);
+  // Makes every Found given by `before`, a table this one replaces, stale.
+  void Succeed(const KeyIndex& before) { version_ = before.version_ + 1; }
   // Gives back the room the Ids grew into beyond what they take.
   void ShrinkToFit() { ids_.ShrinkToFit(); }
 
@@ -117,7 +137,9 @@ class KeyIndex {
     return *entry.tag == tag && IdOf(entry) == id;  // the Tags stay in the cache
   }
   bool IsLastFound(std::string_view tag, std::string_view id) const {
-    return last_found_ != kNone && Holds(At(last_found_), tag, id);
+    if (last_found_ == kNone) return false;
+    const Entry& entry = At(last_found_);
+    return IdOf(entry) == id && *entry.tag == tag;  // Ids tell pairs apart sooner
   }
   std::size_t Mask() const { return slots_.size() - 1; }
   // The slot holding (tag, id), or the free slot where it would go.
@@ -137,21 +159,8 @@ class KeyIndex {
   // The entry found last: the operations on one Tag and Id tend to follow
   // each other. Cleared when an entry is forgotten.
   mutable Number last_found_ = kNone;
-  // The pair Find found last to be missing, with its hash and the free slot
-  // where it would go: a Load checks each record's pair before it appends
-  // it, and FindOrAdd of the same pair right after adds it there without
-  // hashing and probing again. The pair is copied, so that a change of the
-  // caller's texts in between cannot fool it; forgotten once the table
-  // changes.
-  struct Missing {
-    std::string tag;
-    std::string id;
-    uint64_t tag_fold = 0;
-    uint32_t hash = 0;
-    std::size_t slot = 0;
-    bool valid = false;
-  };
-  mutable Missing missing_;
+  // Counts the changes of the table: a Found is good while it stands still.
+  uint64_t version_ = 0;
   std::vector<Slot> slots_;  // size a power of two (or 0)
   std::size_t count_ = 0;
   std::vector<std::unique_ptr<Entry[]>> chunks_;  // every entry, live or free

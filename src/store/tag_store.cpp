@@ -13,14 +13,24 @@ static_assert(kMinRoom >= 1);
 
 void TagStore::PushFront(const ContextItem& item) {
   if (first_ == origin_) Regrow();
-  Place(first_ - 1, item, true);
+  Place(first_ - 1, item, keys_.FindOrAdd(item.Tag, item.Id), true);
   --first_;
 }
 
 void TagStore::PushBack(const ContextItem& item, std::optional<int32_t> round_number) {
+  PushBack(item, round_number, keys_.Locate(item.Tag, item.Id));
+}
+
+void TagStore::PushBack(const ContextItem& item, std::optional<int32_t> round_number,
+                        const Found& found) {
   if (end_ == origin_ + static_cast<int64_t>(slots_.size())) Regrow();
-  const KeyIndex::Number entry = Place(end_, item, false);
+  const KeyIndex::Number entry = keys_.AddAt(found, item.Tag, item.Id);
+  Place(end_, item, entry, false);
   ++end_;
+  FileRoundNumber(entry, round_number);
+}
+
+void TagStore::FileRoundNumber(KeyIndex::Number entry, std::optional<int32_t> round_number) {
   if (!round_number || !rounds_.under_way) return;
   if (entry >= rounds_.numbers.size()) rounds_.numbers.resize(2 * entry, Rounds::kUnnumbered);
   rounds_.numbers[entry] = *round_number;
@@ -39,8 +49,8 @@ void TagStore::ShrinkToFit() {
   keys_.ShrinkToFit();
 }
 
-KeyIndex::Number TagStore::Place(int64_t stamp, const ContextItem& item, bool at_front) {
-  const KeyIndex::Number entry = keys_.FindOrAdd(item.Tag, item.Id);
+void TagStore::Place(int64_t stamp, const ContextItem& item, KeyIndex::Number entry,
+                     bool at_front) {
   int32_t index = 0;
   if (free_records_.empty()) {
     index = static_cast<int32_t>(records_.size());
@@ -64,7 +74,6 @@ KeyIndex::Number TagStore::Place(int64_t stamp, const ContextItem& item, bool at
   positions_.Occupy(Slot(stamp));
   ++count_;
   ForgetMemo();
-  return entry;
 }
 
 void TagStore::RemoveAt(int32_t position) {
@@ -91,7 +100,9 @@ void TagStore::Clear() {
     keys_.ForEachEntry([&](KeyIndex::Number entry) { KeepRoundNumber(entry); });
   }
   Rounds rounds = std::move(rounds_);
-  *this = TagStore();
+  TagStore cleared;
+  cleared.keys_.Succeed(keys_);
+  *this = std::move(cleared);
   rounds_ = std::move(rounds);
   rounds_.numbers.clear();  // the entries they belonged to are gone
 }
@@ -109,10 +120,15 @@ void TagStore::EndRound() {
 
 std::optional<int32_t> TagStore::RoundNumber(std::string_view tag, std::string_view id) const {
   if (!rounds_.under_way) return std::nullopt;
-  const KeyIndex::Number entry = keys_.Find(tag, id);
-  if (entry != KeyIndex::kNone && entry < rounds_.numbers.size() &&
-      rounds_.numbers[entry] != Rounds::kUnnumbered) {
-    return rounds_.numbers[entry];
+  return RoundNumber(Found{keys_.Find(tag, id)}, tag, id);
+}
+
+std::optional<int32_t> TagStore::RoundNumber(const Found& found, std::string_view tag,
+                                             std::string_view id) const {
+  if (!rounds_.under_way) return std::nullopt;
+  if (found.entry != KeyIndex::kNone && found.entry < rounds_.numbers.size() &&
+      rounds_.numbers[found.entry] != Rounds::kUnnumbered) {
+    return rounds_.numbers[found.entry];
   }
   if (rounds_.forgotten.empty()) return std::nullopt;
   const auto of_tag = rounds_.forgotten.find(tag);

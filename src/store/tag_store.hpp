@@ -72,6 +72,14 @@ class TagStore {
   // With a `round_number`, also files it as the number of the record's Tag
   // and Id in the round under way.
   void PushBack(const ContextItem& item, std::optional<int32_t> round_number = std::nullopt);
+
+  // A pair looked up once for a check and the append that follows it (a
+  // Load's records): what Locate found is good for PushBack of an item with
+  // the same Tag and Id until the store next changes, and looked up again
+  // after.
+  using Found = KeyIndex::Found;
+  Found Locate(std::string_view tag, std::string_view id) { return keys_.Locate(tag, id); }
+  void PushBack(const ContextItem& item, std::optional<int32_t> round_number, const Found& found);
   // Makes room for `records` more records at the back, and `value_bytes`
   // more bytes of their values, so that as many PushBack calls neither
   // re-base the window nor move what is held. The contents do not change.
@@ -170,6 +178,9 @@ class TagStore {
   // The number filed for (tag, id) in the round under way; none when the
   // pair has none or no round is under way.
   std::optional<int32_t> RoundNumber(std::string_view tag, std::string_view id) const;
+  // The same for the pair Locate found as `found`.
+  std::optional<int32_t> RoundNumber(const Found& found, std::string_view tag,
+                                     std::string_view id) const;
 
  private:
   static constexpr int32_t kEmpty = -1;
@@ -208,9 +219,11 @@ class TagStore {
 
   std::vector<int64_t> StampsOfTag(std::string_view tag) const;
 
-  // Puts `item` under `stamp`, the new lowest (at_front) or highest stamp;
-  // returns the entry of its pair.
-  KeyIndex::Number Place(int64_t stamp, const ContextItem& item, bool at_front);
+  // Puts `item`, whose pair has `entry`, under `stamp`, the new lowest
+  // (at_front) or highest stamp.
+  void Place(int64_t stamp, const ContextItem& item, KeyIndex::Number entry, bool at_front);
+  // Files `round_number`, if any, as the number of `entry`'s pair.
+  void FileRoundNumber(KeyIndex::Number entry, std::optional<int32_t> round_number);
   // Forgets `entry`, whose pair holds no record any more; a number the pair
   // carries in the round under way is kept.
   void Forget(KeyIndex::Number entry);

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "persist/context_reader.hpp"
+#include "persist/load.hpp"
 #include "persist/process_xml.hpp"
 #include "persist_fixture.hpp"
 #include "tamrel/error.hpp"
@@ -21,14 +22,13 @@ class ReaderTest : public PersistTest {
   // 0 when none.
   int32_t Decode(const std::string& text) {
     detail::ContextState& state = detail::StateOf(*context_);
-    state.load_instances = std::make_shared<detail::LoadInstances>();
+    detail::LoadInstancesScope instances(state);
     int32_t number = 0;
     try {
-      detail::DecodeXML(detail::StateOf(*context_), text);
+      detail::DecodeXML(state, text);
     } catch (const Error& error) {
       number = error.number();
     }
-    state.load_instances.reset();
     return number;
   }
 
