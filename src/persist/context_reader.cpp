@@ -17,12 +17,21 @@ constexpr std::size_t kNotFound = std::string_view::npos;
 // element name; those and "=" end an attribute name.
 constexpr unsigned char kEndsElementName = 1;
 constexpr unsigned char kEndsAttributeName = 2;
+// In an element as Save writes it (DecodePlainElement), every scan also
+// ends at "<": a name at a space, ">", "=", or a quote; a value at its
+// closing quote; the spaces before a value at anything else.
+constexpr unsigned char kEndsPlainName = 4;
+constexpr unsigned char kEndsPlainValue = 8;
+constexpr unsigned char kEndsPlainSpaces = 16;
 
 constexpr std::array<unsigned char, 256> MakeRunEnds() {
   std::array<unsigned char, 256> ends{};
-  ends[' '] = kEndsElementName | kEndsAttributeName;
-  ends['>'] = kEndsElementName | kEndsAttributeName;
-  ends['='] = kEndsAttributeName;
+  for (unsigned char& end : ends) end = kEndsPlainSpaces;
+  ends[' '] = kEndsElementName | kEndsAttributeName | kEndsPlainName;
+  ends['>'] = kEndsElementName | kEndsAttributeName | kEndsPlainName | kEndsPlainSpaces;
+  ends['='] = kEndsAttributeName | kEndsPlainName | kEndsPlainSpaces;
+  ends['"'] = kEndsPlainName | kEndsPlainValue | kEndsPlainSpaces;
+  ends['<'] = kEndsPlainName | kEndsPlainValue | kEndsPlainSpaces;
   return ends;
 }
 constexpr std::array<unsigned char, 256> kRunEnds = MakeRunEnds();
@@ -45,7 +54,7 @@ std::string_view TrimSpaces(std::string_view text) {
 // keeps its own remaining text and element name on its stack frame.
 class Reader {
  public:
-  explicit Reader(ReaderSink& sink) : sink_(sink) {}
+  Reader(ReaderSink& sink, PlainElements plain) : sink_(sink), plain_(plain) {}
 
   // One level: decodes `xml` (the text this level consumes) and reports and
   // raises again on failure.
@@ -66,6 +75,9 @@ class Reader {
   // its attributes, the content. `rest` is left at the text after the end tag.
   void DecodeElement(std::string_view& rest, std::string_view& element, std::string& carried,
                      int depth) {
+    if (plain_ == PlainElements::kOwnPass && carried.empty() && DecodePlainElement(rest, element)) {
+      return;
+    }
     std::size_t lt = FirstLt(rest);
     if (lt != kNotFound && lt > 0) {
       if (!element.empty()) sink_.ElementText(element, rest.substr(0, lt));
@@ -97,6 +109,64 @@ class Reader {
     }
     sink_.EndTag(element);
   }
+
+  // An element as Save writes every record: "<" name, attributes each
+  // ' name="value"', ">", a text without "<", and the end tag. It is read
+  // in one pass, and handed over as the general path would hand it over;
+  // anything else is left to the general path, untouched, with nothing
+  // handed over yet: text before the tag, a "<" inside the start tag (the
+  // general path would look there for the end tag), an attribute without
+  // quotes or not set off by one space, more than kPlainAttributes
+  // attributes, nested content. The first "<" after the tag's own is where
+  // its content must end, and stops every scan of the start tag.
+  bool DecodePlainElement(std::string_view& rest, std::string_view& element) {
+    if (rest.size() < 4 || rest[0] != '<') return false;
+    const std::size_t lt = rest.find('<', 1);
+    if (lt == kNotFound) return false;
+    const char* const text = rest.data();
+    const auto scan = [text](std::size_t from, unsigned char stops) {
+      while ((kRunEnds[static_cast<unsigned char>(text[from])] & stops) == 0) ++from;
+      return from;
+    };
+    std::size_t p = scan(1, kEndsPlainName);
+    if (p == 1 || text[p] == '<') return false;
+    const std::string_view name(text + 1, p - 1);
+
+    std::array<PlainAttribute, kPlainAttributes> attributes;
+    std::size_t count = 0;
+    while (text[p] == ' ') {
+      if (count == kPlainAttributes) return false;
+      const std::size_t name_start = p + 1;
+      const std::size_t equals = scan(name_start, kEndsPlainName);
+      if (equals == name_start || text[equals] != '=' || text[equals + 1] != '"') return false;
+      const std::size_t value_start = scan(equals + 2, kEndsPlainSpaces);  // as ScanQuoted
+      const std::size_t quote = scan(value_start, kEndsPlainValue);
+      if (text[quote] != '"') return false;
+      attributes[count++] = {std::string_view(text + name_start, equals - name_start),
+                             std::string_view(text + value_start, quote - value_start)};
+      p = quote + 1;
+    }
+    if (text[p] != '>' || !IsEndTagAt(rest, lt, name)) return false;
+
+    element = name;
+    sink_.StartTag(element);
+    for (std::size_t i = 0; i < count; ++i) {
+      sink_.Attribute(element, attributes[i].name, attributes[i].value);
+    }
+    const std::string_view content(text + p + 1, lt - p - 1);
+    rest = TrimSpaces(rest.substr(lt + EndTagSize(element)));
+    sink_.LookAhead(rest);
+    sink_.ElementText(element, content);
+    sink_.EndTag(element);
+    return true;
+  }
+
+  // Save writes two attributes, id and instance.
+  static constexpr std::size_t kPlainAttributes = 2;
+  struct PlainAttribute {
+    std::string_view name;
+    std::string_view value;
+  };
 
   // text.find('<'), without the search when the text starts with "<", as
   // it does at every element of a well-formed file.
@@ -224,10 +294,13 @@ class Reader {
   }
 
   ReaderSink& sink_;
+  const PlainElements plain_;
 };
 
 }  // namespace
 
-void ReadContextText(std::string_view xml, ReaderSink& sink) { Reader(sink).Decode(xml, 1); }
+void ReadContextText(std::string_view xml, ReaderSink& sink, PlainElements plain) {
+  Reader(sink, plain).Decode(xml, 1);
+}
 
 }  // namespace tamrel::detail

@@ -77,7 +77,9 @@ class KeyIndex {
   // is looked up again. Keeps copies of `tag` (when new) and `id` for the
   // entry it adds.
   Number AddAt(const Found& found, std::string_view tag, std::string_view id);
-  Number FindOrAdd(std::string_view tag, std::string_view id) { return AddAt(Locate(tag, id), tag, id); }
+  Number FindOrAdd(std::string_view tag, std::string_view id) {
+    return AddAt(Locate(tag, id), tag, id);
+  }
   // Starts loading the table slot of (tag, id) into the cache, so that a
   // lookup a little later finds it there. Changes nothing.
   void Prefetch(std::string_view tag, std::string_view id) const;
