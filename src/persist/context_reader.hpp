@@ -19,8 +19,10 @@
 // before the failure stays given.
 //
 // Cost: one scan of the text by position over a view; events are views of
-// the text, valid during the call only, so nothing of it is copied per
-// element. Elements as Save writes them take a shorter pass of their own.
+// the text, so nothing of it is copied per element. Element names and
+// attribute values stay valid as long as the text does; an attribute name
+// may be the reader's own (a carried name), valid during the call only. Elements as Save writes
+// them take a shorter pass of their own.
 #pragma once
 
 #include <string_view>

@@ -36,16 +36,18 @@ bool IsCalibrationLogLabel(std::string_view label) { return label == kCalibratio
 
 bool CleanSeparatorMarks(std::string_view context_name, std::string_view tag, std::string_view id,
                          std::string& value) {
-  if (context_name != "NewAlbumDefaults" || !EqualsIgnoringAsciiCase(tag, "Caption") ||
-      !EqualsIgnoringAsciiCase(id, "ShowTextSep")) {
-    return false;
-  }
+  if (!IsCaptionSeparator(context_name, tag, id)) return false;
   std::string cleaned = value;
   RemoveAll(cleaned, "\\b");
   RemoveAll(cleaned, "\\c");
   if (cleaned == value) return false;
   value = std::move(cleaned);
   return true;
+}
+
+bool IsCaptionSeparator(std::string_view context_name, std::string_view tag, std::string_view id) {
+  return context_name == "NewAlbumDefaults" && EqualsIgnoringAsciiCase(tag, "Caption") &&
+         EqualsIgnoringAsciiCase(id, "ShowTextSep");
 }
 
 bool IsShowTextId(std::string_view id) {

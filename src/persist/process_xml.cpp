@@ -18,6 +18,7 @@
 #include "persist/context_reader.hpp"
 #include "persist/context_state.hpp"
 #include "persist/entity_escaping.hpp"
+#include "persist/load_sink.hpp"
 #include "persist/load_validation.hpp"
 #include "tamrel/error.hpp"
 #include "tamrel/variant.hpp"
@@ -36,9 +37,7 @@ bool IsRootElement(std::string_view tag) { return detail::EqualsIgnoringAsciiCas
 // which rounds, allows blanks and raises 13 or 6.
 int16_t InstanceNumber(std::string_view text) {
   int16_t number = 0;
-  const char* end = text.data() + text.size();
-  auto [stop, ec] = std::from_chars(text.data(), end, number);
-  if (ec == std::errc() && stop == end && !text.empty()) return number;
+  if (detail::PlainInstanceNumber(text, number)) return number;
   return CInt(Variant(std::string(text)));
 }
 
@@ -75,7 +74,7 @@ void TakeElementText(detail::ContextState& state, std::string_view text) {
     detail::LoadInstances::Filing filing;
     if (state.load_instances != nullptr) filing = state.load_instances->TakeFiling();
     if (filing.found && state.xml_events == events) {
-      state.items.PushBack(checked, filing.number, *filing.found);
+      state.items.PushBack(detail::ViewOf(checked), filing.number, *filing.found);
     } else {
       state.items.PushBack(checked, filing.number);
     }
@@ -116,74 +115,14 @@ void detail::ProcessXMLEvent(ContextState& state, int16_t xmlPortion, std::strin
   });
 }
 
-namespace {
-
-// Save writes the id attribute first, so it is looked for there before
-// anywhere else in the start tag.
-void ForeseeElement(detail::ContextState& state, std::string_view next) {
-  constexpr std::string_view kIdAttribute = " id=\"";
-  if (next.empty() || next[0] != '<') return;
-  std::size_t name_end = 1;
-  while (name_end < next.size() && next[name_end] != ' ' && next[name_end] != '>') ++name_end;
-  std::size_t id_attribute = name_end;
-  if (next.substr(name_end, kIdAttribute.size()) != kIdAttribute) {
-    const std::string_view start_tag = next.substr(0, next.find('>', name_end));
-    id_attribute = start_tag.find(kIdAttribute, name_end);
-    if (id_attribute == std::string_view::npos) return;
-  }
-  const std::size_t id = id_attribute + kIdAttribute.size();
-  std::size_t quote = id;
-  while (quote < next.size() && next[quote] != '"') ++quote;
-  if (quote == next.size()) return;
-  state.items.Prefetch(next.substr(1, name_end - 1), next.substr(id, quote - id));
+bool detail::PlainInstanceNumber(std::string_view text, int16_t& number) {
+  const char* end = text.data() + text.size();
+  auto [stop, ec] = std::from_chars(text.data(), end, number);
+  return ec == std::errc() && stop == end && !text.empty();
 }
 
-// The reader's events as ProcessXML events, and the reporting of a failed
-// level to the host.
-class RecordSink final : public detail::ReaderSink {
- public:
-  explicit RecordSink(detail::ContextState& state) : state_(state) {}
-
-  void StartTag(std::string_view element) override {
-    detail::ProcessXMLEvent(state_, kStartTag, element);
-  }
-
-  // A store whose index has outgrown the cache has each record's lookup
-  // fetched a whole element ahead (LookAhead). A smaller index stays in the
-  // cache from one record to the next: fetching it early would cost more
-  // (a hash of the Tag and Id) than it saves.
-  void Attribute(std::string_view element, std::string_view name, std::string_view value) override {
-    detail::ProcessXMLEvent(state_, kAttribute, element, name, value);
-  }
-
-  void LookAhead(std::string_view next) override {
-    if (state_.items.IndexOutgrowsCache()) ForeseeElement(state_, next);
-  }
-
-  void ElementText(std::string_view element, std::string_view text) override {
-    detail::ProcessXMLEvent(state_, kElementText, element, text);
-  }
-
-  void EndTag(std::string_view /*element*/) override {}
-
-  void LevelFailed(const Error& failure, std::string_view rest) override {
-    detail::CurrentErrorScope current(failure);
-    HostApplication& host = detail::Host(state_);
-    host.RegisterError(detail::ErrorLocation("DecodeXML"), std::string(detail::kInitialStage));
-    host.WriteDetail("XML: " + std::string(rest));
-    host.HandleError(false, false, false);
-    std::string error_text;
-    host.GetErrorText(error_text);
-  }
-
- private:
-  detail::ContextState& state_;
-};
-
-}  // namespace
-
-void detail::DecodeXML(ContextState& state, std::string_view xml) {
-  RecordSink sink(state);
+void detail::DecodeXML(ContextState& state, std::string_view xml, RecordFiling filing) {
+  LoadSink sink(state, filing);
   ReadContextText(xml, sink);
 }
 

@@ -19,7 +19,16 @@ inline constexpr int16_t kAttribute = 2;
 void ProcessXMLEvent(ContextState& state, int16_t xmlPortion, std::string_view xmlTag,
                      std::string_view attrOrElement = {}, std::string_view attrVal = {});
 
-// Reads `xml` into the store through ProcessXML events, trap included for
+// Whether `text` is an instance number as Save writes it (decimal digits,
+// within 16 bits), and which.
+bool PlainInstanceNumber(std::string_view text, int16_t& number);
+
+// How DecodeXML files records: directly from the reader's views where the
+// outcome is the same (what Load does), or event by event (what the first
+// must agree with).
+enum class RecordFiling { kDirect, kEventByEvent };
+
+// Reads `xml` into the store as ProcessXML events would, trap included for
 // each. A level that fails is reported to the host, innermost first
 // (RegisterError "Tamrel/ContextCls/DecodeXML" with stage "Initialize",
 // WriteDetail "XML: " + the text that level had left to read,
@@ -31,6 +40,7 @@ void ProcessXMLEvent(ContextState& state, int16_t xmlPortion, std::string_view x
 // that their memory is fetched early: when the next start tag begins as
 // Save writes one ('<Tag id="Id"'), a whole element ahead once the store's
 // index has outgrown the cache. Only the timing depends on it.
-void DecodeXML(ContextState& state, std::string_view xml);
+void DecodeXML(ContextState& state, std::string_view xml,
+               RecordFiling filing = RecordFiling::kDirect);
 
 }  // namespace tamrel::detail

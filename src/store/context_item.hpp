@@ -32,6 +32,11 @@ struct ItemView {
   }
 };
 
+// A view of `item`, valid while it stays unchanged.
+inline ItemView ViewOf(const ContextItem& item) {
+  return ItemView{item.Tag, item.Id, item.Instance, item.Value, item.Key};
+}
+
 // A record held by the store whose Instance may be changed in place; the
 // rest stays as it is.
 struct ItemRef {

@@ -1,5 +1,6 @@
 #include "store/key_index.hpp"
 
+#include <algorithm>
 #include <bit>
 #include <cstring>
 #include <utility>
@@ -153,10 +154,25 @@ void KeyIndex::Release(Number number) {
 
 void KeyIndex::Grow() { Rehash(slots_.empty() ? kInitialSlots : 2 * slots_.size()); }
 
+std::size_t KeyIndex::SlotsFor(std::size_t entries) {
+  return std::bit_ceil(std::max(kInitialSlots, (4 * entries + 2) / 3));
+}
+
+void KeyIndex::Reserve(std::size_t entries) {
+  const std::size_t slots = SlotsFor(count_ + entries);
+  if (slots > slots_.size()) Rehash(slots);
+}
+
+void KeyIndex::ShrinkToFit() {
+  ids_.ShrinkToFit();
+  const std::size_t slots = SlotsFor(count_);
+  if (2 * slots <= slots_.size()) Rehash(count_ == 0 ? 0 : slots);
+}
+
 void KeyIndex::Rehash(std::size_t slot_count) {
   ++version_;
-  std::vector<Slot> old = std::move(slots_);
-  slots_ = std::vector<Slot>(slot_count);
+  std::vector<Slot> old(slot_count);  // allocated first: a failure leaves the table as it was
+  std::swap(old, slots_);
   for (const Slot& slot : old) {
     if (slot.entry == kNone) continue;
     std::size_t to = slot.hash & Mask();

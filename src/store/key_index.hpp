@@ -91,8 +91,12 @@ class KeyIndex {
   void Forget(Number number);
   // Makes every Found given by `before`, a table this one replaces, stale.
   void Succeed(const KeyIndex& before) { version_ = before.version_ + 1; }
-  // Gives back the room the Ids grew into beyond what they take.
-  void ShrinkToFit() { ids_.ShrinkToFit(); }
+  // Makes room for `entries` more entries, so that adding as many does not
+  // grow the table step by step.
+  void Reserve(std::size_t entries);
+  // Gives back the room the Ids grew into beyond what they take, and the
+  // table's room when Reserve made it twice too big or more.
+  void ShrinkToFit();
 
   bool HasTag(std::string_view tag) const { return tags_.find(tag) != tags_.end(); }
   // Visits the entries of `tag`, in no particular order.
@@ -147,6 +151,9 @@ class KeyIndex {
   // The slot holding (tag, id), or the free slot where it would go.
   std::size_t Probe(uint32_t hash, std::string_view tag, std::string_view id) const;
   void Grow();
+  // The fewest slots (a power of two, at least kInitialSlots) that hold
+  // `entries` at most three quarters full.
+  static std::size_t SlotsFor(std::size_t entries);
   void EraseSlot(std::size_t slot);
   // An unused entry from the pool; Release gives it back.
   Number NewEntry();
@@ -173,7 +180,7 @@ class KeyIndex {
   // The lists ListOf gave lately, by the low bits of their TagFold: a
   // store holds a few dozen Tags, and a Load adds an entry to one of them
   // for almost every record. Cleared when a Tag is forgotten.
-  static constexpr std::size_t kRecentLists = 64;
+  static constexpr std::size_t kRecentLists = 256;
   std::array<TagList*, kRecentLists> recent_lists_{};
 };
 

@@ -13,15 +13,15 @@ static_assert(kMinRoom >= 1);
 
 void TagStore::PushFront(const ContextItem& item) {
   if (first_ == origin_) Regrow();
-  Place(first_ - 1, item, keys_.FindOrAdd(item.Tag, item.Id), true);
+  Place(first_ - 1, ViewOf(item), keys_.FindOrAdd(item.Tag, item.Id), true);
   --first_;
 }
 
 void TagStore::PushBack(const ContextItem& item, std::optional<int32_t> round_number) {
-  PushBack(item, round_number, keys_.Locate(item.Tag, item.Id));
+  PushBack(ViewOf(item), round_number, keys_.Locate(item.Tag, item.Id));
 }
 
-void TagStore::PushBack(const ContextItem& item, std::optional<int32_t> round_number,
+void TagStore::PushBack(const ItemView& item, std::optional<int32_t> round_number,
                         const Found& found) {
   if (end_ == origin_ + static_cast<int64_t>(slots_.size())) Regrow();
   const KeyIndex::Number entry = keys_.AddAt(found, item.Tag, item.Id);
@@ -40,6 +40,7 @@ void TagStore::Reserve(int32_t records, std::size_t value_bytes) {
   values_.Reserve(value_bytes);
   if (records <= 0) return;
   records_.reserve(records_.size() + static_cast<std::size_t>(records));
+  keys_.Reserve(static_cast<std::size_t>(records));
   const int64_t back_room = origin_ + static_cast<int64_t>(slots_.size()) - end_;
   if (back_room < records) Regrow(records);
 }
@@ -49,8 +50,7 @@ void TagStore::ShrinkToFit() {
   keys_.ShrinkToFit();
 }
 
-void TagStore::Place(int64_t stamp, const ContextItem& item, KeyIndex::Number entry,
-                     bool at_front) {
+void TagStore::Place(int64_t stamp, const ItemView& item, KeyIndex::Number entry, bool at_front) {
   int32_t index = 0;
   if (free_records_.empty()) {
     index = static_cast<int32_t>(records_.size());

@@ -74,12 +74,12 @@ class TagStore {
   void PushBack(const ContextItem& item, std::optional<int32_t> round_number = std::nullopt);
 
   // A pair looked up once for a check and the append that follows it (a
-  // Load's records): what Locate found is good for PushBack of an item with
+  // Load's records): what Locate found is good for PushBack of a record with
   // the same Tag and Id until the store next changes, and looked up again
-  // after.
+  // after. The store keeps copies of the record's texts.
   using Found = KeyIndex::Found;
   Found Locate(std::string_view tag, std::string_view id) { return keys_.Locate(tag, id); }
-  void PushBack(const ContextItem& item, std::optional<int32_t> round_number, const Found& found);
+  void PushBack(const ItemView& item, std::optional<int32_t> round_number, const Found& found);
   // Makes room for `records` more records at the back, and `value_bytes`
   // more bytes of their values, so that as many PushBack calls neither
   // re-base the window nor move what is held. The contents do not change.
@@ -221,7 +221,7 @@ class TagStore {
 
   // Puts `item`, whose pair has `entry`, under `stamp`, the new lowest
   // (at_front) or highest stamp.
-  void Place(int64_t stamp, const ContextItem& item, KeyIndex::Number entry, bool at_front);
+  void Place(int64_t stamp, const ItemView& item, KeyIndex::Number entry, bool at_front);
   // Files `round_number`, if any, as the number of `entry`'s pair.
   void FileRoundNumber(KeyIndex::Number entry, std::optional<int32_t> round_number);
   // Forgets `entry`, whose pair holds no record any more; a number the pair

@@ -1,0 +1,144 @@
+#include "persist/load_sink.hpp"
+
+#include <optional>
+
+#include "automation/ascii_case.hpp"
+#include "automation/error_trap.hpp"
+#include "persist/entity_escaping.hpp"
+#include "persist/load_instances.hpp"
+#include "persist/older_contexts.hpp"
+
+namespace tamrel::detail {
+namespace {
+
+bool IsRootElement(std::string_view tag) { return EqualsIgnoringAsciiCase(tag, "context"); }
+
+// Save writes the id attribute first, so it is looked for there before
+// anywhere else in the start tag.
+void ForeseeElement(ContextState& state, std::string_view next) {
+  constexpr std::string_view kIdAttribute = " id=\"";
+  if (next.empty() || next[0] != '<') return;
+  std::size_t name_end = 1;
+  while (name_end < next.size() && next[name_end] != ' ' && next[name_end] != '>') ++name_end;
+  std::size_t id_attribute = name_end;
+  if (next.substr(name_end, kIdAttribute.size()) != kIdAttribute) {
+    const std::string_view start_tag = next.substr(0, next.find('>', name_end));
+    id_attribute = start_tag.find(kIdAttribute, name_end);
+    if (id_attribute == std::string_view::npos) return;
+  }
+  const std::size_t id = id_attribute + kIdAttribute.size();
+  std::size_t quote = id;
+  while (quote < next.size() && next[quote] != '"') ++quote;
+  if (quote == next.size()) return;
+  state.items.Prefetch(next.substr(1, name_end - 1), next.substr(id, quote - id));
+}
+
+}  // namespace
+
+void LoadSink::StartTag(std::string_view element) {
+  if (filing_ == RecordFiling::kDirect && !IsRootElement(element)) {
+    // What StartItem would make current, minus the copy.
+    pending_ = true;
+    tag_ = element;
+    id_ = {};
+    instance_ = 0;
+    return;
+  }
+  MakePendingCurrent();
+  ProcessXMLEvent(state_, kStartTag, element);
+}
+
+void LoadSink::Attribute(std::string_view element, std::string_view name, std::string_view value) {
+  if (pending_ && !IsRootElement(element)) {
+    if (name == "id") {
+      id_ = value;
+      return;
+    }
+    // An instance that is not plain decimal text goes the usual way: its
+    // conversion may fail and be reported.
+    if (name != "instance" || PlainInstanceNumber(value, instance_)) return;
+  }
+  MakePendingCurrent();
+  ProcessXMLEvent(state_, kAttribute, element, name, value);
+}
+
+void LoadSink::ElementText(std::string_view element, std::string_view text) {
+  if (pending_ && !IsRootElement(element) && FileDirectly(text)) return;
+  MakePendingCurrent();
+  ProcessXMLEvent(state_, kElementText, element, text);
+}
+
+// A store whose index has outgrown the cache has each record's lookup
+// fetched a whole element ahead. A smaller index stays in the cache from one
+// record to the next: fetching it early would cost more (a hash of the Tag
+// and Id) than it saves.
+void LoadSink::LookAhead(std::string_view next) {
+  if (state_.items.IndexOutgrowsCache()) ForeseeElement(state_, next);
+}
+
+void LoadSink::LevelFailed(const Error& failure, std::string_view rest) {
+  MakePendingCurrent();
+  CurrentErrorScope current(failure);
+  HostApplication& host = Host(state_);
+  host.RegisterError(ErrorLocation("DecodeXML"), std::string(kInitialStage));
+  host.WriteDetail("XML: " + std::string(rest));
+  host.HandleError(false, false, false);
+  std::string error_text;
+  host.GetErrorText(error_text);
+}
+
+bool LoadSink::FileDirectly(std::string_view text) {
+  LoadInstances* const instances = state_.load_instances;
+  if (instances == nullptr || IsCaptionSeparator(state_.name, tag_, id_)) return false;
+  try {
+    value_.clear();
+    AppendDecoded(value_, text);
+    // Quiet: the instance is the next the pair expects, so nothing is
+    // repaired, dropped or logged. Otherwise nothing was filed, and the
+    // usual way checks the record again.
+    bool quiet = false;
+    instances->Check(state_.items, tag_, id_,
+                     [&](std::optional<int32_t> reached) -> std::optional<int32_t> {
+                       const int32_t expected = reached ? *reached + 1 : 1;
+                       if (instance_ != expected) return std::nullopt;
+                       quiet = true;
+                       return expected;
+                     });
+    if (!quiet) return false;
+  } catch (...) {
+    return false;  // the usual way meets the failure again, under its traps
+  }
+  pending_ = false;
+  state_.has_current_item = false;
+  // The append under ProcessXML's trap, as TakeElementText has it; a failure
+  // is reported with the record current, as it would be there.
+  Trapped(state_, "ProcessXML", [&] {
+    const ItemView record{tag_, id_, instance_, value_, NextItemKey(state_)};
+    try {
+      const LoadInstances::Filing filing = instances->TakeFiling();
+      state_.items.PushBack(record, filing.number,
+                            filing.found ? *filing.found : state_.items.Locate(tag_, id_));
+    } catch (...) {
+      pending_ = true;
+      MakePendingCurrent();
+      state_.current_item.Value = value_;
+      state_.current_item.Key = record.Key;
+      throw;
+    }
+  });
+  return true;
+}
+
+void LoadSink::MakePendingCurrent() {
+  if (!pending_) return;
+  pending_ = false;
+  ContextItem& item = state_.current_item;
+  item.Tag.assign(tag_);
+  item.Id.assign(id_);
+  item.Instance = instance_;
+  item.Value.clear();
+  item.Key = 0;
+  state_.has_current_item = true;
+}
+
+}  // namespace tamrel::detail
