@@ -90,9 +90,13 @@ void LoadSink::LevelFailed(const Error& failure, std::string_view rest) {
 bool LoadSink::FileDirectly(std::string_view text) {
   LoadInstances* const instances = state_.load_instances;
   if (instances == nullptr || IsCaptionSeparator(state_.name, tag_, id_)) return false;
+  std::string_view value = text;
   try {
-    value_.clear();
-    AppendDecoded(value_, text);
+    if (text.find('&') != std::string_view::npos) {  // most values hold no reference
+      value_.clear();
+      AppendDecoded(value_, text);
+      value = value_;
+    }
     // Quiet: the instance is the next the pair expects, so nothing is
     // repaired, dropped or logged. Otherwise nothing was filed, and the
     // usual way checks the record again.
@@ -113,7 +117,7 @@ bool LoadSink::FileDirectly(std::string_view text) {
   // The append under ProcessXML's trap, as TakeElementText has it; a failure
   // is reported with the record current, as it would be there.
   Trapped(state_, "ProcessXML", [&] {
-    const ItemView record{tag_, id_, instance_, value_, NextItemKey(state_)};
+    const ItemView record{tag_, id_, instance_, value, NextItemKey(state_)};
     try {
       const LoadInstances::Filing filing = instances->TakeFiling();
       state_.items.PushBack(record, filing.number,
@@ -121,7 +125,7 @@ bool LoadSink::FileDirectly(std::string_view text) {
     } catch (...) {
       pending_ = true;
       MakePendingCurrent();
-      state_.current_item.Value = value_;
+      state_.current_item.Value = value;
       state_.current_item.Key = record.Key;
       throw;
     }

@@ -50,7 +50,7 @@ class LoadSink final : public ReaderSink {
   std::string_view tag_;
   std::string_view id_;
   int16_t instance_ = 0;
-  std::string value_;  // the decoded text of the record being filed
+  std::string value_;  // the decoded text of the record being filed, if it has references
 };
 
 }  // namespace tamrel::detail
