@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <cstring>
 #include <string>
 
 #include "automation/error_trap.hpp"
@@ -18,11 +19,10 @@ constexpr std::size_t kNotFound = std::string_view::npos;
 constexpr unsigned char kEndsElementName = 1;
 constexpr unsigned char kEndsAttributeName = 2;
 // In an element as Save writes it (DecodePlainElement), every scan also
-// ends at "<": a name at a space, ">", "=", or a quote; a value at its
-// closing quote; the spaces before a value at anything else.
+// ends at "<": a name at a space, ">", "=", or a quote; the spaces before a
+// value at anything else.
 constexpr unsigned char kEndsPlainName = 4;
-constexpr unsigned char kEndsPlainValue = 8;
-constexpr unsigned char kEndsPlainSpaces = 16;
+constexpr unsigned char kEndsPlainSpaces = 8;
 
 constexpr std::array<unsigned char, 256> MakeRunEnds() {
   std::array<unsigned char, 256> ends{};
@@ -30,8 +30,8 @@ constexpr std::array<unsigned char, 256> MakeRunEnds() {
   ends[' '] = kEndsElementName | kEndsAttributeName | kEndsPlainName;
   ends['>'] = kEndsElementName | kEndsAttributeName | kEndsPlainName | kEndsPlainSpaces;
   ends['='] = kEndsAttributeName | kEndsPlainName | kEndsPlainSpaces;
-  ends['"'] = kEndsPlainName | kEndsPlainValue | kEndsPlainSpaces;
-  ends['<'] = kEndsPlainName | kEndsPlainValue | kEndsPlainSpaces;
+  ends['"'] = kEndsPlainName | kEndsPlainSpaces;
+  ends['<'] = kEndsPlainName | kEndsPlainSpaces;
   return ends;
 }
 constexpr std::array<unsigned char, 256> kRunEnds = MakeRunEnds();
@@ -137,10 +137,11 @@ class Reader {
     while (text[p] == ' ') {
       if (count == kPlainAttributes) return false;
       const std::size_t name_start = p + 1;
-      const std::size_t equals = scan(name_start, kEndsPlainName);
+      const std::size_t equals = SavedNameEnd(text, name_start, lt);
       if (equals == name_start || text[equals] != '=' || text[equals + 1] != '"') return false;
       const std::size_t value_start = scan(equals + 2, kEndsPlainSpaces);  // as ScanQuoted
-      const std::size_t quote = scan(value_start, kEndsPlainValue);
+      std::size_t quote = value_start;
+      while (text[quote] != '"' && text[quote] != '<') ++quote;
       if (text[quote] != '"') return false;
       attributes[count++] = {std::string_view(text + name_start, equals - name_start),
                              std::string_view(text + value_start, quote - value_start)};
@@ -163,6 +164,21 @@ class Reader {
 
   // Save writes two attributes, id and instance.
   static constexpr std::size_t kPlainAttributes = 2;
+
+  // Where the attribute name from `start` ends: for the names Save writes,
+  // found by comparison, for others by a scan, which ends at the "<" at `lt`
+  // at the latest.
+  static std::size_t SavedNameEnd(const char* text, std::size_t start, std::size_t lt) {
+    constexpr std::size_t kId = 2;        // "id"
+    constexpr std::size_t kInstance = 8;  // "instance"
+    if (lt - start > kId + 1 && std::memcmp(text + start, "id=", kId + 1) == 0) return start + kId;
+    if (lt - start > kInstance + 1 && std::memcmp(text + start, "instance=", kInstance + 1) == 0) {
+      return start + kInstance;
+    }
+    std::size_t end = start;
+    while ((kRunEnds[static_cast<unsigned char>(text[end])] & kEndsPlainName) == 0) ++end;
+    return end;
+  }
   struct PlainAttribute {
     std::string_view name;
     std::string_view value;
