@@ -44,10 +44,13 @@ std::size_t RunEnd(std::string_view text, std::size_t from, std::size_t stop, un
 }
 
 std::string_view TrimSpaces(std::string_view text) {
-  std::size_t first = text.find_first_not_of(' ');
-  if (first == kNotFound) return {};
-  std::size_t last = text.find_last_not_of(' ');
-  return text.substr(first, last - first + 1);
+  // Loops rather than find_first_not_of: that searches a one-character set
+  // with a call per character.
+  std::size_t first = 0;
+  while (first < text.size() && text[first] == ' ') ++first;
+  std::size_t end = text.size();
+  while (end > first && text[end - 1] == ' ') --end;
+  return text.substr(first, end - first);
 }
 
 // One reader per ReadContextText call; nested levels share it. Each level

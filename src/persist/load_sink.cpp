@@ -48,8 +48,11 @@ void LoadSink::StartTag(std::string_view element) {
   ProcessXMLEvent(state_, kStartTag, element);
 }
 
+// While a record is pending, the reader's events are those of its element,
+// which is not the root: an element's attributes and its text come right
+// after its start tag.
 void LoadSink::Attribute(std::string_view element, std::string_view name, std::string_view value) {
-  if (pending_ && !IsRootElement(element)) {
+  if (pending_) {
     if (name == "id") {
       id_ = value;
       return;
@@ -63,7 +66,7 @@ void LoadSink::Attribute(std::string_view element, std::string_view name, std::s
 }
 
 void LoadSink::ElementText(std::string_view element, std::string_view text) {
-  if (pending_ && !IsRootElement(element) && FileDirectly(text)) return;
+  if (pending_ && FileDirectly(text)) return;
   MakePendingCurrent();
   ProcessXMLEvent(state_, kElementText, element, text);
 }

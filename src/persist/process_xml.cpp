@@ -6,7 +6,6 @@
 // a new key. The append bypasses Add: no checks, limits or `changed`. Events
 // of the root element "context", in any letter case, are ignored.
 #include <cstdint>
-#include <limits>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -113,26 +112,6 @@ void detail::ProcessXMLEvent(ContextState& state, int16_t xmlPortion, std::strin
         break;
     }
   });
-}
-
-// Up to five digits after an optional minus, within 16 bits: what
-// from_chars takes, short of leading zeros beyond five digits, which CInt
-// reads the same.
-bool detail::PlainInstanceNumber(std::string_view text, int16_t& number) {
-  const bool negative = !text.empty() && text[0] == '-';
-  const std::string_view digits = text.substr(negative ? 1 : 0);
-  if (digits.empty() || digits.size() > 5) return false;
-  int32_t value = 0;
-  for (const char c : digits) {
-    if (c < '0' || c > '9') return false;
-    value = 10 * value + (c - '0');
-  }
-  if (negative) value = -value;
-  if (value < std::numeric_limits<int16_t>::min() || value > std::numeric_limits<int16_t>::max()) {
-    return false;
-  }
-  number = static_cast<int16_t>(value);
-  return true;
 }
 
 void detail::DecodeXML(ContextState& state, std::string_view xml, RecordFiling filing) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <limits>
 #include <string_view>
 
 namespace tamrel::detail {
@@ -19,9 +20,26 @@ inline constexpr int16_t kAttribute = 2;
 void ProcessXMLEvent(ContextState& state, int16_t xmlPortion, std::string_view xmlTag,
                      std::string_view attrOrElement = {}, std::string_view attrVal = {});
 
-// Whether `text` is an instance number as Save writes it (decimal digits,
-// within 16 bits), and which.
-bool PlainInstanceNumber(std::string_view text, int16_t& number);
+// Whether `text` is an instance number as Save writes it, and which: up to
+// five digits after an optional minus, within 16 bits (what from_chars
+// takes, short of leading zeros beyond five digits, which CInt reads the
+// same).
+inline bool PlainInstanceNumber(std::string_view text, int16_t& number) {
+  const bool negative = !text.empty() && text[0] == '-';
+  const std::string_view digits = text.substr(negative ? 1 : 0);
+  if (digits.empty() || digits.size() > 5) return false;
+  int32_t value = 0;
+  for (const char c : digits) {
+    if (c < '0' || c > '9') return false;
+    value = 10 * value + (c - '0');
+  }
+  if (negative) value = -value;
+  if (value < std::numeric_limits<int16_t>::min() || value > std::numeric_limits<int16_t>::max()) {
+    return false;
+  }
+  number = static_cast<int16_t>(value);
+  return true;
+}
 
 // How DecodeXML files records: directly from the reader's views where the
 // outcome is the same (what Load does), or event by event (what the first
