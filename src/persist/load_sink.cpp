@@ -44,8 +44,7 @@ void LoadSink::StartTag(std::string_view element) {
     instance_ = 0;
     return;
   }
-  MakePendingCurrent();
-  ProcessXMLEvent(state_, kStartTag, element);
+  TakeTheUsualWay(kStartTag, element);
 }
 
 // While a record is pending, the reader's events are those of its element,
@@ -61,14 +60,18 @@ void LoadSink::Attribute(std::string_view element, std::string_view name, std::s
     // conversion may fail and be reported.
     if (name != "instance" || PlainInstanceNumber(value, instance_)) return;
   }
-  MakePendingCurrent();
-  ProcessXMLEvent(state_, kAttribute, element, name, value);
+  TakeTheUsualWay(kAttribute, element, name, value);
 }
 
 void LoadSink::ElementText(std::string_view element, std::string_view text) {
   if (pending_ && FileDirectly(text)) return;
+  TakeTheUsualWay(kElementText, element, text);
+}
+
+void LoadSink::TakeTheUsualWay(int16_t portion, std::string_view element, std::string_view first,
+                               std::string_view second) {
   MakePendingCurrent();
-  ProcessXMLEvent(state_, kElementText, element, text);
+  ProcessXMLEvent(state_, portion, element, first, second);
 }
 
 // A store whose index has outgrown the cache has each record's lookup

@@ -43,6 +43,10 @@ class LoadSink final : public ReaderSink {
   // quiet; false, with nothing filed, when it must go the usual way.
   bool FileDirectly(std::string_view text);
   void MakePendingCurrent();
+  // Makes the pending record current, then takes the event as ProcessXML.
+  // Kept out of the event members, so that their usual path stays short.
+  void TakeTheUsualWay(int16_t portion, std::string_view element, std::string_view first = {},
+                       std::string_view second = {});
 
   ContextState& state_;
   const RecordFiling filing_;
