@@ -13,7 +13,7 @@ constexpr uint64_t kMultiplier = 0x9e3779b97f4a7c15ull;
 
 // Folds `text` into `hash` eight bytes at a time; the length goes in too, so
 // that ("ab", "c") and ("a", "bc") differ.
-uint64_t Fold(uint64_t hash, std::string_view text) {
+inline uint64_t Fold(uint64_t hash, std::string_view text) {
   const char* at = text.data();
   std::size_t left = text.size();
   for (; left >= 8; at += 8, left -= 8) {
@@ -39,7 +39,7 @@ uint64_t Fold(uint64_t hash, std::string_view text) {
 
 // Spreads every bit of `hash` over all the others (the finaliser of
 // MurmurHash3), so that the low bits the table uses depend on every byte.
-uint64_t Mix(uint64_t hash) {
+inline uint64_t Mix(uint64_t hash) {
   hash ^= hash >> 33;
   hash *= 0xff51afd7ed558ccdull;
   hash ^= hash >> 33;
@@ -55,9 +55,9 @@ uint32_t KeyIndex::Hash(std::string_view tag, std::string_view id) {
   return Hash(TagFold(tag), id);
 }
 
-uint64_t KeyIndex::TagFold(std::string_view tag) { return Fold(0, tag); }
+inline uint64_t KeyIndex::TagFold(std::string_view tag) { return Fold(0, tag); }
 
-uint32_t KeyIndex::Hash(uint64_t tag_fold, std::string_view id) {
+inline uint32_t KeyIndex::Hash(uint64_t tag_fold, std::string_view id) {
   return static_cast<uint32_t>(Mix(Fold(tag_fold, id)));
 }
 
@@ -65,7 +65,7 @@ std::size_t KeyIndex::TextHash::operator()(std::string_view text) const {
   return Mix(Fold(0, text));
 }
 
-std::size_t KeyIndex::Probe(uint32_t hash, std::string_view tag, std::string_view id) const {
+inline std::size_t KeyIndex::Probe(uint32_t hash, std::string_view tag, std::string_view id) const {
   std::size_t slot = hash & Mask();
   for (; slots_[slot].entry != kNone; slot = (slot + 1) & Mask()) {
     if (slots_[slot].hash == hash && Holds(At(slots_[slot].entry), tag, id)) return slot;
@@ -119,7 +119,7 @@ KeyIndex::Number KeyIndex::AddAt(const Found& found, std::string_view tag, std::
   return number;
 }
 
-KeyIndex::TagList& KeyIndex::ListOf(std::string_view tag, uint64_t tag_fold) {
+inline KeyIndex::TagList& KeyIndex::ListOf(std::string_view tag, uint64_t tag_fold) {
   TagList*& recent = recent_lists_[tag_fold % kRecentLists];
   if (recent == nullptr || recent->first != tag) {
     auto found = tags_.find(tag);
@@ -129,7 +129,7 @@ KeyIndex::TagList& KeyIndex::ListOf(std::string_view tag, uint64_t tag_fold) {
   return *recent;
 }
 
-KeyIndex::Number KeyIndex::NewEntry() {
+inline KeyIndex::Number KeyIndex::NewEntry() {
   if (!free_entries_.empty()) {
     const Number number = free_entries_.back();
     free_entries_.pop_back();

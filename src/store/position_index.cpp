@@ -21,11 +21,7 @@ void PositionIndex::Change(std::size_t slot, int32_t delta) const {
   for (std::size_t i = slot + 1; i < tree_.size(); i += LowBit(i)) tree_[i] += delta;
 }
 
-void PositionIndex::Occupy(std::size_t slot) {
-  if (run_length_ > 0 && slot == run_start_ + run_length_) {
-    ++run_length_;
-    return;
-  }
+void PositionIndex::StartRun(std::size_t slot) {
   Settle();
   run_start_ = slot;
   run_length_ = 1;

@@ -25,7 +25,13 @@ class PositionIndex {
 
   // Slots occupied one after the other (a Load appending records) are only
   // noted, and entered into the tree together when it is next needed.
-  void Occupy(std::size_t slot);
+  void Occupy(std::size_t slot) {
+    if (run_length_ > 0 && slot == run_start_ + run_length_) {
+      ++run_length_;
+    } else {
+      StartRun(slot);
+    }
+  }
   void Vacate(std::size_t slot) {
     Settle();
     Change(slot, -1);
@@ -39,6 +45,8 @@ class PositionIndex {
   void Change(std::size_t slot, int32_t delta) const;
   // Enters the run of noted slots into the tree.
   void Settle() const;
+  // Settles the run noted so far and notes a new one from `slot`.
+  void StartRun(std::size_t slot);
 
   // tree_[i] counts slots (i - lowbit(i), i], 1-based; slots of the run
   // are not counted yet.

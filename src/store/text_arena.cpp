@@ -1,7 +1,6 @@
 #include "store/text_arena.hpp"
 
 #include <algorithm>
-#include <cstring>
 #include <limits>
 #include <new>
 
@@ -11,14 +10,8 @@ constexpr std::size_t kFirstCapacity = 256;
 constexpr std::size_t kMostBytes = std::numeric_limits<uint32_t>::max();
 }  // namespace
 
-TextArena::Span TextArena::Keep(std::string_view text) {
-  if (text.size() > capacity_ - used_) {
-    Resize(std::max({2 * capacity_, used_ + text.size(), kFirstCapacity}));
-  }
-  if (!text.empty()) std::memcpy(buffer_.get() + used_, text.data(), text.size());
-  const Span span{static_cast<uint32_t>(used_), static_cast<uint32_t>(text.size())};
-  used_ += text.size();
-  return span;
+void TextArena::MakeRoomFor(std::size_t bytes) {
+  Resize(std::max({2 * capacity_, used_ + bytes, kFirstCapacity}));
 }
 
 void TextArena::Reserve(std::size_t bytes) {

@@ -13,6 +13,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <string_view>
 
@@ -30,7 +31,13 @@ class TextArena {
   TextArena& operator=(TextArena&&) noexcept = default;
 
   // Appends `text`; fails with std::bad_alloc (error 7) beyond 4 GB of text.
-  Span Keep(std::string_view text);
+  Span Keep(std::string_view text) {
+    if (text.size() > capacity_ - used_) MakeRoomFor(text.size());
+    if (!text.empty()) std::memcpy(buffer_.get() + used_, text.data(), text.size());
+    const Span span{static_cast<uint32_t>(used_), static_cast<uint32_t>(text.size())};
+    used_ += text.size();
+    return span;
+  }
   std::string_view View(Span span) const { return {buffer_.get() + span.at, span.size}; }
   // Counts the span's bytes as garbage.
   void Drop(Span span) { garbage_ += span.size; }
@@ -53,6 +60,8 @@ class TextArena {
     void operator()(char* buffer) const { std::free(buffer); }
   };
   void Resize(std::size_t capacity);
+  // Grows the buffer, at least doubling it, so that `bytes` more fit.
+  void MakeRoomFor(std::size_t bytes);
 
   // malloc'd, so that growing and shrinking can use realloc, which for a
   // large buffer remaps its pages instead of copying them.
