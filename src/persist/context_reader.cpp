@@ -1,5 +1,6 @@
 #include "persist/context_reader.hpp"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <cstring>
@@ -202,17 +203,25 @@ class Reader {
   }
 
   // The first place of the end tag of `element` in `text`, as
-  // text.find("</" + element + ">"), but going from "<" to "<": the text
-  // between is skipped at memchr speed. `first_from` is set to the first "<"
-  // at or after `from` on the way (the tag's own place when none comes
-  // before it).
+  // text.find("</" + element + ">"), but going from "/" to "/": the text
+  // between is skipped at memchr speed, and a context file holds fewer "/"
+  // than "<" (one per element rather than two). `first_from` is set to the
+  // first "<" at or after `from` up to the end tag (the tag's own place when
+  // none comes before it).
   static std::size_t FindEndTag(std::string_view text, std::string_view element, std::size_t from,
                                 std::size_t& first_from) {
-    for (std::size_t at = FirstLt(text); at != kNotFound; at = text.find('<', at + 1)) {
-      if (first_from == kNotFound && at >= from) first_from = at;
-      if (IsEndTagAt(text, at, element)) return at;
+    std::size_t end_tag = kNotFound;
+    for (std::size_t slash = text.find('/', 1); slash != kNotFound;
+         slash = text.find('/', slash + 1)) {
+      if (text[slash - 1] == '<' && IsEndTagAt(text, slash - 1, element)) {
+        end_tag = slash - 1;
+        break;
+      }
     }
-    return kNotFound;
+    if (end_tag != kNotFound && end_tag >= from) {
+      first_from = std::min(text.find('<', from), end_tag);
+    }
+    return end_tag;
   }
 
   // Where the element name ends: at the first ">" unless a space comes
