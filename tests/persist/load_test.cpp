@@ -1,9 +1,12 @@
 // Load: reading context files, and recovery from the backup copy.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <string>
 #include <vector>
 
+#include "persist/load.hpp"
 #include "persist_fixture.hpp"
 
 namespace tamrel::testing {
@@ -142,6 +145,38 @@ TEST_F(LoadTest, AFileLargeEnoughForTheReaderToLookAheadLoadsLikeASmallOne) {
   EXPECT_EQ(RecordsOf(*context_), expected);
   EXPECT_EQ(host_->LogLines().back(),
             "ContextCls LOAD of  Tag: T0 Id: I0 Expected Instance: 4 Got: 1");
+}
+
+// The lines of a file as a reader of lines gives them (a line ends at LF,
+// and a CR just before the LF belongs to the break), joined.
+std::string JoinedLines(const std::string& text) {
+  std::string joined;
+  std::size_t from = 0;
+  for (std::size_t lf = text.find('\n', from); lf != std::string::npos;
+       lf = text.find('\n', from)) {
+    std::string line = text.substr(from, lf - from);
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    joined += line;
+    from = lf + 1;
+  }
+  return joined + text.substr(from);
+}
+
+TEST(JoinLinesTest, JoinsAsReadingLineByLineWould) {
+  const std::string alphabet = "\r\nab";
+  uint32_t seed = 99;
+  for (int round = 0; round < 20000; ++round) {
+    std::string text;
+    seed = seed * 1664525u + 1013904223u;
+    for (std::size_t length = (seed >> 8) % 40; length > 0; --length) {
+      seed = seed * 1664525u + 1013904223u;
+      text += alphabet[(seed >> 8) % alphabet.size()];
+    }
+    std::string joined = text;
+    const std::size_t lines = detail::JoinLines(joined);
+    ASSERT_EQ(joined, JoinedLines(text)) << text;
+    ASSERT_EQ(lines, 1 + static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')));
+  }
 }
 
 }  // namespace
