@@ -30,7 +30,7 @@ void TagStore::PushBack(const ItemView& item, std::optional<int32_t> round_numbe
   FileRoundNumber(entry, round_number);
 }
 
-void TagStore::FileRoundNumber(KeyIndex::Number entry, std::optional<int32_t> round_number) {
+inline void TagStore::FileRoundNumber(KeyIndex::Number entry, std::optional<int32_t> round_number) {
   if (!round_number || !rounds_.under_way) return;
   if (entry >= rounds_.numbers.size()) rounds_.numbers.resize(2 * entry, Rounds::kUnnumbered);
   rounds_.numbers[entry] = *round_number;
@@ -50,7 +50,8 @@ void TagStore::ShrinkToFit() {
   keys_.ShrinkToFit();
 }
 
-void TagStore::Place(int64_t stamp, const ItemView& item, KeyIndex::Number entry, bool at_front) {
+inline void TagStore::Place(int64_t stamp, const ItemView& item, KeyIndex::Number entry,
+                            bool at_front) {
   int32_t index = 0;
   if (free_records_.empty()) {
     index = static_cast<int32_t>(records_.size());
@@ -123,14 +124,8 @@ std::optional<int32_t> TagStore::RoundNumber(std::string_view tag, std::string_v
   return RoundNumber(Found{keys_.Find(tag, id)}, tag, id);
 }
 
-std::optional<int32_t> TagStore::RoundNumber(const Found& found, std::string_view tag,
-                                             std::string_view id) const {
-  if (!rounds_.under_way) return std::nullopt;
-  if (found.entry != KeyIndex::kNone && found.entry < rounds_.numbers.size() &&
-      rounds_.numbers[found.entry] != Rounds::kUnnumbered) {
-    return rounds_.numbers[found.entry];
-  }
-  if (rounds_.forgotten.empty()) return std::nullopt;
+std::optional<int32_t> TagStore::ForgottenRoundNumber(std::string_view tag,
+                                                      std::string_view id) const {
   const auto of_tag = rounds_.forgotten.find(tag);
   if (of_tag == rounds_.forgotten.end()) return std::nullopt;
   const auto number = of_tag->second.find(id);

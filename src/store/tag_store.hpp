@@ -180,7 +180,15 @@ class TagStore {
   std::optional<int32_t> RoundNumber(std::string_view tag, std::string_view id) const;
   // The same for the pair Locate found as `found`.
   std::optional<int32_t> RoundNumber(const Found& found, std::string_view tag,
-                                     std::string_view id) const;
+                                     std::string_view id) const {
+    if (!rounds_.under_way) return std::nullopt;
+    if (found.entry != KeyIndex::kNone && found.entry < rounds_.numbers.size() &&
+        rounds_.numbers[found.entry] != Rounds::kUnnumbered) {
+      return rounds_.numbers[found.entry];
+    }
+    if (rounds_.forgotten.empty()) return std::nullopt;
+    return ForgottenRoundNumber(tag, id);
+  }
 
  private:
   static constexpr int32_t kEmpty = -1;
@@ -222,6 +230,8 @@ class TagStore {
   // Puts `item`, whose pair has `entry`, under `stamp`, the new lowest
   // (at_front) or highest stamp.
   void Place(int64_t stamp, const ItemView& item, KeyIndex::Number entry, bool at_front);
+  // The number the round gave (tag, id) before its entry was forgotten.
+  std::optional<int32_t> ForgottenRoundNumber(std::string_view tag, std::string_view id) const;
   // Files `round_number`, if any, as the number of `entry`'s pair.
   void FileRoundNumber(KeyIndex::Number entry, std::optional<int32_t> round_number);
   // Forgets `entry`, whose pair holds no record any more; a number the pair
