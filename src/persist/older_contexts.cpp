@@ -45,9 +45,8 @@ bool CleanSeparatorMarks(std::string_view context_name, std::string_view tag, st
   return true;
 }
 
-bool IsCaptionSeparator(std::string_view context_name, std::string_view tag, std::string_view id) {
-  return context_name == "NewAlbumDefaults" && EqualsIgnoringAsciiCase(tag, "Caption") &&
-         EqualsIgnoringAsciiCase(id, "ShowTextSep");
+bool IsCaptionSeparatorOf(std::string_view tag, std::string_view id) {
+  return EqualsIgnoringAsciiCase(tag, "Caption") && EqualsIgnoringAsciiCase(id, "ShowTextSep");
 }
 
 bool IsShowTextId(std::string_view id) {

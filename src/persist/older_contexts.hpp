@@ -32,8 +32,13 @@ bool IsCalibrationLogLabel(std::string_view label);
 // versions stored in them. Returns whether `value` was cleaned.
 bool CleanSeparatorMarks(std::string_view context_name, std::string_view tag, std::string_view id,
                          std::string& value);
-// Whether (tag, id) is such a separator in such a context.
-bool IsCaptionSeparator(std::string_view context_name, std::string_view tag, std::string_view id);
+// Whether (tag, id) is such a separator in such a context. Asked of every
+// record a Load reads, so the context's name is compared here.
+bool IsCaptionSeparatorOf(std::string_view tag, std::string_view id);
+inline bool IsCaptionSeparator(std::string_view context_name, std::string_view tag,
+                               std::string_view id) {
+  return context_name == "NewAlbumDefaults" && IsCaptionSeparatorOf(tag, id);
+}
 
 // The ShowText ids have their instance gaps filled with empty records
 // instead of being renumbered.
