@@ -180,7 +180,7 @@ class KeyIndex {
   // The lists ListOf gave lately, by the low bits of their TagFold: a
   // store holds a few dozen Tags, and a Load adds an entry to one of them
   // for almost every record. Cleared when a Tag is forgotten.
-  static constexpr std::size_t kRecentLists = 256;
+  static constexpr std::size_t kRecentLists = 64;
   std::array<TagList*, kRecentLists> recent_lists_{};
 };
 
