@@ -1,14 +1,17 @@
 // Fuzz target for the context file reader.
 //
 // Any input must be read or fail with a tamrel::Error, never crash, hang or
-// leak. The reader is driven twice: through a sink that checks what it is
-// handed (every event a view into the input, every element ended once it
-// started, failures told level by level before the error is raised), and
-// through the adapter Load uses, which files the events as records. Two
-// more properties are checked: escaping round-trips the input, and a store
-// read from the input, written out as a context file text, reads back as
-// the same records (when its tags and ids are plain names, the only ones
-// the file format carries faithfully).
+// leak. The reader is driven through a sink that checks what it is handed
+// (every event a view into the input, every element ended once it started,
+// failures told level by level before the error is raised), through a sink
+// that writes its events down (elements in the form Save writes, read by
+// their own pass, must give what the general path gives), and through the
+// sink Load uses, both ways it files records (straight from the reader's
+// views, and event by event), which must agree. Two more properties are
+// checked: escaping round-trips the input, and a store read from the input,
+// written out as a context file text, reads back as the same records (when
+// its tags and ids are plain names, the only ones the file format carries
+// faithfully).
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -111,17 +114,77 @@ void CheckReaderEvents(std::string_view text) {
   sink.CheckOutcome(nullptr);
 }
 
+// Writes each event as one line, so that two reads can be compared.
+class TracingSink final : public tamrel::detail::ReaderSink {
+ public:
+  void StartTag(std::string_view element) override { Add("S", element); }
+  void Attribute(std::string_view element, std::string_view name, std::string_view value) override {
+    Add("A", element, name, value);
+  }
+  void ElementText(std::string_view element, std::string_view text) override {
+    Add("T", element, text);
+  }
+  void EndTag(std::string_view element) override { Add("E", element); }
+  void LookAhead(std::string_view next) override { Add("L", next); }
+  void LevelFailed(const tamrel::Error& failure, std::string_view rest) override {
+    Add("F", std::to_string(failure.number()), rest);
+  }
+
+  std::string trace;
+
+ private:
+  void Add(std::string_view kind, std::string_view a, std::string_view b = {},
+           std::string_view c = {}) {
+    for (std::string_view part : {kind, a, b, c}) trace.append(part).push_back('\0');
+    trace.push_back('\n');
+  }
+};
+
+// Elements in the form Save writes take a pass of their own; it must hand
+// over what the general path hands over.
+void CheckPlainElementPass(std::string_view text) {
+  const auto trace = [text](tamrel::detail::PlainElements plain) {
+    TracingSink sink;
+    try {
+      tamrel::detail::ReadContextText(text, sink, plain);
+    } catch (const tamrel::Error& raised) {
+      sink.trace += "raised " + std::to_string(raised.number());
+    }
+    return sink.trace;
+  };
+  Check(trace(tamrel::detail::PlainElements::kOwnPass) ==
+        trace(tamrel::detail::PlainElements::kGeneralPath));
+}
+
 // Decodes as Load does, in Load's own instance scope; false when the reader
 // failed.
-bool Decode(tamrel::ContextCls& context, std::string_view text) {
+bool Decode(tamrel::ContextCls& context, std::string_view text,
+            tamrel::detail::RecordFiling filing = tamrel::detail::RecordFiling::kDirect) {
   tamrel::detail::ContextState& state = tamrel::detail::StateOf(context);
   tamrel::detail::LoadInstancesScope instances(state);
   try {
-    tamrel::detail::DecodeXML(state, text);
+    tamrel::detail::DecodeXML(state, text, filing);
   } catch (const tamrel::Error&) {
     return false;
   }
   return true;
+}
+
+// Records filed straight from the reader's views come out as their
+// ProcessXML events, taken one by one, would have them.
+void CheckDirectFiling(std::string_view text, tamrel::ContextCls& direct) {
+  auto by_events = NewContext();
+  Decode(*by_events, text, tamrel::detail::RecordFiling::kEventByEvent);
+  Check(RecordsOf(direct) == RecordsOf(*by_events));
+  const tamrel::detail::ContextState& a = tamrel::detail::StateOf(direct);
+  const tamrel::detail::ContextState& b = tamrel::detail::StateOf(*by_events);
+  Check(a.changed == b.changed && a.has_current_item == b.has_current_item);
+  if (a.has_current_item) {
+    const tamrel::detail::ContextItem& x = a.current_item;
+    const tamrel::detail::ContextItem& y = b.current_item;
+    Check(x.Tag == y.Tag && x.Id == y.Id && x.Instance == y.Instance && x.Value == y.Value &&
+          x.Key == y.Key);
+  }
 }
 
 void CheckEscapingRoundTrip(std::string_view text) {
@@ -160,8 +223,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string_view text(reinterpret_cast<const char*>(data), size);
   CheckEscapingRoundTrip(text);
   CheckReaderEvents(text);
+  CheckPlainElementPass(text);
   auto context = NewContext();
   Decode(*context, text);
+  CheckDirectFiling(text, *context);
   CheckStoreRoundTrip(*context);
   return 0;
 }
