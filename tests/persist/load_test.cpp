@@ -168,9 +168,13 @@ TEST(JoinLinesTest, JoinsAsReadingLineByLineWould) {
   for (int round = 0; round < 20000; ++round) {
     std::string text;
     seed = seed * 1664525u + 1013904223u;
-    for (std::size_t length = (seed >> 8) % 40; length > 0; --length) {
+    // Short texts dense with breaks, and longer ones with long lines.
+    seed = seed * 1664525u + 1013904223u;
+    const bool long_lines = (seed >> 8) % 2 == 0;
+    for (std::size_t length = (seed >> 9) % (long_lines ? 200 : 40); length > 0; --length) {
       seed = seed * 1664525u + 1013904223u;
-      text += alphabet[(seed >> 8) % alphabet.size()];
+      const std::size_t pick = (seed >> 8) % (long_lines ? 40 : alphabet.size());
+      text += pick < alphabet.size() ? alphabet[pick] : 'x';
     }
     std::string joined = text;
     const std::size_t lines = detail::JoinLines(joined);
