@@ -120,7 +120,8 @@ KeyIndex::Number KeyIndex::AddAt(const Found& found, std::string_view tag, std::
 }
 
 inline KeyIndex::TagList& KeyIndex::ListOf(std::string_view tag, uint64_t tag_fold) {
-  TagList*& recent = recent_lists_[tag_fold % kRecentLists];
+  if (!recent_lists_) recent_lists_ = std::make_unique<std::array<TagList*, kRecentLists>>();
+  TagList*& recent = (*recent_lists_)[tag_fold % kRecentLists];
   if (recent == nullptr || recent->first != tag) {
     auto found = tags_.find(tag);
     if (found == tags_.end()) found = tags_.emplace(std::string(tag), kNone).first;
@@ -200,7 +201,7 @@ void KeyIndex::Forget(Number number) {
   Unlink(number, *of_tag);
   Release(number);
   if (of_tag->second == kNone) {  // the entry's tag goes with it
-    recent_lists_.fill(nullptr);
+    if (recent_lists_) recent_lists_->fill(nullptr);
     tags_.erase(of_tag);
   }
   if (ids_.WorthRebuilding()) RebuildIds();
@@ -228,7 +229,7 @@ void KeyIndex::ForgetTag(std::string_view tag) {
   const auto found = tags_.find(tag);
   if (found == tags_.end()) return;
   last_found_ = kNone;
-  recent_lists_.fill(nullptr);
+  if (recent_lists_) recent_lists_->fill(nullptr);
   for (Number number = found->second; number != kNone;) {
     const Entry& entry = At(number);
     const Number next = entry.next_of_tag;

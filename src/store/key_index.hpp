@@ -180,8 +180,10 @@ class KeyIndex {
   // The lists ListOf gave lately, by the low bits of their TagFold: a
   // store holds a few dozen Tags, and a Load adds an entry to one of them
   // for almost every record. Cleared when a Tag is forgotten.
-  static constexpr std::size_t kRecentLists = 64;
-  std::array<TagList*, kRecentLists> recent_lists_{};
+  // Kept apart from the index (made with the first list), so that its size
+  // does not move the store's other fields apart.
+  static constexpr std::size_t kRecentLists = 256;
+  std::unique_ptr<std::array<TagList*, kRecentLists>> recent_lists_;
 };
 
 }  // namespace tamrel::detail
