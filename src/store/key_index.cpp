@@ -166,8 +166,11 @@ void KeyIndex::Reserve(std::size_t entries) {
 
 void KeyIndex::ShrinkToFit() {
   ids_.ShrinkToFit();
+  // A small table stays as it is: rehashing it costs more, next to the Load
+  // that sized it, than the few kilobytes are worth.
+  constexpr std::size_t kWorthShrinking = std::size_t{1} << 15;  // slots: 256 KB
   const std::size_t slots = SlotsFor(count_);
-  if (2 * slots <= slots_.size()) Rehash(count_ == 0 ? 0 : slots);
+  if (2 * slots <= slots_.size() && slots_.size() > kWorthShrinking) Rehash(slots);
 }
 
 void KeyIndex::Rehash(std::size_t slot_count) {

@@ -95,7 +95,7 @@ class KeyIndex {
   // grow the table step by step.
   void Reserve(std::size_t entries);
   // Gives back the room the Ids grew into beyond what they take, and the
-  // table's room when Reserve made it twice too big or more.
+  // table's room when Reserve made it twice too big or more (beyond 256 KB).
   void ShrinkToFit();
 
   bool HasTag(std::string_view tag) const { return tags_.find(tag) != tags_.end(); }
