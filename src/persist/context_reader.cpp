@@ -7,6 +7,7 @@
 #include <string>
 
 #include "automation/error_trap.hpp"
+#include "store/same_text.hpp"
 #include "tamrel/error.hpp"
 
 namespace tamrel::detail {
@@ -199,7 +200,8 @@ class Reader {
   // Whether the end tag of `element` ("</" + element + ">") is at `at`.
   static bool IsEndTagAt(std::string_view text, std::size_t at, std::string_view element) {
     return text.size() - at >= EndTagSize(element) && text[at + 1] == '/' &&
-           text[at + 2 + element.size()] == '>' && text.substr(at + 2, element.size()) == element;
+           text[at + 2 + element.size()] == '>' &&
+           SameText(text.substr(at + 2, element.size()), element);
   }
 
   // The first place of the end tag of `element` in `text`, as

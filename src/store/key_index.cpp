@@ -122,7 +122,7 @@ KeyIndex::Number KeyIndex::AddAt(const Found& found, std::string_view tag, std::
 inline KeyIndex::TagList& KeyIndex::ListOf(std::string_view tag, uint64_t tag_fold) {
   if (!recent_lists_) recent_lists_ = std::make_unique<std::array<TagList*, kRecentLists>>();
   TagList*& recent = (*recent_lists_)[tag_fold % kRecentLists];
-  if (recent == nullptr || recent->first != tag) {
+  if (recent == nullptr || !SameText(recent->first, tag)) {
     auto found = tags_.find(tag);
     if (found == tags_.end()) found = tags_.emplace(std::string(tag), kNone).first;
     recent = &*found;

@@ -26,6 +26,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "store/same_text.hpp"
 #include "store/stamp_list.hpp"
 #include "store/text_arena.hpp"
 
@@ -140,12 +141,12 @@ class KeyIndex {
   static uint64_t TagFold(std::string_view tag);
   static uint32_t Hash(uint64_t tag_fold, std::string_view id);
   bool Holds(const Entry& entry, std::string_view tag, std::string_view id) const {
-    return *entry.tag == tag && IdOf(entry) == id;  // the Tags stay in the cache
+    return SameText(*entry.tag, tag) && SameText(IdOf(entry), id);  // the Tags stay in the cache
   }
   bool IsLastFound(std::string_view tag, std::string_view id) const {
     if (last_found_ == kNone) return false;
     const Entry& entry = At(last_found_);
-    return IdOf(entry) == id && *entry.tag == tag;  // Ids tell pairs apart sooner
+    return SameText(IdOf(entry), id) && SameText(*entry.tag, tag);  // Ids tell pairs apart sooner
   }
   std::size_t Mask() const { return slots_.size() - 1; }
   // The slot holding (tag, id), or the free slot where it would go.

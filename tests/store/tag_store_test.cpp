@@ -8,6 +8,7 @@
 #include <string>
 #include <utility>
 
+#include "store/same_text.hpp"
 #include "store/tag_store.hpp"
 
 namespace tamrel::detail {
@@ -140,6 +141,21 @@ TEST(TagStore, RoundNumbersStayWithTheirPair) {
   EXPECT_EQ(store.RoundNumber("V", "d"), std::nullopt);
   store.EndRound();
   EXPECT_EQ(store.RoundNumber("T", "a"), std::nullopt);
+}
+
+// A difference in any one byte of texts of every length the word-wise
+// comparison treats apart (and some beyond) is seen.
+TEST(SameText, SeesADifferenceAtEveryPlaceOfEveryLength) {
+  for (std::size_t size = 0; size <= 20; ++size) {
+    const std::string text(size, 'a');
+    EXPECT_TRUE(SameText(text, std::string(size, 'a'))) << size;
+    EXPECT_FALSE(SameText(text, text + "a")) << size;
+    for (std::size_t at = 0; at < size; ++at) {
+      std::string other = text;
+      other[at] = 'b';
+      EXPECT_FALSE(SameText(text, other)) << size << " " << at;
+    }
+  }
 }
 
 }  // namespace
