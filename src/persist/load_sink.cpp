@@ -2,7 +2,6 @@
 
 #include <optional>
 
-#include "automation/ascii_case.hpp"
 #include "automation/error_trap.hpp"
 #include "persist/entity_escaping.hpp"
 #include "persist/load_instances.hpp"
@@ -10,8 +9,6 @@
 
 namespace tamrel::detail {
 namespace {
-
-bool IsRootElement(std::string_view tag) { return EqualsIgnoringAsciiCase(tag, "context"); }
 
 // Save writes the id attribute first, so it is looked for there before
 // anywhere else in the start tag.

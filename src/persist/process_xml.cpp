@@ -12,7 +12,6 @@
 
 #include "persist/process_xml.hpp"
 
-#include "automation/ascii_case.hpp"
 #include "automation/error_trap.hpp"
 #include "persist/context_reader.hpp"
 #include "persist/context_state.hpp"
@@ -28,8 +27,6 @@ namespace {
 using detail::kAttribute;
 using detail::kElementText;
 using detail::kStartTag;
-
-bool IsRootElement(std::string_view tag) { return detail::EqualsIgnoringAsciiCase(tag, "context"); }
 
 // The instance attribute as the run-time's CInt reads it. Plain decimal text
 // (what Save writes) is read directly; anything else goes through CInt,
@@ -97,7 +94,7 @@ void detail::ProcessXMLEvent(ContextState& state, int16_t xmlPortion, std::strin
                              std::string_view attrOrElement, std::string_view attrVal) {
   ++state.xml_events;
   Trapped(state, "ProcessXML", [&] {
-    if (IsRootElement(xmlTag)) return;
+    if (detail::IsRootElement(xmlTag)) return;
     switch (xmlPortion) {
       case kStartTag:
         StartItem(state, xmlTag);

@@ -7,6 +7,8 @@
 #include <limits>
 #include <string_view>
 
+#include "automation/ascii_case.hpp"
+
 namespace tamrel::detail {
 
 struct ContextState;
@@ -15,6 +17,9 @@ struct ContextState;
 inline constexpr int16_t kStartTag = 0;
 inline constexpr int16_t kElementText = 1;
 inline constexpr int16_t kAttribute = 2;
+
+// Events of the root element "context", in any letter case, are ignored.
+inline bool IsRootElement(std::string_view tag) { return EqualsIgnoringAsciiCase(tag, "context"); }
 
 // ContextCls::ProcessXML, trap included: the public member forwards here.
 void ProcessXMLEvent(ContextState& state, int16_t xmlPortion, std::string_view xmlTag,
