@@ -7,6 +7,7 @@
 #include <string>
 
 #include "automation/error_trap.hpp"
+#include "persist/byte_search.hpp"
 #include "store/same_text.hpp"
 #include "tamrel/error.hpp"
 
@@ -126,14 +127,14 @@ class Reader {
   // its content must end, and stops every scan of the start tag.
   bool DecodePlainElement(std::string_view& rest, std::string_view& element) {
     if (rest.size() < 4 || rest[0] != '<') return false;
-    const std::size_t lt = rest.find('<', 1);
-    if (lt == kNotFound) return false;
+    const std::size_t lt = FindByte<'<'>(rest, 1);
+    if (lt == rest.size()) return false;
     const char* const text = rest.data();
     const auto scan = [text](std::size_t from, unsigned char stops) {
       while ((kRunEnds[static_cast<unsigned char>(text[from])] & stops) == 0) ++from;
       return from;
     };
-    std::size_t p = scan(1, kEndsPlainName);
+    std::size_t p = FindByte<' ', '>', '=', '"', '<'>(rest, 1);  // kEndsPlainName
     if (p == 1 || text[p] == '<') return false;
     const std::string_view name(text + 1, p - 1);
 
@@ -145,8 +146,7 @@ class Reader {
       const std::size_t equals = SavedNameEnd(text, name_start, lt);
       if (equals == name_start || text[equals] != '=' || text[equals + 1] != '"') return false;
       const std::size_t value_start = scan(equals + 2, kEndsPlainSpaces);  // as ScanQuoted
-      std::size_t quote = value_start;
-      while (text[quote] != '"' && text[quote] != '<') ++quote;
+      const std::size_t quote = FindByte<'"', '<'>(rest, value_start);
       if (text[quote] != '"') return false;
       attributes[count++] = {std::string_view(text + name_start, equals - name_start),
                              std::string_view(text + value_start, quote - value_start)};

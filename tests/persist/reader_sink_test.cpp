@@ -2,10 +2,12 @@
 // nested, carried-over and failing texts.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "persist/byte_search.hpp"
 #include "persist/context_reader.hpp"
 #include "tamrel/error.hpp"
 
@@ -125,6 +127,30 @@ TEST(ReaderSinkTest, ThePlainElementPassAgreesWithTheGeneralPath) {
     }
     ASSERT_EQ(TraceOf(text, PlainElements::kOwnPass), TraceOf(text, PlainElements::kGeneralPath))
         << text;
+  }
+}
+
+// The byte search looks at sixteen bytes at a time and at the rest one by
+// one: every length and place around those blocks must give what a plain
+// search gives, with one byte or several looked for.
+TEST(FindByteTest, FindsWhatASearchByteByByteFinds) {
+  const auto naive = [](std::string_view text, std::size_t from, std::string_view bytes) {
+    const std::size_t at = text.find_first_of(bytes, from);
+    return at == std::string_view::npos ? text.size() : at;
+  };
+  uint32_t seed = 7;
+  for (int round = 0; round < 20000; ++round) {
+    seed = seed * 1664525u + 1013904223u;
+    std::string text((seed >> 8) % 50, 'a');
+    for (char& c : text) {
+      seed = seed * 1664525u + 1013904223u;
+      if ((seed >> 8) % 8 == 0) c = "<\"& \x80"[(seed >> 12) % 5];
+    }
+    seed = seed * 1664525u + 1013904223u;
+    const std::size_t from = text.empty() ? 0 : (seed >> 8) % (text.size() + 1);
+    ASSERT_EQ(FindByte<'<'>(text, from), naive(text, from, "<")) << text << " " << from;
+    ASSERT_EQ((FindByte<'"', '<'>(text, from)), naive(text, from, "\"<")) << text << " " << from;
+    ASSERT_EQ((FindByte<'&', '\x80'>(text, from)), naive(text, from, "&\x80")) << text;
   }
 }
 
