@@ -1,12 +1,13 @@
 // FindByte: the first place in a text holding one of a few given bytes, for
-// the short runs the reader searches in every element as Save writes it
-// (the element's name, each attribute value up to its quote, the "<" that
-// ends its text). Sixteen bytes are looked at together where the processor
-// has SSE2 (every x86-64 one), one at a time elsewhere. Besides doing less
-// work than a loop over the bytes, it makes fewer of the mispredicted
-// branches that such a loop makes at its end, which in a Load of a few
-// thousand records, with the processor's caches and predictors cold, count
-// for more than the work; memchr looks for one byte only.
+// the short runs a Load searches in every line and element: the line feed
+// that ends a line; the "/" of each end tag, on the way to the root
+// element's; and in an element as Save writes it, its name, each attribute
+// value up to its quote and the "<" that ends its text. Sixteen bytes are looked at together where
+// the processor has SSE2 (every x86-64 one), one at a time elsewhere. Besides doing less work than
+// a loop over the bytes, it makes fewer of the mispredicted branches that such a loop makes at its
+// end, which in a Load of a few thousand records, with the processor's caches and predictors cold,
+// count for more than the work; memchr looks for one byte only, and its set-up costs more than such
+// a run.
 #pragma once
 
 #include <bit>

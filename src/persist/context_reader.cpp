@@ -213,8 +213,8 @@ class Reader {
   static std::size_t FindEndTag(std::string_view text, std::string_view element, std::size_t from,
                                 std::size_t& first_from) {
     std::size_t end_tag = kNotFound;
-    for (std::size_t slash = text.find('/', 1); slash != kNotFound;
-         slash = text.find('/', slash + 1)) {
+    for (std::size_t slash = FindByte<'/'>(text, 1); slash != text.size();
+         slash = FindByte<'/'>(text, slash + 1)) {
       if (text[slash - 1] == '<' && IsEndTagAt(text, slash - 1, element)) {
         end_tag = slash - 1;
         break;

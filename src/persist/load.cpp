@@ -9,6 +9,7 @@
 
 #include "automation/application_title.hpp"
 #include "automation/error_trap.hpp"
+#include "persist/byte_search.hpp"
 #include "persist/context_log.hpp"
 #include "persist/context_state.hpp"
 #include "persist/context_text.hpp"
@@ -36,7 +37,7 @@ std::size_t detail::JoinLines(std::string& text) {
     std::char_traits<char>::move(text.data() + joined, text.data() + from, end - from);
     joined += end - from;
   };
-  for (std::size_t lf = text.find('\n'); lf != std::string::npos; lf = text.find('\n', from)) {
+  for (std::size_t lf = FindByte<'\n'>(text); lf != text.size(); lf = FindByte<'\n'>(text, from)) {
     keep((lf > from && text[lf - 1] == '\r') ? lf - 1 : lf);
     from = lf + 1;
     ++lines;
