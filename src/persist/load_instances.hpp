@@ -36,16 +36,18 @@ class LoadInstances {
   // a pair without a "$" the number is filed when the caller appends the
   // accepted record with the number TakeNumberToFile gives. When `decide`
   // fails, the pair keeps the number it had. The first check starts the
-  // store's round.
+  // store's round. `hashed`, when given, is what TagStore::Prefetch gave
+  // for (tag, id).
   template <class Decide>
-  void Check(TagStore& items, std::string_view tag, std::string_view id, Decide&& decide) {
+  void Check(TagStore& items, std::string_view tag, std::string_view id, Decide&& decide,
+             const TagStore::Hashed* hashed = nullptr) {
     if (!round_started_) {
       items.BeginRound();
       round_started_ = true;
     }
     filing_ = Filing{};
     if (!SharesJoinedText(tag, id)) {
-      const TagStore::Found found = items.Locate(tag, id);
+      const TagStore::Found found = items.Locate(tag, id, hashed);
       filing_.number = decide(items.RoundNumber(found, tag, id));
       filing_.found = found;
       return;

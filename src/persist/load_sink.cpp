@@ -38,6 +38,7 @@ void LoadSink::StartTag(std::string_view element) {
     pending_ = true;
     tag_ = element;
     id_ = {};
+    hashed_ = false;
     instance_ = 0;
     return;
   }
@@ -51,6 +52,12 @@ void LoadSink::Attribute(std::string_view element, std::string_view name, std::s
   if (pending_) {
     if (name == "id") {
       id_ = value;
+      // In a store whose index has outgrown the nearest caches, the pair is
+      // hashed as soon as its Id is known, and its index slot fetched while
+      // the rest of the element is read; the lookup takes the hash from
+      // here. (A smaller index is in the cache or soon there: fetching
+      // ahead would cost more than it saves.)
+      if (state_.items.IndexOutgrowsNearCaches()) hashed_ = state_.items.Prefetch(tag_, id_, hash_);
       return;
     }
     // An instance that is not plain decimal text goes the usual way: its
@@ -104,13 +111,15 @@ bool LoadSink::FileDirectly(std::string_view text) {
     // repaired, dropped or logged. Otherwise nothing was filed, and the
     // usual way checks the record again.
     bool quiet = false;
-    instances->Check(state_.items, tag_, id_,
-                     [&](std::optional<int32_t> reached) -> std::optional<int32_t> {
-                       const int32_t expected = reached ? *reached + 1 : 1;
-                       if (instance_ != expected) return std::nullopt;
-                       quiet = true;
-                       return expected;
-                     });
+    instances->Check(
+        state_.items, tag_, id_,
+        [&](std::optional<int32_t> reached) -> std::optional<int32_t> {
+          const int32_t expected = reached ? *reached + 1 : 1;
+          if (instance_ != expected) return std::nullopt;
+          quiet = true;
+          return expected;
+        },
+        hashed_ ? &hash_ : nullptr);
     if (!quiet) return false;
   } catch (...) {
     return false;  // the usual way meets the failure again, under its traps

@@ -23,6 +23,7 @@
 #include "persist/context_reader.hpp"
 #include "persist/context_state.hpp"
 #include "persist/process_xml.hpp"
+#include "store/tag_store.hpp"
 #include "tamrel/error.hpp"
 
 namespace tamrel::detail {
@@ -54,7 +55,9 @@ class LoadSink final : public ReaderSink {
   std::string_view tag_;
   std::string_view id_;
   int16_t instance_ = 0;
-  std::string value_;  // the decoded text of the record being filed, if it has references
+  std::string value_;      // the decoded text of the record being filed, if it has references
+  bool hashed_ = false;    // whether hash_ is the pending record's pair's
+  TagStore::Hashed hash_;  // fetched ahead from the pending record's Id
 };
 
 }  // namespace tamrel::detail

@@ -87,12 +87,26 @@ void KeyIndex::Prefetch(std::string_view tag, std::string_view id) const {
   __builtin_prefetch(&slots_[Hash(tag, id) & Mask()]);
 }
 
-KeyIndex::Found KeyIndex::Locate(std::string_view tag, std::string_view id) {
+bool KeyIndex::Prefetch(std::string_view tag, std::string_view id, Hashed& hashed) const {
+  if (slots_.empty() || IsLastFound(tag, id)) return false;
+  hashed.tag_fold = TagFold(tag);
+  hashed.hash = Hash(hashed.tag_fold, id);
+  __builtin_prefetch(&slots_[hashed.hash & Mask()]);
+  return true;
+}
+
+KeyIndex::Found KeyIndex::Locate(const std::string_view& tag, const std::string_view& id,
+                                 const Hashed* hashed) {
   if (IsLastFound(tag, id)) return Found{last_found_, 0, 0, 0, version_};
   if (4 * (count_ + 1) > 3 * slots_.size()) Grow();
   Found found;
-  found.tag_fold = TagFold(tag);
-  found.hash = Hash(found.tag_fold, id);
+  if (hashed != nullptr) {
+    found.tag_fold = hashed->tag_fold;
+    found.hash = hashed->hash;
+  } else {
+    found.tag_fold = TagFold(tag);
+    found.hash = Hash(found.tag_fold, id);
+  }
   found.slot = Probe(found.hash, tag, id);
   found.entry = slots_[found.slot].entry;
   found.version = version_;

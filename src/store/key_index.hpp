@@ -69,10 +69,20 @@ class KeyIndex {
     uint64_t version = 0;
   };
 
+  // The hash of a pair, worked out ahead of its lookup.
+  struct Hashed {
+    uint64_t tag_fold = 0;
+    uint32_t hash = 0;
+  };
+
   Number Find(std::string_view tag, std::string_view id) const;
   // Looks (tag, id) up for an AddAt to follow, first making room for one
   // more entry so that a missing pair's free slot stays free until then.
-  Found Locate(std::string_view tag, std::string_view id);
+  // `hashed`, when given, is what Prefetch gave for (tag, id). (The texts
+  // are taken by reference so that all the arguments travel in registers: a
+  // Load looks up every record it files.)
+  Found Locate(const std::string_view& tag, const std::string_view& id,
+               const Hashed* hashed = nullptr);
   // The entry of (tag, id), added when it has none. `found` is what Locate
   // gave for these same texts; when the table has changed since, the pair
   // is looked up again. Keeps copies of `tag` (when new) and `id` for the
@@ -84,10 +94,17 @@ class KeyIndex {
   // Starts loading the table slot of (tag, id) into the cache, so that a
   // lookup a little later finds it there. Changes nothing.
   void Prefetch(std::string_view tag, std::string_view id) const;
+  // The same, giving the pair's hash for its lookup to take; false, with
+  // nothing done, for the pair found last, which its lookup finds without.
+  bool Prefetch(std::string_view tag, std::string_view id, Hashed& hashed) const;
   // Whether the table is too big to stay in the cache from one lookup to the
   // next (beyond 1 MB, a core's second-level cache), so that a prefetch has
   // to start well ahead of its lookup to arrive in time.
   bool OutgrowsCache() const { return slots_.size() > kCachedSlots; }
+  // Whether the table is past 128 KB, beyond the first-level cache and much
+  // of the second, so that a lookup tends to wait for its slot unless the
+  // slot is fetched a little ahead.
+  bool OutgrowsNearCaches() const { return slots_.size() > kNearSlots; }
   // REQUIRES: the entry holds no stamp.
   void Forget(Number number);
   // Makes every Found given by `before`, a table this one replaces, stale.
@@ -122,6 +139,7 @@ class KeyIndex {
 
  private:
   static constexpr std::size_t kCachedSlots = std::size_t{1} << 17;
+  static constexpr std::size_t kNearSlots = std::size_t{1} << 14;
   static constexpr std::size_t kChunkEntries = 256;
   struct Slot {
     uint32_t hash = 0;

@@ -78,7 +78,11 @@ class TagStore {
   // the same Tag and Id until the store next changes, and looked up again
   // after. The store keeps copies of the record's texts.
   using Found = KeyIndex::Found;
-  Found Locate(std::string_view tag, std::string_view id) { return keys_.Locate(tag, id); }
+  // `hashed`, when given, is what Prefetch gave for (tag, id).
+  using Hashed = KeyIndex::Hashed;
+  Found Locate(std::string_view tag, std::string_view id, const Hashed* hashed = nullptr) {
+    return keys_.Locate(tag, id, hashed);
+  }
   void PushBack(const ItemView& item, std::optional<int32_t> round_number, const Found& found);
   // Makes room for `records` more records at the back, and `value_bytes`
   // more bytes of their values, so that as many PushBack calls neither
@@ -130,9 +134,17 @@ class TagStore {
   // A hint that (tag, id) is looked up next: its index slot is fetched
   // into the cache meanwhile.
   void Prefetch(std::string_view tag, std::string_view id) const { keys_.Prefetch(tag, id); }
+  // The same, giving the pair's hash for Locate to take; false, with
+  // nothing done, when the pair is the one looked up last.
+  bool Prefetch(std::string_view tag, std::string_view id, Hashed& hashed) const {
+    return keys_.Prefetch(tag, id, hashed);
+  }
   // Whether the index has outgrown the cache: a prefetch must then start
   // well ahead of its lookup.
   bool IndexOutgrowsCache() const { return keys_.OutgrowsCache(); }
+  // Whether the index has outgrown the nearest caches: a prefetch a little
+  // ahead of the lookup then pays for itself.
+  bool IndexOutgrowsNearCaches() const { return keys_.OutgrowsNearCaches(); }
 
   // Visits the records of `tag` in store order.
   template <class Visit>

@@ -112,10 +112,11 @@ TEST_F(LoadTest, DamagedFileWithoutAGoodBackupEmptiesTheStore) {
   EXPECT_TRUE(Exists(Backup("Setup.tmc_corrupt(1)")));
 }
 
-// Past about 98,000 Tag and Id pairs the store's index outgrows the cache,
-// and the reader starts each record's lookup at the end of the record before
-// it, from its own quick look at the next start tag. What is read stays the
-// same, also where that look finds no id it understands.
+// Past about 12,000 Tag and Id pairs the store's index outgrows the nearest
+// caches, and each record's lookup is started from its Id, with the hash
+// kept for the lookup; past about 98,000 a record earlier still, from the
+// reader's quick look at the next start tag. What is read stays the same,
+// also where that look finds no id it understands or an element has two.
 TEST_F(LoadTest, AFileLargeEnoughForTheReaderToLookAheadLoadsLikeASmallOne) {
   Records expected;
   std::string elements;
@@ -132,9 +133,12 @@ TEST_F(LoadTest, AFileLargeEnoughForTheReaderToLookAheadLoadsLikeASmallOne) {
     if (i % 10007 == 5) {  // now and then start tags the quick look does not understand
       const std::string n = std::to_string(i);
       elements += "<Odd instance=\"1\" id=\"" + n + "\">a</Odd><Bare id=" + n +
-                  " instance=1>b</Bare><NoId" + n + " instance=\"1\">c</NoId" + n + ">";
-      expected.insert(expected.end(),
-                      {{"Odd", n, 1, "a"}, {"Bare", n, 1, "b"}, {"NoId" + n, "", 1, "c"}});
+                  " instance=1>b</Bare><NoId" + n + " instance=\"1\">c</NoId" + n + "><Two id=\"" +
+                  n + "\" id=\"x" + n + "\" instance=\"1\">d</Two>";
+      expected.insert(expected.end(), {{"Odd", n, 1, "a"},
+                                       {"Bare", n, 1, "b"},
+                                       {"NoId" + n, "", 1, "c"},
+                                       {"Two", "x" + n, 1, "d"}});
     }
   }
   elements += Element("T0", "I0", 1, "again");  // a repeat, dropped
@@ -145,6 +149,12 @@ TEST_F(LoadTest, AFileLargeEnoughForTheReaderToLookAheadLoadsLikeASmallOne) {
   EXPECT_EQ(RecordsOf(*context_), expected);
   EXPECT_EQ(host_->LogLines().back(),
             "ContextCls LOAD of  Tag: T0 Id: I0 Expected Instance: 4 Got: 1");
+  // Each pair is filed where a lookup finds it.
+  for (const auto& [tag, id, instance, value] : expected) {
+    const Variant found = context_->Item(tag, id, instance);
+    ASSERT_FALSE(found.IsNull()) << tag << " " << id << " not found";
+    ASSERT_EQ(CStr(found), value) << tag << " " << id;
+  }
 }
 
 // The lines of a file as a reader of lines gives them (a line ends at LF,
