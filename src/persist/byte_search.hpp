@@ -23,7 +23,7 @@ namespace tamrel::detail {
 // The first place at `from` or after holding one of `Bytes`; text.size()
 // when there is none. REQUIRES: from <= text.size().
 template <char... Bytes>
-std::size_t FindByte(std::string_view text, std::size_t from = 0) {
+inline std::size_t FindByte(std::string_view text, std::size_t from = 0) {
   const char* const data = text.data();
   const std::size_t size = text.size();
 #if defined(__SSE2__)

@@ -21,20 +21,12 @@ constexpr std::size_t kNotFound = std::string_view::npos;
 // element name; those and "=" end an attribute name.
 constexpr unsigned char kEndsElementName = 1;
 constexpr unsigned char kEndsAttributeName = 2;
-// In an element as Save writes it (DecodePlainElement), every scan also
-// ends at "<": a name at a space, ">", "=", or a quote; the spaces before a
-// value at anything else.
-constexpr unsigned char kEndsPlainName = 4;
-constexpr unsigned char kEndsPlainSpaces = 8;
 
 constexpr std::array<unsigned char, 256> MakeRunEnds() {
   std::array<unsigned char, 256> ends{};
-  for (unsigned char& end : ends) end = kEndsPlainSpaces;
-  ends[' '] = kEndsElementName | kEndsAttributeName | kEndsPlainName;
-  ends['>'] = kEndsElementName | kEndsAttributeName | kEndsPlainName | kEndsPlainSpaces;
-  ends['='] = kEndsAttributeName | kEndsPlainName | kEndsPlainSpaces;
-  ends['"'] = kEndsPlainName | kEndsPlainSpaces;
-  ends['<'] = kEndsPlainName | kEndsPlainSpaces;
+  ends[' '] = kEndsElementName | kEndsAttributeName;
+  ends['>'] = kEndsElementName | kEndsAttributeName;
+  ends['='] = kEndsAttributeName;
   return ends;
 }
 constexpr std::array<unsigned char, 256> kRunEnds = MakeRunEnds();
@@ -130,11 +122,7 @@ class Reader {
     const std::size_t lt = FindByte<'<'>(rest, 1);
     if (lt == rest.size()) return false;
     const char* const text = rest.data();
-    const auto scan = [text](std::size_t from, unsigned char stops) {
-      while ((kRunEnds[static_cast<unsigned char>(text[from])] & stops) == 0) ++from;
-      return from;
-    };
-    std::size_t p = FindByte<' ', '>', '=', '"', '<'>(rest, 1);  // kEndsPlainName
+    std::size_t p = PlainNameEnd(rest, 1);
     if (p == 1 || text[p] == '<') return false;
     const std::string_view name(text + 1, p - 1);
 
@@ -143,9 +131,10 @@ class Reader {
     while (text[p] == ' ') {
       if (count == kPlainAttributes) return false;
       const std::size_t name_start = p + 1;
-      const std::size_t equals = SavedNameEnd(text, name_start, lt);
+      const std::size_t equals = SavedNameEnd(rest, name_start, lt);
       if (equals == name_start || text[equals] != '=' || text[equals + 1] != '"') return false;
-      const std::size_t value_start = scan(equals + 2, kEndsPlainSpaces);  // as ScanQuoted
+      std::size_t value_start = equals + 2;
+      while (text[value_start] == ' ') ++value_start;  // dropped, as ScanQuoted drops them
       const std::size_t quote = FindByte<'"', '<'>(rest, value_start);
       if (text[quote] != '"') return false;
       attributes[count++] = {std::string_view(text + name_start, equals - name_start),
@@ -170,19 +159,23 @@ class Reader {
   // Save writes two attributes, id and instance.
   static constexpr std::size_t kPlainAttributes = 2;
 
+  // Where a name in an element as Save writes it ends: at a space, ">",
+  // "=", a quote, or at the "<" after the start tag at the latest.
+  static std::size_t PlainNameEnd(std::string_view rest, std::size_t from) {
+    return FindByte<' ', '>', '=', '"', '<'>(rest, from);
+  }
+
   // Where the attribute name from `start` ends: for the names Save writes,
-  // found by comparison, for others by a scan, which ends at the "<" at `lt`
-  // at the latest.
-  static std::size_t SavedNameEnd(const char* text, std::size_t start, std::size_t lt) {
+  // found by comparison, for others by PlainNameEnd.
+  static std::size_t SavedNameEnd(std::string_view rest, std::size_t start, std::size_t lt) {
     constexpr std::size_t kId = 2;        // "id"
     constexpr std::size_t kInstance = 8;  // "instance"
-    if (lt - start > kId + 1 && std::memcmp(text + start, "id=", kId + 1) == 0) return start + kId;
-    if (lt - start > kInstance + 1 && std::memcmp(text + start, "instance=", kInstance + 1) == 0) {
+    const char* const name = rest.data() + start;
+    if (lt - start > kId + 1 && std::memcmp(name, "id=", kId + 1) == 0) return start + kId;
+    if (lt - start > kInstance + 1 && std::memcmp(name, "instance=", kInstance + 1) == 0) {
       return start + kInstance;
     }
-    std::size_t end = start;
-    while ((kRunEnds[static_cast<unsigned char>(text[end])] & kEndsPlainName) == 0) ++end;
-    return end;
+    return PlainNameEnd(rest, start);
   }
   struct PlainAttribute {
     std::string_view name;
