@@ -79,9 +79,10 @@ void LoadSink::TakeTheUsualWay(int16_t portion, std::string_view element, std::s
 }
 
 // A store whose index has outgrown the cache has each record's lookup
-// fetched a whole element ahead. A smaller index stays in the cache from one
-// record to the next: fetching it early would cost more (a hash of the Tag
-// and Id) than it saves.
+// fetched a whole element ahead, from a quick look at the next start tag.
+// For a smaller index that look costs more than it saves: the fetch from the
+// record's own Id (Attribute) comes early enough while the index fits the
+// second-level cache.
 void LoadSink::LookAhead(std::string_view next) {
   if (state_.items.IndexOutgrowsCache()) ForeseeElement(state_, next);
 }

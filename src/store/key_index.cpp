@@ -81,12 +81,6 @@ KeyIndex::Number KeyIndex::Find(std::string_view tag, std::string_view id) const
   return found;
 }
 
-void KeyIndex::Prefetch(std::string_view tag, std::string_view id) const {
-  if (slots_.empty()) return;
-  if (IsLastFound(tag, id)) return;
-  __builtin_prefetch(&slots_[Hash(tag, id) & Mask()]);
-}
-
 bool KeyIndex::Prefetch(std::string_view tag, std::string_view id, Hashed& hashed) const {
   if (slots_.empty() || IsLastFound(tag, id)) return false;
   hashed.tag_fold = TagFold(tag);

@@ -93,7 +93,10 @@ class KeyIndex {
   }
   // Starts loading the table slot of (tag, id) into the cache, so that a
   // lookup a little later finds it there. Changes nothing.
-  void Prefetch(std::string_view tag, std::string_view id) const;
+  void Prefetch(std::string_view tag, std::string_view id) const {
+    Hashed unused;
+    Prefetch(tag, id, unused);
+  }
   // The same, giving the pair's hash for its lookup to take; false, with
   // nothing done, for the pair found last, which its lookup finds without.
   bool Prefetch(std::string_view tag, std::string_view id, Hashed& hashed) const;
