@@ -24,6 +24,7 @@
 #include <utility>
 #include <vector>
 
+#include "persist/byte_search.hpp"
 #include "store/tag_store.hpp"
 
 namespace tamrel::detail {
@@ -41,12 +42,9 @@ class LoadInstances {
   template <class Decide>
   void Check(TagStore& items, std::string_view tag, std::string_view id, Decide&& decide,
              const TagStore::Hashed* hashed = nullptr) {
-    if (!round_started_) {
-      items.BeginRound();
-      round_started_ = true;
-    }
+    StartRound(items);
     filing_ = Filing{};
-    if (!SharesJoinedText(tag, id)) {
+    if (IsNumberedByStore(tag, id)) {
       const TagStore::Found found = items.Locate(tag, id, hashed);
       filing_.number = decide(items.RoundNumber(found, tag, id));
       filing_.found = found;
@@ -61,6 +59,22 @@ class LoadInstances {
     } else {
       Add(tag, id, *reaches);
     }
+  }
+
+  // The round the store numbers pairs in, started once per Load, before the
+  // first check. Check starts it itself; a caller that reads and files the
+  // store's numbers directly (RoundNumber, PushBack with the number) starts
+  // it first.
+  void StartRound(TagStore& items) {
+    if (round_started_) return;
+    items.BeginRound();
+    round_started_ = true;
+  }
+
+  // Whether the store keeps the number of (tag, id): the pair shares its
+  // joined text with no other pair, as it holds no "$".
+  static bool IsNumberedByStore(std::string_view tag, std::string_view id) {
+    return FindByte<'$'>(tag) == tag.size() && FindByte<'$'>(id) == id.size();
   }
 
   // What the last check left for the record's append: the number for the
@@ -89,11 +103,6 @@ class LoadInstances {
     int32_t reached = 0;
   };
 
-  // Whether another pair can have the joined text of (tag, id): only when
-  // one of them holds a "$".
-  static bool SharesJoinedText(std::string_view tag, std::string_view id) {
-    return tag.find('$') != std::string_view::npos || id.find('$') != std::string_view::npos;
-  }
   // Joins (tag, id) into joined_ and returns its hash.
   std::size_t Join(std::string_view tag, std::string_view id);
   // The slot holding joined_, or the free slot where it would go.

@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "automation/error_trap.hpp"
+#include "persist/byte_search.hpp"
 #include "persist/entity_escaping.hpp"
 #include "persist/load_instances.hpp"
 #include "persist/older_contexts.hpp"
@@ -100,49 +101,53 @@ void LoadSink::LevelFailed(const Error& failure, std::string_view rest) {
 
 bool LoadSink::FileDirectly(std::string_view text) {
   LoadInstances* const instances = state_.load_instances;
-  if (instances == nullptr || IsCaptionSeparator(state_.name, tag_, id_)) return false;
+  // A pair with a "$" is numbered by the Load's own table, not the store:
+  // it goes the usual way, as does the separator value that gets cleaned.
+  if (instances == nullptr || !LoadInstances::IsNumberedByStore(tag_, id_) ||
+      IsCaptionSeparator(state_.name, tag_, id_)) {
+    return false;
+  }
   std::string_view value = text;
+  TagStore& items = state_.items;
+  bool quiet = false;  // past the check: a failure from there on is the append's
   try {
-    if (text.find('&') != std::string_view::npos) {  // most values hold no reference
+    if (FindByte<'&'>(text) != text.size()) {  // most values hold no reference
       value_.clear();
       AppendDecoded(value_, text);
       value = value_;
     }
+    instances->StartRound(items);
+    // The pair is looked up once for the check and the append: `found` is
+    // used where Locate left it, never copied, as a copy read back at once
+    // would wait for the stores that wrote it.
+    const TagStore::Found found = items.Locate(tag_, id_, hashed_ ? &hash_ : nullptr);
     // Quiet: the instance is the next the pair expects, so nothing is
-    // repaired, dropped or logged. Otherwise nothing was filed, and the
+    // repaired, dropped or logged. Otherwise nothing is filed, and the
     // usual way checks the record again.
-    bool quiet = false;
-    instances->Check(
-        state_.items, tag_, id_,
-        [&](std::optional<int32_t> reached) -> std::optional<int32_t> {
-          const int32_t expected = reached ? *reached + 1 : 1;
-          if (instance_ != expected) return std::nullopt;
-          quiet = true;
-          return expected;
-        },
-        hashed_ ? &hash_ : nullptr);
-    if (!quiet) return false;
+    // No number yet counts as 0: a pair's first instance is 1.
+    const int32_t reached = items.RoundNumberOr(found, tag_, id_, 0);
+    if (instance_ != reached + 1) return false;
+    quiet = true;
+    pending_ = false;
+    state_.has_current_item = false;
+    // The append under ProcessXML's trap, as TakeElementText has it; a
+    // failure is reported with the record current, as it would be there.
+    Trapped(state_, "ProcessXML", [&] {
+      const ItemView record{tag_, id_, instance_, value, NextItemKey(state_)};
+      try {
+        items.PushBack(record, instance_, found);
+      } catch (...) {
+        pending_ = true;
+        MakePendingCurrent();
+        state_.current_item.Value = value;
+        state_.current_item.Key = record.Key;
+        throw;
+      }
+    });
   } catch (...) {
-    return false;  // the usual way meets the failure again, under its traps
+    if (quiet) throw;  // reported under the append's trap, or the trap's own failure
+    return false;      // the usual way meets the failure again, under its traps
   }
-  pending_ = false;
-  state_.has_current_item = false;
-  // The append under ProcessXML's trap, as TakeElementText has it; a failure
-  // is reported with the record current, as it would be there.
-  Trapped(state_, "ProcessXML", [&] {
-    const ItemView record{tag_, id_, instance_, value, NextItemKey(state_)};
-    try {
-      const LoadInstances::Filing filing = instances->TakeFiling();
-      state_.items.PushBack(record, filing.number,
-                            filing.found ? *filing.found : state_.items.Locate(tag_, id_));
-    } catch (...) {
-      pending_ = true;
-      MakePendingCurrent();
-      state_.current_item.Value = value;
-      state_.current_item.Key = record.Key;
-      throw;
-    }
-  });
   return true;
 }
 

@@ -23,17 +23,22 @@ void TagStore::PushBack(const ContextItem& item, std::optional<int32_t> round_nu
 
 void TagStore::PushBack(const ItemView& item, std::optional<int32_t> round_number,
                         const Found& found) {
+  const KeyIndex::Number entry = Append(item, found);
+  if (round_number) FileRoundNumber(entry, *round_number);
+}
+
+KeyIndex::Number TagStore::Append(const ItemView& item, const Found& found) {
   if (end_ == origin_ + static_cast<int64_t>(slots_.size())) Regrow();
   const KeyIndex::Number entry = keys_.AddAt(found, item.Tag, item.Id);
   Place(end_, item, entry, false);
   ++end_;
-  FileRoundNumber(entry, round_number);
+  return entry;
 }
 
-inline void TagStore::FileRoundNumber(KeyIndex::Number entry, std::optional<int32_t> round_number) {
-  if (!round_number || !rounds_.under_way) return;
+void TagStore::FileRoundNumber(KeyIndex::Number entry, int32_t round_number) {
+  if (!rounds_.under_way) return;
   if (entry >= rounds_.numbers.size()) rounds_.numbers.resize(2 * entry, Rounds::kUnnumbered);
-  rounds_.numbers[entry] = *round_number;
+  rounds_.numbers[entry] = round_number;
 }
 
 void TagStore::Reserve(int32_t records, std::size_t value_bytes) {

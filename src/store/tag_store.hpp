@@ -84,6 +84,11 @@ class TagStore {
     return keys_.Locate(tag, id, hashed);
   }
   void PushBack(const ItemView& item, std::optional<int32_t> round_number, const Found& found);
+  // The same, always filing `round_number`. (A Load's usual record: a plain
+  // number travels in a register, where an optional one goes through memory.)
+  void PushBack(const ItemView& item, int32_t round_number, const Found& found) {
+    FileRoundNumber(Append(item, found), round_number);
+  }
   // Makes room for `records` more records at the back, and `value_bytes`
   // more bytes of their values, so that as many PushBack calls neither
   // re-base the window nor move what is held. The contents do not change.
@@ -193,13 +198,20 @@ class TagStore {
   // The same for the pair Locate found as `found`.
   std::optional<int32_t> RoundNumber(const Found& found, std::string_view tag,
                                      std::string_view id) const {
-    if (!rounds_.under_way) return std::nullopt;
+    const int32_t number = RoundNumberOr(found, tag, id, Rounds::kUnnumbered);
+    if (number == Rounds::kUnnumbered) return std::nullopt;
+    return number;
+  }
+  // The same, `none` when the pair has no number.
+  int32_t RoundNumberOr(const Found& found, std::string_view tag, std::string_view id,
+                        int32_t none) const {
+    if (!rounds_.under_way) return none;
     if (found.entry != KeyIndex::kNone && found.entry < rounds_.numbers.size() &&
         rounds_.numbers[found.entry] != Rounds::kUnnumbered) {
       return rounds_.numbers[found.entry];
     }
-    if (rounds_.forgotten.empty()) return std::nullopt;
-    return ForgottenRoundNumber(tag, id);
+    if (rounds_.forgotten.empty()) return none;
+    return ForgottenRoundNumber(tag, id).value_or(none);
   }
 
  private:
@@ -244,8 +256,11 @@ class TagStore {
   void Place(int64_t stamp, const ItemView& item, KeyIndex::Number entry, bool at_front);
   // The number the round gave (tag, id) before its entry was forgotten.
   std::optional<int32_t> ForgottenRoundNumber(std::string_view tag, std::string_view id) const;
-  // Files `round_number`, if any, as the number of `entry`'s pair.
-  void FileRoundNumber(KeyIndex::Number entry, std::optional<int32_t> round_number);
+  // Appends `item` as the new last record; `found` as for PushBack. Returns
+  // the entry of its pair.
+  KeyIndex::Number Append(const ItemView& item, const Found& found);
+  // Files `round_number` as the number of `entry`'s pair.
+  void FileRoundNumber(KeyIndex::Number entry, int32_t round_number);
   // Forgets `entry`, whose pair holds no record any more; a number the pair
   // carries in the round under way is kept.
   void Forget(KeyIndex::Number entry);
