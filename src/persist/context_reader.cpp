@@ -198,18 +198,20 @@ class Reader {
   }
 
   // The first place of the end tag of `element` in `text`, as
-  // text.find("</" + element + ">"), but going from "/" to "/": the text
-  // between is skipped at memchr speed, and a context file holds fewer "/"
-  // than "<" (one per element rather than two). `first_from` is set to the
-  // first "<" at or after `from` up to the end tag (the tag's own place when
-  // none comes before it).
+  // text.find("</" + element + ">"), but going from one "</" followed by
+  // the name's first character to the next: the root's end tag is found
+  // without stopping at the end tag of every record (whose names rarely
+  // share the root's first character). `first_from` is set to the first "<"
+  // at or after `from` up to the end tag (the tag's own place when none
+  // comes before it).
   static std::size_t FindEndTag(std::string_view text, std::string_view element, std::size_t from,
                                 std::size_t& first_from) {
+    const char after_slash = element.empty() ? '>' : element[0];
     std::size_t end_tag = kNotFound;
-    for (std::size_t slash = FindByte<'/'>(text, 1); slash != text.size();
-         slash = FindByte<'/'>(text, slash + 1)) {
-      if (text[slash - 1] == '<' && IsEndTagAt(text, slash - 1, element)) {
-        end_tag = slash - 1;
+    for (std::size_t at = FindThreeBytes(text, 0, '<', '/', after_slash); at != text.size();
+         at = FindThreeBytes(text, at + 1, '<', '/', after_slash)) {
+      if (IsEndTagAt(text, at, element)) {
+        end_tag = at;
         break;
       }
     }

@@ -74,7 +74,7 @@ class LoadInstances {
   // Whether the store keeps the number of (tag, id): the pair shares its
   // joined text with no other pair, as it holds no "$".
   static bool IsNumberedByStore(std::string_view tag, std::string_view id) {
-    return FindByte<'$'>(tag) == tag.size() && FindByte<'$'>(id) == id.size();
+    return !HoldsByte<'$'>(tag) && !HoldsByte<'$'>(id);
   }
 
   // What the last check left for the record's append: the number for the

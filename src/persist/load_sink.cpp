@@ -111,7 +111,7 @@ bool LoadSink::FileDirectly(std::string_view text) {
   TagStore& items = state_.items;
   bool quiet = false;  // past the check: a failure from there on is the append's
   try {
-    if (FindByte<'&'>(text) != text.size()) {  // most values hold no reference
+    if (HoldsByte<'&'>(text)) {  // most values hold no reference
       value_.clear();
       AppendDecoded(value_, text);
       value = value_;

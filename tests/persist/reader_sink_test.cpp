@@ -130,27 +130,39 @@ TEST(ReaderSinkTest, ThePlainElementPassAgreesWithTheGeneralPath) {
   }
 }
 
-// The byte search looks at sixteen bytes at a time and at the rest one by
-// one: every length and place around those blocks must give what a plain
-// search gives, with one byte or several looked for.
+// The byte searches look at sixteen bytes at a time, at the last bytes in
+// a block that overlaps the one before, and at a shorter text in two
+// overlapping words: every length and place around those blocks and words
+// must give what a plain search gives, with one byte or several looked for,
+// high bytes among them.
 TEST(FindByteTest, FindsWhatASearchByteByByteFinds) {
   const auto naive = [](std::string_view text, std::size_t from, std::string_view bytes) {
     const std::size_t at = text.find_first_of(bytes, from);
     return at == std::string_view::npos ? text.size() : at;
   };
   uint32_t seed = 7;
+  const auto next = [&seed] {
+    seed = seed * 1664525u + 1013904223u;
+    return seed >> 8;
+  };
   for (int round = 0; round < 20000; ++round) {
-    seed = seed * 1664525u + 1013904223u;
-    std::string text((seed >> 8) % 50, 'a');
+    std::string text(next() % 50, 'a');
+    const uint32_t density = 2 + next() % 12;
     for (char& c : text) {
-      seed = seed * 1664525u + 1013904223u;
-      if ((seed >> 8) % 8 == 0) c = "<\"& \x80"[(seed >> 12) % 5];
+      if (next() % density == 0) c = "<\"& \x80/c$"[next() % 8];
     }
-    seed = seed * 1664525u + 1013904223u;
-    const std::size_t from = text.empty() ? 0 : (seed >> 8) % (text.size() + 1);
-    ASSERT_EQ(FindByte<'<'>(text, from), naive(text, from, "<")) << text << " " << from;
-    ASSERT_EQ((FindByte<'"', '<'>(text, from)), naive(text, from, "\"<")) << text << " " << from;
-    ASSERT_EQ((FindByte<'&', '\x80'>(text, from)), naive(text, from, "&\x80")) << text;
+    const std::size_t from = text.empty() ? 0 : next() % (text.size() + 1);
+    SCOPED_TRACE(testing::Message() << '"' << text << "\" from " << from);
+    ASSERT_EQ(FindByte<'<'>(text, from), naive(text, from, "<"));
+    ASSERT_EQ((FindByte<'"', '<'>(text, from)), naive(text, from, "\"<"));
+    ASSERT_EQ((FindByte<'&', '\x80'>(text, from)), naive(text, from, "&\x80"));
+    const std::string_view rest = std::string_view(text).substr(from);
+    ASSERT_EQ(HoldsByte<'$'>(rest), rest.find('$') != std::string_view::npos);
+    ASSERT_EQ((HoldsByte<'&', '\x80'>(rest)),
+              rest.find_first_of("&\x80") != std::string_view::npos);
+    const std::size_t end_tag = text.find("</c", from);
+    ASSERT_EQ(FindThreeBytes(text, from, '<', '/', 'c'),
+              end_tag == std::string::npos ? text.size() : end_tag);
   }
 }
 
