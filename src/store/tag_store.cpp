@@ -35,12 +35,6 @@ KeyIndex::Number TagStore::Append(const ItemView& item, const Found& found) {
   return entry;
 }
 
-void TagStore::FileRoundNumber(KeyIndex::Number entry, int32_t round_number) {
-  if (!rounds_.under_way) return;
-  if (entry >= rounds_.numbers.size()) rounds_.numbers.resize(2 * entry, Rounds::kUnnumbered);
-  rounds_.numbers[entry] = round_number;
-}
-
 void TagStore::Reserve(int32_t records, std::size_t value_bytes) {
   values_.Reserve(value_bytes);
   if (records <= 0) return;

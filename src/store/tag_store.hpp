@@ -260,7 +260,11 @@ class TagStore {
   // the entry of its pair.
   KeyIndex::Number Append(const ItemView& item, const Found& found);
   // Files `round_number` as the number of `entry`'s pair.
-  void FileRoundNumber(KeyIndex::Number entry, int32_t round_number);
+  void FileRoundNumber(KeyIndex::Number entry, int32_t round_number) {
+    if (!rounds_.under_way) return;
+    if (entry >= rounds_.numbers.size()) rounds_.numbers.resize(2 * entry, Rounds::kUnnumbered);
+    rounds_.numbers[entry] = round_number;
+  }
   // Forgets `entry`, whose pair holds no record any more; a number the pair
   // carries in the round under way is kept.
   void Forget(KeyIndex::Number entry);
