@@ -13,15 +13,12 @@
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTimer>
-#include <algorithm>
-#include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "qt/qt_support.hpp"
 #include "support/recording_host.hpp"
-#include "support/temp_dir.hpp"
 #include "tamrel/context.hpp"
 #include "tamrel/dictionary.hpp"
 #include "tamrel/locations.hpp"
@@ -35,7 +32,11 @@ Variant MessageBox(const std::string& prompt, int16_t style, const std::string& 
   return platform::Current().message_box(prompt, style, title);
 }
 
+// Each style's buttons, icon and default button; the button pressed gives the
+// run-time's number, and Escape cancels where there is a Cancel and answers
+// OK in a box with OK alone.
 TEST(HooksScopeTest, TheMessageBoxShowsTheStylesButtonsAndIconAndAnswersTheRunTimesNumber) {
+  constexpr QMessageBox::StandardButton kEscape = QMessageBox::NoButton;
   struct Case {
     int16_t style;
     std::vector<QMessageBox::StandardButton> buttons;
@@ -47,15 +48,17 @@ TEST(HooksScopeTest, TheMessageBoxShowsTheStylesButtonsAndIconAndAnswersTheRunTi
   using B = QMessageBox;
   const Case cases[] = {
       {0, {B::Ok}, B::NoIcon, B::Ok, B::Ok, 1},
+      {0, {B::Ok}, B::NoIcon, B::Ok, kEscape, 1},
       {1 + 64, {B::Ok, B::Cancel}, B::Information, B::Ok, B::Cancel, 2},
       {2 + 16 + 512, {B::Abort, B::Retry, B::Ignore}, B::Critical, B::Ignore, B::Retry, 4},
       {3 + 48 + 256, {B::Yes, B::No, B::Cancel}, B::Warning, B::No, B::Yes, 6},
+      {3, {B::Yes, B::No, B::Cancel}, B::NoIcon, B::Yes, kEscape, 2},
       {4 + 32, {B::Yes, B::No}, B::Question, B::Yes, B::No, 7},
       {5, {B::Retry, B::Cancel}, B::NoIcon, B::Retry, B::Retry, 4},
   };
   qt::HooksScope scope;
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.style);
+    SCOPED_TRACE(::testing::Message() << c.style << " " << c.pressed);
     WhenDialogOpens<QMessageBox>([&](QMessageBox& box) {
       EXPECT_EQ(box.windowTitle(), "Survey Plotter");
       EXPECT_EQ(box.text(), "Settings were restored.");
@@ -63,20 +66,11 @@ TEST(HooksScopeTest, TheMessageBoxShowsTheStylesButtonsAndIconAndAnswersTheRunTi
       EXPECT_EQ(box.buttons().size(), static_cast<qsizetype>(c.buttons.size()));
       for (QMessageBox::StandardButton button : c.buttons) EXPECT_NE(box.button(button), nullptr);
       EXPECT_EQ(static_cast<QAbstractButton*>(box.defaultButton()), box.button(c.default_button));
-      box.button(c.pressed)->click();
-    });
-    EXPECT_EQ(MessageBox("Settings were restored.", c.style, "Survey Plotter"), Variant(c.answer));
-  }
-}
-
-TEST(HooksScopeTest, EscapeAnswersCancelWhereThereIsOneAndOkInABoxWithOkAlone) {
-  qt::HooksScope scope;
-  for (const auto& [style, answer] : {std::pair<int16_t, int16_t>{3, 2}, {0, 1}}) {
-    WhenDialogOpens<QMessageBox>([](QMessageBox& box) {
+      if (c.pressed != kEscape) return box.button(c.pressed)->click();
       QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
       QApplication::sendEvent(&box, &escape);
     });
-    EXPECT_EQ(MessageBox("Save?", style, "Plan"), Variant(answer));
+    EXPECT_EQ(MessageBox("Settings were restored.", c.style, "Survey Plotter"), Variant(c.answer));
   }
 }
 
@@ -135,57 +129,6 @@ TEST(HooksScopeTest, PopulationLetsAQueuedSlotOfAnOptionButtonRunBeforeItGoesOn)
     QCoreApplication::processEvents();  // what is left runs now
     EXPECT_NE(unit_seen_by_slot, "(slot not run)");
   }
-  EXPECT_TRUE(host->Errors().empty());
-}
-
-// The whole conversation of GetUserPreferences with a person, in Qt's
-// dialogs: a folder that cannot be written, a chooser, the warning box, the
-// chooser again.
-TEST(HooksScopeTest, UserPreferencesAskThroughQtUntilAWritableFolderIsChosen) {
-  TempDir temp;
-  const std::string config = temp.Path("config");
-  const char* was = std::getenv("XDG_CONFIG_HOME");
-  const std::string saved = was ? was : "";
-  setenv("XDG_CONFIG_HOME", config.c_str(), 1);
-  const std::string locked = temp.Path("config/Plan");
-  const std::string refused = temp.Path("refused");
-  const std::string good = temp.Path("good");
-  for (const std::string& folder : {locked, refused, good}) {
-    ASSERT_TRUE(QDir().mkpath(QString::fromStdString(folder)));
-  }
-
-  qt::HooksScope qt_hooks;
-  platform::Hooks writable;
-  writable.is_folder_writeable = [&](const std::string& folder, bool) { return folder == good; };
-  platform::Scope only_good_is_writable(writable);
-  auto choose = [](const std::string& folder) {
-    return [folder](QFileDialog& dialog) {
-      dialog.setDirectory(QString::fromStdString(folder));
-      static_cast<QDialog&>(dialog).done(QDialog::Accepted);
-    };
-  };
-  std::string warning;
-  WhenDialogOpens<QFileDialog>([&](QFileDialog& dialog) {
-    choose(refused)(dialog);
-    WhenDialogOpens<QMessageBox>([&](QMessageBox& box) {
-      warning = box.windowTitle().toStdString() + ": " + box.text().toStdString();
-      WhenDialogOpens<QFileDialog>(choose(good));
-      box.button(QMessageBox::Ok)->click();
-    });
-  });
-
-  auto host = RecordingHost::Make();
-  auto context = std::make_shared<ContextCls>();
-  context->SetApplicationContext(host);
-  EXPECT_FALSE(context->GetUserPreferences("Plan"));
-  was ? setenv("XDG_CONFIG_HOME", saved.c_str(), 1) : unsetenv("XDG_CONFIG_HOME");
-
-  EXPECT_EQ(warning,
-            "Configuration File Location: The folder you have selected is not writeable. Please "
-            "select another.");
-  EXPECT_EQ(context->SaveLocation(), good + "/UserPreferences.tmc");
-  const std::vector<std::string> details = host->DetailLines();
-  EXPECT_EQ(std::count(details.begin(), details.end(), "Folder Selected: " + good), 1);
   EXPECT_TRUE(host->Errors().empty());
 }
 

@@ -183,23 +183,16 @@ TEST_F(WidgetFormTest, TextTypedIntoAnEditableComboBoxIsItsTextAndChoosesItsItem
 }
 
 TEST_F(WidgetFormTest, ItemsAPersonSelectedInAListAreExtractedLastToFirst) {
-  const std::pair<QAbstractItemView::SelectionMode, int16_t> modes[] = {
-      {QAbstractItemView::MultiSelection, ListBox::kSimpleMultiSelect},
-      {QAbstractItemView::ExtendedSelection, ListBox::kExtendedMultiSelect},
-  };
-  for (const auto& [mode, multi_select] : modes) {
-    QWidget root;
-    auto* list = new QListWidget(&root);
-    SetTag(*list, "id=Layers");
-    list->addItems({"roads", "rivers", "contours"});
-    list->setSelectionMode(mode);
-    list->item(0)->setSelected(true);
-    list->item(2)->setSelected(true);
-    qt::WidgetForm form(root);
-    EXPECT_EQ(form.Controls().front()->Get("MultiSelect"), Variant(multi_select));
-    context_->ExtractTagsFromForm("Dlg", form);
-    EXPECT_EQ(Stored("Layers"), (Values{"roads", "contours"}));
-  }
+  auto* list = new QListWidget(&root_);
+  SetTag(*list, "id=Layers");
+  list->addItems({"roads", "rivers", "contours"});
+  list->setSelectionMode(QAbstractItemView::ExtendedSelection);
+  list->item(0)->setSelected(true);
+  list->item(2)->setSelected(true);
+  qt::WidgetForm form(root_);
+  EXPECT_EQ(form.Controls().front()->Get("MultiSelect"), Variant(ListBox::kExtendedMultiSelect));
+  context_->ExtractTagsFromForm("Dlg", form);
+  EXPECT_EQ(Stored("Layers"), (Values{"roads", "contours"}));
 }
 
 TEST_F(WidgetFormTest, ItemDataIsTheItemsUserRoleDataAsALong) {

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <random>
 #include <sstream>
 #include <stdexcept>
@@ -56,6 +57,17 @@ class TempDir {
     std::filesystem::create_directories(Native(name).parent_path());
     std::ofstream(Native(name), std::ios::binary | std::ios::trunc) << content;
     return Path(name);
+  }
+  // Every file below path() as (path relative to it, written with "/") ->
+  // content: what a test compares before and after a run.
+  std::map<std::string, std::string> Files() const {
+    std::map<std::string, std::string> files;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(path_)) {
+      if (!entry.is_regular_file()) continue;
+      const std::u8string name = std::filesystem::relative(entry.path(), path_).generic_u8string();
+      files[std::string(name.begin(), name.end())] = ReadFile(Utf8Text(entry.path()));
+    }
+    return files;
   }
   // The whole content of a file ("" when it cannot be read).
   static std::string ReadFile(const std::string& path) {

@@ -1,5 +1,6 @@
 // The tamrel program as a user meets it: exit statuses, standard output and
-// error, and the files it leaves; each run has its own configuration folders.
+// error, and the files it leaves (the reading commands none at all); each run
+// has its own configuration folders.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -49,6 +50,13 @@ class ToolProcess : public ::testing::Test {
     return folders_.backup + kPathSeparator + name;
   }
   static std::string Read(const std::string& path) { return TempDir::ReadFile(path); }
+  // Writes the context file and its backup copy; "" writes none.
+  void Put(const std::string& main, const std::string& backup) {
+    fs::remove_all(dir_.path());
+    fs::create_directories(Utf8Path(folders_.backup));
+    if (!main.empty()) dir_.WriteFile("Prefs.tmc", main);
+    if (!backup.empty()) dir_.WriteFile("state/Tamrel/Prefs.tmc", backup);
+  }
 
   TempDir dir_;
   TempDir io_;  // the captured output, apart from the files the program sees
@@ -78,14 +86,6 @@ TEST_F(ToolProcess, OutputLostOnAFullDiskEndsWithStatusThree) {
   }
 }
 
-TEST_F(ToolProcess, SetCreatesTheFileItsFoldersAndTheBackupCopy) {
-  const std::string file = File("not/yet/there/Setup.tmc");
-  EXPECT_EQ(Ok({"set", file, "Window", "Left", "-20"}), "");
-  EXPECT_EQ(Read(file), "<context><Window id=\"Left\" instance=\"1\">-20</Window>\r\n</context>");
-  EXPECT_EQ(Read(BackupOf("Setup.tmc")), Read(file));
-  EXPECT_EQ(Ok({"get", file, "Window", "Left"}), "-20\n");
-}
-
 TEST_F(ToolProcess, NamesAndValuesBeyondAsciiRoundTripAndTheFileEndsLinesWithCrLf) {
   const std::string file = File("Ärger/日本/設定.tmc");
   Ok({"set", file, "Fenster", "Größe", "groß & 日本語"});
@@ -99,23 +99,84 @@ TEST_F(ToolProcess, NamesAndValuesBeyondAsciiRoundTripAndTheFileEndsLinesWithCrL
   // A write command loads as a host does: the damaged file is set aside under
   // its own name and the backup copy fills in.
   dir_.WriteFile("Ärger/日本/設定.tmc", "<context><Fenster");
-  Ok({"set", file, "Fenster", "Höhe", "1"});
+  const Outcome outcome = Run({"set", file, "Fenster", "Höhe", "1"});
+  EXPECT_EQ(outcome.status, 0);
+  EXPECT_NE(outcome.err.find("restored from its backup copy " + BackupOf("設定.tmc")),
+            std::string::npos)
+      << outcome.err;
   EXPECT_EQ(Read(file + "_corrupt(1)"), "<context><Fenster");
   EXPECT_EQ(Ok({"get", file, "Fenster", "Größe"}), "groß & 日本語\n");
 }
 
+// `text` holds `part`; "" for `part`: is empty.
+void ExpectShows(const std::string& text, const std::string& part) {
+  if (part.empty()) {
+    EXPECT_EQ(text, "");
+  } else {
+    EXPECT_NE(text.find(part), std::string::npos) << text;
+  }
+}
+
+const std::string kClean = "<context><Setup id=\"Port\" instance=\"1\">COM1</Setup>\r\n</context>";
+const std::string kBackup = "<context><Setup id=\"Port\" instance=\"1\">COM2</Setup>\r\n</context>";
+const std::string kDamaged = "<context><Setup id=\"Port\" instance=\"1\">COM9</Se";
+
+TEST_F(ToolProcess, ReadingCommandsLeaveEveryByteAndEveryNameAsTheyWere) {
+  const struct {
+    const char* name;
+    std::string main, backup;
+    int status;
+    std::string shown, warning;  // on standard output and error
+  } cases[] = {
+      {"clean", kClean, kBackup, 0, "COM1", ""},
+      {"damaged, backup loads", kDamaged, kBackup, 0, "COM2",
+       "is damaged; these are the values of its backup copy " + BackupOf("Prefs.tmc")},
+      {"damaged, no backup", kDamaged, "", 3, "", "is damaged and its backup copy"},
+      {"both damaged", kDamaged, kDamaged, 3, "", "is missing or damaged too; nothing was changed"},
+      {"missing", "", kBackup, 1, "", "no such context file"},
+  };
+  for (const auto& c : cases) {
+    for (const Line args : {Line{"list", file_}, {"get", file_, "Setup", "Port"}, {"log", file_}}) {
+      SCOPED_TRACE(std::string(c.name) + ": " + *args.begin());
+      Put(c.main, c.backup);
+      const auto before = dir_.Files();
+      const Outcome outcome = Run(args);
+      EXPECT_EQ(dir_.Files(), before);
+      EXPECT_EQ(outcome.status, c.status) << outcome.err;
+      ExpectShows(outcome.out, c.shown);
+      ExpectShows(outcome.err, c.warning);
+    }
+  }
+}
+
+TEST_F(ToolProcess, RepairPutsTheBackupCopyInPlaceAndKeepsTheDamagedFile) {
+  Put(kClean, kBackup);
+  EXPECT_NE(Ok({"repair", file_}).find("loads whole; nothing to repair"), std::string::npos);
+  EXPECT_EQ(Read(file_), kClean);
+
+  dir_.WriteFile("Prefs.tmc", kDamaged);
+  EXPECT_NE(Ok({"repair", file_}).find("restored"), std::string::npos);
+  EXPECT_EQ(Read(file_), kBackup);
+  EXPECT_EQ(Read(file_ + "_corrupt(1)"), kDamaged);
+
+  fs::remove(Utf8Path(BackupOf("Prefs.tmc")));
+  dir_.WriteFile("Prefs.tmc", kDamaged);
+  Fails({"repair", file_}, 3, "no usable backup copy");
+  EXPECT_EQ(Read(file_ + "_corrupt(2)"), kDamaged);
+}
+
 TEST_F(ToolProcess, ListGivesTheStoreInOrderAsColumnsOrJson) {
-  Ok({"set", file_, "Window", "Left", "120"});
+  Ok({"set", file_, "Window", "Left", "-20"});  // a value, not an option
   Ok({"set", file_, "Options", "Grid", "true"});
   Ok({"set", file_, "Recent", "File", "R&D/Tom's \"final\" <draft>.odt"});
   EXPECT_EQ(Ok({"list", file_}),
             "Recent   File  1  R&D/Tom's \"final\" <draft>.odt\n"
             "Options  Grid  1  True\n"
-            "Window   Left  1  120\n");
+            "Window   Left  1  -20\n");
   EXPECT_EQ(Ok({"list", file_, "--json"}), R"([
   {"tag": "Recent", "id": "File", "instance": 1, "value": "R&D/Tom's \"final\" <draft>.odt"},
   {"tag": "Options", "id": "Grid", "instance": 1, "value": "True"},
-  {"tag": "Window", "id": "Left", "instance": 1, "value": "120"}
+  {"tag": "Window", "id": "Left", "instance": 1, "value": "-20"}
 ]
 )");
 }
@@ -146,19 +207,13 @@ TEST_F(ToolProcess, SetKeepsMaxValuesAndRemovesLinkedValuesOfDroppedOnes) {
 TEST_F(ToolProcess, SetAndVerifyRefuseKeysAndValuesTheFileCannotGiveBack) {
   Ok({"set", file_, "Keep", "Me", "1"});
   const std::string before = Read(file_);
+  // Each names the part at fault; the second would leave the whole file
+  // unreadable at the next read.
   const struct {
     std::string tag, id, value, reason;
   } cases[] = {
-      // These would leave the whole file unreadable at the next read.
-      {"Window Pos", "Left", "1", "the tag 'Window Pos'"},
-      {"Window", "a</Window>b", "1", "the id 'a</Window>b'"},
+      {"Window Pos", "x\"y", "1", "the tag 'Window Pos'"},
       {"Window", "a</context>b", "1", "the id 'a</context>b'"},
-      // These would come back under another tag or id, or not at all.
-      {"Window>", "Left", "1", "the tag 'Window>'"},
-      {"CONTEXT", "Left", "1", "the tag 'CONTEXT'"},
-      {"Window", "x\"y", "1", "the id 'x\"y'"},
-      {"Window", " Left", "1", "the id ' Left'"},
-      {"Win\ndow", "Left", "1", "the tag 'Win\ndow'"},
       {"Window", "Left", "two\nlines", "the value cannot be kept"},
   };
   for (const auto& c : cases) {
@@ -178,37 +233,9 @@ TEST_F(ToolProcess, VerifyPrintsItsRepairsAndSavesOnlyWhenSomethingChanged) {
   EXPECT_EQ(fs::last_write_time(file_), written);
 }
 
-TEST_F(ToolProcess, DamagedFileIsShownFromItsBackupCopyRestoredByWritesOrEndsWithStatusThree) {
-  Ok({"set", file_, "Window", "Left", "120"});
-  const std::string good = Read(file_), damaged = good.substr(0, good.size() / 2);
-  dir_.WriteFile("Prefs.tmc", damaged);
-  Outcome outcome = Run({"list", file_});
-  EXPECT_EQ(outcome.out, "Window  Left  1  120\n");
-  EXPECT_NE(outcome.err.find("is damaged; these are the values of its backup copy " +
-                             BackupOf("Prefs.tmc")),
-            std::string::npos);
-  EXPECT_EQ(Read(file_), damaged);
-  EXPECT_FALSE(fs::exists(file_ + "_corrupt(1)"));
-
-  outcome = Run({"set", file_, "Window", "Top", "7"});
-  EXPECT_NE(outcome.err.find("restored from its backup copy " + BackupOf("Prefs.tmc")),
-            std::string::npos);
-  EXPECT_EQ(Read(file_ + "_corrupt(1)"), damaged);
-  EXPECT_EQ(Ok({"get", file_, "Window", "Left"}), "120\n");
-
-  const std::string lost = dir_.WriteFile("Lost.tmc", "<context><Window id=\"Left\"");
-  Fails({"get", lost, "Window", "Left"}, 3, "is missing or damaged too; nothing was changed");
-  EXPECT_FALSE(fs::exists(lost + "_corrupt(1)"));
-  Fails({"remove", lost, "Window"}, 3, "no usable backup copy");
-  EXPECT_TRUE(fs::exists(lost + "_corrupt(1)"));
-}
-
-TEST_F(ToolProcess, LibraryFailuresEndWithStatusThreeAndNameTheProblem) {
+TEST_F(ToolProcess, ALibraryFailureEndsWithStatusThreeAndNamesTheProblem) {
   Fails({"set", file_, "context", "Id", "v"}, 3, "Attempt to make illegal context param.");
   EXPECT_FALSE(fs::exists(file_));
-  Ok({"set", file_, "Window", "Left", "1"});
-  fs::permissions(file_, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
-  Fails({"set", file_, "Window", "Left", "2"}, 3, "cannot save " + file_);
 }
 
 TEST_F(ToolProcess, LogPrintsTheContextLogLine) {
