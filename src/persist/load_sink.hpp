@@ -3,7 +3,8 @@
 // failed level to the host.
 //
 // A record of the usual shape (a start tag, its id and plain instance
-// number, its text, a check that finds nothing to repair or log) is not
+// number, its text, a Tag and Id without "$", whose instances the store
+// counts, and a check that finds nothing to repair or log) is not
 // copied into the context's current record event by event: the sink keeps
 // the reader's views of its Tag and Id as the pending record (views of the
 // text, which outlives the read) and files it from there when its text
