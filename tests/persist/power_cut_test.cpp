@@ -125,70 +125,55 @@ class PowerCutTest : public ::testing::Test {
   }
 };
 
-// The copy at `path` and its generations in `folder` after a Save that
-// rotates: the old version, or the new with the old as generation (2).
-void ExpectOldOrNewWithGenerations(MemoryDisk& disk, const std::string& folder,
-                                   const std::string& path, bool save_returned) {
+using Generations = std::map<std::string, std::string>;  // name -> text
+
+// The copy at `path` after a Save: the old version with the generations
+// `before` in its `folder`, or the new with those `after`; each loads whole.
+// A copy overwritten in place (no generation made) stays private, as it was.
+void ExpectOldOrNew(MemoryDisk& disk, const std::string& folder, const std::string& path,
+                    bool save_returned, const Generations& before, const Generations& after) {
   const std::optional<std::string> text = disk.Content(path);
-  ASSERT_TRUE(text.has_value());
-  ASSERT_TRUE(*text == kOld || *text == kNew) << *text;
+  ASSERT_TRUE(text == kOld || text == kNew) << path;
   if (save_returned) {
     EXPECT_EQ(*text, kNew);
+  }
+  if (before == after) {
+    EXPECT_EQ(disk.Status(path).permissions, kPrivate) << path;
   }
   const Loaded loaded = LoadFresh(path);
   EXPECT_TRUE(loaded.ok && !loaded.recovered);
   EXPECT_EQ(loaded.records, RecordsOfText(*text));
-
-  std::map<std::string, std::string> generations;
+  Generations generations;
   for (const std::string& name : disk.FileNames(folder)) {
     if (name.find('(') != std::string::npos) generations[name] = *disk.Content(folder + "/" + name);
   }
-  if (*text == kOld) {
-    EXPECT_EQ(generations, (std::map<std::string, std::string>{{"Setup(1).tmc", kOldest}}));
-  } else {
-    EXPECT_EQ(generations, (std::map<std::string, std::string>{{"Setup(1).tmc", kOldest},
-                                                               {"Setup(2).tmc", kOld}}));
+  EXPECT_EQ(generations, *text == kOld ? before : after) << path;
+}
+
+// Copies written on an earlier day become the next generation; copies
+// written today are overwritten.
+TEST_F(PowerCutTest, ASaveKeepsTheOldOrTheNewVersionOfBothCopiesAtEveryCut) {
+  for (const double written : {kYesterday, kToday}) {
+    const bool rotates = written == kYesterday;
+    SCOPED_TRACE(rotates ? "written yesterday" : "written today");
+    const Generations before = rotates ? Generations{{"Setup(1).tmc", kOldest}} : Generations{};
+    Generations after = before;
+    if (rotates) after["Setup(2).tmc"] = kOld;
+    auto make_disk = [&] {
+      auto disk = DiskWith({});
+      for (const auto& [folder, path] : {std::pair{kFolder, kFile}, {kBackupFolder, kBackup}}) {
+        disk->PutFile(path, kOld, written, kPrivate);
+        for (const auto& [name, text] : before) disk->PutFile(folder + "/" + name, text);
+      }
+      return disk;
+    };
+    CutEverywhere(
+        make_disk, [] { SaveNew(kFile); },
+        [&](MemoryDisk& disk, bool save_returned) {
+          ExpectOldOrNew(disk, kFolder, kFile, save_returned, before, after);
+          ExpectOldOrNew(disk, kBackupFolder, kBackup, save_returned, before, after);
+        });
   }
-}
-
-TEST_F(PowerCutTest, ASaveThatRotatesKeepsTheOldOrTheNewVersionOfBothCopies) {
-  auto make_disk = [] {
-    return DiskWith({{kFile, kOld},
-                     {kFolder + "/Setup(1).tmc", kOldest},
-                     {kBackup, kOld},
-                     {kBackupFolder + "/Setup(1).tmc", kOldest}});
-  };
-  CutEverywhere(
-      make_disk, [] { SaveNew(kFile); },
-      [](MemoryDisk& disk, bool save_returned) {
-        ExpectOldOrNewWithGenerations(disk, kFolder, kFile, save_returned);
-        ExpectOldOrNewWithGenerations(disk, kBackupFolder, kBackup, save_returned);
-      });
-}
-
-TEST_F(PowerCutTest, ASaveOverTodaysCopiesKeepsTheirPermissionsAtEveryCut) {
-  auto make_disk = [] {
-    auto disk = DiskWith({});
-    disk->PutFile(kFile, kOld, kToday, kPrivate);
-    disk->PutFile(kBackup, kOld, kToday, kPrivate);
-    return disk;
-  };
-  CutEverywhere(
-      make_disk, [] { SaveNew(kFile); },
-      [](MemoryDisk& disk, bool save_returned) {
-        for (const std::string& path : {kFile, kBackup}) {
-          const std::optional<std::string> text = disk.Content(path);
-          ASSERT_TRUE(text == kOld || text == kNew);
-          if (save_returned) {
-            EXPECT_EQ(text, kNew);
-          }
-          EXPECT_EQ(disk.Status(path).permissions, kPrivate) << path;
-        }
-        // Written today already: overwritten, no generation made.
-        for (const std::string& name : disk.FileNames(kFolder)) {
-          EXPECT_EQ(name.find('('), std::string::npos) << name;
-        }
-      });
 }
 
 TEST_F(PowerCutTest, AFirstSaveIntoFoldersItMadeIsOnTheDiskOnceItReturns) {

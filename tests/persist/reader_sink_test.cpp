@@ -9,6 +9,7 @@
 
 #include "persist/byte_search.hpp"
 #include "persist/context_reader.hpp"
+#include "persist_fixture.hpp"
 #include "tamrel/error.hpp"
 
 namespace tamrel::detail {
@@ -91,38 +92,30 @@ Trace TraceOf(std::string_view text, PlainElements plain) {
 
 // Elements as Save writes them take a pass of their own; it must hand over
 // what the general path hands over, also for texts that only nearly have
-// that form, which it must leave to the general path.
+// that form, which it must leave to the general path: random texts over the
+// characters that matter, each plain records, some with a few characters
+// replaced or cut.
 TEST(ReaderSinkTest, ThePlainElementPassAgreesWithTheGeneralPath) {
-  const std::vector<std::string> written = {"<A id=\"x\" instance=\"1\">v</A>",
-                                            "<Tag id=\"\">C:\\Data\\a.dat</Tag>",
-                                            "<B id=\"  y\" instance=\"2\">a &amp; b</B>",
-                                            "<C>text</C>",
-                                            "<D id=\"x>y\" k=\"a=b c\">v</D>",
-                                            "<E a=\"1\" b=\"2\" c=\"3\" d=\"4\" e=\"5\">v</E>"};
-  for (const std::string& element : written) {
-    for (const std::string& text : {element, "<context>" + element + element + "</context>",
-                                    "<context> " + element + " </context>"}) {
-      EXPECT_EQ(TraceOf(text, PlainElements::kOwnPass), TraceOf(text, PlainElements::kGeneralPath))
-          << text;
-    }
-  }
-  // Random texts over the characters that matter, many of them almost
-  // plain: each is a plain record with a few characters replaced or cut.
+  const std::string written[] = {"<A id=\"x\" instance=\"1\">v</A>",
+                                 "<Tag id=\"\">C:\\Data\\a.dat</Tag>",
+                                 "<B id=\"  y\" instance=\"2\">a &amp; b</B>",
+                                 "<C>text</C>",
+                                 "<D id=\"x>y\" k=\"a=b c\">v</D>",
+                                 "<E a=\"1\" b=\"2\" c=\"3\" d=\"4\" e=\"5\">v</E>"};
   const std::string alphabet = "<>/=\" Aaid";
-  uint32_t seed = 12345;
-  const auto next = [&seed](std::size_t bound) {
-    seed = seed * 1664525u + 1013904223u;
-    return static_cast<std::size_t>(seed >> 8) % bound;
-  };
+  testing::Picker pick(12345);
   for (int round = 0; round < 20000; ++round) {
-    std::string text =
-        "<context>" + written[next(written.size())] + written[next(written.size())] + "</context>";
-    for (std::size_t edits = 1 + next(3); edits > 0; --edits) {
-      const std::size_t at = next(text.size());
-      if (next(4) == 0) {
+    std::string text = pick.From(written);
+    if (pick.Below(4) > 0) {
+      const char* space = pick.Below(2) ? " " : "";
+      text = "<context>" + (space + text + pick.From(written) + space) + "</context>";
+    }
+    for (std::size_t edits = pick.Below(4); edits > 0; --edits) {
+      const std::size_t at = pick.Below(text.size());
+      if (pick.Below(4) == 0) {
         text.erase(at, 1);
       } else {
-        text[at] = alphabet[next(alphabet.size())];
+        text[at] = alphabet[pick.Below(alphabet.size())];
       }
     }
     ASSERT_EQ(TraceOf(text, PlainElements::kOwnPass), TraceOf(text, PlainElements::kGeneralPath))
@@ -138,16 +131,13 @@ TEST(FindByteTest, FindsWhatASearchByteByByteFinds) {
     const std::size_t at = text.find_first_of(bytes, from);
     return at == std::string_view::npos ? text.size() : at;
   };
-  uint32_t seed = 7;
+  testing::Picker pick(7);
   for (int round = 0; round < 20000; ++round) {
-    seed = seed * 1664525u + 1013904223u;
-    std::string text((seed >> 8) % 50, 'a');
+    std::string text(pick.Below(50), 'a');
     for (char& c : text) {
-      seed = seed * 1664525u + 1013904223u;
-      if ((seed >> 8) % 8 == 0) c = "<\"& \x80"[(seed >> 12) % 5];
+      if (pick.Below(8) == 0) c = "<\"& \x80"[pick.Below(5)];
     }
-    seed = seed * 1664525u + 1013904223u;
-    const std::size_t from = text.empty() ? 0 : (seed >> 8) % (text.size() + 1);
+    const std::size_t from = pick.Below(text.size() + 1);
     ASSERT_EQ(FindByte<'<'>(text, from), naive(text, from, "<")) << text << " " << from;
     ASSERT_EQ((FindByte<'"', '<'>(text, from)), naive(text, from, "\"<")) << text << " " << from;
     ASSERT_EQ((FindByte<'&', '\x80'>(text, from)), naive(text, from, "&\x80")) << text;
