@@ -60,67 +60,47 @@ std::string RandomText(Picker& pick) {
   return text + "</context>";
 }
 
-// What a read leaves behind, all of it comparable.
-struct Outcome {
-  std::vector<std::string> records;  // tag/id/instance/value/key, store order
-  std::vector<std::string> host_calls;
-  bool changed = false;
-  std::string current;  // the current record, if any
-  int32_t raised = 0;
-
-  bool operator==(const Outcome&) const = default;
-};
-
-std::ostream& operator<<(std::ostream& out, const Outcome& outcome) {
-  for (const std::string& record : outcome.records) out << "record " << record << "\n";
-  for (const std::string& call : outcome.host_calls) out << "host " << call << "\n";
-  return out << "changed " << outcome.changed << ", current " << outcome.current << ", raised "
-             << outcome.raised;
-}
-
-Outcome Read(const std::string& name, const std::string& text, detail::RecordFiling filing,
-             const std::function<void(ContextCls&, ReenteringHost&)>& arrange) {
+// What a read leaves behind, as text: the records (tag/id/instance/value/
+// key, store order), the host calls, `changed`, the current record and the
+// error that reached the caller.
+std::string Read(const std::string& name, const std::string& text, detail::RecordFiling filing,
+                 const std::function<void(ContextCls&, ReenteringHost&)>& arrange) {
   auto context = std::make_shared<ContextCls>();
   auto host = std::make_shared<ReenteringHost>();
   context->SetApplicationContext(host);
   context->name(name);
   arrange(*context, *host);
   detail::ContextState& state = detail::StateOf(*context);
-  Outcome outcome;
+  std::string outcome;
   {
     detail::LoadInstancesScope instances(state);
     try {
       detail::DecodeXML(state, text, filing);
     } catch (const Error& error) {
-      outcome.raised = error.number();
+      outcome += "raised " + std::to_string(error.number()) + "\n";
     }
   }
-  const auto show = [](std::string_view tag, std::string_view id, int instance,
-                       std::string_view value, int64_t key) {
-    return std::string(tag) + "/" + std::string(id) + "/" + std::to_string(instance) + "/" +
-           std::string(value) + "/A" + std::to_string(key);
+  const auto show = [&outcome](const char* what, const auto& item) {
+    outcome.append(what).append(item.Tag).append("/").append(item.Id).append("/");
+    outcome.append(std::to_string(item.Instance)).append("/").append(item.Value);
+    outcome.append("/A").append(std::to_string(item.Key)).append("\n");
   };
-  state.items.ForEach([&](const detail::ItemView& item) {
-    outcome.records.push_back(show(item.Tag, item.Id, item.Instance, item.Value, item.Key));
-  });
+  state.items.ForEach([&](const detail::ItemView& item) { show("record ", item); });
   for (const HostCall& call : host->calls()) {
-    std::string shown = call.op + " " + std::to_string(call.error.number);
-    for (const std::string& arg : call.args) shown += " | " + arg;
-    outcome.host_calls.push_back(shown);
+    outcome += "host " + call.op + " " + std::to_string(call.error.number);
+    for (const std::string& arg : call.args) outcome += " | " + arg;
+    outcome += "\n";
   }
-  outcome.changed = state.changed;
-  if (state.has_current_item) {
-    const detail::ContextItem& item = state.current_item;
-    outcome.current = show(item.Tag, item.Id, item.Instance, item.Value, item.Key);
-  }
+  outcome += state.changed ? "changed\n" : "unchanged\n";
+  if (state.has_current_item) show("current ", state.current_item);
   return outcome;
 }
 
 void ExpectSameFiling(const std::string& name, const std::string& text,
                       const std::function<void(ContextCls&, ReenteringHost&)>& arrange) {
-  const Outcome direct = Read(name, text, detail::RecordFiling::kDirect, arrange);
-  const Outcome by_events = Read(name, text, detail::RecordFiling::kEventByEvent, arrange);
-  ASSERT_EQ(direct, by_events) << name << ": " << text;
+  ASSERT_EQ(Read(name, text, detail::RecordFiling::kDirect, arrange),
+            Read(name, text, detail::RecordFiling::kEventByEvent, arrange))
+      << name << ": " << text;
 }
 
 // Host code that runs from a log line or an error report and sends events

@@ -37,6 +37,24 @@ inline Records RecordsOf(const ContextCls& context) {
   return records;
 }
 
+// What a fresh Load of a file finds, on the disk in force.
+struct Loaded {
+  bool ok = false;
+  bool recovered = false;  // a message shown or an error reported: it was damaged
+  Records records;
+};
+
+inline Loaded LoadFresh(const std::string& path) {
+  auto host = RecordingHost::Make();
+  auto context = std::make_shared<ContextCls>();
+  context->SetApplicationContext(host);
+  Loaded loaded;
+  loaded.ok = context->Load(path);
+  loaded.recovered = !host->CallsOf("ShowMessage").empty() || !host->Errors().empty();
+  loaded.records = RecordsOf(*context);
+  return loaded;
+}
+
 // Appends records directly, in order, as a loaded store would hold them.
 inline void Fill(ContextCls& context, const Records& records) {
   detail::ContextState& state = detail::StateOf(context);

@@ -29,34 +29,6 @@ const std::string kOld = ContextFile(Element("Setup", "Port", 1, "COM1"));
 const std::string kNew = ContextFile(Element("Setup", "Port", 1, "COM2"));
 const std::string kDamaged = "<context><Setup id=\"Port\" instance=\"1\">COM9</Set";
 
-// What a fresh Load of a file finds, on the disk in force.
-struct Loaded {
-  bool ok = false;
-  bool recovered = false;  // a message was shown: the file was damaged
-  Records records;
-};
-
-class MessageCountingHost : public DiscardingHost {
- public:
-  Variant ShowMessage(const std::string&, int16_t, const std::string&, const std::string&,
-                      int32_t) override {
-    ++messages;
-    return {};
-  }
-  int messages = 0;
-};
-
-Loaded LoadFresh(const std::string& path) {
-  auto host = std::make_shared<MessageCountingHost>();
-  auto context = std::make_shared<ContextCls>();
-  context->SetApplicationContext(host);
-  Loaded loaded;
-  loaded.ok = context->Load(path);
-  loaded.recovered = host->messages > 0;
-  loaded.records = RecordsOf(*context);
-  return loaded;
-}
-
 Records RecordsOfText(const std::string& text) {
   auto disk = std::make_shared<MemoryDisk>();
   disk->PutFile("/probe/Probe.tmc", text);
