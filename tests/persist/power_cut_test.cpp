@@ -25,16 +25,11 @@ const std::string kBackupFolder = "/state/Tamrel";
 const std::string kFile = kFolder + "/Setup.tmc";
 const std::string kBackup = kBackupFolder + "/Setup.tmc";
 const std::string kOldest = ContextFile(Element("Setup", "Port", 1, "COM0"));
-const std::string kOld = ContextFile(Element("Setup", "Port", 1, "COM1"));
-const std::string kNew = ContextFile(Element("Setup", "Port", 1, "COM2"));
+const Records kOldRecords = {{"Setup", "Port", 1, "COM1"}};
+const std::string kOld = ContextFile(kOldRecords);
+const Records kNewRecords = {{"Setup", "Port", 1, "COM2"}};
+const std::string kNew = ContextFile(kNewRecords);
 const std::string kDamaged = "<context><Setup id=\"Port\" instance=\"1\">COM9</Set";
-
-Records RecordsOfText(const std::string& text) {
-  auto disk = std::make_shared<MemoryDisk>();
-  disk->PutFile("/probe/Probe.tmc", text);
-  platform::Scope scope(MemoryDisk::Hooks(disk));
-  return LoadFresh("/probe/Probe.tmc").records;
-}
 
 class PowerCutTest : public ::testing::Test {
  protected:
@@ -114,7 +109,7 @@ void ExpectOldOrNew(MemoryDisk& disk, const std::string& folder, const std::stri
   }
   const Loaded loaded = LoadFresh(path);
   EXPECT_TRUE(loaded.ok && !loaded.recovered);
-  EXPECT_EQ(loaded.records, RecordsOfText(*text));
+  EXPECT_EQ(loaded.records, *text == kOld ? kOldRecords : kNewRecords);
   Generations generations;
   for (const std::string& name : disk.FileNames(folder)) {
     if (name.find('(') != std::string::npos) generations[name] = *disk.Content(folder + "/" + name);
@@ -184,7 +179,7 @@ TEST_F(PowerCutTest, ARecoveringLoadNeverLosesTheValuesNorTheDamagedFile) {
         // Whatever the cut left, a Load gives the backup's values.
         const Loaded again = LoadFresh(kFile);
         EXPECT_TRUE(again.ok);
-        EXPECT_EQ(again.records, RecordsOfText(kOld));
+        EXPECT_EQ(again.records, kOldRecords);
       });
 }
 
