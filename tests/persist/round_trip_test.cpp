@@ -30,7 +30,7 @@ TEST_F(PersistTest, RoundTripsAgreesWithASaveAndALoad) {
       {"Window", "a</Window>b", "1", false},      // the element ends early
       {"Window", "a</context>b", "1", false},     // the whole context ends early
       {"Win\ndow", "Left", "1", false},           // line feeds are dropped on reading
-      {"Window", "Left", "two\r\nlines", false},  // line breaks go, a lone CR stays
+      {"Window", "Left", "two\r\nlines", false},  // a line break goes on reading
   };
   const std::string path = dir_.Path("Trip.tmc");
   for (const auto& c : cases) {
