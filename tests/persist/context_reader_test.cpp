@@ -19,7 +19,7 @@ namespace {
 
 class ReaderTest : public PersistTest {
  protected:
-  ReaderTest() { context_->SetApplicationContext(host_); }
+  ReaderTest() { context_->SetApplicationContext(reentering_host_); }
 
   // Decodes `text` as Load does; the error number that reached the caller,
   // 0 when none.
@@ -40,7 +40,7 @@ class ReaderTest : public PersistTest {
   void Load(const std::string& name, const Records& records) {
     context_->Clear();
     context_->name(name);
-    host_->ClearCalls();
+    reentering_host_->ClearCalls();
     detail::StateOf(*context_).changed = false;
     std::string text = ContextFile(records);
     std::erase(text, '\r');
@@ -48,7 +48,8 @@ class ReaderTest : public PersistTest {
     EXPECT_EQ(Decode(text), 0);
   }
 
-  std::shared_ptr<ReenteringHost> host_ = std::make_shared<ReenteringHost>();
+  // The context's host, in place of the fixture's: host code can re-enter.
+  std::shared_ptr<ReenteringHost> reentering_host_ = std::make_shared<ReenteringHost>();
 
   static std::string Mismatch(const std::string& id, int expected, int got,
                               const std::string& tag = "W") {
@@ -78,10 +79,10 @@ TEST_F(ReaderTest, ElementsAndAttributeForms) {
   };
   for (const Case& c : cases) {
     context_->Clear();
-    host_->ClearCalls();
+    reentering_host_->ClearCalls();
     EXPECT_EQ(Decode(ContextFile(c.elements)), 0) << c.elements;
     EXPECT_EQ(RecordsOf(*context_), c.records) << c.elements;
-    EXPECT_EQ(host_->Errors(), c.reports) << c.elements;
+    EXPECT_EQ(reentering_host_->Errors(), c.reports) << c.elements;
   }
 }
 
@@ -90,11 +91,12 @@ TEST_F(ReaderTest, MalformedTextFailsAndIsReportedWithItsText) {
        {"<context><A id=\"x\" instance=\"1\">v</A>\r\n<B id=\"y\" inst", "<context></contex>",
         "plain text", "<A id=\"x>\" instance=\"1\"></A"}) {
     SCOPED_TRACE(text);
-    host_->ClearCalls();
+    reentering_host_->ClearCalls();
     EXPECT_EQ(Decode(text), errc::kInvalidArgument);
     EXPECT_TRUE(RecordsOf(*context_).empty());
-    EXPECT_EQ(host_->Ops(), (Texts{"RegisterError", "WriteDetail", "HandleError", "GetErrorText"}));
-    EXPECT_EQ(host_->DetailLines(), Texts{"XML: " + text});
+    EXPECT_EQ(reentering_host_->Ops(),
+              (Texts{"RegisterError", "WriteDetail", "HandleError", "GetErrorText"}));
+    EXPECT_EQ(reentering_host_->DetailLines(), Texts{"XML: " + text});
   }
 }
 
@@ -161,13 +163,13 @@ TEST_F(ReaderTest, InstanceRepairs) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    host_->act = c.act;
-    host_->nth = 1;
-    if (c.failing_log != 0) host_->FailOn("WriteLog", c.failing_log, 1);
+    reentering_host_->act = c.act;
+    reentering_host_->nth = 1;
+    if (c.failing_log != 0) reentering_host_->FailOn("WriteLog", c.failing_log, 1);
     Load("ctx", c.file);
     EXPECT_EQ(RecordsOf(*context_), c.store);
-    EXPECT_EQ(host_->LogLines(), c.log);
-    EXPECT_EQ(host_->Errors(), c.errors);
+    EXPECT_EQ(reentering_host_->LogLines(), c.log);
+    EXPECT_EQ(reentering_host_->Errors(), c.errors);
     if (c.changed) {
       EXPECT_EQ(context_->changed(), *c.changed);
     }

@@ -52,6 +52,7 @@ TEST_F(CloneCopyTest, CopyReplacesOnlyTheTagAndAppendsItAtTheEnd) {
   // into itself, a Copy only removes.
   source_->Copy(source_, "Recent");
   EXPECT_EQ(Records(*source_), (Held{{"Window", "Left", 1, "10"}}));
+  EXPECT_TRUE(host_->Errors().empty());
 }
 
 TEST_F(CloneCopyTest, CloneGivesTheSameRecordsInOrderAndEmptiesATargetFirst) {
