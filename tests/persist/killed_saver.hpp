@@ -24,12 +24,9 @@ inline Records Version(char which) {
 
 // True when `path` loads without a report and holds one version whole.
 inline bool LoadsWhole(const std::string& path) {
-  auto host = RecordingHost::Make();
-  auto context = std::make_shared<ContextCls>();
-  context->SetApplicationContext(host);
-  return context->Load(path) && host->CallsOf("ShowMessage").empty() &&
-         host->CallsOf("RegisterError").empty() &&
-         (RecordsOf(*context) == Version('a') || RecordsOf(*context) == Version('b'));
+  const Loaded loaded = LoadFresh(path);
+  return loaded.ok && !loaded.recovered &&
+         (loaded.records == Version('a') || loaded.records == Version('b'));
 }
 
 // The saver's loop: saves the two versions in turn to `path`; returns only

@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <tuple>
@@ -33,6 +35,24 @@ inline Records RecordsOf(const ContextCls& context) {
     records.emplace_back(record.tag, record.id, record.instance, record.value);
   }
   return records;
+}
+
+// What a fresh Load of a file finds, on the disk in force.
+struct Loaded {
+  bool ok = false;
+  bool recovered = false;  // a message shown or an error reported: it was damaged
+  Records records;
+};
+
+inline Loaded LoadFresh(const std::string& path) {
+  auto host = RecordingHost::Make();
+  auto context = std::make_shared<ContextCls>();
+  context->SetApplicationContext(host);
+  Loaded loaded;
+  loaded.ok = context->Load(path);
+  loaded.recovered = !host->CallsOf("ShowMessage").empty() || !host->Errors().empty();
+  loaded.records = RecordsOf(*context);
+  return loaded;
 }
 
 // Appends records directly, in order, as a loaded store would hold them.
@@ -63,6 +83,46 @@ inline std::string ContextFile(const Records& records) {
     elements += Element(tag, id, instance, value);
   return ContextFile(elements);
 }
+
+// Picks numbers and list items, reproducibly, for the randomized tests.
+class Picker {
+ public:
+  explicit Picker(uint32_t seed) : seed_(seed) {}
+  std::size_t Below(std::size_t bound) {
+    seed_ = seed_ * 1664525u + 1013904223u;
+    return static_cast<std::size_t>(seed_ >> 8) % bound;
+  }
+  template <class List>
+  const auto& From(const List& items) {
+    return items[Below(std::size(items))];
+  }
+
+ private:
+  uint32_t seed_;
+};
+
+// A host whose `nth` call of `op` ("WriteLog" or "RegisterError") runs
+// `act`: host code that re-enters the context while it loads.
+class ReenteringHost : public RecordingHost {
+ public:
+  std::string op = "WriteLog";
+  int nth = 1;
+  std::function<void()> act;
+
+  void WriteLog(const std::string& line) override {
+    RecordingHost::WriteLog(line);
+    MaybeAct("WriteLog");
+  }
+  void RegisterError(const std::string& location, const std::string& stage) override {
+    RecordingHost::RegisterError(location, stage);
+    MaybeAct("RegisterError");
+  }
+
+ private:
+  void MaybeAct(const std::string& called) {
+    if (called == op && --nth == 0 && act) act();
+  }
+};
 
 class PersistTest : public ::testing::Test {
  protected:

@@ -25,44 +25,11 @@ const std::string kBackupFolder = "/state/Tamrel";
 const std::string kFile = kFolder + "/Setup.tmc";
 const std::string kBackup = kBackupFolder + "/Setup.tmc";
 const std::string kOldest = ContextFile(Element("Setup", "Port", 1, "COM0"));
-const std::string kOld = ContextFile(Element("Setup", "Port", 1, "COM1"));
-const std::string kNew = ContextFile(Element("Setup", "Port", 1, "COM2"));
+const Records kOldRecords = {{"Setup", "Port", 1, "COM1"}};
+const std::string kOld = ContextFile(kOldRecords);
+const Records kNewRecords = {{"Setup", "Port", 1, "COM2"}};
+const std::string kNew = ContextFile(kNewRecords);
 const std::string kDamaged = "<context><Setup id=\"Port\" instance=\"1\">COM9</Set";
-
-// What a fresh Load of a file finds, on the disk in force.
-struct Loaded {
-  bool ok = false;
-  bool recovered = false;  // a message was shown: the file was damaged
-  Records records;
-};
-
-class MessageCountingHost : public DiscardingHost {
- public:
-  Variant ShowMessage(const std::string&, int16_t, const std::string&, const std::string&,
-                      int32_t) override {
-    ++messages;
-    return {};
-  }
-  int messages = 0;
-};
-
-Loaded LoadFresh(const std::string& path) {
-  auto host = std::make_shared<MessageCountingHost>();
-  auto context = std::make_shared<ContextCls>();
-  context->SetApplicationContext(host);
-  Loaded loaded;
-  loaded.ok = context->Load(path);
-  loaded.recovered = host->messages > 0;
-  loaded.records = RecordsOf(*context);
-  return loaded;
-}
-
-Records RecordsOfText(const std::string& text) {
-  auto disk = std::make_shared<MemoryDisk>();
-  disk->PutFile("/probe/Probe.tmc", text);
-  platform::Scope scope(MemoryDisk::Hooks(disk));
-  return LoadFresh("/probe/Probe.tmc").records;
-}
 
 class PowerCutTest : public ::testing::Test {
  protected:
@@ -125,70 +92,55 @@ class PowerCutTest : public ::testing::Test {
   }
 };
 
-// The copy at `path` and its generations in `folder` after a Save that
-// rotates: the old version, or the new with the old as generation (2).
-void ExpectOldOrNewWithGenerations(MemoryDisk& disk, const std::string& folder,
-                                   const std::string& path, bool save_returned) {
+using Generations = std::map<std::string, std::string>;  // name -> text
+
+// The copy at `path` after a Save: the old version with the generations
+// `before` in its `folder`, or the new with those `after`; each loads whole.
+// A copy overwritten in place (no generation made) stays private, as it was.
+void ExpectOldOrNew(MemoryDisk& disk, const std::string& folder, const std::string& path,
+                    bool save_returned, const Generations& before, const Generations& after) {
   const std::optional<std::string> text = disk.Content(path);
-  ASSERT_TRUE(text.has_value());
-  ASSERT_TRUE(*text == kOld || *text == kNew) << *text;
+  ASSERT_TRUE(text == kOld || text == kNew) << path;
   if (save_returned) {
     EXPECT_EQ(*text, kNew);
   }
+  if (before == after) {
+    EXPECT_EQ(disk.Status(path).permissions, kPrivate) << path;
+  }
   const Loaded loaded = LoadFresh(path);
   EXPECT_TRUE(loaded.ok && !loaded.recovered);
-  EXPECT_EQ(loaded.records, RecordsOfText(*text));
-
-  std::map<std::string, std::string> generations;
+  EXPECT_EQ(loaded.records, *text == kOld ? kOldRecords : kNewRecords);
+  Generations generations;
   for (const std::string& name : disk.FileNames(folder)) {
     if (name.find('(') != std::string::npos) generations[name] = *disk.Content(folder + "/" + name);
   }
-  if (*text == kOld) {
-    EXPECT_EQ(generations, (std::map<std::string, std::string>{{"Setup(1).tmc", kOldest}}));
-  } else {
-    EXPECT_EQ(generations, (std::map<std::string, std::string>{{"Setup(1).tmc", kOldest},
-                                                               {"Setup(2).tmc", kOld}}));
+  EXPECT_EQ(generations, *text == kOld ? before : after) << path;
+}
+
+// Copies written on an earlier day become the next generation; copies
+// written today are overwritten.
+TEST_F(PowerCutTest, ASaveKeepsTheOldOrTheNewVersionOfBothCopiesAtEveryCut) {
+  for (const double written : {kYesterday, kToday}) {
+    const bool rotates = written == kYesterday;
+    SCOPED_TRACE(rotates ? "written yesterday" : "written today");
+    const Generations before = rotates ? Generations{{"Setup(1).tmc", kOldest}} : Generations{};
+    Generations after = before;
+    if (rotates) after["Setup(2).tmc"] = kOld;
+    auto make_disk = [&] {
+      auto disk = DiskWith({});
+      for (const auto& [folder, path] : {std::pair{kFolder, kFile}, {kBackupFolder, kBackup}}) {
+        disk->PutFile(path, kOld, written, kPrivate);
+        for (const auto& [name, text] : before) disk->PutFile(folder + "/" + name, text);
+      }
+      return disk;
+    };
+    CutEverywhere(
+        make_disk, [] { SaveNew(kFile); },
+        [&](MemoryDisk& disk, bool save_returned) {
+          ExpectOldOrNew(disk, kFolder, kFile, save_returned, before, after);
+          ExpectOldOrNew(disk, kBackupFolder, kBackup, save_returned, before, after);
+        });
   }
-}
-
-TEST_F(PowerCutTest, ASaveThatRotatesKeepsTheOldOrTheNewVersionOfBothCopies) {
-  auto make_disk = [] {
-    return DiskWith({{kFile, kOld},
-                     {kFolder + "/Setup(1).tmc", kOldest},
-                     {kBackup, kOld},
-                     {kBackupFolder + "/Setup(1).tmc", kOldest}});
-  };
-  CutEverywhere(
-      make_disk, [] { SaveNew(kFile); },
-      [](MemoryDisk& disk, bool save_returned) {
-        ExpectOldOrNewWithGenerations(disk, kFolder, kFile, save_returned);
-        ExpectOldOrNewWithGenerations(disk, kBackupFolder, kBackup, save_returned);
-      });
-}
-
-TEST_F(PowerCutTest, ASaveOverTodaysCopiesKeepsTheirPermissionsAtEveryCut) {
-  auto make_disk = [] {
-    auto disk = DiskWith({});
-    disk->PutFile(kFile, kOld, kToday, kPrivate);
-    disk->PutFile(kBackup, kOld, kToday, kPrivate);
-    return disk;
-  };
-  CutEverywhere(
-      make_disk, [] { SaveNew(kFile); },
-      [](MemoryDisk& disk, bool save_returned) {
-        for (const std::string& path : {kFile, kBackup}) {
-          const std::optional<std::string> text = disk.Content(path);
-          ASSERT_TRUE(text == kOld || text == kNew);
-          if (save_returned) {
-            EXPECT_EQ(text, kNew);
-          }
-          EXPECT_EQ(disk.Status(path).permissions, kPrivate) << path;
-        }
-        // Written today already: overwritten, no generation made.
-        for (const std::string& name : disk.FileNames(kFolder)) {
-          EXPECT_EQ(name.find('('), std::string::npos) << name;
-        }
-      });
 }
 
 TEST_F(PowerCutTest, AFirstSaveIntoFoldersItMadeIsOnTheDiskOnceItReturns) {
@@ -227,7 +179,7 @@ TEST_F(PowerCutTest, ARecoveringLoadNeverLosesTheValuesNorTheDamagedFile) {
         // Whatever the cut left, a Load gives the backup's values.
         const Loaded again = LoadFresh(kFile);
         EXPECT_TRUE(again.ok);
-        EXPECT_EQ(again.records, RecordsOfText(kOld));
+        EXPECT_EQ(again.records, kOldRecords);
       });
 }
 

@@ -9,6 +9,7 @@
 
 #include "persist/byte_search.hpp"
 #include "persist/context_reader.hpp"
+#include "persist_fixture.hpp"
 #include "tamrel/error.hpp"
 
 namespace tamrel::detail {
@@ -39,6 +40,17 @@ class TracingSink final : public ReaderSink {
 
 using Trace = std::vector<std::string>;
 
+// The events and the error number of reading `text` in one of the modes.
+Trace TraceOf(std::string_view text, PlainElements plain = PlainElements::kOwnPass) {
+  TracingSink sink;
+  try {
+    ReadContextText(text, sink, plain);
+  } catch (const Error& error) {
+    sink.trace.push_back("raised " + std::to_string(error.number()));
+  }
+  return sink.trace;
+}
+
 TEST(ReaderSinkTest, EventsInTheOrderTheTextGivesThem) {
   struct Case {
     std::string text;
@@ -57,72 +69,41 @@ TEST(ReaderSinkTest, EventsInTheOrderTheTextGivesThem) {
       {"<A i>v</A><B d=\"x\">w</B>",
        {"S A", "A A i=", "L <B d=\"x\">w</B>", "T A v", "E A", "S B", "A B id=x", "L ", "T B w",
         "E B"}},
+      // A failure is told at every level, innermost first, then raised; the
+      // outer level had read past its end tag: nothing was left to it.
+      {"<A><B>x</A>", {"S A", "L ", "T A ", "S B", "F 5 <B>x", "F 5 ", "raised 5"}},
   };
   for (const Case& c : cases) {
-    TracingSink sink;
-    ReadContextText(c.text, sink);
-    EXPECT_EQ(sink.trace, c.trace) << c.text;
+    EXPECT_EQ(TraceOf(c.text), c.trace) << c.text;
   }
-}
-
-TEST(ReaderSinkTest, AFailureIsToldAtEveryLevelInnermostFirstThenRaised) {
-  TracingSink sink;
-  int32_t raised = 0;
-  try {
-    ReadContextText("<A><B>x</A>", sink);
-  } catch (const Error& error) {
-    raised = error.number();
-  }
-  EXPECT_EQ(raised, errc::kInvalidArgument);
-  // The outer level had read past its end tag: nothing was left to it.
-  EXPECT_EQ(sink.trace, (Trace{"S A", "L ", "T A ", "S B", "F 5 <B>x", "F 5 "}));
-}
-
-// The events and the error number of reading `text` in one of the modes.
-Trace TraceOf(std::string_view text, PlainElements plain) {
-  TracingSink sink;
-  try {
-    ReadContextText(text, sink, plain);
-  } catch (const Error& error) {
-    sink.trace.push_back("raised " + std::to_string(error.number()));
-  }
-  return sink.trace;
 }
 
 // Elements as Save writes them take a pass of their own; it must hand over
 // what the general path hands over, also for texts that only nearly have
-// that form, which it must leave to the general path.
+// that form, which it must leave to the general path: random texts over the
+// characters that matter, each plain records, some with a few characters
+// replaced or cut.
 TEST(ReaderSinkTest, ThePlainElementPassAgreesWithTheGeneralPath) {
-  const std::vector<std::string> written = {"<A id=\"x\" instance=\"1\">v</A>",
-                                            "<Tag id=\"\">C:\\Data\\a.dat</Tag>",
-                                            "<B id=\"  y\" instance=\"2\">a &amp; b</B>",
-                                            "<C>text</C>",
-                                            "<D id=\"x>y\" k=\"a=b c\">v</D>",
-                                            "<E a=\"1\" b=\"2\" c=\"3\" d=\"4\" e=\"5\">v</E>"};
-  for (const std::string& element : written) {
-    for (const std::string& text : {element, "<context>" + element + element + "</context>",
-                                    "<context> " + element + " </context>"}) {
-      EXPECT_EQ(TraceOf(text, PlainElements::kOwnPass), TraceOf(text, PlainElements::kGeneralPath))
-          << text;
-    }
-  }
-  // Random texts over the characters that matter, many of them almost
-  // plain: each is a plain record with a few characters replaced or cut.
+  const std::string written[] = {"<A id=\"x\" instance=\"1\">v</A>",
+                                 "<Tag id=\"\">C:\\Data\\a.dat</Tag>",
+                                 "<B id=\"  y\" instance=\"2\">a &amp; b</B>",
+                                 "<C>text</C>",
+                                 "<D id=\"x>y\" k=\"a=b c\">v</D>",
+                                 "<E a=\"1\" b=\"2\" c=\"3\" d=\"4\" e=\"5\">v</E>"};
   const std::string alphabet = "<>/=\" Aaid";
-  uint32_t seed = 12345;
-  const auto next = [&seed](std::size_t bound) {
-    seed = seed * 1664525u + 1013904223u;
-    return static_cast<std::size_t>(seed >> 8) % bound;
-  };
+  testing::Picker pick(12345);
   for (int round = 0; round < 20000; ++round) {
-    std::string text =
-        "<context>" + written[next(written.size())] + written[next(written.size())] + "</context>";
-    for (std::size_t edits = 1 + next(3); edits > 0; --edits) {
-      const std::size_t at = next(text.size());
-      if (next(4) == 0) {
+    std::string text = pick.From(written);
+    if (pick.Below(4) > 0) {
+      const char* space = pick.Below(2) ? " " : "";
+      text = "<context>" + (space + text + pick.From(written) + space) + "</context>";
+    }
+    for (std::size_t edits = pick.Below(4); edits > 0; --edits) {
+      const std::size_t at = pick.Below(text.size());
+      if (pick.Below(4) == 0) {
         text.erase(at, 1);
       } else {
-        text[at] = alphabet[next(alphabet.size())];
+        text[at] = alphabet[pick.Below(alphabet.size())];
       }
     }
     ASSERT_EQ(TraceOf(text, PlainElements::kOwnPass), TraceOf(text, PlainElements::kGeneralPath))
@@ -140,19 +121,15 @@ TEST(FindByteTest, FindsWhatASearchByteByByteFinds) {
     const std::size_t at = text.find_first_of(bytes, from);
     return at == std::string_view::npos ? text.size() : at;
   };
-  uint32_t seed = 7;
-  const auto next = [&seed] {
-    seed = seed * 1664525u + 1013904223u;
-    return seed >> 8;
-  };
+  testing::Picker pick(7);
   for (int round = 0; round < 20000; ++round) {
-    std::string text(next() % 50, 'a');
-    const uint32_t density = 2 + next() % 12;
+    std::string text(pick.Below(50), 'a');
+    const std::size_t density = 2 + pick.Below(12);
     for (char& c : text) {
-      if (next() % density == 0) c = "<\"& \x80/c$"[next() % 8];
+      if (pick.Below(density) == 0) c = "<\"& \x80/c$"[pick.Below(8)];
     }
-    const std::size_t from = text.empty() ? 0 : next() % (text.size() + 1);
-    SCOPED_TRACE(testing::Message() << '"' << text << "\" from " << from);
+    const std::size_t from = pick.Below(text.size() + 1);
+    SCOPED_TRACE(::testing::Message() << '"' << text << "\" from " << from);
     ASSERT_EQ(FindByte<'<'>(text, from), naive(text, from, "<"));
     ASSERT_EQ((FindByte<'"', '<'>(text, from)), naive(text, from, "\"<"));
     ASSERT_EQ((FindByte<'&', '\x80'>(text, from)), naive(text, from, "&\x80"));

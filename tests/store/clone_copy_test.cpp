@@ -37,6 +37,24 @@ class CloneCopyTest : public ::testing::Test {
                              {"Recent", "Dir", 7, "/tmp"}};
 };
 
+TEST_F(CloneCopyTest, CopyReplacesOnlyTheTagAndAppendsItAtTheEnd) {
+  target_->Add("Recent", "File", Variant("old.txt"));
+  target_->Add("Keep", "Me", Variant("x"));
+  target_->Add("Other", "Id", Variant("y"));
+  source_->Copy(target_, "Recent");
+  EXPECT_EQ(Records(*target_), (Held{{"Other", "Id", 1, "y"},
+                                     {"Keep", "Me", 1, "x"},
+                                     {"Recent", "File", 1, "b.txt"},
+                                     {"Recent", "File", 2, "a.txt"},
+                                     {"Recent", "Dir", 7, "/tmp"}}));
+  EXPECT_EQ(Records(*source_), source_records_);
+  // The target loses the Tag before the source's records of it are read:
+  // into itself, a Copy only removes.
+  source_->Copy(source_, "Recent");
+  EXPECT_EQ(Records(*source_), (Held{{"Window", "Left", 1, "10"}}));
+  EXPECT_TRUE(host_->Errors().empty());
+}
+
 TEST_F(CloneCopyTest, CloneGivesTheSameRecordsInOrderAndEmptiesATargetFirst) {
   ASSERT_EQ(Records(*source_), source_records_);
 
@@ -53,27 +71,7 @@ TEST_F(CloneCopyTest, CloneGivesTheSameRecordsInOrderAndEmptiesATargetFirst) {
   EXPECT_EQ(Records(*target_), source_records_);
   EXPECT_EQ(target_->name(), "Target");
   EXPECT_EQ(Records(*source_), source_records_);
-  EXPECT_TRUE(host_->Errors().empty());
-}
-
-TEST_F(CloneCopyTest, CopyReplacesOnlyTheTagAndAppendsItAtTheEnd) {
-  target_->Add("Recent", "File", Variant("old.txt"));
-  target_->Add("Keep", "Me", Variant("x"));
-  target_->Add("Other", "Id", Variant("y"));
-  source_->Copy(target_, "Recent");
-  EXPECT_EQ(Records(*target_), (Held{{"Other", "Id", 1, "y"},
-                                     {"Keep", "Me", 1, "x"},
-                                     {"Recent", "File", 1, "b.txt"},
-                                     {"Recent", "File", 2, "a.txt"},
-                                     {"Recent", "Dir", 7, "/tmp"}}));
-  EXPECT_EQ(Records(*source_), source_records_);
-}
-
-TEST_F(CloneCopyTest, CopyOrCloneIntoItselfEmptiesWhatItWouldCopy) {
-  // The target loses the Tag before the source's records of it are read,
-  // and here the target is the source.
-  source_->Copy(source_, "Recent");
-  EXPECT_EQ(Records(*source_), (Held{{"Window", "Left", 1, "10"}}));
+  // Into itself, a Clone empties.
   std::shared_ptr<ContextCls> self = source_;
   source_->Clone(self);
   EXPECT_EQ(self, source_);
