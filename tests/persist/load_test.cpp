@@ -163,11 +163,13 @@ TEST(JoinLinesTest, JoinsAsReadingLineByLineWould) {
   const std::string alphabet = "\r\nab";
   Picker pick(99);
   for (int round = 0; round < 20000; ++round) {
-    // Short texts dense with breaks, and longer ones with long lines.
+    // Short texts dense with breaks, and longer ones with lines of every
+    // length, many longer than a block of the line-feed search.
     const bool long_lines = pick.Below(2) == 0;
+    const std::size_t spread = long_lines ? 4 + pick.Below(60) : alphabet.size();
     std::string text;
-    for (std::size_t length = pick.Below(long_lines ? 200 : 40); length > 0; --length) {
-      const std::size_t at = pick.Below(long_lines ? 40 : alphabet.size());
+    for (std::size_t length = pick.Below(long_lines ? 600 : 40); length > 0; --length) {
+      const std::size_t at = pick.Below(spread);
       text += at < alphabet.size() ? alphabet[at] : 'x';
     }
     std::string joined = text;
