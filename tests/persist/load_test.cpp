@@ -159,18 +159,18 @@ std::string JoinedLines(const std::string& text) {
   return joined + text.substr(from);
 }
 
+// Texts of up to a thousand bytes: lines of every length, shorter and
+// longer than a block of the line-feed search, their breaks LF, CR LF or
+// CR CR LF (one CR goes), with empty lines and stray CRs among them.
 TEST(JoinLinesTest, JoinsAsReadingLineByLineWould) {
-  const std::string alphabet = "\r\nab";
+  const std::string breaks[] = {"\n", "\r\n", "\r\r\n", "\r"};
   Picker pick(99);
   for (int round = 0; round < 20000; ++round) {
-    // Short texts dense with breaks, and longer ones with lines of every
-    // length, many longer than a block of the line-feed search.
-    const bool long_lines = pick.Below(2) == 0;
-    const std::size_t spread = long_lines ? 4 + pick.Below(60) : alphabet.size();
+    const std::size_t longest = 1 + pick.Below(40);
     std::string text;
-    for (std::size_t length = pick.Below(long_lines ? 600 : 40); length > 0; --length) {
-      const std::size_t at = pick.Below(spread);
-      text += at < alphabet.size() ? alphabet[at] : 'x';
+    for (std::size_t lines = pick.Below(30); lines > 0; --lines) {
+      text.append(pick.Below(longest), "ab"[pick.Below(2)]);
+      text += pick.From(breaks);
     }
     std::string joined = text;
     const std::size_t lines = detail::JoinLines(joined);
