@@ -49,9 +49,14 @@ class ContextFileLock {
   static std::string LockFileOf(const std::string& context_file);
 
  private:
+  // Whether a ContextFileLock of this thread holds `lock_file`.
+  static bool HeldByThisThread(const std::string& lock_file);
+
   std::string lock_file_;
   // Null when the thread held the lock already.
   std::unique_ptr<platform::FileLock> lock_;
+  // The lock this thread took before this one and still holds, if any.
+  ContextFileLock* outer_ = nullptr;
 };
 
 }  // namespace tamrel

@@ -11,8 +11,12 @@ namespace {
 // The innermost Scope of this thread, or null for the native hooks.
 thread_local const Hooks* innermost_scope = nullptr;
 
-const Hooks& ThreadNativeHooks() {
-  thread_local const Hooks native = NativeHooks();
+// The native hooks, one set for the process: they hold no state that
+// threads could disturb. (Kept per thread, they were destroyed at each
+// thread's exit, which in a mingw-w64 build under Wine corrupted the heap
+// of a program whose other threads had taken a context file's lock.)
+const Hooks& NativeDefaults() {
+  static const Hooks native = NativeHooks();
   return native;
 }
 
@@ -48,9 +52,7 @@ Hooks NativeHooks() {
   return hooks;
 }
 
-const Hooks& Current() {
-  return innermost_scope != nullptr ? *innermost_scope : ThreadNativeHooks();
-}
+const Hooks& Current() { return innermost_scope != nullptr ? *innermost_scope : NativeDefaults(); }
 
 Scope::Scope(Hooks hooks) : previous_(innermost_scope), hooks_(std::move(hooks)) {
   InheritMissing(hooks_, Current());

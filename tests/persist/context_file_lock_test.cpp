@@ -62,6 +62,25 @@ TEST_F(ContextFileLockTest, TheHoldingThreadTakesItAgainAndSavesUnderIt) {
   EXPECT_EQ(Read(path_), ContextFile(Element("Setup", "Port", 1, "COM1")));
 }
 
+// Locks of two files let go in the order they were taken: the first file
+// is free again for other threads, and taken afresh by this one.
+TEST_F(ContextFileLockTest, ALockLetGoBeforeALaterOneIsLetGo) {
+  const std::string other_file = dir_.Path("Other.tmc");
+  auto first = std::make_unique<ContextFileLock>(path_, kShortWait);
+  ContextFileLock later(other_file, kShortWait);
+  first.reset();
+  const auto from_another_thread = [&] {
+    int32_t number = -1;
+    std::thread([&] {
+      number = ErrorNumberOf([&] { ContextFileLock lock(path_, kShortWait); });
+    }).join();
+    return number;
+  };
+  EXPECT_EQ(from_another_thread(), 0);
+  ContextFileLock again(path_, kShortWait);
+  EXPECT_EQ(from_another_thread(), errc::kPermissionDenied);
+}
+
 TEST_F(ContextFileLockTest, ASaveThatCannotHaveTheLockFailsWith70AndWritesNothing) {
   WriteDated(path_, "old", 45000);
   auto disk = std::make_shared<FaultInjectingBackend>();
