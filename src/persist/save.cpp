@@ -1,6 +1,7 @@
 #include "persist/save.hpp"
 
 #include <cmath>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -9,6 +10,7 @@
 #include "persist/context_text.hpp"
 #include "persist/older_contexts.hpp"
 #include "platform/file_paths.hpp"
+#include "platform/text_stream_impl.hpp"
 #include "tamrel/context_file_lock.hpp"
 #include "tamrel/error.hpp"
 #include "tamrel/filesystem.hpp"
@@ -47,12 +49,12 @@ class Saver {
     // The folder comes first: the lock file lives in it.
     EnsureFolder(fso, fso.GetParentFolderName(path_));
     ContextFileLock lock(path_);
-    RotateIfWrittenBeforeToday(fso, path_);
-    WriteMainCopy(fso, text);
+    const Successor main_copy = RotateIfWrittenBeforeToday(fso, path_);
+    WriteMainCopy(fso, text, main_copy);
 
     const std::string backup = BackupCopyPath(path_);
-    RotateIfWrittenBeforeToday(fso, backup);
-    WriteBackupCopy(fso, backup, text);
+    const Successor backup_copy = RotateIfWrittenBeforeToday(fso, backup);
+    WriteBackupCopy(fso, backup, text, backup_copy);
   }
 
  private:
@@ -78,14 +80,30 @@ class Saver {
     }
   }
 
+  // What a copy written anew takes over from the one rotated away: its
+  // permissions, so that a private settings file stays private from one
+  // day to the next. None when nothing was rotated, or when the old copy was
+  // read-only (a new copy is one Save may write again that day).
+  using Successor = std::optional<uint32_t>;
+
   // A copy whose last write lies on an earlier calendar day (local time)
   // becomes the next numbered generation; one written today or dated in the
   // future is simply overwritten.
-  void RotateIfWrittenBeforeToday(FileSystemObject& fso, const std::string& path) {
-    if (!fso.FileExists(path)) return;
+  Successor RotateIfWrittenBeforeToday(FileSystemObject& fso, const std::string& path) {
+    if (!fso.FileExists(path)) return std::nullopt;
     double modified = fso.GetFile(path).DateLastModified();
     double today = std::floor(platform::Current().now());
-    if (today - std::floor(modified) >= 1) calls_.RenameAsNextFileCycle(path, kRetainedCycles);
+    if (today - std::floor(modified) < 1) return std::nullopt;
+    const platform::FileStatus old = platform::Current().file_system->Status(path);
+    calls_.RenameAsNextFileCycle(path, kRetainedCycles);
+    if (old.kind != platform::EntryKind::kFile || old.read_only) return std::nullopt;
+    return old.permissions;
+  }
+
+  // A stream writing the copy at `path`, which is missing.
+  static TextStream NewCopy(FileSystemObject& fso, const std::string& path, Successor successor) {
+    if (!successor) return fso.CreateTextFile(path, true, false);
+    return detail::OpenTextForWriting(platform::Current().file_system, path, false, successor);
   }
 
   void EnsureFolder(FileSystemObject& fso, const std::string& folder) {
@@ -93,16 +111,17 @@ class Saver {
     Raise(kSaveError, "Unable to create folder: " + folder, detail::ErrorLocation("Save"));
   }
 
-  void WriteMainCopy(FileSystemObject& fso, const std::string& text) {
+  void WriteMainCopy(FileSystemObject& fso, const std::string& text, Successor successor) {
     TextStream stream = fso.FileExists(path_)
                             ? fso.GetFile(path_).OpenAsTextStream(IOMode::ForWriting)
-                            : fso.CreateTextFile(path_, true, false);
+                            : NewCopy(fso, path_, successor);
     WriteAndClose(stream, text);
   }
 
   // Opening an existing copy, or creating and writing a new one, is tried
   // twice, one second apart; writing an existing copy that opened is not.
-  void WriteBackupCopy(FileSystemObject& fso, const std::string& backup, const std::string& text) {
+  void WriteBackupCopy(FileSystemObject& fso, const std::string& backup, const std::string& text,
+                       Successor successor) {
     std::optional<TextStream> existing;
     bool retried = false;
     while (!existing) {
@@ -110,7 +129,7 @@ class Saver {
         if (fso.FileExists(backup)) {
           existing.emplace(fso.GetFile(backup).OpenAsTextStream(IOMode::ForWriting));
         } else {
-          TextStream created = fso.CreateTextFile(backup, true, false);
+          TextStream created = NewCopy(fso, backup, successor);
           WriteAndClose(created, text);
           return;
         }

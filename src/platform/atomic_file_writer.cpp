@@ -16,8 +16,11 @@ void RequireReplaceable(platform::FileBackend& backend, const std::string& targe
 }
 
 AtomicFileWriter::AtomicFileWriter(std::shared_ptr<platform::FileBackend> backend,
-                                   std::string target)
-    : backend_(std::move(backend)), target_(std::move(target)), folder_(ParentFolderName(target_)) {
+                                   std::string target, std::optional<uint32_t> new_file_permissions)
+    : backend_(std::move(backend)),
+      target_(std::move(target)),
+      folder_(ParentFolderName(target_)),
+      new_file_permissions_(new_file_permissions) {
   RequireReplaceable(*backend_, target_);
   // The target's name in the temporary name lets a reader of the folder, or a
   // test, tell whose temporary file it is.
@@ -55,6 +58,8 @@ void AtomicFileWriter::Commit(std::optional<double> modified) {
     const platform::FileStatus old = backend_->Status(target_);
     if (old.kind == platform::EntryKind::kFile) {
       backend_->SetPermissions(temp_path_, old.permissions);
+    } else if (new_file_permissions_) {
+      backend_->SetPermissions(temp_path_, *new_file_permissions_);
     }
     if (modified) backend_->SetModified(temp_path_, *modified);
     file_->Sync();

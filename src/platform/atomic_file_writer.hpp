@@ -1,12 +1,13 @@
 // Atomic replacement of a file's content.
 //
 // The new content goes to a temporary file in the target's folder; Commit
-// gives it the permissions of the file it replaces (and the date asked
-// for), flushes it, renames it over the target and flushes the folder. Until Commit succeeds the
-// target keeps its old content; a writer that fails or is destroyed uncommitted removes its
-// temporary file.
+// gives it the permissions of the file it replaces, or those asked for a
+// new file when there is none (and the date asked for), flushes it, renames it over the target and
+// flushes the folder. Until Commit succeeds the target keeps its old content; a writer that fails
+// or is destroyed uncommitted removes its temporary file.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -20,7 +21,11 @@ class AtomicFileWriter {
  public:
   // Starts a new content for `target`. Raises 70 when the target is
   // read-only or a folder, 76 when its folder does not exist.
-  AtomicFileWriter(std::shared_ptr<platform::FileBackend> backend, std::string target);
+  // `new_file_permissions`, when given, are the permissions the content
+  // takes if no file is there to replace when it is committed (by default
+  // the platform's for a new file).
+  AtomicFileWriter(std::shared_ptr<platform::FileBackend> backend, std::string target,
+                   std::optional<uint32_t> new_file_permissions = std::nullopt);
   ~AtomicFileWriter();
   AtomicFileWriter(const AtomicFileWriter&) = delete;
   AtomicFileWriter& operator=(const AtomicFileWriter&) = delete;
@@ -43,6 +48,7 @@ class AtomicFileWriter {
   std::string folder_;
   std::string temp_path_;
   std::unique_ptr<platform::WritableFile> file_;
+  std::optional<uint32_t> new_file_permissions_;
 };
 
 // Raises 70 unless `target` may be replaced: it is missing, or a file without

@@ -2,7 +2,9 @@
 // a new content in place.
 #pragma once
 
+#include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "platform/atomic_file_writer.hpp"
@@ -24,9 +26,10 @@ namespace detail {
 TextStream OpenTextForReading(const std::shared_ptr<platform::FileBackend>& backend,
                               const std::string& path);
 // A stream writing a new content for `path`, starting with the present
-// content when `append`.
+// content when `append`; `new_file_permissions` as for AtomicFileWriter.
 TextStream OpenTextForWriting(const std::shared_ptr<platform::FileBackend>& backend,
-                              const std::string& path, bool append);
+                              const std::string& path, bool append,
+                              std::optional<uint32_t> new_file_permissions = std::nullopt);
 
 // Raises 5 for a text format other than ANSI.
 void RequireAnsi(Tristate format);

@@ -96,7 +96,8 @@ using Generations = std::map<std::string, std::string>;  // name -> text
 
 // The copy at `path` after a Save: the old version with the generations
 // `before` in its `folder`, or the new with those `after`; each loads whole.
-// A copy overwritten in place (no generation made) stays private, as it was.
+// The copy stays private, as it was, also when it was written anew after
+// the old one became a generation.
 void ExpectOldOrNew(MemoryDisk& disk, const std::string& folder, const std::string& path,
                     bool save_returned, const Generations& before, const Generations& after) {
   const std::optional<std::string> text = disk.Content(path);
@@ -104,9 +105,7 @@ void ExpectOldOrNew(MemoryDisk& disk, const std::string& folder, const std::stri
   if (save_returned) {
     EXPECT_EQ(*text, kNew);
   }
-  if (before == after) {
-    EXPECT_EQ(disk.Status(path).permissions, kPrivate) << path;
-  }
+  EXPECT_EQ(disk.Status(path).permissions, kPrivate) << path;
   const Loaded loaded = LoadFresh(path);
   EXPECT_TRUE(loaded.ok && !loaded.recovered);
   EXPECT_EQ(loaded.records, *text == kOld ? kOldRecords : kNewRecords);
