@@ -35,17 +35,15 @@ class LoadInstances {
   // has reached in this Load (none before its first record) and returns the
   // number the pair reaches with the record, or none when it is dropped. For
   // a pair without a "$" the number is filed when the caller appends the
-  // accepted record with the number TakeNumberToFile gives. When `decide`
-  // fails, the pair keeps the number it had. The first check starts the
-  // store's round. `hashed`, when given, is what TagStore::Prefetch gave
-  // for (tag, id).
+  // accepted record with the number TakeFiling gives. When `decide` fails,
+  // the pair keeps the number it had. The first check starts the store's
+  // round.
   template <class Decide>
-  void Check(TagStore& items, std::string_view tag, std::string_view id, Decide&& decide,
-             const TagStore::Hashed* hashed = nullptr) {
+  void Check(TagStore& items, std::string_view tag, std::string_view id, Decide&& decide) {
     StartRound(items);
     filing_ = Filing{};
     if (IsNumberedByStore(tag, id)) {
-      const TagStore::Found found = items.Locate(tag, id, hashed);
+      const TagStore::Found found = items.Locate(tag, id);
       filing_.number = decide(items.RoundNumber(found, tag, id));
       filing_.found = found;
       return;

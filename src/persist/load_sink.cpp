@@ -1,7 +1,5 @@
 #include "persist/load_sink.hpp"
 
-#include <optional>
-
 #include "automation/error_trap.hpp"
 #include "persist/byte_search.hpp"
 #include "persist/entity_escaping.hpp"
