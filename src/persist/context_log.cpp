@@ -20,27 +20,38 @@ std::string LogPrefix(std::string_view label) {
   return prefix;
 }
 
-std::string Shown(std::string_view prefix, std::string_view text) {
-  std::string line(prefix);
-  line.reserve(prefix.size() + text.size());
+// Makes `line` the prefix and the text shown.
+void ShowInto(std::string& line, std::string_view prefix, std::string_view text) {
+  line.assign(prefix);
   AppendCrLfShown(line, text);
+}
+
+std::string Shown(std::string_view prefix, std::string_view text) {
+  std::string line;
+  line.reserve(prefix.size() + text.size());
+  ShowInto(line, prefix, text);
   return line;
 }
 
-// Writes the chunks; `prefix` is emptied once the first line is out.
+// Writes the chunks; `prefix` is emptied once the first line is out. The
+// lines are built one after the other in the same string.
 void WriteChunks(HostApplication& host, std::string& prefix, std::string_view text) {
+  std::string line;
+  line.reserve(prefix.size() + std::min(text.size(), kFirstLogWindow + kLogWindow));
   std::size_t start = 0;                // first character of the next line
   std::size_t limit = kFirstLogWindow;  // characters of the text the window reaches
   while (text.size() > limit) {
     std::size_t end_tag = text.rfind("</", limit - 2);
     std::size_t close = text.find('>', end_tag == kNotFound ? 0 : end_tag + 1);
     if (close == kNotFound || close < start) break;  // no new end tag in this window
-    host.WriteLog(Shown(prefix, text.substr(start, close + 1 - start)));
+    ShowInto(line, prefix, text.substr(start, close + 1 - start));
+    host.WriteLog(line);
     prefix.clear();
     start = close + 1;
     limit = close + 1 + kLogWindow;
   }
-  host.WriteLog(Shown(prefix, text.substr(start)));
+  ShowInto(line, prefix, text.substr(start));
+  host.WriteLog(line);
 }
 
 }  // namespace

@@ -170,6 +170,10 @@ std::size_t KeyIndex::SlotsFor(std::size_t entries) {
 void KeyIndex::Reserve(std::size_t entries) {
   const std::size_t slots = SlotsFor(count_ + entries);
   if (slots > slots_.size()) Rehash(slots);
+  // A store holds a few dozen Tags: room for them once, rather than a
+  // rehash of their lists at every few new ones.
+  constexpr std::size_t kUsualTags = 64;
+  tags_.reserve(std::min(tags_.size() + entries, kUsualTags));
 }
 
 void KeyIndex::ShrinkToFit() {

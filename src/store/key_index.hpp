@@ -115,6 +115,8 @@ class KeyIndex {
   // Makes room for `entries` more entries, so that adding as many does not
   // grow the table step by step.
   void Reserve(std::size_t entries);
+  // How many entries the table holds before it next grows.
+  std::size_t Room() const { return 3 * slots_.size() / 4; }
   // Gives back the room the Ids grew into beyond what they take, and the
   // table's room when Reserve made it twice too big or more (beyond 256 KB).
   void ShrinkToFit();

@@ -110,6 +110,10 @@ void TagStore::Clear() {
 void TagStore::BeginRound() {
   EndRound();
   rounds_.under_way = true;
+  // A number for each entry the index holds before it grows (a Load
+  // reserves room for its records), so that filing them does not grow the
+  // numbers step by step.
+  rounds_.numbers.assign(keys_.Room() + 1, Rounds::kUnnumbered);
 }
 
 void TagStore::EndRound() {
