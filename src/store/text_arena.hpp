@@ -33,7 +33,7 @@ class TextArena {
   // Appends `text`; fails with std::bad_alloc (error 7) beyond 4 GB of text.
   Span Keep(std::string_view text) {
     if (text.size() > capacity_ - used_) MakeRoomFor(text.size());
-    if (!text.empty()) std::memcpy(buffer_.get() + used_, text.data(), text.size());
+    CopyText(buffer_.get() + used_, text);
     const Span span{static_cast<uint32_t>(used_), static_cast<uint32_t>(text.size())};
     used_ += text.size();
     return span;
@@ -59,6 +59,37 @@ class TextArena {
   struct Free {
     void operator()(char* buffer) const { std::free(buffer); }
   };
+  // Copies `text` to `to`. Names, Ids and most values are short: up to 32
+  // bytes are copied as two overlapping words rather than by a call to
+  // memcpy, whose set-up costs more than such a copy.
+  static void CopyText(char* to, std::string_view text) {
+    const char* const from = text.data();
+    const std::size_t size = text.size();
+    if (size > 32) {
+      std::memcpy(to, from, size);
+    } else if (size >= 16) {
+      CopyEnds<16>(to, from, size);
+    } else if (size >= 8) {
+      CopyEnds<8>(to, from, size);
+    } else if (size >= 4) {
+      CopyEnds<4>(to, from, size);
+    } else if (size > 0) {  // the first, the middle and the last byte cover them all
+      to[0] = from[0];
+      to[size / 2] = from[size / 2];
+      to[size - 1] = from[size - 1];
+    }
+  }
+  // Copies the first and the last `Word` bytes of the `size` bytes at
+  // `from`. REQUIRES: Word <= size <= 2 * Word.
+  template <std::size_t Word>
+  static void CopyEnds(char* to, const char* from, std::size_t size) {
+    char first[Word];
+    char last[Word];
+    std::memcpy(first, from, Word);
+    std::memcpy(last, from + size - Word, Word);
+    std::memcpy(to, first, Word);
+    std::memcpy(to + size - Word, last, Word);
+  }
   void Resize(std::size_t capacity);
   // Grows the buffer, at least doubling it, so that `bytes` more fit.
   void MakeRoomFor(std::size_t bytes);
