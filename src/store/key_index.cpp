@@ -61,10 +61,6 @@ inline uint32_t KeyIndex::Hash(uint64_t tag_fold, std::string_view id) {
   return static_cast<uint32_t>(Mix(Fold(tag_fold, id)));
 }
 
-std::size_t KeyIndex::TextHash::operator()(std::string_view text) const {
-  return Mix(Fold(0, text));
-}
-
 inline std::size_t KeyIndex::Probe(uint32_t hash, std::string_view tag, std::string_view id) const {
   std::size_t slot = hash & Mask();
   for (; slots_[slot].entry != kNone; slot = (slot + 1) & Mask()) {
@@ -115,12 +111,12 @@ KeyIndex::Number KeyIndex::AddAt(const Found& found, std::string_view tag, std::
   TagList& of_tag = ListOf(tag, found.tag_fold);
   const Number number = NewEntry();
   Entry& entry = At(number);
-  entry.tag = &of_tag.first;
+  entry.tag = &of_tag.tag;
   entry.id = ids_.Keep(id);
   entry.previous_of_tag = kNone;
-  entry.next_of_tag = of_tag.second;
-  if (of_tag.second != kNone) At(of_tag.second).previous_of_tag = number;
-  of_tag.second = number;
+  entry.next_of_tag = of_tag.first;
+  if (of_tag.first != kNone) At(of_tag.first).previous_of_tag = number;
+  of_tag.first = number;
   slots_[found.slot] = Slot{found.hash, number};
   ++count_;
   last_found_ = number;
@@ -130,12 +126,12 @@ KeyIndex::Number KeyIndex::AddAt(const Found& found, std::string_view tag, std::
 inline KeyIndex::TagList& KeyIndex::ListOf(std::string_view tag, uint64_t tag_fold) {
   if (!recent_lists_) recent_lists_ = std::make_unique<std::array<TagList*, kRecentLists>>();
   TagList*& recent = (*recent_lists_)[tag_fold % kRecentLists];
-  if (recent == nullptr || !SameText(recent->first, tag)) {
-    auto found = tags_.find(tag);
-    if (found == tags_.end()) found = tags_.emplace(std::string(tag), kNone).first;
-    recent = &*found;
-  }
+  if (recent == nullptr || !SameText(recent->tag, tag)) recent = &tags_.FindOrAdd(tag, tag_fold);
   return *recent;
+}
+
+const KeyIndex::TagList* KeyIndex::FindList(std::string_view tag) const {
+  return tags_.Find(tag, TagFold(tag));
 }
 
 inline KeyIndex::Number KeyIndex::NewEntry() {
@@ -173,7 +169,7 @@ void KeyIndex::Reserve(std::size_t entries) {
   // A store holds a few dozen Tags: room for them once, rather than a
   // rehash of their lists at every few new ones.
   constexpr std::size_t kUsualTags = 64;
-  tags_.reserve(std::min(tags_.size() + entries, kUsualTags));
+  tags_.Reserve(std::min(entries, kUsualTags));
 }
 
 void KeyIndex::ShrinkToFit() {
@@ -202,7 +198,7 @@ void KeyIndex::Unlink(Number number, TagList& list) {
   if (entry.previous_of_tag != kNone) {
     At(entry.previous_of_tag).next_of_tag = entry.next_of_tag;
   } else {
-    list.second = entry.next_of_tag;
+    list.first = entry.next_of_tag;
   }
   if (entry.next_of_tag != kNone) At(entry.next_of_tag).previous_of_tag = entry.previous_of_tag;
 }
@@ -212,12 +208,12 @@ void KeyIndex::Forget(Number number) {
   const Entry& entry = At(number);
   const std::string_view tag = *entry.tag;
   EraseSlot(Probe(Hash(tag, IdOf(entry)), tag, IdOf(entry)));
-  const auto of_tag = tags_.find(tag);
-  Unlink(number, *of_tag);
+  TagList& of_tag = *tags_.Find(tag, TagFold(tag));
+  Unlink(number, of_tag);
   Release(number);
-  if (of_tag->second == kNone) {  // the entry's tag goes with it
+  if (of_tag.first == kNone) {  // the entry's tag goes with it
     if (recent_lists_) recent_lists_->fill(nullptr);
-    tags_.erase(of_tag);
+    tags_.Remove(of_tag);
   }
   if (ids_.WorthRebuilding()) RebuildIds();
 }
@@ -241,18 +237,18 @@ void KeyIndex::EraseSlot(std::size_t slot) {
 }
 
 void KeyIndex::ForgetTag(std::string_view tag) {
-  const auto found = tags_.find(tag);
-  if (found == tags_.end()) return;
+  TagList* const list = tags_.Find(tag, TagFold(tag));
+  if (list == nullptr) return;
   last_found_ = kNone;
   if (recent_lists_) recent_lists_->fill(nullptr);
-  for (Number number = found->second; number != kNone;) {
+  for (Number number = list->first; number != kNone;) {
     const Entry& entry = At(number);
     const Number next = entry.next_of_tag;
     EraseSlot(Probe(Hash(tag, IdOf(entry)), tag, IdOf(entry)));
     Release(number);
     number = next;
   }
-  tags_.erase(found);  // the entries' tag goes with it
+  tags_.Remove(*list);  // the entries' tag goes with it
   if (ids_.WorthRebuilding()) RebuildIds();
 }
 

@@ -23,11 +23,11 @@
 #include <memory>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "store/same_text.hpp"
 #include "store/stamp_list.hpp"
+#include "store/tag_lists.hpp"
 #include "store/text_arena.hpp"
 
 namespace tamrel::detail {
@@ -38,8 +38,8 @@ class KeyIndex {
   static constexpr Number kNone = 0;
 
   struct Entry {
-    // The Tag, kept once for all its entries: the key of its list in tags_,
-    // which stays where it is while the Tag has entries.
+    // The Tag, kept once for all its entries: the text of its list in
+    // tags_, which stays where it is while the Tag has entries.
     const std::string* tag = nullptr;
     TextArena::Span id;
     StampList stamps;  // ascending: store order
@@ -121,13 +121,13 @@ class KeyIndex {
   // table's room when Reserve made it twice too big or more (beyond 256 KB).
   void ShrinkToFit();
 
-  bool HasTag(std::string_view tag) const { return tags_.find(tag) != tags_.end(); }
+  bool HasTag(std::string_view tag) const { return FindList(tag) != nullptr; }
   // Visits the entries of `tag`, in no particular order.
   template <class Visit>
   void ForEachOfTag(std::string_view tag, Visit&& visit) const {
-    const auto found = tags_.find(tag);
-    if (found == tags_.end()) return;
-    for (Number number = found->second; number != kNone; number = At(number).next_of_tag) {
+    const TagList* const list = FindList(tag);
+    if (list == nullptr) return;
+    for (Number number = list->first; number != kNone; number = At(number).next_of_tag) {
       visit(number);
     }
   }
@@ -150,14 +150,7 @@ class KeyIndex {
     uint32_t hash = 0;
     Number entry = kNone;
   };
-  // The hash of the Tags' lists: the table's own, cheaper for short texts
-  // than the library's.
-  struct TextHash {
-    using is_transparent = void;
-    std::size_t operator()(std::string_view text) const;
-  };
-  // A Tag and the first entry of its list.
-  using TagList = std::pair<const std::string, Number>;
+  using TagList = TagLists::List;
 
   static uint32_t Hash(std::string_view tag, std::string_view id);
   // The hash of (tag, id) from the Tag's share of it, TagFold(tag).
@@ -185,6 +178,7 @@ class KeyIndex {
   void Rehash(std::size_t slot_count);
   // The list of `tag`, created empty when the Tag is new.
   TagList& ListOf(std::string_view tag, uint64_t tag_fold);
+  const TagList* FindList(std::string_view tag) const;
   void Unlink(Number number, TagList& list);
   // Keeps the Ids of the live entries in a fresh arena, without the garbage.
   void RebuildIds();
@@ -200,7 +194,7 @@ class KeyIndex {
   std::size_t used_in_last_chunk_ = kChunkEntries;
   std::vector<Number> free_entries_;  // released entries, ready for reuse
   TextArena ids_;
-  std::unordered_map<std::string, Number, TextHash, std::equal_to<>> tags_;
+  TagLists tags_;
   // The lists ListOf gave lately, by the low bits of their TagFold: a
   // store holds a few dozen Tags, and a Load adds an entry to one of them
   // for almost every record. Cleared when a Tag is forgotten.

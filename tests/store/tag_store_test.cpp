@@ -4,11 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <deque>
+#include <map>
 #include <random>
 #include <string>
 #include <utility>
 
 #include "store/same_text.hpp"
+#include "store/tag_lists.hpp"
 #include "store/tag_store.hpp"
 
 namespace tamrel::detail {
@@ -112,6 +114,45 @@ TEST(TagStore, RoundNumbersStayWithTheirPair) {
   EXPECT_EQ(store.RoundNumber("V", "d"), std::nullopt);
   store.EndRound();
   EXPECT_EQ(store.RoundNumber("T", "a"), std::nullopt);
+}
+
+// Tags come and go in a table where many share a hash and so a probe run:
+// every held Tag stays found at the place it was given, every removed one
+// is gone, and a removed Tag's place is taken again.
+TEST(TagLists, KeepTheirPlacesThroughCollidingChurn) {
+  std::mt19937 rng(11);
+  auto pick = [&](int high) { return std::uniform_int_distribution<int>(0, high)(rng); };
+  auto hash_of = [](int tag) { return static_cast<uint64_t>(tag % 5); };
+  TagLists lists;
+  std::map<int, const TagLists::List*> held;
+  for (int step = 0; step < 4000; ++step) {
+    const int tag = pick(299);
+    const std::string text = "Tag" + std::to_string(tag);
+    const auto found = held.find(tag);
+    if (found == held.end()) {
+      TagLists::List& list = lists.FindOrAdd(text, hash_of(tag));
+      ASSERT_EQ(list.tag, text);
+      ASSERT_EQ(list.first, 0u);
+      list.first = static_cast<uint32_t>(tag + 1);
+      held.emplace(tag, &list);
+    } else if (pick(2) == 0) {
+      lists.Remove(*found->second);
+      held.erase(found);
+    } else {
+      ASSERT_EQ(&lists.FindOrAdd(text, hash_of(tag)), found->second);
+    }
+    if (step % 50 != 0) continue;
+    for (int other = 0; other < 300; ++other) {
+      const TagLists::List* list = lists.Find("Tag" + std::to_string(other), hash_of(other));
+      const auto expected = held.find(other);
+      if (expected == held.end()) {
+        ASSERT_EQ(list, nullptr) << step << " " << other;
+      } else {
+        ASSERT_EQ(list, expected->second) << step << " " << other;
+        ASSERT_EQ(list->first, static_cast<uint32_t>(other + 1));
+      }
+    }
+  }
 }
 
 // A difference in any one byte of texts of every length the word-wise
