@@ -27,6 +27,7 @@
 
 #include "store/same_text.hpp"
 #include "store/stamp_list.hpp"
+#include "store/stamp_pool.hpp"
 #include "store/tag_lists.hpp"
 #include "store/text_arena.hpp"
 
@@ -57,6 +58,8 @@ class KeyIndex {
     return chunks_[(number - 1) / kChunkEntries][(number - 1) % kChunkEntries];
   }
   std::string_view IdOf(const Entry& entry) const { return ids_.View(entry.id); }
+  // Where the entries' lists of more than one stamp take their memory.
+  StampPool& StampMemory() { return stamp_memory_; }
 
   // What a lookup found: the pair's entry, or the free slot where it would
   // go with its hash. Good for an AddAt of the same texts until the table
@@ -191,6 +194,7 @@ class KeyIndex {
   std::vector<Slot> slots_;  // size a power of two (or 0)
   std::size_t count_ = 0;
   std::vector<std::unique_ptr<Entry[]>> chunks_;  // every entry, live or free
+  StampPool stamp_memory_;                        // for the entries' stamps
   std::size_t used_in_last_chunk_ = kChunkEntries;
   std::vector<Number> free_entries_;  // released entries, ready for reuse
   TextArena ids_;

@@ -1,15 +1,19 @@
 // StampList: the order stamps of one Tag and Id's records, ascending.
 //
 // Most pairs hold one record (a setting kept once), so the list keeps one
-// stamp in itself and only a longer list takes memory of its own: sixteen
-// bytes per pair, and filling a store of a new pair per record allocates
-// nothing per pair. Not copyable: lists live in the key index's entries,
-// which never move.
+// stamp in itself and only a longer list takes memory: a block of the key
+// index's StampPool, which the list takes as it grows and gives back when it
+// outgrows it. Sixteen bytes per pair, and filling a store of a new pair per
+// record allocates nothing per pair. A list's block belongs to the pool, so
+// a list must not outlive it. Not copyable: lists live in the key index's
+// entries, which never move.
 #pragma once
 
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+
+#include "store/stamp_pool.hpp"
 
 namespace tamrel::detail {
 
@@ -18,9 +22,6 @@ class StampList {
   StampList() : one_(0) {}
   StampList(const StampList&) = delete;
   StampList& operator=(const StampList&) = delete;
-  ~StampList() {
-    if (OnHeap()) delete[] many_;
-  }
 
   std::size_t size() const { return size_; }
   bool empty() const { return size_ == 0; }
@@ -33,12 +34,13 @@ class StampList {
   int64_t back() const { return data()[size_ - 1]; }
   int64_t& operator[](std::size_t index) { return data()[index]; }
 
-  void push_back(int64_t stamp) {
-    if (size_ == capacity_) Grow();
+  // `pool` gives the list a larger block when it is full.
+  void push_back(int64_t stamp, StampPool& pool) {
+    if (size_ == capacity_) Grow(pool);
     data()[size_++] = stamp;
   }
-  void push_front(int64_t stamp) {
-    if (size_ == capacity_) Grow();
+  void push_front(int64_t stamp, StampPool& pool) {
+    if (size_ == capacity_) Grow(pool);
     std::copy_backward(begin(), end(), end() + 1);
     data()[0] = stamp;
     ++size_;
@@ -58,11 +60,11 @@ class StampList {
   int64_t* data() { return OnHeap() ? many_ : &one_; }
   const int64_t* data() const { return OnHeap() ? many_ : &one_; }
 
-  void Grow() {
+  void Grow(StampPool& pool) {
     const uint32_t grown = 2 * capacity_;
-    auto* bigger = new int64_t[grown];
+    int64_t* const bigger = pool.Take(grown);
     std::copy(begin(), end(), bigger);
-    if (OnHeap()) delete[] many_;
+    if (OnHeap()) pool.Give(many_, capacity_);
     many_ = bigger;
     capacity_ = grown;
   }

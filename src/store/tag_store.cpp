@@ -66,9 +66,9 @@ inline void TagStore::Place(int64_t stamp, const ItemView& item, KeyIndex::Numbe
   record.key = item.Key;
   StampList& stamps = keys_.At(entry).stamps;
   if (at_front) {
-    stamps.push_front(stamp);
+    stamps.push_front(stamp, keys_.StampMemory());
   } else {
-    stamps.push_back(stamp);
+    stamps.push_back(stamp, keys_.StampMemory());
   }
   slots_[Slot(stamp)] = index;
   positions_.Occupy(Slot(stamp));
@@ -186,7 +186,8 @@ void TagStore::Renumber() {
   for (int64_t stamp = first_; stamp < end_; ++stamp) {
     if (slots_[Slot(stamp)] == kEmpty) continue;
     Record& record = RecordAt(stamp);
-    keys_.At(record.entry).stamps.push_back(static_cast<int64_t>(packed.size()));
+    keys_.At(record.entry)
+        .stamps.push_back(static_cast<int64_t>(packed.size()), keys_.StampMemory());
     packed.push_back(std::move(record));
   }
   records_ = std::move(packed);

@@ -3,13 +3,16 @@
 // re-layouts of its slots and rebuilds of the arenas of its Ids and values.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <deque>
 #include <map>
 #include <random>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "store/same_text.hpp"
+#include "store/stamp_pool.hpp"
 #include "store/tag_lists.hpp"
 #include "store/tag_store.hpp"
 
@@ -114,6 +117,40 @@ TEST(TagStore, RoundNumbersStayWithTheirPair) {
   EXPECT_EQ(store.RoundNumber("V", "d"), std::nullopt);
   store.EndRound();
   EXPECT_EQ(store.RoundNumber("T", "a"), std::nullopt);
+}
+
+// Blocks of many sizes, some given back and taken again, one larger than a
+// chunk, across a move of the pool: no two held blocks share a stamp, so
+// each keeps what was written into it.
+TEST(StampPool, HeldBlocksNeverOverlap) {
+  std::mt19937 rng(5);
+  auto pick = [&](int high) { return std::uniform_int_distribution<int>(0, high)(rng); };
+  struct Held {
+    int64_t* block;
+    uint32_t capacity;
+    int64_t mark;
+  };
+  auto holds_its_mark = [](const Held& held) {
+    return std::all_of(held.block, held.block + held.capacity,
+                       [&](int64_t stamp) { return stamp == held.mark; });
+  };
+  StampPool pool;
+  std::vector<Held> held;
+  for (int64_t step = 0; step < 3000; ++step) {
+    if (!held.empty() && pick(2) == 0) {
+      const std::size_t at = static_cast<std::size_t>(pick(static_cast<int>(held.size()) - 1));
+      ASSERT_TRUE(holds_its_mark(held[at])) << step;
+      pool.Give(held[at].block, held[at].capacity);
+      held.erase(held.begin() + static_cast<std::ptrdiff_t>(at));
+      continue;
+    }
+    const uint32_t capacity = step == 1500 ? (1u << 14) : (2u << pick(7));
+    Held taken{pool.Take(capacity), capacity, step};
+    std::fill(taken.block, taken.block + capacity, step);
+    held.push_back(taken);
+    if (step == 2000) pool = StampPool(std::move(pool));
+  }
+  for (const Held& each : held) EXPECT_TRUE(holds_its_mark(each));
 }
 
 // Tags come and go in a table where many share a hash and so a probe run:
