@@ -252,6 +252,11 @@ void KeyIndex::ForgetTag(std::string_view tag) {
   if (ids_.WorthRebuilding()) RebuildIds();
 }
 
+StampPool& KeyIndex::NewStampMemory() {
+  stamp_memory_ = std::make_unique<StampPool>();
+  return *stamp_memory_;
+}
+
 void KeyIndex::RebuildIds() {
   TextArena kept;
   kept.Reserve(ids_.Live());

@@ -59,7 +59,7 @@ class KeyIndex {
   }
   std::string_view IdOf(const Entry& entry) const { return ids_.View(entry.id); }
   // Where the entries' lists of more than one stamp take their memory.
-  StampPool& StampMemory() { return stamp_memory_; }
+  StampPool& StampMemory() { return stamp_memory_ ? *stamp_memory_ : NewStampMemory(); }
 
   // What a lookup found: the pair's entry, or the free slot where it would
   // go with its hash. Good for an AddAt of the same texts until the table
@@ -185,6 +185,9 @@ class KeyIndex {
   void Unlink(Number number, TagList& list);
   // Keeps the Ids of the live entries in a fresh arena, without the garbage.
   void RebuildIds();
+  // Makes the pool of the entries' stamps (out of line: the append of every
+  // record asks for it, and only the first list of two makes it).
+  StampPool& NewStampMemory();
 
   // The entry found last: the operations on one Tag and Id tend to follow
   // each other. Cleared when an entry is forgotten.
@@ -194,7 +197,6 @@ class KeyIndex {
   std::vector<Slot> slots_;  // size a power of two (or 0)
   std::size_t count_ = 0;
   std::vector<std::unique_ptr<Entry[]>> chunks_;  // every entry, live or free
-  StampPool stamp_memory_;                        // for the entries' stamps
   std::size_t used_in_last_chunk_ = kChunkEntries;
   std::vector<Number> free_entries_;  // released entries, ready for reuse
   TextArena ids_;
@@ -206,6 +208,9 @@ class KeyIndex {
   // does not move the store's other fields apart.
   static constexpr std::size_t kRecentLists = 256;
   std::unique_ptr<std::array<TagList*, kRecentLists>> recent_lists_;
+  // For the entries' stamps, made with the first list of two; kept apart
+  // for the same reason.
+  std::unique_ptr<StampPool> stamp_memory_;
 };
 
 }  // namespace tamrel::detail

@@ -16,15 +16,6 @@ int64_t* NextOf(const int64_t* block) {
 
 }  // namespace
 
-StampPool& StampPool::operator=(StampPool&& other) noexcept {
-  free_ = std::exchange(other.free_, {});
-  chunks_ = std::exchange(other.chunks_, {});
-  rest_ = std::exchange(other.rest_, nullptr);
-  rest_size_ = std::exchange(other.rest_size_, 0);
-  next_chunk_ = std::exchange(other.next_chunk_, kFirstChunk);
-  return *this;
-}
-
 int64_t* StampPool::Take(uint32_t capacity) {
   int64_t*& free = free_[static_cast<std::size_t>(std::countr_zero(capacity))];
   if (free != nullptr) return std::exchange(free, NextOf(free));

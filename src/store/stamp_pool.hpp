@@ -6,7 +6,7 @@
 // a list has outgrown is kept for the next list of its size: filling a store
 // whose pairs hold several records allocates rarely, and a block carries no
 // allocator's header. Blocks go back to the system only with the pool.
-// Movable, not copyable; a moved-from pool is empty.
+// Neither copyable nor movable: lists point into it.
 #pragma once
 
 #include <array>
@@ -20,8 +20,6 @@ namespace tamrel::detail {
 class StampPool {
  public:
   StampPool() = default;
-  StampPool(StampPool&& other) noexcept { *this = std::move(other); }
-  StampPool& operator=(StampPool&& other) noexcept;
   StampPool(const StampPool&) = delete;
   StampPool& operator=(const StampPool&) = delete;
 
