@@ -9,24 +9,33 @@
 namespace tamrel::detail {
 namespace {
 
-// Save writes the id attribute first, so it is looked for there before
-// anywhere else in the start tag.
-void ForeseeElement(ContextState& state, std::string_view next) {
+// The Tag and Id of the element `next` starts with, as the reader will hand
+// them over for an element in the form Save writes; false when there is
+// none. Save writes the id attribute first, so it is looked for there
+// before anywhere else in the start tag.
+bool ForeseeElement(std::string_view next, std::string_view& tag, std::string_view& id) {
   constexpr std::string_view kIdAttribute = " id=\"";
-  if (next.empty() || next[0] != '<') return;
+  if (next.empty() || next[0] != '<') return false;
   std::size_t name_end = 1;
   while (name_end < next.size() && next[name_end] != ' ' && next[name_end] != '>') ++name_end;
   std::size_t id_attribute = name_end;
   if (next.substr(name_end, kIdAttribute.size()) != kIdAttribute) {
     const std::string_view start_tag = next.substr(0, next.find('>', name_end));
     id_attribute = start_tag.find(kIdAttribute, name_end);
-    if (id_attribute == std::string_view::npos) return;
+    if (id_attribute == std::string_view::npos) return false;
   }
-  const std::size_t id = id_attribute + kIdAttribute.size();
-  std::size_t quote = id;
+  const std::size_t id_start = id_attribute + kIdAttribute.size();
+  std::size_t quote = id_start;
   while (quote < next.size() && next[quote] != '"') ++quote;
-  if (quote == next.size()) return;
-  state.items.Prefetch(next.substr(1, name_end - 1), next.substr(id, quote - id));
+  if (quote == next.size()) return false;
+  tag = next.substr(1, name_end - 1);
+  id = next.substr(id_start, quote - id_start);
+  return true;
+}
+
+// Whether two views are the same part of the same text.
+bool SameView(std::string_view a, std::string_view b) {
+  return a.data() == b.data() && a.size() == b.size();
 }
 
 }  // namespace
@@ -56,7 +65,14 @@ void LoadSink::Attribute(std::string_view element, std::string_view name, std::s
       // the rest of the element is read; the lookup takes the hash from
       // here. (A smaller index is in the cache or soon there: fetching
       // ahead would cost more than it saves.)
-      if (state_.items.IndexOutgrowsNearCaches()) hashed_ = state_.items.Prefetch(tag_, id_, hash_);
+      if (state_.items.IndexOutgrowsNearCaches()) {
+        if (foreseen_ && SameView(tag_, foreseen_tag_) && SameView(id_, foreseen_id_)) {
+          hash_ = foreseen_hash_;  // its slot was fetched a whole element ago
+          hashed_ = true;
+        } else {
+          hashed_ = state_.items.Prefetch(tag_, id_, hash_);
+        }
+      }
       return;
     }
     // An instance that is not plain decimal text goes the usual way: its
@@ -83,7 +99,9 @@ void LoadSink::TakeTheUsualWay(int16_t portion, std::string_view element, std::s
 // record's own Id (Attribute) comes early enough while the index fits the
 // second-level cache.
 void LoadSink::LookAhead(std::string_view next) {
-  if (state_.items.IndexOutgrowsCache()) ForeseeElement(state_, next);
+  foreseen_ = state_.items.IndexOutgrowsCache() &&
+              ForeseeElement(next, foreseen_tag_, foreseen_id_) &&
+              state_.items.Prefetch(foreseen_tag_, foreseen_id_, foreseen_hash_);
 }
 
 void LoadSink::LevelFailed(const Error& failure, std::string_view rest) {

@@ -59,6 +59,12 @@ class LoadSink final : public ReaderSink {
   std::string value_;      // the decoded text of the record being filed, if it has references
   bool hashed_ = false;    // whether hash_ is the pending record's pair's
   TagStore::Hashed hash_;  // fetched ahead from the pending record's Id
+  // The record LookAhead saw coming, whose slot it fetched; its hash is
+  // taken for the record's lookup when the reader hands over these views.
+  bool foreseen_ = false;
+  std::string_view foreseen_tag_;
+  std::string_view foreseen_id_;
+  TagStore::Hashed foreseen_hash_;
 };
 
 }  // namespace tamrel::detail
