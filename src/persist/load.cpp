@@ -101,10 +101,14 @@ class Loader {
     const std::size_t lines = detail::JoinLines(text);
     LogText(text);
     const std::size_t records = RecordEstimate(lines, text.size());
-    // The values take less than the text they are read from.
+    // The values take less than the text they are read from. A settings
+    // file repeats some pairs (lists of instances), so the index is sized
+    // for seven pairs in eight records: sized for a pair a record, a large
+    // file's index would often be halved again after the Load, a rehash of
+    // every entry; a file with fewer repeats has it grow once instead.
     state_.items.Reserve(
         static_cast<int32_t>(std::min<std::size_t>(records, std::numeric_limits<int32_t>::max())),
-        text.size());
+        records - records / 8, text.size());
     try {
       detail::DecodeXML(state_, text);
     } catch (...) {

@@ -35,11 +35,11 @@ KeyIndex::Number TagStore::Append(const ItemView& item, const Found& found) {
   return entry;
 }
 
-void TagStore::Reserve(int32_t records, std::size_t value_bytes) {
+void TagStore::Reserve(int32_t records, std::size_t pairs, std::size_t value_bytes) {
   values_.Reserve(value_bytes);
   if (records <= 0) return;
   records_.reserve(records_.size() + static_cast<std::size_t>(records));
-  keys_.Reserve(static_cast<std::size_t>(records));
+  keys_.Reserve(pairs);
   const int64_t back_room = origin_ + static_cast<int64_t>(slots_.size()) - end_;
   if (back_room < records) Regrow(records);
 }

@@ -34,6 +34,7 @@
 // Not copyable; movable.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -92,7 +93,12 @@ class TagStore {
   // Makes room for `records` more records at the back, and `value_bytes`
   // more bytes of their values, so that as many PushBack calls neither
   // re-base the window nor move what is held. The contents do not change.
-  void Reserve(int32_t records, std::size_t value_bytes = 0);
+  void Reserve(int32_t records, std::size_t value_bytes = 0) {
+    Reserve(records, static_cast<std::size_t>(std::max(records, 0)), value_bytes);
+  }
+  // The same with room in the index for `pairs` more Tag and Id pairs
+  // only: records that share a pair take one entry.
+  void Reserve(int32_t records, std::size_t pairs, std::size_t value_bytes);
   // Gives back the room Reserve made that the records did not take.
   void ShrinkToFit();
   // REQUIRES: 1 <= position <= Count().
