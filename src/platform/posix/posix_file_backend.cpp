@@ -139,29 +139,25 @@ class PosixFileBackend : public FileBackend {
     if (!fd.valid()) RaiseErrno(errno, Subject::kFile);
     // Reads straight into the string, sized from the file's length plus one
     // byte so that the end shows without growing; a file that grows while
-    // being read still comes whole. A regular file has ended where a read
-    // comes short, which saves the read that would find nothing more; other
-    // files are read until a read finds nothing.
+    // being read still comes whole. Only a read that finds nothing ends the
+    // file: some file systems (FUSE with direct I/O, for one) may answer a
+    // read with fewer bytes than there are.
     struct stat info {};
     std::size_t room = kReadChunk;
-    bool regular = false;
-    if (fstat(fd.get(), &info) == 0) {
-      regular = S_ISREG(info.st_mode);
-      if (info.st_size > 0) room = static_cast<size_t>(info.st_size) + 1;
+    if (fstat(fd.get(), &info) == 0 && info.st_size > 0) {
+      room = static_cast<size_t>(info.st_size) + 1;
     }
     std::string content(room, '\0');
     std::size_t used = 0;
     for (;;) {
       if (used == content.size()) content.resize(2 * content.size());
-      const std::size_t asked = content.size() - used;
-      ssize_t count = read(fd.get(), content.data() + used, asked);
+      ssize_t count = read(fd.get(), content.data() + used, content.size() - used);
       if (count == 0) break;
       if (count < 0) {
         if (errno == EINTR) continue;
         RaiseErrno(errno, Subject::kFile);
       }
       used += static_cast<size_t>(count);
-      if (regular && static_cast<size_t>(count) < asked) break;
     }
     content.resize(used);
     return content;
