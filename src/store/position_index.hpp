@@ -6,6 +6,7 @@
 // including it (Rank); Select is its inverse.
 #pragma once
 
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -14,6 +15,12 @@ namespace tamrel::detail {
 
 class PositionIndex {
  public:
+  // `size` slots, none occupied.
+  void BuildEmpty(std::size_t size) {
+    run_length_ = 0;
+    tree_.assign(size + 1, 0);
+    top_bit_ = size == 0 ? 0 : std::bit_floor(size);
+  }
   // `size` slots; slot s is occupied when occupied(s). O(size).
   template <class Occupied>
   void Build(std::size_t size, Occupied&& occupied) {

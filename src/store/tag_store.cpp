@@ -210,7 +210,11 @@ void TagStore::Regrow(int64_t back_room) {
             window.begin() + static_cast<std::ptrdiff_t>(room));
   slots_ = std::move(window);
   origin_ = first_ - room;
-  positions_.Build(slots_.size(), [&](std::size_t slot) { return slots_[slot] != kEmpty; });
+  if (count_ == 0) {  // a store about to be filled, as by a Load
+    positions_.BuildEmpty(slots_.size());
+  } else {
+    positions_.Build(slots_.size(), [&](std::size_t slot) { return slots_[slot] != kEmpty; });
+  }
 }
 
 int32_t TagStore::FindFrom(std::string_view tag, std::string_view id, int32_t from) const {
