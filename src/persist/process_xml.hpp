@@ -30,6 +30,10 @@ void ProcessXMLEvent(ContextState& state, int16_t xmlPortion, std::string_view x
 // takes, short of leading zeros beyond five digits, which CInt reads the
 // same).
 inline bool PlainInstanceNumber(std::string_view text, int16_t& number) {
+  if (text.size() == 1 && text[0] >= '0' && text[0] <= '9') {  // most instances
+    number = static_cast<int16_t>(text[0] - '0');
+    return true;
+  }
   const bool negative = !text.empty() && text[0] == '-';
   const std::string_view digits = text.substr(negative ? 1 : 0);
   if (digits.empty() || digits.size() > 5) return false;
