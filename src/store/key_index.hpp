@@ -12,8 +12,9 @@
 // with the first record and forgets it with the last.
 //
 // An entry is forty bytes: the Tag is kept once for all its entries (the
-// key of its list), the Id in a TextArena, and the entries of one Tag are
-// chained through the entries themselves.
+// text of its list in TagLists), the Id in a TextArena, a single stamp in
+// the entry and more in a block of the index's StampPool, and the entries
+// of one Tag are chained through the entries themselves.
 #pragma once
 
 #include <array>
