@@ -5,6 +5,8 @@
 #include <cstring>
 #include <utility>
 
+#include "store/linear_probing.hpp"
+
 namespace tamrel::detail {
 namespace {
 
@@ -220,20 +222,10 @@ void KeyIndex::Forget(Number number) {
 
 void KeyIndex::EraseSlot(std::size_t slot) {
   ++version_;
-  slots_[slot].entry = kNone;
   --count_;
-  // Backward shift: pull later members of the probe run into the hole, so
-  // that every entry stays reachable from its home slot without tombstones.
-  std::size_t hole = slot;
-  for (std::size_t next = (hole + 1) & Mask(); slots_[next].entry != kNone;
-       next = (next + 1) & Mask()) {
-    const std::size_t home = slots_[next].hash & Mask();
-    const bool home_after_hole = ((next - home) & Mask()) < ((next - hole) & Mask());
-    if (home_after_hole) continue;
-    slots_[hole] = slots_[next];
-    slots_[next].entry = kNone;
-    hole = next;
-  }
+  EraseWithBackwardShift(
+      slots_, slot, Slot{}, [](const Slot& held) { return held.entry == kNone; },
+      [&](const Slot& held) { return held.hash & Mask(); });
 }
 
 void KeyIndex::ForgetTag(std::string_view tag) {

@@ -4,6 +4,7 @@
 #include <bit>
 #include <utility>
 
+#include "store/linear_probing.hpp"
 #include "store/same_text.hpp"
 
 namespace tamrel::detail {
@@ -41,20 +42,14 @@ TagLists::List& TagLists::FindOrAdd(std::string_view tag, uint64_t hash) {
 }
 
 void TagLists::Remove(const List& list) {
-  std::size_t hole = Probe(list.tag, list.hash);
+  const std::size_t hole = Probe(list.tag, list.hash);
   const uint32_t place = slots_[hole] - 1;
   removed_.push_back(place);  // first: a failure leaves the list held
-  slots_[hole] = kFree;
   --count_;
   lists_[place].tag.clear();
-  // Backward shift: later members of the probe run move into the hole, so
-  // that every list stays reachable from its home slot.
-  for (std::size_t next = (hole + 1) & Mask(); slots_[next] != kFree; next = (next + 1) & Mask()) {
-    const std::size_t home = Home(lists_[slots_[next] - 1].hash);
-    if (((next - home) & Mask()) < ((next - hole) & Mask())) continue;  // home after the hole
-    slots_[hole] = std::exchange(slots_[next], kFree);
-    hole = next;
-  }
+  EraseWithBackwardShift(
+      slots_, hole, kFree, [](uint32_t slot) { return slot == kFree; },
+      [&](uint32_t slot) { return Home(lists_[slot - 1].hash); });
 }
 
 void TagLists::Reserve(std::size_t lists) {
