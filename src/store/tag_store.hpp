@@ -34,7 +34,6 @@
 // Not copyable; movable.
 #pragma once
 
-#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -90,14 +89,11 @@ class TagStore {
   void PushBack(const ItemView& item, int32_t round_number, const Found& found) {
     FileRoundNumber(Append(item, found), round_number);
   }
-  // Makes room for `records` more records at the back, and `value_bytes`
-  // more bytes of their values, so that as many PushBack calls neither
-  // re-base the window nor move what is held. The contents do not change.
-  void Reserve(int32_t records, std::size_t value_bytes = 0) {
-    Reserve(records, static_cast<std::size_t>(std::max(records, 0)), value_bytes);
-  }
-  // The same with room in the index for `pairs` more Tag and Id pairs
-  // only: records that share a pair take one entry.
+  // Makes room for `records` more records at the back, of `pairs` more Tag
+  // and Id pairs (records that share a pair take one entry), and
+  // `value_bytes` more bytes of their values, so that as many PushBack calls
+  // neither re-base the window nor move what is held. The contents do not
+  // change.
   void Reserve(int32_t records, std::size_t pairs, std::size_t value_bytes);
   // Gives back the room Reserve made that the records did not take.
   void ShrinkToFit();
