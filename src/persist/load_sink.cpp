@@ -16,8 +16,7 @@ namespace {
 bool ForeseeElement(std::string_view next, std::string_view& tag, std::string_view& id) {
   constexpr std::string_view kIdAttribute = " id=\"";
   if (next.empty() || next[0] != '<') return false;
-  std::size_t name_end = 1;
-  while (name_end < next.size() && next[name_end] != ' ' && next[name_end] != '>') ++name_end;
+  const std::size_t name_end = FindByte<' ', '>'>(next, 1);
   std::size_t id_attribute = name_end;
   if (next.substr(name_end, kIdAttribute.size()) != kIdAttribute) {
     const std::string_view start_tag = next.substr(0, next.find('>', name_end));
@@ -25,8 +24,7 @@ bool ForeseeElement(std::string_view next, std::string_view& tag, std::string_vi
     if (id_attribute == std::string_view::npos) return false;
   }
   const std::size_t id_start = id_attribute + kIdAttribute.size();
-  std::size_t quote = id_start;
-  while (quote < next.size() && next[quote] != '"') ++quote;
+  const std::size_t quote = FindByte<'"'>(next, id_start);
   if (quote == next.size()) return false;
   tag = next.substr(1, name_end - 1);
   id = next.substr(id_start, quote - id_start);
