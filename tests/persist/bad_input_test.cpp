@@ -1,6 +1,7 @@
 // The library's side of the README's bad-input table, where other tests do
-// not already show it: a folder where the file is expected, a read-only
-// file, nesting too deep and a file of 50 MB.
+// not already show it: a folder where the file is expected, nesting too deep
+// and a file of 50 MB. (A read-only file: the tool's table and the file
+// system object's tests.)
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -26,18 +27,6 @@ TEST_F(BadInputTest, AFolderWhereTheFileIsExpectedIsNoFileToLoadAndRefusesASave)
   EXPECT_EQ(host_->Errors(), (Reports{{"Tamrel/ContextCls/Save", errc::kPermissionDenied}}));
   EXPECT_TRUE(std::filesystem::is_directory(path_));
   EXPECT_FALSE(Exists(Backup("Setup.tmc")));
-}
-
-TEST_F(BadInputTest, AReadOnlyFileRefusesASaveWith70AndBothCopiesStay) {
-  const std::string old = ContextFile(Element("Setup", "Port", 1, "COM1"));
-  dir_.WriteFile("Setup.tmc", old);
-  dir_.WriteFile("windows/Setup.tmc", old);
-  std::filesystem::permissions(path_, std::filesystem::perms::owner_read);
-  Fill(*context_, {{"Setup", "Port", 1, "COM2"}});
-  EXPECT_FALSE(context_->Save(path_));
-  EXPECT_EQ(host_->Errors(), (Reports{{"Tamrel/ContextCls/Save", errc::kPermissionDenied}}));
-  EXPECT_EQ(Read(path_), old);
-  EXPECT_EQ(Read(Backup("Setup.tmc")), old);
 }
 
 TEST_F(BadInputTest, NestingTooDeepIsADamagedFileNotACrash) {

@@ -246,12 +246,15 @@ TEST_F(ToolProcess, LogPrintsTheContextLogLine) {
             "<Window id=\"Left\" instance=\"1\">1</Window>~</context>\n");
 }
 
+// Names beyond ASCII: the generations are found by listing the folder.
 TEST_F(ToolProcess, CycleRenamesToTheNextGenerationAndPrunesOldOnes) {
-  for (const char* name : {"Setup.tmc", "Setup(1).tmc", "Setup(2).tmc"}) dir_.WriteFile(name, name);
-  EXPECT_EQ(Ok({"cycle", File("Setup.tmc"), "--keep", "2"}),
-            "renamed " + File("Setup.tmc") + " to " + File("Setup(3).tmc") + "\ndeleted " +
-                File("Setup(1).tmc") + "\n");
-  Fails({"cycle", File("Setup.tmc")}, 1, "");
+  for (const char* name : {"設定.tmc", "設定(1).tmc", "設定(2).tmc"})
+    dir_.WriteFile(std::string("Ärger/") + name, name);
+  EXPECT_EQ(Ok({"cycle", File("Ärger/設定.tmc"), "--keep", "2"}),
+            "renamed " + File("Ärger/設定.tmc") + " to " + File("Ärger/設定(3).tmc") +
+                "\ndeleted " + File("Ärger/設定(1).tmc") + "\n");
+  EXPECT_EQ(Read(File("Ärger/設定(3).tmc")), "設定.tmc");
+  Fails({"cycle", File("Ärger/設定.tmc")}, 1, "");
 }
 
 TEST_F(ToolProcess, WhereNamesTheApplicationFolderAndPreferenceFile) {
