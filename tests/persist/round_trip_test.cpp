@@ -1,8 +1,7 @@
-// RoundTrips and Records against what a saved and loaded file really holds.
+// RoundTrips against what a saved and loaded file really holds.
 #include <gtest/gtest.h>
 
 #include <string>
-#include <vector>
 
 #include "persist_fixture.hpp"
 #include "tamrel/records.hpp"
@@ -47,19 +46,6 @@ TEST_F(PersistTest, RoundTripsAgreesWithASaveAndALoad) {
     read->Load(path);
     EXPECT_EQ(tamrel::Records(*read) == tamrel::Records(*written), c.round_trips);
   }
-}
-
-TEST_F(PersistTest, RecordsListTheStoreInOrderWithoutMovingACursor) {
-  context_->Add("Recent", "File", Variant("a"));
-  context_->Add("Recent", "File", Variant("b"));
-  context_->CloneAdd("Gap", "Seven", "x", 7);
-  context_->MoveFirst("Recent", "File");
-  context_->MoveNext("Recent", "File");
-  EXPECT_EQ(tamrel::Records(*context_),
-            (std::vector<tamrel::Record>{
-                {"Recent", "File", 1, "b"}, {"Recent", "File", 2, "a"}, {"Gap", "Seven", 7, "x"}}));
-  EXPECT_EQ(CStr(context_->Read("Recent", "File")), "a");
-  EXPECT_TRUE(host_->calls().empty());
 }
 
 }  // namespace

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <memory>
-#include <string>
 #include <vector>
 
 #include "support/recording_host.hpp"
@@ -56,7 +55,10 @@ TEST_F(CloneCopyTest, CopyReplacesOnlyTheTagAndAppendsItAtTheEnd) {
 }
 
 TEST_F(CloneCopyTest, CloneGivesTheSameRecordsInOrderAndEmptiesATargetFirst) {
+  source_->MoveFirst("Recent", "File");
+  source_->MoveNext("Recent", "File");
   ASSERT_EQ(Records(*source_), source_records_);
+  EXPECT_EQ(CStr(source_->Read("Recent", "File")), "a.txt") << "Records moves no cursor";
 
   std::shared_ptr<ContextCls> fresh;
   source_->Clone(fresh);
