@@ -50,7 +50,7 @@ class MemoryLock : public platform::FileLock {};
 MemoryDisk::MemoryDisk() {
   Node root;
   root.folder = true;
-  visible_.nodes[kRoot] = root;
+  visible_[kRoot] = root;
   durable_ = visible_;
 }
 
@@ -63,7 +63,7 @@ platform::Hooks MemoryDisk::Hooks(std::shared_ptr<MemoryDisk> disk) {
 void MemoryDisk::PutFolder(const std::string& path) {
   int folder = kRoot;
   for (const std::string& name : Components(path)) {
-    auto& entries = visible_.nodes[folder].entries;
+    auto& entries = visible_[folder].entries;
     auto found = entries.find(name);
     if (found == entries.end()) found = entries.emplace(name, NewNode(true)).first;
     folder = found->second;
@@ -76,26 +76,25 @@ void MemoryDisk::PutFile(const std::string& path, const std::string& content, do
   const std::size_t slash = path.find_last_of(kSeparators);
   PutFolder(path.substr(0, slash));
   const auto [folder, name] = ParentOf(path);
-  int node = NewNode(false);
-  visible_.nodes[node].data = content;
-  visible_.nodes[node].modified = modified;
-  visible_.nodes[node].permissions = permissions;
-  visible_.nodes[folder].entries[name] = node;
+  const int node = NewNode(false);
+  visible_[node] =
+      Node{.data = content, .permissions = permissions, .modified = modified, .entries = {}};
+  visible_[folder].entries[name] = node;
   durable_ = visible_;
 }
 
 std::optional<std::string> MemoryDisk::Content(const std::string& path) const {
   const int node = Find(path);
-  if (node < 0 || visible_.nodes.at(node).folder) return std::nullopt;
-  return visible_.nodes.at(node).data;
+  if (node < 0 || visible_.at(node).folder) return std::nullopt;
+  return visible_.at(node).data;
 }
 
 std::vector<std::string> MemoryDisk::FileNames(const std::string& folder) const {
   std::vector<std::string> names;
   const int node = Find(folder);
   if (node < 0) return names;
-  for (const auto& [name, child] : visible_.nodes.at(node).entries) {
-    if (!visible_.nodes.at(child).folder) names.push_back(name);
+  for (const auto& [name, child] : visible_.at(node).entries) {
+    if (!visible_.at(child).folder) names.push_back(name);
   }
   return names;
 }
@@ -106,8 +105,8 @@ std::map<std::string, std::string> MemoryDisk::AllFiles() const {
   while (!folders.empty()) {
     const auto [path, folder] = folders.back();
     folders.pop_back();
-    for (const auto& [name, child] : visible_.nodes.at(folder).entries) {
-      const Node& node = visible_.nodes.at(child);
+    for (const auto& [name, child] : visible_.at(folder).entries) {
+      const Node& node = visible_.at(child);
       if (node.folder) {
         folders.emplace_back(path + "/" + name, child);
       } else {
@@ -139,7 +138,7 @@ void MemoryDisk::CountCall() {
 int MemoryDisk::Find(const std::string& path) const {
   int node = kRoot;
   for (const std::string& name : Components(path)) {
-    const Node& folder = visible_.nodes.at(node);
+    const Node& folder = visible_.at(node);
     if (!folder.folder) return -1;
     auto found = folder.entries.find(name);
     if (found == folder.entries.end()) return -1;
@@ -152,20 +151,20 @@ std::pair<int, std::string> MemoryDisk::ParentOf(const std::string& path) const 
   const std::size_t slash = path.find_last_of(kSeparators);
   const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
   const int folder = Find(slash == std::string::npos ? "" : path.substr(0, slash));
-  if (folder < 0 || !visible_.nodes.at(folder).folder || name.empty()) Raise(errc::kPathNotFound);
+  if (folder < 0 || !visible_.at(folder).folder || name.empty()) Raise(errc::kPathNotFound);
   return {folder, name};
 }
 
 int MemoryDisk::NewNode(bool folder) {
   const int node = next_node_++;
-  visible_.nodes[node].folder = folder;
+  visible_[node].folder = folder;
   return node;
 }
 
 int MemoryDisk::RequireFile(const std::string& path) const {
   const int node = Find(path);
   if (node < 0) Raise(errc::kFileNotFound);
-  if (visible_.nodes.at(node).folder) Raise(errc::kPermissionDenied);
+  if (visible_.at(node).folder) Raise(errc::kPermissionDenied);
   return node;
 }
 
@@ -174,7 +173,7 @@ platform::FileStatus MemoryDisk::Status(const std::string& path) {
   platform::FileStatus status;
   const int node = Find(path);
   if (node < 0) return status;
-  const Node& found = visible_.nodes.at(node);
+  const Node& found = visible_.at(node);
   status.kind = found.folder ? platform::EntryKind::kFolder : platform::EntryKind::kFile;
   status.read_only = (found.permissions & kAnyWriteBit) == 0;
   status.permissions = found.permissions;
@@ -185,21 +184,21 @@ platform::FileStatus MemoryDisk::Status(const std::string& path) {
 std::vector<std::string> MemoryDisk::ListFiles(const std::string& folder) {
   CountCall();
   const int node = Find(folder);
-  if (node < 0 || !visible_.nodes.at(node).folder) Raise(errc::kPathNotFound);
+  if (node < 0 || !visible_.at(node).folder) Raise(errc::kPathNotFound);
   return FileNames(folder);
 }
 
 void MemoryDisk::CreateFolder(const std::string& path) {
   CountCall();
   const auto [folder, name] = ParentOf(path);
-  if (visible_.nodes.at(folder).entries.contains(name)) Raise(errc::kFileAlreadyExists);
+  if (visible_.at(folder).entries.contains(name)) Raise(errc::kFileAlreadyExists);
   const int node = NewNode(true);
-  visible_.nodes[folder].entries[name] = node;
+  visible_[folder].entries[name] = node;
 }
 
 std::string MemoryDisk::ReadFile(const std::string& path) {
   CountCall();
-  return visible_.nodes.at(RequireFile(path)).data;
+  return visible_.at(RequireFile(path)).data;
 }
 
 std::unique_ptr<platform::WritableFile> MemoryDisk::CreateTempFile(const std::string& folder,
@@ -209,47 +208,40 @@ std::unique_ptr<platform::WritableFile> MemoryDisk::CreateTempFile(const std::st
   const std::string path = folder + "/" + prefix + std::to_string(next_temp_++);
   const auto [parent, name] = ParentOf(path);
   const int node = NewNode(false);
-  visible_.nodes[node].modified = platform::Current().now();
-  visible_.nodes[parent].entries[name] = node;
+  visible_[node].modified = platform::Current().now();
+  visible_[parent].entries[name] = node;
   temp_path = path;
   return std::make_unique<MemoryFile>(shared_from_this(), node);
 }
 
 void MemoryDisk::AppendTo(int node, std::string_view data) {
-  visible_.nodes[node].data.append(data);
-  visible_.nodes[node].modified = platform::Current().now();
+  visible_[node].data.append(data);
+  visible_[node].modified = platform::Current().now();
 }
 
-void MemoryDisk::SyncNode(int node) {
-  Node& kept = durable_.nodes[node];
-  const Node& seen = visible_.nodes.at(node);
-  kept.folder = false;
-  kept.data = seen.data;
-  kept.permissions = seen.permissions;
-  kept.modified = seen.modified;
-}
+void MemoryDisk::SyncNode(int node) { durable_[node] = visible_.at(node); }
 
 void MemoryDisk::SetPermissions(const std::string& path, uint32_t permissions) {
   CountCall();
-  visible_.nodes[RequireFile(path)].permissions = permissions;
+  visible_[RequireFile(path)].permissions = permissions;
 }
 
 void MemoryDisk::SetModified(const std::string& path, double modified) {
   CountCall();
-  visible_.nodes[RequireFile(path)].modified = modified;
+  visible_[RequireFile(path)].modified = modified;
 }
 
 void MemoryDisk::Rename(const std::string& from, const std::string& to) {
   CountCall();
   const auto [from_folder, from_name] = ParentOf(from);
   const auto [to_folder, to_name] = ParentOf(to);
-  auto& from_entries = visible_.nodes[from_folder].entries;
+  auto& from_entries = visible_[from_folder].entries;
   auto found = from_entries.find(from_name);
   if (found == from_entries.end()) Raise(errc::kFileNotFound);
-  if (visible_.nodes[to_folder].entries.contains(to_name)) Raise(errc::kFileAlreadyExists);
+  if (visible_[to_folder].entries.contains(to_name)) Raise(errc::kFileAlreadyExists);
   const int node = found->second;
   from_entries.erase(found);
-  visible_.nodes[to_folder].entries[to_name] = node;
+  visible_[to_folder].entries[to_name] = node;
 }
 
 void MemoryDisk::Replace(const std::string& from, const std::string& to) {
@@ -257,38 +249,37 @@ void MemoryDisk::Replace(const std::string& from, const std::string& to) {
   const int node = RequireFile(from);
   const auto [to_folder, to_name] = ParentOf(to);
   const int old = Find(to);
-  if (old >= 0 && visible_.nodes.at(old).folder) Raise(errc::kPermissionDenied);
+  if (old >= 0 && visible_.at(old).folder) Raise(errc::kPermissionDenied);
   const auto [from_folder, from_name] = ParentOf(from);
-  visible_.nodes[from_folder].entries.erase(from_name);
-  visible_.nodes[to_folder].entries[to_name] = node;
+  visible_[from_folder].entries.erase(from_name);
+  visible_[to_folder].entries[to_name] = node;
 }
 
 void MemoryDisk::DeleteFile(const std::string& path) {
   CountCall();
   RequireFile(path);
   const auto [folder, name] = ParentOf(path);
-  visible_.nodes[folder].entries.erase(name);
+  visible_[folder].entries.erase(name);
 }
 
 void MemoryDisk::SyncFolder(const std::string& folder) {
   CountCall();
   const int node = Find(folder);
-  if (node < 0 || !visible_.nodes.at(node).folder) Raise(errc::kPathNotFound);
-  Node& kept = durable_.nodes[node];
+  if (node < 0 || !visible_.at(node).folder) Raise(errc::kPathNotFound);
+  Node& kept = durable_[node];
   kept.folder = true;
-  kept.entries = visible_.nodes.at(node).entries;
+  kept.entries = visible_.at(node).entries;
   // An entry whose node was never flushed survives as an empty one.
   for (const auto& [name, child] : kept.entries) {
-    if (!durable_.nodes.contains(child))
-      durable_.nodes[child].folder = visible_.nodes[child].folder;
+    if (!durable_.contains(child)) durable_[child].folder = visible_[child].folder;
   }
 }
 
 std::unique_ptr<platform::FileLock> MemoryDisk::Lock(const std::string& path, double) {
   CountCall();
   const auto [folder, name] = ParentOf(path);
-  if (!visible_.nodes.at(folder).entries.contains(name)) {
-    visible_.nodes[folder].entries[name] = NewNode(false);
+  if (!visible_.at(folder).entries.contains(name)) {
+    visible_[folder].entries[name] = NewNode(false);
   }
   return std::make_unique<MemoryLock>();
 }

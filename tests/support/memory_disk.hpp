@@ -52,9 +52,8 @@ class MemoryDisk : public platform::FileBackend, public std::enable_shared_from_
   // The number of backend calls so far.
   int calls() const { return calls_; }
   void CutPowerAtCall(int call_from_now);
-  // True when a cut was set and its call has come (or passed).
-  bool PowerWasCut() const { return frozen_.has_value(); }
-  // REQUIRES: PowerWasCut(). Leaves only what was durable at the cut.
+  // Leaves only what was durable at the cut (all that is durable now when
+  // the cut's call has not come).
   void Reboot();
 
   // FileBackend.
@@ -87,9 +86,7 @@ class MemoryDisk : public platform::FileBackend, public std::enable_shared_from_
     double modified = 0;
     std::map<std::string, int> entries;  // folders: name -> node
   };
-  struct State {
-    std::map<int, Node> nodes;
-  };
+  using State = std::map<int, Node>;  // node number -> node
   static constexpr int kRoot = 0;
 
   // The node at `path` in the visible state, or -1.
