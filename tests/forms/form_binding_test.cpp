@@ -8,7 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "automation/error_number.hpp"
 #include "forms/form_kit.hpp"
 #include "support/recording_host.hpp"
 #include "tamrel/context.hpp"

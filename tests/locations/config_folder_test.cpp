@@ -7,7 +7,6 @@
 
 #include <gtest/gtest.h>
 
-#include "automation/error_number.hpp"
 #include "support/fault_injecting_backend.hpp"
 #include "support/recording_host.hpp"
 #include "support/temp_dir.hpp"

@@ -5,7 +5,6 @@
 
 #include <atomic>
 #include <chrono>
-#include <filesystem>
 #include <memory>
 #include <string>
 #include <thread>
@@ -23,6 +22,15 @@ constexpr double kShortWait = 0.2;
 
 class ContextFileLockTest : public PersistTest {
  protected:
+  // The error of taking the lock of `path_` on another thread, 0 for none.
+  int32_t FromAnotherThread() const {
+    int32_t number = -1;
+    std::thread([&] {
+      number = ErrorNumberOf([&] { ContextFileLock lock(path_, kShortWait); });
+    }).join();
+    return number;
+  }
+
   const std::string path_ = dir_.Path("Setup.tmc");
 };
 
@@ -51,11 +59,7 @@ TEST_F(ContextFileLockTest, TheHoldingThreadTakesItAgainAndSavesUnderIt) {
   ContextFileLock outer(path_, kShortWait);
   { ContextFileLock inner(path_, kShortWait); }
   // Still held after the inner one ended: another thread cannot have it.
-  int32_t other = -1;
-  std::thread([&] {
-    other = ErrorNumberOf([&] { ContextFileLock again(path_, kShortWait); });
-  }).join();
-  EXPECT_EQ(other, errc::kPermissionDenied);
+  EXPECT_EQ(FromAnotherThread(), errc::kPermissionDenied);
 
   Fill(*context_, {{"Setup", "Port", 1, "COM1"}});
   EXPECT_TRUE(context_->Save(path_));
@@ -69,16 +73,9 @@ TEST_F(ContextFileLockTest, ALockLetGoBeforeALaterOneIsLetGo) {
   auto first = std::make_unique<ContextFileLock>(path_, kShortWait);
   ContextFileLock later(other_file, kShortWait);
   first.reset();
-  const auto from_another_thread = [&] {
-    int32_t number = -1;
-    std::thread([&] {
-      number = ErrorNumberOf([&] { ContextFileLock lock(path_, kShortWait); });
-    }).join();
-    return number;
-  };
-  EXPECT_EQ(from_another_thread(), 0);
+  EXPECT_EQ(FromAnotherThread(), 0);
   ContextFileLock again(path_, kShortWait);
-  EXPECT_EQ(from_another_thread(), errc::kPermissionDenied);
+  EXPECT_EQ(FromAnotherThread(), errc::kPermissionDenied);
 }
 
 TEST_F(ContextFileLockTest, ASaveThatCannotHaveTheLockFailsWith70AndWritesNothing) {
@@ -95,14 +92,12 @@ TEST_F(ContextFileLockTest, ASaveThatCannotHaveTheLockFailsWith70AndWritesNothin
   EXPECT_FALSE(Exists(dir_.Path("Setup(1).tmc")));
 }
 
+// Twice: a failed lock leaves the thread holding nothing.
 TEST_F(ContextFileLockTest, ALockFileInAMissingFolderIsAPathError) {
-  EXPECT_EQ(
-      ErrorNumberOf([&] { ContextFileLock lock(dir_.Path("missing/Setup.tmc"), kShortWait); }),
-      errc::kPathNotFound);
-  // A failed lock leaves the thread holding nothing.
-  EXPECT_EQ(
-      ErrorNumberOf([&] { ContextFileLock lock(dir_.Path("missing/Setup.tmc"), kShortWait); }),
-      errc::kPathNotFound);
+  const std::string path = dir_.Path("missing/Setup.tmc");
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    EXPECT_EQ(ErrorNumberOf([&] { ContextFileLock lock(path, kShortWait); }), errc::kPathNotFound);
+  }
 }
 
 }  // namespace

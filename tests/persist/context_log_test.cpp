@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <vector>
 
 #include "persist/context_log.hpp"
 #include "persist/context_text.hpp"

@@ -5,8 +5,6 @@
 #include <memory>
 #include <optional>
 #include <string>
-#include <utility>
-#include <vector>
 
 #include "persist/context_reader.hpp"
 #include "persist/load.hpp"

@@ -4,11 +4,9 @@
 // and current record, also when host code re-enters the context.
 #include <gtest/gtest.h>
 
-#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "context/state_of.hpp"
@@ -17,7 +15,6 @@
 #include "persist_fixture.hpp"
 #include "tamrel/context.hpp"
 #include "tamrel/error.hpp"
-#include "tamrel/records.hpp"
 
 namespace tamrel::testing {
 namespace {

@@ -2,9 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdint>
 #include <string>
-#include <vector>
 
 #include "persist/load.hpp"
 #include "persist_fixture.hpp"

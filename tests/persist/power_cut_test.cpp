@@ -8,7 +8,6 @@
 #include <map>
 #include <memory>
 #include <string>
-#include <vector>
 
 #include "persist_fixture.hpp"
 #include "support/discarding_host.hpp"

@@ -2,7 +2,6 @@
 // nested, carried-over and failing texts.
 #include <gtest/gtest.h>
 
-#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>

@@ -4,7 +4,6 @@
 #include <filesystem>
 #include <memory>
 #include <string>
-#include <vector>
 
 #include "persist_fixture.hpp"
 #include "support/fault_injecting_backend.hpp"

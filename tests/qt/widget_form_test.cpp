@@ -18,7 +18,6 @@
 #include <string>
 #include <vector>
 
-#include "automation/error_number.hpp"
 #include "qt/qt_support.hpp"
 #include "support/recording_host.hpp"
 #include "tamrel/context.hpp"

@@ -4,7 +4,6 @@
 #include <windows.h>
 
 #include <chrono>
-#include <cstdlib>
 #include <random>
 #include <string>
 #include <thread>
