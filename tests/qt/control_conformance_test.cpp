@@ -12,6 +12,7 @@
 #include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QWidget>
+#include <functional>
 #include <random>
 #include <string>
 #include <vector>
@@ -80,18 +81,9 @@ struct Twin {
   }
 };
 
-class ControlConformanceTest : public ::testing::Test {
- protected:
-  template <class Widget>
-  Widget* NewWidget() {
-    return new Widget(&root_);
-  }
-  Twin Make(ObjectRef standard, QWidget* widget) {
-    return Twin{std::move(standard), qt::WidgetControl(*widget)};
-  }
-
-  QWidget root_;
-};
+Twin Make(ObjectRef standard, QWidget* widget) {
+  return Twin{std::move(standard), qt::WidgetControl(*widget)};
+}
 
 // Calls every control answers alike: Tag, BackColor and unknown names.
 const std::vector<Op> kCommonOps = {
@@ -121,7 +113,7 @@ const std::vector<Op> kCommonOps = {
 // one and of several lines, check boxes, labels, and two option buttons of
 // one group driven in turns. Each call is followed by reading every
 // property of every control; a failure prints the seed and the calls so far.
-TEST_F(ControlConformanceTest, RandomCallsOnTheOtherControlsAgree) {
+TEST(ControlConformanceTest, RandomCallsOnTheOtherControlsAgree) {
   const Variant values[] = {Variant("Plant 7"),  Variant("one\r\n\r\nthree\r\n"),
                             Variant("\r\n"),     Variant("tab\there, ümlaut"),
                             Variant("&Bold"),    Variant("1"),
@@ -136,26 +128,20 @@ TEST_F(ControlConformanceTest, RandomCallsOnTheOtherControlsAgree) {
     auto pick = [&](std::size_t below) { return random() % below; };
     QWidget root;        // a group of its own for the option buttons
     StandardForm group;  // and its standard twin
-    std::vector<Twin> twins;
-    // 0, 1: text boxes of one and of several lines; 2: a check box; 3: a
-    // label; 4: two option buttons.
-    switch (seed % 5) {
-      case 0:
-        twins = {Make(std::make_shared<TextBox>(false), new QLineEdit(&root))};
-        break;
-      case 1:
-        twins = {Make(std::make_shared<TextBox>(true), new QPlainTextEdit(&root))};
-        break;
-      case 2:
-        twins = {Make(std::make_shared<CheckBox>(), new QCheckBox(&root))};
-        break;
-      case 3:
-        twins = {Make(std::make_shared<Label>(), new QLabel(&root))};
-        break;
-      default:
-        twins = {Make(group.Add<OptionButton>(""), new QRadioButton(&root)),
-                 Make(group.Add<OptionButton>(""), new QRadioButton(&root))};
-    }
+    // Text boxes of one and of several lines, a check box, a label, two
+    // option buttons: each seed drives one of these.
+    const std::function<std::vector<Twin>()> kinds[] = {
+        [&] { return std::vector{Make(std::make_shared<TextBox>(false), new QLineEdit(&root))}; },
+        [&] {
+          return std::vector{Make(std::make_shared<TextBox>(true), new QPlainTextEdit(&root))};
+        },
+        [&] { return std::vector{Make(std::make_shared<CheckBox>(), new QCheckBox(&root))}; },
+        [&] { return std::vector{Make(std::make_shared<Label>(), new QLabel(&root))}; },
+        [&] {
+          return std::vector{Make(group.Add<OptionButton>(""), new QRadioButton(&root)),
+                             Make(group.Add<OptionButton>(""), new QRadioButton(&root))};
+        }};
+    const std::vector<Twin> twins = kinds[seed % 5]();
     SCOPED_TRACE("seed " + std::to_string(seed));
     if (seed <= 5) twins.front().ExpectSame(kCommonOps);
     std::string history;  // the calls so far, shown with a failure
@@ -203,7 +189,7 @@ const std::vector<Op> kOddListCalls = {
 // values alike, each followed by reading the whole state: the current item,
 // the text and every item's text, data and selection. A failure prints the
 // seed and the calls so far.
-TEST_F(ControlConformanceTest, RandomCallsOnItemListsAgree) {
+TEST(ControlConformanceTest, RandomCallsOnItemListsAgree) {
   const Variant values[] = {Variant("A"),  Variant("B"),   Variant(""),
                             Variant("-7"), Variant("x"),   Variant(int32_t{42}),
                             Variant(true), Variant(false), Variant::Null()};
@@ -215,15 +201,16 @@ TEST_F(ControlConformanceTest, RandomCallsOnItemListsAgree) {
     auto pick = [&](std::size_t below) { return random() % below; };
     // 0, 1: combo box styles 0, 2; 2-4: list boxes of selection modes 0-2.
     const int32_t kind = static_cast<int32_t>(seed % 5);
+    QWidget root;
     Twin twin;
     if (kind < 2) {
-      auto* combo = NewWidget<QComboBox>();
+      auto* combo = new QComboBox(&root);
       combo->setEditable(kind == 0);
       twin = Make(std::make_shared<ComboBox>(kind == 0 ? ComboBox::kDropDownCombo
                                                        : ComboBox::kDropDownList),
                   combo);
     } else {
-      auto* list = NewWidget<QListWidget>();
+      auto* list = new QListWidget(&root);
       list->setSelectionMode(modes[kind - 2]);
       twin = Make(std::make_shared<ListBox>(static_cast<int16_t>(kind - 2)), list);
     }
