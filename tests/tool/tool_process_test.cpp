@@ -165,7 +165,7 @@ TEST_F(ToolProcess, RepairPutsTheBackupCopyInPlaceAndKeepsTheDamagedFile) {
   EXPECT_EQ(Read(file_ + "_corrupt(2)"), kDamaged);
 }
 
-TEST_F(ToolProcess, ListGivesTheStoreInOrderAsColumnsOrJson) {
+TEST_F(ToolProcess, ListGivesTheStoreInOrderAsColumnsOrJsonAndLogAsTheContextLogLine) {
   Ok({"set", file_, "Window", "Left", "-20"});  // a value, not an option
   Ok({"set", file_, "Options", "Grid", "true"});
   Ok({"set", file_, "Recent", "File", "R&D/Tom's \"final\" <draft>.odt"});
@@ -179,6 +179,10 @@ TEST_F(ToolProcess, ListGivesTheStoreInOrderAsColumnsOrJson) {
   {"tag": "Window", "id": "Left", "instance": 1, "value": "-20"}
 ]
 )");
+  EXPECT_EQ(Ok({"log", file_}),
+            "Context log: Prefs.tmc <context><Recent id=\"File\" instance=\"1\">R&amp;D/Tom&apos;s "
+            "&quot;final&quot; &lt;draft&gt;.odt</Recent>~<Options id=\"Grid\" instance=\"1\">"
+            "True</Options>~<Window id=\"Left\" instance=\"1\">-20</Window>~</context>\n");
 }
 
 TEST_F(ToolProcess, GetAndRemoveExitOneWhenThereIsNothingAndRemoveLeavesTheFileAlone) {
@@ -236,14 +240,6 @@ TEST_F(ToolProcess, VerifyPrintsItsRepairsAndSavesOnlyWhenSomethingChanged) {
 TEST_F(ToolProcess, ALibraryFailureEndsWithStatusThreeAndNamesTheProblem) {
   Fails({"set", file_, "context", "Id", "v"}, 3, "Attempt to make illegal context param.");
   EXPECT_FALSE(fs::exists(file_));
-}
-
-TEST_F(ToolProcess, LogPrintsTheContextLogLine) {
-  Ok({"set", file_, "Window", "Left", "1"});
-  Ok({"set", file_, "Note", "Text", "a&b"});
-  EXPECT_EQ(Ok({"log", file_}),
-            "Context log: Prefs.tmc <context><Note id=\"Text\" instance=\"1\">a&amp;b</Note>~"
-            "<Window id=\"Left\" instance=\"1\">1</Window>~</context>\n");
 }
 
 // Names beyond ASCII: the generations are found by listing the folder.
