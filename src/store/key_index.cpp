@@ -113,8 +113,8 @@ KeyIndex::Number KeyIndex::AddAt(const Found& found, std::string_view tag, std::
   TagList& of_tag = ListOf(tag, found.tag_fold);
   const Number number = NewEntry();
   Entry& entry = At(number);
-  entry.tag = &of_tag.tag;
-  entry.id = ids_.Keep(id);
+  entry.tag = of_tag.place;
+  entry.id.Keep(id, ids_);
   entry.previous_of_tag = kNone;
   entry.next_of_tag = of_tag.first;
   if (of_tag.first != kNone) At(of_tag.first).previous_of_tag = number;
@@ -152,9 +152,7 @@ inline KeyIndex::Number KeyIndex::NewEntry() {
 
 void KeyIndex::Release(Number number) {
   Entry& entry = At(number);
-  ids_.Drop(entry.id);
-  entry.tag = nullptr;
-  entry.id = {};
+  entry.id.Drop(ids_);
   entry.stamps.clear();
   free_entries_.push_back(number);
 }
@@ -208,7 +206,7 @@ void KeyIndex::Unlink(Number number, TagList& list) {
 void KeyIndex::Forget(Number number) {
   last_found_ = kNone;
   const Entry& entry = At(number);
-  const std::string_view tag = *entry.tag;
+  const std::string_view tag = TagOf(entry);
   EraseSlot(Probe(Hash(tag, IdOf(entry)), tag, IdOf(entry)));
   TagList& of_tag = *tags_.Find(tag, TagFold(tag));
   Unlink(number, of_tag);
@@ -254,7 +252,7 @@ void KeyIndex::RebuildIds() {
   kept.Reserve(ids_.Live());
   ForEachEntry([&](Number number) {
     Entry& entry = At(number);
-    entry.id = kept.Keep(ids_.View(entry.id));
+    entry.id.MoveTo(ids_, kept);
   });
   ids_ = std::move(kept);
 }

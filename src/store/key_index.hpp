@@ -12,9 +12,10 @@
 // with the first record and forgets it with the last.
 //
 // An entry is forty bytes: the Tag is kept once for all its entries (the
-// text of its list in TagLists), the Id in a TextArena, a single stamp in
-// the entry and more in a block of the index's StampPool, and the entries
-// of one Tag are chained through the entries themselves.
+// text of its list in TagLists, named by its place there), a short Id in
+// the entry and a longer one in a TextArena (IdText), a single stamp in the
+// entry and more in a block of the index's StampPool, and the entries of one
+// Tag are chained through the entries themselves.
 #pragma once
 
 #include <array>
@@ -26,6 +27,7 @@
 #include <string_view>
 #include <vector>
 
+#include "store/id_text.hpp"
 #include "store/same_text.hpp"
 #include "store/stamp_list.hpp"
 #include "store/stamp_pool.hpp"
@@ -40,14 +42,14 @@ class KeyIndex {
   static constexpr Number kNone = 0;
 
   struct Entry {
-    // The Tag, kept once for all its entries: the text of its list in
-    // tags_, which stays where it is while the Tag has entries.
-    const std::string* tag = nullptr;
-    TextArena::Span id;
     StampList stamps;  // ascending: store order
+    // The Tag, kept once for all its entries: the place of its list in
+    // tags_, which stays while the Tag has entries.
+    uint32_t tag = 0;
     // The neighbours in the Tag's list.
     Number previous_of_tag = kNone;
     Number next_of_tag = kNone;
+    IdText id;
   };
 
   KeyIndex() = default;
@@ -58,7 +60,8 @@ class KeyIndex {
   Entry& At(Number number) const {
     return chunks_[(number - 1) / kChunkEntries][(number - 1) % kChunkEntries];
   }
-  std::string_view IdOf(const Entry& entry) const { return ids_.View(entry.id); }
+  const std::string& TagOf(const Entry& entry) const { return tags_.TextAt(entry.tag); }
+  std::string_view IdOf(const Entry& entry) const { return entry.id.View(ids_); }
   // Where the entries' lists of more than one stamp take their memory.
   StampPool& StampMemory() { return stamp_memory_ ? *stamp_memory_ : NewStampMemory(); }
 
@@ -161,12 +164,12 @@ class KeyIndex {
   static uint64_t TagFold(std::string_view tag);
   static uint32_t Hash(uint64_t tag_fold, std::string_view id);
   bool Holds(const Entry& entry, std::string_view tag, std::string_view id) const {
-    return SameText(*entry.tag, tag) && SameText(IdOf(entry), id);  // the Tags stay in the cache
+    return SameText(TagOf(entry), tag) && SameText(IdOf(entry), id);  // the Tags stay in the cache
   }
   bool IsLastFound(std::string_view tag, std::string_view id) const {
     if (last_found_ == kNone) return false;
     const Entry& entry = At(last_found_);
-    return SameText(IdOf(entry), id) && SameText(*entry.tag, tag);  // Ids tell pairs apart sooner
+    return SameText(IdOf(entry), id) && SameText(TagOf(entry), tag);  // Ids tell pairs apart sooner
   }
   std::size_t Mask() const { return slots_.size() - 1; }
   // The slot holding (tag, id), or the free slot where it would go.

@@ -27,7 +27,9 @@ TagLists::List& TagLists::FindOrAdd(std::string_view tag, uint64_t hash) {
   if (slots_[slot] != kFree) return lists_[slots_[slot] - 1];
   std::size_t place = lists_.size();
   if (removed_.empty()) {
+    texts_.resize(place + 1);  // first: a failure leaves the lists as they were
     lists_.emplace_back();
+    texts_[place] = &lists_.back().tag;
   } else {
     place = removed_.back();
     removed_.pop_back();
@@ -36,6 +38,7 @@ TagLists::List& TagLists::FindOrAdd(std::string_view tag, uint64_t hash) {
   list.tag.assign(tag);
   list.hash = hash;
   list.first = 0;
+  list.place = static_cast<uint32_t>(place);
   slots_[slot] = static_cast<uint32_t>(place + 1);
   ++count_;
   return list;

@@ -24,6 +24,7 @@ class TagLists {
     std::string tag;
     uint64_t hash = 0;
     uint32_t first = 0;  // the first entry of the list (0: none)
+    uint32_t place = 0;  // in these lists, for TextAt
   };
 
   // The list of `tag`, whose hash is `hash`; nullptr when it has none.
@@ -35,6 +36,8 @@ class TagLists {
   List* Find(std::string_view tag, uint64_t hash) {
     return const_cast<List*>(static_cast<const TagLists&>(*this).Find(tag, hash));
   }
+  // The Tag of the list at `place` (List::place), held or not.
+  const std::string& TextAt(uint32_t place) const { return *texts_[place]; }
   // The list of `tag`, added empty when it has none.
   List& FindOrAdd(std::string_view tag, uint64_t hash);
   // Forgets `list`, one of these lists.
@@ -52,7 +55,9 @@ class TagLists {
   std::size_t Probe(std::string_view tag, uint64_t hash) const;
   void Rehash(std::size_t slot_count);
 
-  std::deque<List> lists_;         // held and removed lists
+  std::deque<List> lists_;  // held and removed lists
+  // Their Tags, by place: found in one step where the deque takes several.
+  std::vector<const std::string*> texts_;
   std::vector<uint32_t> removed_;  // places of removed lists, to reuse
   std::vector<uint32_t> slots_;    // size a power of two (or 0)
   std::size_t count_ = 0;

@@ -146,7 +146,7 @@ void TagStore::KeepRoundNumber(KeyIndex::Number entry) {
   int32_t& number = rounds_.numbers[entry];
   if (number == Rounds::kUnnumbered) return;
   const KeyIndex::Entry& of = keys_.At(entry);
-  rounds_.forgotten[*of.tag].insert_or_assign(std::string(keys_.IdOf(of)), number);
+  rounds_.forgotten[keys_.TagOf(of)].insert_or_assign(std::string(keys_.IdOf(of)), number);
   number = Rounds::kUnnumbered;  // the entry's number goes to the next pair
 }
 

@@ -229,13 +229,13 @@ class TagStore {
 
   ItemView View(const Record& record) const {
     const KeyIndex::Entry& entry = keys_.At(record.entry);
-    return ItemView{*entry.tag, keys_.IdOf(entry), record.instance, values_.View(record.value),
-                    record.key};
+    return ItemView{keys_.TagOf(entry), keys_.IdOf(entry), record.instance,
+                    values_.View(record.value), record.key};
   }
   ItemRef Ref(Record& record) {
     const KeyIndex::Entry& entry = keys_.At(record.entry);
-    return ItemRef{*entry.tag, keys_.IdOf(entry), record.instance, values_.View(record.value),
-                   record.key};
+    return ItemRef{keys_.TagOf(entry), keys_.IdOf(entry), record.instance,
+                   values_.View(record.value), record.key};
   }
 
   std::size_t Slot(int64_t stamp) const { return static_cast<std::size_t>(stamp - origin_); }
