@@ -24,7 +24,7 @@ class IdText {
   // Keeps `id`, in place or in `arena`.
   void Keep(std::string_view id, TextArena& arena) {
     if (id.size() <= kInPlace) {
-      std::memcpy(bytes_, id.data(), id.size());
+      if (!id.empty()) std::memcpy(bytes_, id.data(), id.size());  // an empty view may have no data
       size_ = static_cast<uint8_t>(id.size());
     } else {
       SetArenaSpan(arena.Keep(id));
