@@ -51,6 +51,7 @@ class KeyIndex {
     Number next_of_tag = kNone;
     IdText id;
   };
+  static_assert(sizeof(Entry) == 40, "an entry stays forty bytes");
 
   KeyIndex() = default;
   KeyIndex(KeyIndex&&) noexcept = default;

@@ -3,7 +3,8 @@
 //
 // A store holds a few dozen Tags, and a Load meets them all: they sit in a
 // deque, a few to an allocation rather than one node each, and never move
-// while they are held (entries point at their Tag's text). A small
+// while they are held (the key index keeps pointers to them and hands out
+// views of their Tags; its entries name them by place). A small
 // open-addressing table (linear probing, at most half full, removal by
 // backward shift) finds them by the hash the caller worked out; a removed
 // Tag's place is reused.
