@@ -15,6 +15,7 @@
 #include "platform/native.hpp"
 #include "platform/posix/local_time.hpp"
 #include "platform/posix/posix_errors.hpp"
+#include "platform/read_whole_file.hpp"
 #include "tamrel/error.hpp"
 #include "tamrel/filesystem.hpp"
 
@@ -25,7 +26,6 @@ constexpr mode_t kNewFileMode = 0666;    // narrowed by the umask
 constexpr mode_t kNewFolderMode = 0777;  // narrowed by the umask
 constexpr mode_t kAnyWriteBit = S_IWUSR | S_IWGRP | S_IWOTH;
 constexpr int kTempNameAttempts = 100;
-constexpr std::size_t kReadChunk = 16384;  // first room for a file of unknown length
 
 // Closes a descriptor when it goes out of scope.
 class FileDescriptor {
@@ -137,30 +137,16 @@ class PosixFileBackend : public FileBackend {
   std::string ReadFile(const std::string& path) override {
     FileDescriptor fd(open(path.c_str(), O_RDONLY | O_CLOEXEC));
     if (!fd.valid()) RaiseErrno(errno, Subject::kFile);
-    // Reads straight into the string, sized from the file's length plus one
-    // byte so that the end shows without growing; a file that grows while
-    // being read still comes whole. Only a read that finds nothing ends the
-    // file: some file systems (FUSE with direct I/O, for one) may answer a
-    // read with fewer bytes than there are.
     struct stat info {};
-    std::size_t room = kReadChunk;
-    if (fstat(fd.get(), &info) == 0 && info.st_size > 0) {
-      room = static_cast<size_t>(info.st_size) + 1;
-    }
-    std::string content(room, '\0');
-    std::size_t used = 0;
-    for (;;) {
-      if (used == content.size()) content.resize(2 * content.size());
-      ssize_t count = read(fd.get(), content.data() + used, content.size() - used);
-      if (count == 0) break;
-      if (count < 0) {
-        if (errno == EINTR) continue;
-        RaiseErrno(errno, Subject::kFile);
-      }
-      used += static_cast<size_t>(count);
-    }
-    content.resize(used);
-    return content;
+    const bool sized = fstat(fd.get(), &info) == 0 && info.st_size > 0;
+    return ReadWholeFile(sized ? static_cast<std::size_t>(info.st_size) : 0,
+                         [&](char* data, std::size_t room) {
+                           for (;;) {
+                             const ssize_t count = read(fd.get(), data, room);
+                             if (count >= 0) return static_cast<std::size_t>(count);
+                             if (errno != EINTR) RaiseErrno(errno, Subject::kFile);
+                           }
+                         });
   }
 
   std::unique_ptr<WritableFile> CreateTempFile(const std::string& folder, const std::string& prefix,

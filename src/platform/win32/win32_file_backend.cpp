@@ -15,6 +15,7 @@
 
 #include "platform/file_lock.hpp"
 #include "platform/native.hpp"
+#include "platform/read_whole_file.hpp"
 #include "platform/win32/local_time.hpp"
 #include "platform/win32/utf16.hpp"
 #include "platform/win32/win32_errors.hpp"
@@ -29,7 +30,6 @@ constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELE
 constexpr DWORD kKeptAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
                                   FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
                                   FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
-constexpr std::size_t kReadChunk = 16384;  // first room for a file of unknown length
 
 // Closes a handle when it goes out of scope.
 class Handle {
@@ -171,29 +171,18 @@ class Win32FileBackend : public FileBackend {
   std::string ReadFile(const std::string& path) override {
     Handle file(OpenFile(WidePath(path), GENERIC_READ, kShareAll, OPEN_EXISTING));
     if (!file.valid()) RaiseLastError(Subject::kFile);
-    // Reads straight into the string, sized from the file's length plus one
-    // byte so that the end shows without growing; a file that grows while
-    // being read still comes whole.
     LARGE_INTEGER size{};
-    std::size_t room = kReadChunk;
-    if (GetFileSizeEx(file.get(), &size) && size.QuadPart > 0) {
-      room = static_cast<std::size_t>(size.QuadPart) + 1;
-    }
-    std::string content(room, '\0');
-    std::size_t used = 0;
-    for (;;) {
-      if (used == content.size()) content.resize(2 * content.size());
-      const DWORD want = static_cast<DWORD>(
-          std::min<std::size_t>(content.size() - used, std::numeric_limits<DWORD>::max()));
-      DWORD count = 0;
-      if (!::ReadFile(file.get(), content.data() + used, want, &count, nullptr)) {
-        RaiseLastError(Subject::kFile);
-      }
-      if (count == 0) break;
-      used += count;
-    }
-    content.resize(used);
-    return content;
+    const bool sized = GetFileSizeEx(file.get(), &size) && size.QuadPart > 0;
+    return ReadWholeFile(
+        sized ? static_cast<std::size_t>(size.QuadPart) : 0, [&](char* data, std::size_t room) {
+          const DWORD want =
+              static_cast<DWORD>(std::min<std::size_t>(room, std::numeric_limits<DWORD>::max()));
+          DWORD count = 0;
+          if (!::ReadFile(file.get(), data, want, &count, nullptr)) {
+            RaiseLastError(Subject::kFile);
+          }
+          return static_cast<std::size_t>(count);
+        });
   }
 
   std::unique_ptr<WritableFile> CreateTempFile(const std::string& folder, const std::string& prefix,

@@ -1,0 +1,62 @@
+// The native backend reads a file whose length it cannot know beforehand:
+// a pipe reports none and hands its bytes over in pieces as a writer sends
+// them. The read must grow its room past the first guess and stop only at
+// the end, with every byte in order.
+#include <fcntl.h>
+#include <pthread.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <string>
+#include <thread>
+
+#include <gtest/gtest.h>
+
+#include "support/temp_dir.hpp"
+#include "tamrel/filesystem.hpp"
+
+namespace tamrel::testing {
+namespace {
+
+// Bytes that differ from one position to the next, so that a piece read
+// twice or skipped shows.
+std::string Pattern(std::size_t size) {
+  std::string text(size, '\0');
+  for (std::size_t i = 0; i < size; ++i) text[i] = static_cast<char>('a' + (i * 7 + i / 251) % 26);
+  return text;
+}
+
+// Writes `text` to the pipe `path` in pieces of `piece` bytes, then closes it.
+// A reader that stops early makes a write fail rather than end the process.
+void SendInPieces(const std::string& path, const std::string& text, std::size_t piece) {
+  sigset_t pipe_signal;
+  sigemptyset(&pipe_signal);
+  sigaddset(&pipe_signal, SIGPIPE);
+  pthread_sigmask(SIG_BLOCK, &pipe_signal, nullptr);
+  const int fd = open(path.c_str(), O_WRONLY);
+  ASSERT_GE(fd, 0);
+  for (std::size_t at = 0; at < text.size(); at += piece) {
+    const std::size_t size = std::min(piece, text.size() - at);
+    ASSERT_EQ(write(fd, text.data() + at, size), static_cast<ssize_t>(size));
+  }
+  close(fd);
+}
+
+TEST(NativeReadTest, PipeOfUnknownLengthComesWhole) {
+  TempDir tmp;
+  for (const std::size_t size : {std::size_t{0}, std::size_t{5000}, std::size_t{100000}}) {
+    SCOPED_TRACE(size);
+    const std::string path = tmp.Path("pipe" + std::to_string(size));
+    ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
+    const std::string sent = Pattern(size);
+    std::thread writer(SendInPieces, path, sent, 3000);
+    const std::string read = platform::NativeFileBackend()->ReadFile(path);
+    writer.join();
+    EXPECT_EQ(read.size(), sent.size());
+    EXPECT_TRUE(read == sent);
+  }
+}
+
+}  // namespace
+}  // namespace tamrel::testing
