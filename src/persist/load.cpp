@@ -15,9 +15,11 @@
 #include "persist/context_text.hpp"
 #include "persist/older_contexts.hpp"
 #include "persist/process_xml.hpp"
+#include "platform/text_stream_impl.hpp"
 #include "tamrel/error.hpp"
 #include "tamrel/filesystem.hpp"
 #include "tamrel/locations.hpp"
+#include "tamrel/platform.hpp"
 #include "tamrel/variant.hpp"
 
 namespace tamrel {
@@ -95,7 +97,9 @@ class Loader {
   bool Run() {
     state_.changed = false;
     if (!fso_.FileExists(filename_)) return false;
-    std::string text = ReadWhole(fso_.GetFile(filename_));
+    // Read without GetFile, which would look for the file a second time.
+    std::string text =
+        detail::OpenTextForReading(platform::Current().file_system, filename_).ReadAll();
     // Joining the lines removes every line feed: unlike the backup copy,
     // which is read whole, this text has no CR LF left to drop.
     const std::size_t lines = detail::JoinLines(text);
