@@ -1,5 +1,5 @@
-#ifndef TAMREL_PLATFORM_READ_WHOLE_FILE_HPP
-#define TAMREL_PLATFORM_READ_WHOLE_FILE_HPP
+// Reading a whole file into a string, shared by the file backends.
+#pragma once
 
 #include <cstddef>
 #include <string>
@@ -45,5 +45,3 @@ std::string ReadWholeFile(std::size_t length, ReadSome read_some) {
 }
 
 }  // namespace tamrel::platform
-
-#endif  // TAMREL_PLATFORM_READ_WHOLE_FILE_HPP
