@@ -80,6 +80,10 @@ class FileBackend {
 
   // Never raises for a path that does not exist (kind kMissing).
   virtual FileStatus Status(const std::string& path) = 0;
+  // Status(path).kind. A backend that can tell the kind for less than the
+  // whole status (its date takes a time-zone conversion) overrides it: every
+  // FileExists and FolderExists asks only this.
+  virtual EntryKind Kind(const std::string& path) { return Status(path).kind; }
   // The names (last component only) of the files directly in `folder`, in the
   // order the file system gives them; folders are not listed. 76 when the
   // folder does not exist.

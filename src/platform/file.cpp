@@ -29,10 +29,10 @@ std::string File::Name() const { return detail::LastPathComponent(path_); }
 void File::Name(const std::string& new_name) {
   if (new_name.empty() || HoldsSeparator(new_name)) Raise(kBadFileName);
   std::string target = detail::JoinPath(detail::ParentFolderName(path_), new_name);
-  if (backend_->Status(path_).kind != platform::EntryKind::kFile) Raise(errc::kFileNotFound);
+  if (backend_->Kind(path_) != platform::EntryKind::kFile) Raise(errc::kFileNotFound);
   // The backend refuses an existing target as well; asking first gives 58
   // also for a folder of that name.
-  if (backend_->Status(target).kind != platform::EntryKind::kMissing) {
+  if (backend_->Kind(target) != platform::EntryKind::kMissing) {
     Raise(errc::kFileAlreadyExists);
   }
   backend_->Rename(path_, target);
@@ -52,7 +52,7 @@ TextStream File::OpenAsTextStream(IOMode mode, Tristate format) const {
       return detail::OpenTextForReading(backend_, path_);
     case IOMode::ForWriting:
     case IOMode::ForAppending:
-      if (backend_->Status(path_).kind != platform::EntryKind::kFile) {
+      if (backend_->Kind(path_) != platform::EntryKind::kFile) {
         Raise(errc::kFileNotFound);
       }
       return detail::OpenTextForWriting(backend_, path_, mode == IOMode::ForAppending);
@@ -65,7 +65,7 @@ void File::Copy(const std::string& destination, bool overwrite) const {
   if (source.kind != platform::EntryKind::kFile) Raise(errc::kFileNotFound);
   const bool into_folder = !destination.empty() && detail::IsPathSeparator(destination.back());
   const std::string target = into_folder ? destination + Name() : destination;
-  if (!overwrite && backend_->Status(target).kind != platform::EntryKind::kMissing) {
+  if (!overwrite && backend_->Kind(target) != platform::EntryKind::kMissing) {
     Raise(errc::kFileAlreadyExists);
   }
   detail::AtomicFileWriter writer(backend_, target);

@@ -15,7 +15,7 @@ std::shared_ptr<platform::FileBackend> BackendInForce() {
 }
 
 platform::EntryKind KindOf(platform::FileBackend& backend, const std::string& path) {
-  return backend.Status(path).kind;
+  return backend.Kind(path);
 }
 
 }  // namespace

@@ -104,19 +104,29 @@ void RenameNoReplace(const std::string& from, const std::string& to) {
   }
 }
 
+EntryKind KindOf(const struct stat& info) {
+  return S_ISREG(info.st_mode)   ? EntryKind::kFile
+         : S_ISDIR(info.st_mode) ? EntryKind::kFolder
+                                 : EntryKind::kOther;
+}
+
 class PosixFileBackend : public FileBackend {
  public:
   FileStatus Status(const std::string& path) override {
     FileStatus status;
     struct stat info;
     if (path.empty() || stat(path.c_str(), &info) != 0) return status;
-    status.kind = S_ISREG(info.st_mode)   ? EntryKind::kFile
-                  : S_ISDIR(info.st_mode) ? EntryKind::kFolder
-                                          : EntryKind::kOther;
+    status.kind = KindOf(info);
     status.read_only = (info.st_mode & kAnyWriteBit) == 0;
     status.permissions = info.st_mode & 07777;
     status.modified = OleDateFromTime(info.st_mtim);
     return status;
+  }
+
+  EntryKind Kind(const std::string& path) override {
+    struct stat info;
+    if (path.empty() || stat(path.c_str(), &info) != 0) return EntryKind::kMissing;
+    return KindOf(info);
   }
 
   std::vector<std::string> ListFiles(const std::string& folder) override {

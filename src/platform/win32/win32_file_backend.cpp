@@ -120,6 +120,12 @@ DWORD ClearReadOnly(const std::wstring& path) {
   return attributes;
 }
 
+EntryKind KindOf(DWORD attributes) {
+  return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? EntryKind::kFolder
+         : (attributes & FILE_ATTRIBUTE_DEVICE) != 0  ? EntryKind::kOther
+                                                      : EntryKind::kFile;
+}
+
 class Win32FileBackend : public FileBackend {
  public:
   FileStatus Status(const std::string& path) override {
@@ -133,13 +139,22 @@ class Win32FileBackend : public FileBackend {
     } catch (const Error&) {
       return status;  // a name Windows cannot be given names nothing
     }
-    status.kind = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? EntryKind::kFolder
-                  : (data.dwFileAttributes & FILE_ATTRIBUTE_DEVICE) != 0  ? EntryKind::kOther
-                                                                          : EntryKind::kFile;
+    status.kind = KindOf(data.dwFileAttributes);
     status.read_only = (data.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0;
     status.permissions = data.dwFileAttributes & kKeptAttributes;
     status.modified = OleDateFromFileTime(data.ftLastWriteTime);
     return status;
+  }
+
+  EntryKind Kind(const std::string& path) override {
+    if (path.empty()) return EntryKind::kMissing;
+    DWORD attributes = INVALID_FILE_ATTRIBUTES;
+    try {
+      attributes = AttributesOf(WidePath(path));
+    } catch (const Error&) {
+      return EntryKind::kMissing;  // a name Windows cannot be given names nothing
+    }
+    return attributes == INVALID_FILE_ATTRIBUTES ? EntryKind::kMissing : KindOf(attributes);
   }
 
   std::vector<std::string> ListFiles(const std::string& folder) override {
@@ -150,7 +165,7 @@ class Win32FileBackend : public FileBackend {
     if (search == INVALID_HANDLE_VALUE) {
       // An empty drive root matches nothing at all; a missing folder fails.
       const DWORD error = GetLastError();
-      if (error == ERROR_FILE_NOT_FOUND && Status(folder).kind == EntryKind::kFolder) return names;
+      if (error == ERROR_FILE_NOT_FOUND && Kind(folder) == EntryKind::kFolder) return names;
       RaiseWin32(error, Subject::kFolder);
     }
     do {
@@ -260,7 +275,7 @@ class Win32FileBackend : public FileBackend {
   // is as durable as the file system makes it (MoveFileExW is asked to write
   // through).
   void SyncFolder(const std::string& folder) override {
-    if (Status(folder).kind != EntryKind::kFolder && !folder.empty()) {
+    if (Kind(folder) != EntryKind::kFolder && !folder.empty()) {
       RaiseWin32(ERROR_PATH_NOT_FOUND, Subject::kFolder);
     }
   }
