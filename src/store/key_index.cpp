@@ -142,12 +142,8 @@ inline KeyIndex::Number KeyIndex::NewEntry() {
     free_entries_.pop_back();
     return number;
   }
-  if (used_in_last_chunk_ == kChunkEntries) {
-    chunks_.push_back(std::make_unique_for_overwrite<Entry[]>(kChunkEntries));
-    used_in_last_chunk_ = 0;
-  }
-  ++used_in_last_chunk_;
-  return static_cast<Number>((chunks_.size() - 1) * kChunkEntries + used_in_last_chunk_);
+  entries_.emplace_back();
+  return static_cast<Number>(entries_.size());
 }
 
 void KeyIndex::Release(Number number) {

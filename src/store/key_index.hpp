@@ -27,6 +27,7 @@
 #include <string_view>
 #include <vector>
 
+#include "store/chunked_vector.hpp"
 #include "store/id_text.hpp"
 #include "store/same_text.hpp"
 #include "store/stamp_list.hpp"
@@ -58,9 +59,7 @@ class KeyIndex {
   KeyIndex& operator=(KeyIndex&&) noexcept = default;
 
   // REQUIRES: `number` names a live entry.
-  Entry& At(Number number) const {
-    return chunks_[(number - 1) / kChunkEntries][(number - 1) % kChunkEntries];
-  }
+  Entry& At(Number number) const { return entries_[number - 1]; }
   const std::string& TagOf(const Entry& entry) const { return tags_.TextAt(entry.tag); }
   std::string_view IdOf(const Entry& entry) const { return entry.id.View(ids_); }
   // Where the entries' lists of more than one stamp take their memory.
@@ -201,8 +200,9 @@ class KeyIndex {
   uint64_t version_ = 0;
   std::vector<Slot> slots_;  // size a power of two (or 0)
   std::size_t count_ = 0;
-  std::vector<std::unique_ptr<Entry[]>> chunks_;  // every entry, live or free
-  std::size_t used_in_last_chunk_ = kChunkEntries;
+  // Every entry, live or free; mutable as At hands out entries of a const
+  // index (the table's state is the slots, not the entries).
+  mutable ChunkedVector<Entry, kChunkEntries> entries_;
   std::vector<Number> free_entries_;  // released entries, ready for reuse
   TextArena ids_;
   TagLists tags_;
