@@ -21,6 +21,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -92,6 +93,14 @@ class FileBackend {
   virtual void CreateFolder(const std::string& path) = 0;
   // The whole content. 53 when missing.
   virtual std::string ReadFile(const std::string& path) = 0;
+  // The whole content of the file at `path`; nothing, and no error, when no
+  // file is there (Kind would not say kFile). Other failures raise as
+  // ReadFile's do. By default Kind, then ReadFile; a backend that can tell
+  // from opening the file overrides it.
+  virtual std::optional<std::string> ReadFileIfExists(const std::string& path) {
+    if (Kind(path) != EntryKind::kFile) return std::nullopt;
+    return ReadFile(path);
+  }
   // Creates a new empty file in `folder` whose name starts with `prefix`,
   // with the platform's default permissions for a new file, and sets
   // `temp_path` to its path.

@@ -4,8 +4,10 @@
 #include <cstdint>
 #include <limits>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "automation/application_title.hpp"
 #include "automation/error_trap.hpp"
@@ -15,7 +17,6 @@
 #include "persist/context_text.hpp"
 #include "persist/older_contexts.hpp"
 #include "persist/process_xml.hpp"
-#include "platform/text_stream_impl.hpp"
 #include "tamrel/error.hpp"
 #include "tamrel/filesystem.hpp"
 #include "tamrel/locations.hpp"
@@ -96,10 +97,10 @@ class Loader {
   // two decode calls are raised to the caller's trap.
   bool Run() {
     state_.changed = false;
-    if (!fso_.FileExists(filename_)) return false;
-    // Read without GetFile, which would look for the file a second time.
-    std::string text =
-        detail::OpenTextForReading(platform::Current().file_system, filename_).ReadAll();
+    // Looked for and read in one step: no file, no Load.
+    std::optional<std::string> read = platform::Current().file_system->ReadFileIfExists(filename_);
+    if (!read) return false;
+    std::string text = std::move(*read);
     // Joining the lines removes every line feed: unlike the backup copy,
     // which is read whole, this text has no CR LF left to drop.
     const std::size_t lines = detail::JoinLines(text);

@@ -26,8 +26,11 @@ inline void GrowForOverwrite(std::string& text, std::size_t size) {
 // room is one byte more, so that the end shows without growing; a file that
 // grows while being read still comes whole. `read_some(data, room)` reads at
 // most `room` bytes to `data` and returns how many it read, raising on a
-// failure. Only a read that finds nothing ends the file: some file systems
-// (FUSE with direct I/O, for one) may answer with fewer bytes than there are.
+// failure. The file has ended when a read finds nothing, or when the reads
+// have brought its known length and the last left room unused (a file that
+// had grown since would have filled it). A read that stops short elsewhere
+// does not end it: some file systems (FUSE with direct I/O, for one) may
+// answer with fewer bytes than there are.
 template <typename ReadSome>
 std::string ReadWholeFile(std::size_t length, ReadSome read_some) {
   std::string content;
@@ -39,6 +42,7 @@ std::string ReadWholeFile(std::size_t length, ReadSome read_some) {
     const std::size_t count = read_some(content.data() + used, content.size() - used);
     if (count == 0) break;
     used += count;
+    if (used == length && used < content.size()) break;
   }
   content.resize(used);
   return content;

@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <cstdint>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
@@ -110,6 +111,18 @@ EntryKind KindOf(const struct stat& info) {
                                  : EntryKind::kOther;
 }
 
+// The content of the open file `fd`, `length` bytes long as last seen (0
+// when not known).
+std::string ReadOpenFile(const FileDescriptor& fd, std::size_t length) {
+  return ReadWholeFile(length, [&](char* data, std::size_t room) {
+    for (;;) {
+      const ssize_t count = read(fd.get(), data, room);
+      if (count >= 0) return static_cast<std::size_t>(count);
+      if (errno != EINTR) RaiseErrno(errno, Subject::kFile);
+    }
+  });
+}
+
 class PosixFileBackend : public FileBackend {
  public:
   FileStatus Status(const std::string& path) override {
@@ -149,14 +162,26 @@ class PosixFileBackend : public FileBackend {
     if (!fd.valid()) RaiseErrno(errno, Subject::kFile);
     struct stat info {};
     const bool sized = fstat(fd.get(), &info) == 0 && info.st_size > 0;
-    return ReadWholeFile(sized ? static_cast<std::size_t>(info.st_size) : 0,
-                         [&](char* data, std::size_t room) {
-                           for (;;) {
-                             const ssize_t count = read(fd.get(), data, room);
-                             if (count >= 0) return static_cast<std::size_t>(count);
-                             if (errno != EINTR) RaiseErrno(errno, Subject::kFile);
-                           }
-                         });
+    return ReadOpenFile(fd, sized ? static_cast<std::size_t>(info.st_size) : 0);
+  }
+
+  // One open instead of a look for the file and then the open. The open
+  // does not wait: a pipe at the path, which is not a file and is left
+  // unread, must not hold it up.
+  std::optional<std::string> ReadFileIfExists(const std::string& path) override {
+    FileDescriptor fd(path.empty() ? -1 : open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    if (!fd.valid()) {
+      const int error = errno;
+      if (Kind(path) != EntryKind::kFile) return std::nullopt;
+      RaiseErrno(error, Subject::kFile);
+    }
+    struct stat info {};
+    if (fstat(fd.get(), &info) != 0) RaiseErrno(errno, Subject::kFile);
+    if (!S_ISREG(info.st_mode)) return std::nullopt;
+    // Read as ReadFile reads: some file systems hand the flag on to their
+    // reads, which could then answer that they would wait.
+    if (fcntl(fd.get(), F_SETFL, 0) != 0) RaiseErrno(errno, Subject::kFile);
+    return ReadOpenFile(fd, static_cast<std::size_t>(info.st_size));
   }
 
   std::unique_ptr<WritableFile> CreateTempFile(const std::string& folder, const std::string& prefix,

@@ -1,19 +1,25 @@
 // The native backend reads a file whose length it cannot know beforehand:
 // a pipe reports none and hands its bytes over in pieces as a writer sends
 // them. The read must grow its room past the first guess and stop only at
-// the end, with every byte in order.
+// the end, with every byte in order. Reading a file only if it exists finds
+// out from the open alone: what is not a file there is nothing to read,
+// and a pipe with no writer must not keep it waiting.
 #include <fcntl.h>
 #include <pthread.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdlib>
+#include <optional>
 #include <string>
 #include <thread>
 
 #include <gtest/gtest.h>
 
 #include "support/temp_dir.hpp"
+#include "tamrel/error.hpp"
 #include "tamrel/filesystem.hpp"
 
 namespace tamrel::testing {
@@ -56,6 +62,44 @@ TEST(NativeReadTest, PipeOfUnknownLengthComesWhole) {
     EXPECT_EQ(read.size(), sent.size());
     EXPECT_TRUE(read == sent);
   }
+}
+
+TEST(NativeReadTest, ReadIfExistsReadsOnlyFiles) {
+  TempDir tmp;
+  const auto backend = platform::NativeFileBackend();
+  const std::string content = Pattern(70000);
+  EXPECT_EQ(backend->ReadFileIfExists(tmp.WriteFile("file", content)), content);
+  EXPECT_EQ(backend->ReadFileIfExists(tmp.WriteFile("empty", "")), std::string());
+  EXPECT_EQ(backend->ReadFileIfExists(tmp.Path("missing")), std::nullopt);
+  EXPECT_EQ(backend->ReadFileIfExists(tmp.Path("missing/file")), std::nullopt);
+  EXPECT_EQ(backend->ReadFileIfExists(tmp.path().string()), std::nullopt);  // a folder
+  EXPECT_EQ(backend->ReadFileIfExists(""), std::nullopt);
+  const std::string pipe = tmp.Path("pipe");
+  ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+  EXPECT_EQ(backend->ReadFileIfExists(pipe), std::nullopt);  // returns at once: no writer comes
+}
+
+// Reads `path` with no descriptor left to open it with, and ends the
+// process with the number of the error raised (0: none).
+[[noreturn]] void ReadWithNoDescriptorLeft(const std::string& path) {
+  const int lowest_free = open("/dev/null", O_RDONLY);
+  close(lowest_free);
+  const rlimit limit{static_cast<rlim_t>(lowest_free), static_cast<rlim_t>(lowest_free)};
+  setrlimit(RLIMIT_NOFILE, &limit);
+  try {
+    platform::NativeFileBackend()->ReadFileIfExists(path);
+  } catch (const Error& error) {
+    std::_Exit(error.number());
+  }
+  std::_Exit(0);
+}
+
+// A file that is there but cannot be opened is not absent: the read
+// raises, here "Too many files".
+TEST(NativeReadTest, ReadIfExistsRaisesWhatIsNotAbsence) {
+  TempDir tmp;
+  const std::string path = tmp.WriteFile("file", "text");
+  EXPECT_EXIT(ReadWithNoDescriptorLeft(path), ::testing::ExitedWithCode(67), "");
 }
 
 }  // namespace
