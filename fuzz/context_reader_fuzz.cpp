@@ -66,9 +66,14 @@ class CheckingSink final : public tamrel::detail::ReaderSink {
     CheckInside(value);
     Check(open_ > 0);
   }
-  void ElementText(std::string_view element, std::string_view text) override {
+  void ElementText(std::string_view element, std::string_view text,
+                   tamrel::detail::References references) override {
     CheckInside(element);
     CheckInside(text);
+    // A text said to hold no "&" must hold none: its references would go
+    // undecoded.
+    Check(references == tamrel::detail::References::kMaybe ||
+          text.find('&') == std::string_view::npos);
   }
   void EndTag(std::string_view element) override {
     CheckInside(element);
@@ -121,7 +126,8 @@ class TracingSink final : public tamrel::detail::ReaderSink {
   void Attribute(std::string_view element, std::string_view name, std::string_view value) override {
     Add("A", element, name, value);
   }
-  void ElementText(std::string_view element, std::string_view text) override {
+  void ElementText(std::string_view element, std::string_view text,
+                   tamrel::detail::References /*references*/) override {
     Add("T", element, text);
   }
   void EndTag(std::string_view element) override { Add("E", element); }

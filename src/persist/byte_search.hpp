@@ -98,6 +98,44 @@ inline std::size_t FindByte(std::string_view text, std::size_t from = 0) {
   return size;
 }
 
+// FindByte<Stop>(text, from) that also sets `seen` when a `Seen` byte comes
+// before the place found (and leaves it as it is otherwise): one pass where
+// a second search would go over the same bytes again.
+template <char Stop, char Seen>
+inline std::size_t FindByteNoting(std::string_view text, std::size_t from, bool& seen) {
+  const char* const data = text.data();
+  const std::size_t size = text.size();
+#if defined(__SSE2__)
+  using byte_search::kBlock;
+  if (size >= kBlock) {
+    unsigned seen_bits = 0;
+    // Looks at the block at `base` from `first` on; the place of the stop
+    // when there is one, `size` otherwise.
+    const auto look = [&](std::size_t base, std::size_t first) {
+      const unsigned from_first = ~0u << (first - base);
+      const unsigned stops = byte_search::HitsAt<Stop>(data + base) & from_first;
+      const unsigned seens = byte_search::HitsAt<Seen>(data + base) & from_first;
+      if (stops == 0) {
+        seen_bits |= seens;
+        return size;
+      }
+      seen_bits |= seens & (stops - 1) & ~stops;  // those before the stop
+      return base + static_cast<std::size_t>(std::countr_zero(stops));
+    };
+    std::size_t found = size;
+    for (; found == size && size - from >= kBlock; from += kBlock) found = look(from, from);
+    if (found == size && from < size) found = look(size - kBlock, from);
+    seen = seen || seen_bits != 0;
+    return found;
+  }
+#endif
+  for (; from < size; ++from) {
+    if (data[from] == Stop) return from;
+    if (data[from] == Seen) seen = true;
+  }
+  return size;
+}
+
 // Whether `text` holds one of `Bytes`: FindByte(text) != text.size(), for
 // short texts (names, values) without a loop over their bytes.
 template <char... Bytes>

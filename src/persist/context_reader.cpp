@@ -78,7 +78,7 @@ class Reader {
     }
     std::size_t lt = FirstLt(rest);
     if (lt != kNotFound && lt > 0) {
-      if (!element.empty()) sink_.ElementText(element, rest.substr(0, lt));
+      if (!element.empty()) sink_.ElementText(element, rest.substr(0, lt), References::kMaybe);
       rest.remove_prefix(lt);
       lt = 0;
     }
@@ -99,10 +99,10 @@ class Reader {
     sink_.LookAhead(rest);
 
     if (first_inside == end_tag) {
-      sink_.ElementText(element, content);
+      sink_.ElementText(element, content, References::kMaybe);
     } else {
       const std::size_t nested = first_inside - p;
-      sink_.ElementText(element, content.substr(0, nested));
+      sink_.ElementText(element, content.substr(0, nested), References::kMaybe);
       Decode(content.substr(nested), depth + 1);
     }
     sink_.EndTag(element);
@@ -119,7 +119,8 @@ class Reader {
   // its content must end, and stops every scan of the start tag.
   bool DecodePlainElement(std::string_view& rest, std::string_view& element) {
     if (rest.size() < 4 || rest[0] != '<') return false;
-    const std::size_t lt = FindByte<'<'>(rest, 1);
+    bool references = false;  // a "&" before the end tag, in the text or not
+    const std::size_t lt = FindByteNoting<'<', '&'>(rest, 1, references);
     if (lt == rest.size()) return false;
     const char* const text = rest.data();
     std::size_t p = PlainNameEnd(rest, 1);
@@ -151,7 +152,7 @@ class Reader {
     const std::string_view content(text + p + 1, lt - p - 1);
     rest = TrimSpaces(rest.substr(lt + EndTagSize(element)));
     sink_.LookAhead(rest);
-    sink_.ElementText(element, content);
+    sink_.ElementText(element, content, references ? References::kMaybe : References::kNone);
     sink_.EndTag(element);
     return true;
   }

@@ -33,6 +33,11 @@ namespace tamrel::detail {
 
 inline constexpr int kMaxNesting = 256;
 
+// What the reader learnt of an element's text on the way to it: whether it
+// may hold a "&", which starts an entity reference. A sink that decodes
+// references need not look for them in a text of kNone.
+enum class References { kMaybe, kNone };
+
 // What the reader hands its findings to. A sink may raise from any event;
 // the reader then fails as it does on malformed text.
 class ReaderSink {
@@ -43,7 +48,8 @@ class ReaderSink {
   // the first attribute name of the next element at the same level.
   virtual void Attribute(std::string_view element, std::string_view name,
                          std::string_view value) = 0;
-  virtual void ElementText(std::string_view element, std::string_view text) = 0;
+  virtual void ElementText(std::string_view element, std::string_view text,
+                           References references) = 0;
   virtual void EndTag(std::string_view element) = 0;
   // A hint once an element's end tag is found, before its text is handed
   // over: `next` is the text the reader goes on with at this level, which

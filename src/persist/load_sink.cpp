@@ -80,8 +80,8 @@ void LoadSink::Attribute(std::string_view element, std::string_view name, std::s
   TakeTheUsualWay(kAttribute, element, name, value);
 }
 
-void LoadSink::ElementText(std::string_view element, std::string_view text) {
-  if (pending_ && FileDirectly(text)) return;
+void LoadSink::ElementText(std::string_view element, std::string_view text, References references) {
+  if (pending_ && FileDirectly(text, references)) return;
   TakeTheUsualWay(kElementText, element, text);
 }
 
@@ -113,7 +113,7 @@ void LoadSink::LevelFailed(const Error& failure, std::string_view rest) {
   host.GetErrorText(error_text);
 }
 
-bool LoadSink::FileDirectly(std::string_view text) {
+bool LoadSink::FileDirectly(std::string_view text, References references) {
   LoadInstances* const instances = state_.load_instances;
   // A pair with a "$" is numbered by the Load's own table, not the store:
   // it goes the usual way, as does the separator value that gets cleaned.
@@ -125,7 +125,7 @@ bool LoadSink::FileDirectly(std::string_view text) {
   TagStore& items = state_.items;
   bool quiet = false;  // past the check: a failure from there on is the append's
   try {
-    if (HoldsByte<'&'>(text)) {  // most values hold no reference
+    if (references == References::kMaybe && HoldsByte<'&'>(text)) {  // most values hold none
       value_.clear();
       AppendDecoded(value_, text);
       value = value_;

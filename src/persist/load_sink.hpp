@@ -35,7 +35,7 @@ class LoadSink final : public ReaderSink {
 
   void StartTag(std::string_view element) override;
   void Attribute(std::string_view element, std::string_view name, std::string_view value) override;
-  void ElementText(std::string_view element, std::string_view text) override;
+  void ElementText(std::string_view element, std::string_view text, References references) override;
   void EndTag(std::string_view /*element*/) override {}
   void LookAhead(std::string_view next) override;
   void LevelFailed(const Error& failure, std::string_view rest) override;
@@ -43,7 +43,7 @@ class LoadSink final : public ReaderSink {
  private:
   // Files the pending record with `text` as its value when its check is
   // quiet; false, with nothing filed, when it must go the usual way.
-  bool FileDirectly(std::string_view text);
+  bool FileDirectly(std::string_view text, References references);
   void MakePendingCurrent();
   // Makes the pending record current, then takes the event as ProcessXML.
   // Kept out of the event members, so that their usual path stays short.

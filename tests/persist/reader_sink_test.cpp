@@ -22,8 +22,14 @@ class TracingSink final : public ReaderSink {
   void Attribute(std::string_view element, std::string_view name, std::string_view value) override {
     Add("A ", std::string(element) + " " + std::string(name) + "=" + std::string(value));
   }
-  void ElementText(std::string_view element, std::string_view text) override {
+  void ElementText(std::string_view element, std::string_view text,
+                   References references) override {
     Add("T ", std::string(element) + " " + std::string(text));
+    if (references == References::kNone) {
+      ++texts_without_references;
+      // A wrong hint would leave a reference undecoded: it fails the trace.
+      if (text.find('&') != std::string_view::npos) Add("wrong hint ", text);
+    }
   }
   void EndTag(std::string_view element) override { Add("E ", element); }
   void LookAhead(std::string_view next) override { Add("L ", next); }
@@ -32,6 +38,7 @@ class TracingSink final : public ReaderSink {
   }
 
   std::vector<std::string> trace;
+  int texts_without_references = 0;
 
  private:
   void Add(const char* kind, std::string_view text) { trace.push_back(kind + std::string(text)); }
@@ -110,6 +117,22 @@ TEST(ReaderSinkTest, ThePlainElementPassAgreesWithTheGeneralPath) {
   }
 }
 
+// The plain pass tells the sink which texts hold no "&", so that it need
+// not look for references there; a "&" anywhere in the element, even
+// outside its text, keeps the hint back.
+TEST(ReaderSinkTest, ThePlainPassTellsOfTextsWithoutReferences) {
+  const auto hints = [](std::string_view text) {
+    TracingSink sink;
+    ReadContextText(text, sink);
+    return sink.texts_without_references;
+  };
+  EXPECT_EQ(hints("<context><A id=\"x\" instance=\"1\">v</A><B id=\"y\">C:\\a b</B></context>"), 2);
+  EXPECT_EQ(hints("<context><A id=\"x\">a &amp; b</A><A id=\"x&amp;\">v</A></context>"), 0);
+  // A "&" past the end tag is the next text's (which the general path reads,
+  // and B with it).
+  EXPECT_EQ(hints("<context><A id=\"x\">v</A>&amp;<B id=\"y\">w</B></context>"), 1);
+}
+
 // The byte searches look at sixteen bytes at a time, at the last bytes in
 // a block that overlaps the one before, and at a shorter text in two
 // overlapping words: every length and place around those blocks and words
@@ -132,6 +155,13 @@ TEST(FindByteTest, FindsWhatASearchByteByByteFinds) {
     ASSERT_EQ(FindByte<'<'>(text, from), naive(text, from, "<"));
     ASSERT_EQ((FindByte<'"', '<'>(text, from)), naive(text, from, "\"<"));
     ASSERT_EQ((FindByte<'&', '\x80'>(text, from)), naive(text, from, "&\x80"));
+    for (const bool seen_before : {false, true}) {
+      bool seen = seen_before;
+      const std::size_t lt = FindByteNoting<'<', '&'>(text, from, seen);
+      ASSERT_EQ(lt, naive(text, from, "<"));
+      const bool amp_before_lt = text.substr(from, lt - from).find('&') != std::string::npos;
+      ASSERT_EQ(seen, seen_before || amp_before_lt);
+    }
     const std::string_view rest = std::string_view(text).substr(from);
     ASSERT_EQ(HoldsByte<'$'>(rest), rest.find('$') != std::string_view::npos);
     ASSERT_EQ((HoldsByte<'&', '\x80'>(rest)),
