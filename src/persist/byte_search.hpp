@@ -36,13 +36,18 @@ inline __m128i BlockAt(const char* at) {
   return _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
 }
 
-// One bit per byte of the block at `at` that is one of `Bytes`.
+// One bit per byte of `block` that is one of `Bytes`.
 template <char... Bytes>
-inline unsigned HitsAt(const char* at) {
-  const __m128i block = BlockAt(at);
+inline unsigned HitsIn(__m128i block) {
   __m128i hits = _mm_setzero_si128();
   ((hits = _mm_or_si128(hits, _mm_cmpeq_epi8(block, _mm_set1_epi8(Bytes)))), ...);
   return static_cast<unsigned>(_mm_movemask_epi8(hits));
+}
+
+// One bit per byte of the block at `at` that is one of `Bytes`.
+template <char... Bytes>
+inline unsigned HitsAt(const char* at) {
+  return HitsIn<Bytes...>(BlockAt(at));
 }
 
 // The first hit of the block starting at `base`, counting only places at
@@ -106,27 +111,33 @@ inline std::size_t FindByteNoting(std::string_view text, std::size_t from, bool&
   const char* const data = text.data();
   const std::size_t size = text.size();
 #if defined(__SSE2__)
+  using byte_search::BlockAt;
+  using byte_search::HitsIn;
   using byte_search::kBlock;
   if (size >= kBlock) {
-    unsigned seen_bits = 0;
-    // Looks at the block at `base` from `first` on; the place of the stop
-    // when there is one, `size` otherwise.
-    const auto look = [&](std::size_t base, std::size_t first) {
-      const unsigned from_first = ~0u << (first - base);
-      const unsigned stops = byte_search::HitsAt<Stop>(data + base) & from_first;
-      const unsigned seens = byte_search::HitsAt<Seen>(data + base) & from_first;
-      if (stops == 0) {
-        seen_bits |= seens;
-        return size;
-      }
-      seen_bits |= seens & (stops - 1) & ~stops;  // those before the stop
-      return base + static_cast<std::size_t>(std::countr_zero(stops));
-    };
-    std::size_t found = size;
-    for (; found == size && size - from >= kBlock; from += kBlock) found = look(from, from);
-    if (found == size && from < size) found = look(size - kBlock, from);
+    unsigned seen_bits = 0;  // of the blocks before the stop
+    unsigned stops = 0;
+    unsigned seens = 0;
+    std::size_t base = from;
+    for (; size - base >= kBlock; base += kBlock) {
+      const __m128i block = BlockAt(data + base);
+      stops = HitsIn<Stop>(block);
+      seens = HitsIn<Seen>(block);
+      if (stops != 0) break;
+      seen_bits |= seens;
+    }
+    if (stops == 0 && base < size) {  // the last bytes, in a block that ends with the text
+      const unsigned from_here = ~0u << (base - (size - kBlock));
+      base = size - kBlock;
+      const __m128i block = BlockAt(data + base);
+      stops = HitsIn<Stop>(block) & from_here;
+      seens = HitsIn<Seen>(block) & from_here;
+    }
+    // A byte cannot be both: the seen bytes up to the first stop are those
+    // before it.
+    seen_bits |= seens & (stops ^ (stops - 1));
     seen = seen || seen_bits != 0;
-    return found;
+    return stops != 0 ? base + static_cast<std::size_t>(std::countr_zero(stops)) : size;
   }
 #endif
   for (; from < size; ++from) {
