@@ -33,8 +33,8 @@ class ChunkedVector {
   T& operator[](std::size_t index) { return CellAt(index).value; }
   const T& operator[](std::size_t index) const { return CellAt(index).value; }
 
-  // Appends an element made from `args` (value-initialised without) and
-  // returns it.
+  // Appends an element made from `args` (value-initialised when there are
+  // none) and returns it.
   template <class... Args>
   T& emplace_back(Args&&... args) {
     if (size_ == chunks_.size() * kChunkSize) {

@@ -200,8 +200,8 @@ class KeyIndex {
   uint64_t version_ = 0;
   std::vector<Slot> slots_;  // size a power of two (or 0)
   std::size_t count_ = 0;
-  // Every entry, live or free; mutable as At hands out entries of a const
-  // index (the table's state is the slots, not the entries).
+  // Every entry, live or free. Mutable: At, a const member, hands out
+  // entries for the store to change (their stamps).
   mutable ChunkedVector<Entry, kChunkEntries> entries_;
   std::vector<Number> free_entries_;  // released entries, ready for reuse
   TextArena ids_;
