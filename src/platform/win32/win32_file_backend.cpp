@@ -120,6 +120,17 @@ DWORD ClearReadOnly(const std::wstring& path) {
   return attributes;
 }
 
+// The attributes of the entry at `path`; false when there is none. A name
+// Windows cannot be given names nothing.
+bool FindAttributes(const std::string& path, WIN32_FILE_ATTRIBUTE_DATA& data) {
+  if (path.empty()) return false;
+  try {
+    return GetFileAttributesExW(WidePath(path).c_str(), GetFileExInfoStandard, &data) != 0;
+  } catch (const Error&) {
+    return false;
+  }
+}
+
 EntryKind KindOf(DWORD attributes) {
   return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? EntryKind::kFolder
          : (attributes & FILE_ATTRIBUTE_DEVICE) != 0  ? EntryKind::kOther
@@ -130,15 +141,8 @@ class Win32FileBackend : public FileBackend {
  public:
   FileStatus Status(const std::string& path) override {
     FileStatus status;
-    if (path.empty()) return status;
     WIN32_FILE_ATTRIBUTE_DATA data{};
-    try {
-      if (!GetFileAttributesExW(WidePath(path).c_str(), GetFileExInfoStandard, &data)) {
-        return status;
-      }
-    } catch (const Error&) {
-      return status;  // a name Windows cannot be given names nothing
-    }
+    if (!FindAttributes(path, data)) return status;
     status.kind = KindOf(data.dwFileAttributes);
     status.read_only = (data.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0;
     status.permissions = data.dwFileAttributes & kKeptAttributes;
@@ -147,14 +151,8 @@ class Win32FileBackend : public FileBackend {
   }
 
   EntryKind Kind(const std::string& path) override {
-    if (path.empty()) return EntryKind::kMissing;
-    DWORD attributes = INVALID_FILE_ATTRIBUTES;
-    try {
-      attributes = AttributesOf(WidePath(path));
-    } catch (const Error&) {
-      return EntryKind::kMissing;  // a name Windows cannot be given names nothing
-    }
-    return attributes == INVALID_FILE_ATTRIBUTES ? EntryKind::kMissing : KindOf(attributes);
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    return FindAttributes(path, data) ? KindOf(data.dwFileAttributes) : EntryKind::kMissing;
   }
 
   std::vector<std::string> ListFiles(const std::string& folder) override {
