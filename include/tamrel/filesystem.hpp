@@ -115,7 +115,7 @@ class FileBackend {
   // Renames `from` over `to`, replacing `to` when it exists, in one step.
   virtual void Replace(const std::string& from, const std::string& to) = 0;
   // Removes a file whatever its read-only mark; 53 when missing.
-  virtual void DeleteFile(const std::string& path) = 0;
+  virtual void RemoveFile(const std::string& path) = 0;
   // Flushes the folder's entries (a rename or a new file) to the disk.
   virtual void SyncFolder(const std::string& folder) = 0;
   // Takes the exclusive lock of the lock file `path`, creating the file when

@@ -77,7 +77,7 @@ void AtomicFileWriter::Abandon() noexcept {
   file_.reset();
   if (temp_path_.empty()) return;
   try {
-    backend_->DeleteFile(temp_path_);
+    backend_->RemoveFile(temp_path_);
   } catch (...) {
     // The temporary file stays behind; the target is untouched either way.
   }

@@ -77,7 +77,7 @@ void File::Delete(bool force) const {
   const platform::FileStatus status = backend_->Status(path_);
   if (status.kind != platform::EntryKind::kFile) Raise(errc::kFileNotFound);
   if (status.read_only && !force) Raise(errc::kPermissionDenied);
-  backend_->DeleteFile(path_);
+  backend_->RemoveFile(path_);
 }
 
 Folder::Folder(std::shared_ptr<platform::FileBackend> backend, std::string path)

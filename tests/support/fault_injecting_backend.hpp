@@ -19,7 +19,7 @@ namespace tamrel::testing {
 // clang-format off
 enum class FileOp {
   kStatus, kListFiles, kCreateFolder, kReadFile, kCreateTempFile, kAppend, kSync, kClose,
-  kSetPermissions, kSetModified, kRename, kReplace, kDeleteFile, kSyncFolder, kLock
+  kSetPermissions, kSetModified, kRename, kReplace, kRemoveFile, kSyncFolder, kLock
 };
 // clang-format on
 
@@ -56,7 +56,7 @@ class FaultInjectingBackend : public platform::FileBackend {
   }
   void Rename(Path from, Path to) override { Enter(FileOp::kRename, from).Rename(from, to); }
   void Replace(Path from, Path to) override { Enter(FileOp::kReplace, to).Replace(from, to); }
-  void DeleteFile(Path p) override { Enter(FileOp::kDeleteFile, p).DeleteFile(p); }
+  void RemoveFile(Path p) override { Enter(FileOp::kRemoveFile, p).RemoveFile(p); }
   void SyncFolder(Path p) override { Enter(FileOp::kSyncFolder, p).SyncFolder(p); }
   std::unique_ptr<platform::FileLock> Lock(Path p, double wait_seconds) override {
     return Enter(FileOp::kLock, p).Lock(p, wait_seconds);

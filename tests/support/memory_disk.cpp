@@ -255,7 +255,7 @@ void MemoryDisk::Replace(const std::string& from, const std::string& to) {
   visible_[to_folder].entries[to_name] = node;
 }
 
-void MemoryDisk::DeleteFile(const std::string& path) {
+void MemoryDisk::RemoveFile(const std::string& path) {
   CountCall();
   RequireFile(path);
   const auto [folder, name] = ParentOf(path);

@@ -68,7 +68,7 @@ class MemoryDisk : public platform::FileBackend, public std::enable_shared_from_
   void SetModified(const std::string& path, double modified) override;
   void Rename(const std::string& from, const std::string& to) override;
   void Replace(const std::string& from, const std::string& to) override;
-  void DeleteFile(const std::string& path) override;
+  void RemoveFile(const std::string& path) override;
   void SyncFolder(const std::string& folder) override;
   std::unique_ptr<platform::FileLock> Lock(const std::string& path, double wait_seconds) override;
 

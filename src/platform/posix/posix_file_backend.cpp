@@ -221,7 +221,7 @@ class PosixFileBackend : public FileBackend {
     if (rename(from.c_str(), to.c_str()) != 0) RaiseErrno(errno, Subject::kFile);
   }
 
-  void DeleteFile(const std::string& path) override {
+  void RemoveFile(const std::string& path) override {
     if (unlink(path.c_str()) != 0) RaiseErrno(errno, Subject::kFile);
   }
 

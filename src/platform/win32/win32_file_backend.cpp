@@ -2,9 +2,6 @@
 // read-only attribute, atomic replacement by MoveFileExW, and a moment's
 // patience with files that another program holds.
 #include <windows.h>
-// <windows.h> names its UTF-16 call DeleteFileW through a macro that would
-// rename FileBackend::DeleteFile here.
-#undef DeleteFile
 
 #include <algorithm>
 #include <cstdint>
@@ -258,7 +255,7 @@ class Win32FileBackend : public FileBackend {
     if (error != 0) RaiseWin32(error, Subject::kFile);
   }
 
-  void DeleteFile(const std::string& path) override {
+  void RemoveFile(const std::string& path) override {
     const std::wstring target = WidePath(path);
     const DWORD cleared = ClearReadOnly(target);
     const DWORD error = RetryWhileHeld([&] { return DeleteFileW(target.c_str()) != 0; },
