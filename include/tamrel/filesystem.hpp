@@ -12,11 +12,14 @@
 // of the backslash. Text is bytes: what is written is stored unchanged.
 //
 // Writing replaces a file atomically: the text goes to a temporary file in
-// the target's folder, which is given the permissions of the file it
-// replaces, flushed to disk and renamed over it, after which the folder is
-// flushed. A reader of the folder sees the old content or the new, never a
-// mixture, and a write that fails at any step leaves the old content in
-// place.
+// the target's folder, which is made with the identity of the file it
+// replaces (permissions, owner and group where the process may set them,
+// extended attributes and access control lists) and is at no moment more
+// open than that file; it is flushed to disk and renamed over the target,
+// after which the folder is flushed. A symbolic link is written through: the
+// file it leads to is replaced, in its own folder, and the link stays. A
+// reader of the folder sees the old content or the new, never a mixture, and
+// a write that fails at any step leaves the old content in place.
 #pragma once
 
 #include <cstdint>
@@ -50,6 +53,23 @@ struct FileStatus {
   uint32_t permissions = 0;
   // Last modification, local time, as an OLE date.
   double modified = 0;
+  // Which file or folder this is: two paths that lead to one (hard links,
+  // symbolic links, other spellings) have the same device and node. Both 0
+  // when the backend cannot tell.
+  uint64_t device = 0;
+  uint64_t node = 0;
+};
+
+// What a new file is made like (FileBackend::CreateTempFile).
+struct NewFileModel {
+  // An existing file whose identity the new file takes: its permission bits,
+  // its owner and group where the process may set them, its extended
+  // attributes and so its access control list (on Windows its attributes and
+  // security). Ignored when empty or when no file is there.
+  std::string like;
+  // The permission bits when there is nothing to be like; the platform's
+  // default for a new file when not given either.
+  std::optional<uint32_t> permissions;
 };
 
 // A file being written by a backend. Destroying it closes it if needed,
@@ -102,11 +122,26 @@ class FileBackend {
     return ReadFile(path);
   }
   // Creates a new empty file in `folder` whose name starts with `prefix`,
-  // with the platform's default permissions for a new file, and sets
-  // `temp_path` to its path.
+  // made as `model` says, and sets `temp_path` to its path. The file is at no
+  // moment more open than the identity it ends with: it is made private and
+  // given that identity before anything is written to it.
   virtual std::unique_ptr<WritableFile> CreateTempFile(const std::string& folder,
                                                        const std::string& prefix,
-                                                       std::string& temp_path) = 0;
+                                                       std::string& temp_path,
+                                                       const NewFileModel& model) = 0;
+  // Gives the existing file `existing` the second name `link` (a hard link);
+  // 58 when `link` exists. Raises where the file system keeps no links: a
+  // caller that needs the second name then copies the file.
+  virtual void HardLink(const std::string& existing, const std::string& link) = 0;
+  // The path of the file that `path` leads to: symbolic links followed to the
+  // end of the chain, a relative link taken from the link's own folder, a
+  // dangling link giving the path it names. `path` itself when it is no link.
+  // 75 for a chain that does not end.
+  virtual std::string ResolveLinks(const std::string& path) = 0;
+  // The absolute form of `path`: "." and ".." resolved and the links of its
+  // folders followed, so that two spellings of one path give one text. The
+  // last component is kept as it is and need not exist.
+  virtual std::string CanonicalPath(const std::string& path) = 0;
   virtual void SetPermissions(const std::string& path, uint32_t permissions) = 0;
   // Sets the last-modification time (local OLE date).
   virtual void SetModified(const std::string& path, double modified) = 0;
@@ -118,13 +153,17 @@ class FileBackend {
   virtual void RemoveFile(const std::string& path) = 0;
   // Flushes the folder's entries (a rename or a new file) to the disk.
   virtual void SyncFolder(const std::string& folder) = 0;
-  // Takes the exclusive lock of the lock file `path`, creating the file when
-  // missing (it is never removed), waiting up to `wait_seconds` for another
-  // holder, in this or another process, to let go: 70 past that (and only
-  // then), 76 when the folder is missing, 75 when the lock file cannot be
-  // made or opened otherwise. The lock is not reentrant: a second Lock of
-  // the same file waits for the first.
-  virtual std::unique_ptr<FileLock> Lock(const std::string& path, double wait_seconds) = 0;
+  // Takes the exclusive lock of the lock file `path`, made when missing with
+  // `permissions` (narrowed by the umask), waiting up to `wait_seconds` for
+  // another holder, in this or another process, to let go: 70 past that (and
+  // only then), 76 when the folder is missing, 75 when the lock file cannot
+  // be made or opened otherwise, or is not a plain file (a symbolic link, a
+  // pipe: never followed, never waited on). Taking it needs write access to
+  // the lock file. Letting go removes the lock file, so nothing is left
+  // beside the file once its save is over. The lock is not reentrant: a
+  // second Lock of the same file waits for the first.
+  virtual std::unique_ptr<FileLock> Lock(const std::string& path, double wait_seconds,
+                                         uint32_t permissions) = 0;
 };
 
 // The native backend of this platform (one shared instance).

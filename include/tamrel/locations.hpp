@@ -26,10 +26,4 @@ std::string GetLongPath(const std::string& path);
 // mBrowseForFolders: shows the modal chooser; true with `folder` set when a
 // file-system folder was chosen, false with `folder` untouched otherwise.
 bool BrowseForFolder(int32_t ownerWindow, const std::string& title, std::string& folder);
-// The backup copy of the context file `file`: where Save writes it and where
-// Load looks for it when `file` is damaged. It is the file's name (the part
-// after the last separator) in the Windows folder, so two context files of
-// one name in different folders share one backup copy.
-std::string BackupCopyPath(const std::string& file);
-
 }  // namespace tamrel

@@ -1,6 +1,7 @@
 // Tamrel: persistent configuration contexts. Includes the whole public surface.
 #pragma once
 
+#include "tamrel/backup_copy.hpp"
 #include "tamrel/context.hpp"
 #include "tamrel/context_file_lock.hpp"
 #include "tamrel/dictionary.hpp"

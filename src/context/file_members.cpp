@@ -5,6 +5,7 @@
 #include <string>
 
 #include "automation/error_trap.hpp"
+#include "context/state_of.hpp"
 #include "persist/context_log.hpp"
 #include "persist/context_state.hpp"
 #include "persist/context_text.hpp"
@@ -21,8 +22,11 @@ namespace {
 class MembersForSave final : public detail::SaveCalls {
  public:
   explicit MembersForSave(ContextCls& context) : context_(context) {}
-  void RenameAsNextFileCycle(const std::string& path, int16_t retained) override {
-    context_.RenameAsNextFileCycle(path, retained);
+  // Reported as the public member reports, by its own trap, and Save
+  // carries on.
+  void KeepGeneration(const std::string& path, int16_t retained) override {
+    detail::Trapped(detail::StateOf(context_), "RenameAsNextFileCycle",
+                    [&] { detail::KeepGeneration(path, retained); });
   }
   bool MakeFolder(FileSystemObject& fso, const std::string& folder) override {
     return context_.MakeFolder(fso, folder);

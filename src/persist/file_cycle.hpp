@@ -16,3 +16,19 @@ namespace tamrel::detail {
 void RenameAsNextFileCycle(const std::string& path, int16_t retained);
 
 }  // namespace tamrel::detail
+
+namespace tamrel::detail {
+
+// Save's generation of `path`, a file with a folder: the file stays where it
+// is and takes, besides, the next generation's name (a hard link; a copy
+// keeping its identity and date where the file system has no links), so that
+// the path never lacks a file; then the oldest generations are deleted
+// until `retained` remain. Only names of the exact form the cycle writes
+// count: base and ext as spelled (in any letter case only where the file
+// system ignores it), the number in decimal without leading zeros, 1 to the
+// largest 32-bit number; any other name beside them is left alone and never
+// stops the generation being made. Raises what failed: a generation that
+// cannot be made, or one that cannot be deleted (after the others were).
+void KeepGeneration(const std::string& path, int16_t retained);
+
+}  // namespace tamrel::detail

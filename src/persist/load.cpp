@@ -17,9 +17,12 @@
 #include "persist/context_text.hpp"
 #include "persist/older_contexts.hpp"
 #include "persist/process_xml.hpp"
+#include "platform/atomic_file_writer.hpp"
+#include "platform/file_paths.hpp"
+#include "tamrel/backup_copy.hpp"
+#include "tamrel/context_file_lock.hpp"
 #include "tamrel/error.hpp"
 #include "tamrel/filesystem.hpp"
-#include "tamrel/locations.hpp"
 #include "tamrel/platform.hpp"
 #include "tamrel/variant.hpp"
 
@@ -133,43 +136,55 @@ class Loader {
     }
   }
 
+  // Sets the damaged file aside and, when the backup copy decodes, puts a
+  // copy of it in the file's place. A symbolic link is followed: the file it
+  // leads to is set aside and restored in its own folder, and the link
+  // stays. Holds the file's lock meanwhile, so that no save comes between.
   bool RecoverFromBackup() {
     ClearCurrentError();
     detail::Host(state_).WriteDetail("Error occurred loading: " + filename_);
-    File damaged = fso_.GetFile(filename_);
-    const std::string name = damaged.Name();
-    const std::string folder = fso_.GetParentFolderName(filename_);
+    const std::shared_ptr<platform::FileBackend>& files = platform::Current().file_system;
+    const std::string target = files->ResolveLinks(detail::WithFolder(filename_));
+    ContextFileLock lock(target);
+    File damaged = fso_.GetFile(target);
+    const std::string folder = fso_.GetParentFolderName(target);
     const double damaged_date = damaged.DateLastModified();
-    damaged.Name(CorruptName(FolderPrefix(folder), name));
+    damaged.Name(CorruptName(FolderPrefix(folder), damaged.Name()));
 
-    // The path Save writes the backup to, also when the Windows folder is "";
-    // it ends in `name`, which the file's own name is.
-    const std::string backup_path = BackupCopyPath(filename_);
-    const std::string windows_prefix = backup_path.substr(0, backup_path.size() - name.size());
+    // The path Save writes the backup to, also when the Windows folder is "".
+    const std::string backup_path = BackupCopyPath(target);
     if (!fso_.FileExists(backup_path)) {
       ShowMessage("The backup configuration file: " + backup_path + " does not exist.");
       state_.items.Clear();
       return false;
     }
     File backup = fso_.GetFile(backup_path);
+    const double backup_date = backup.DateLastModified();
     ShowMessage("Error reading the context file: " + filename_ +
                 " dated: " + DateText(damaged_date) +
-                "\r\n\r\nReverting to version saved on: " + DateText(backup.DateLastModified()));
-    std::string text = ReadWhole(backup);
+                "\r\n\r\nReverting to version saved on: " + DateText(backup_date));
+    const std::string saved = ReadWhole(backup);
+    std::string text = saved;
     RemoveCrLf(text);
     try {
       detail::DecodeXML(state_, text);
     } catch (...) {
-      GiveUpOnBackup(backup, windows_prefix, name);
+      GiveUpOnBackup(backup);
       return false;
     }
-    backup.Copy(FolderPrefix(folder), true);
+    // The copy takes the damaged file's identity (its owner, permissions,
+    // access control list) and the backup copy's date.
+    detail::AtomicFileWriter restored(
+        files, target, platform::NewFileModel{.like = damaged.Path(), .permissions = std::nullopt});
+    restored.Append(saved);
+    restored.Commit(backup_date);
     return true;
   }
 
-  void GiveUpOnBackup(File& backup, const std::string& windows_prefix, const std::string& name) {
+  void GiveUpOnBackup(File& backup) {
     ClearCurrentError();
-    const std::string corrupt_name = CorruptName(windows_prefix, name);
+    const std::string corrupt_name =
+        CorruptName(FolderPrefix(fso_.GetParentFolderName(backup.Path())), backup.Name());
     ShowMessage("Error reading the backup configuration file: " + backup.Path() +
                 " dated: " + DateText(backup.DateLastModified()) +
                 "\r\n\r\nReverting to an empty configuration file.");

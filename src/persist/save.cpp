@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -9,12 +10,12 @@
 #include "persist/context_log.hpp"
 #include "persist/context_text.hpp"
 #include "persist/older_contexts.hpp"
+#include "platform/atomic_file_writer.hpp"
 #include "platform/file_paths.hpp"
-#include "platform/text_stream_impl.hpp"
+#include "tamrel/backup_copy.hpp"
 #include "tamrel/context_file_lock.hpp"
 #include "tamrel/error.hpp"
 #include "tamrel/filesystem.hpp"
-#include "tamrel/locations.hpp"
 #include "tamrel/platform.hpp"
 
 namespace tamrel {
@@ -22,6 +23,9 @@ namespace {
 
 constexpr int16_t kRetainedCycles = 4;
 constexpr int32_t kSaveError = -1;
+// Backup copies are the user's alone (POSIX permission bits; no attribute
+// on Windows), whatever the file's own permissions.
+constexpr uint32_t kPrivateCopy = 0600;
 
 // The characters after the last separator; the whole path without one.
 std::string FileNamePart(const std::string& path) {
@@ -29,15 +33,25 @@ std::string FileNamePart(const std::string& path) {
   return separator == std::string::npos ? path : path.substr(separator + 1);
 }
 
-void WriteAndClose(TextStream& stream, const std::string& text) {
-  stream.Write(text);
-  stream.Close();
+// Removes the temporary files that saves of `target` killed half-way left
+// in its folder. Run under the file's lock, so no save of it is writing one
+// now; a file that cannot be removed stays, as it would have anyway.
+void RemoveLeftTempFiles(platform::FileBackend& files, const std::string& target) {
+  const std::string folder = detail::ParentFolderName(target);
+  const std::string prefix = detail::TempFilePrefix(target);
+  try {
+    for (const std::string& name : files.ListFiles(folder.empty() ? "." : folder)) {
+      if (name.starts_with(prefix)) files.RemoveFile(detail::JoinPath(folder, name));
+    }
+  } catch (const Error&) {
+    // Left for a later save; this one goes on.
+  }
 }
 
 class Saver {
  public:
   Saver(detail::ContextState& state, detail::SaveCalls& calls, std::string& path)
-      : state_(state), calls_(calls), path_(path) {}
+      : state_(state), calls_(calls), path_(path), files_(platform::Current().file_system) {}
 
   void Run(const std::string& filename) {
     ChoosePath(filename);
@@ -46,15 +60,24 @@ class Saver {
     LogText(text);
 
     FileSystemObject fso;
+    const std::string target = files_->ResolveLinks(detail::WithFolder(path_));
     // The folder comes first: the lock file lives in it.
-    EnsureFolder(fso, fso.GetParentFolderName(path_));
-    ContextFileLock lock(path_);
-    const Successor main_copy = RotateIfWrittenBeforeToday(fso, path_);
-    WriteMainCopy(fso, text, main_copy);
+    EnsureFolder(fso, fso.GetParentFolderName(target));
+    ContextFileLock lock(target);
+    RemoveLeftTempFiles(*files_, target);
+    detail::RequireReplaceable(*files_, target);
+    KeepGenerationIfWrittenBeforeToday(target);
+    WriteCopy(target, text, std::nullopt);
 
-    const std::string backup = BackupCopyPath(path_);
-    const Successor backup_copy = RotateIfWrittenBeforeToday(fso, backup);
-    WriteBackupCopy(fso, backup, text, backup_copy);
+    const std::string backup = BackupCopyPath(target);
+    try {
+      RemoveLeftTempFiles(*files_, backup);
+      KeepGenerationIfWrittenBeforeToday(backup);
+      WriteBackupCopy(backup, text);
+    } catch (const Error& failure) {
+      Raise(failure.number(), "backup copy " + backup + " not written: " + failure.description(),
+            failure.source());
+    }
   }
 
  private:
@@ -80,30 +103,15 @@ class Saver {
     }
   }
 
-  // What a copy written anew takes over from the one rotated away: its
-  // permissions, so that a private settings file stays private from one
-  // day to the next. None when nothing was rotated, or when the old copy was
-  // read-only (a new copy is one Save may write again that day).
-  using Successor = std::optional<uint32_t>;
-
   // A copy whose last write lies on an earlier calendar day (local time)
-  // becomes the next numbered generation; one written today or dated in the
-  // future is simply overwritten.
-  Successor RotateIfWrittenBeforeToday(FileSystemObject& fso, const std::string& path) {
-    if (!fso.FileExists(path)) return std::nullopt;
-    double modified = fso.GetFile(path).DateLastModified();
-    double today = std::floor(platform::Current().now());
-    if (today - std::floor(modified) < 1) return std::nullopt;
-    const platform::FileStatus old = platform::Current().file_system->Status(path);
-    calls_.RenameAsNextFileCycle(path, kRetainedCycles);
-    if (old.kind != platform::EntryKind::kFile || old.read_only) return std::nullopt;
-    return old.permissions;
-  }
-
-  // A stream writing the copy at `path`, which is missing.
-  static TextStream NewCopy(FileSystemObject& fso, const std::string& path, Successor successor) {
-    if (!successor) return fso.CreateTextFile(path, true, false);
-    return detail::OpenTextForWriting(platform::Current().file_system, path, false, successor);
+  // gets a numbered generation first; one written today or dated in the
+  // future is simply replaced.
+  void KeepGenerationIfWrittenBeforeToday(const std::string& copy) {
+    const platform::FileStatus status = files_->Status(copy);
+    if (status.kind != platform::EntryKind::kFile) return;
+    const double today = std::floor(platform::Current().now());
+    if (today - std::floor(status.modified) < 1) return;
+    calls_.KeepGeneration(copy, kRetainedCycles);
   }
 
   void EnsureFolder(FileSystemObject& fso, const std::string& folder) {
@@ -111,26 +119,25 @@ class Saver {
     Raise(kSaveError, "Unable to create folder: " + folder, detail::ErrorLocation("Save"));
   }
 
-  void WriteMainCopy(FileSystemObject& fso, const std::string& text, Successor successor) {
-    TextStream stream = fso.FileExists(path_)
-                            ? fso.GetFile(path_).OpenAsTextStream(IOMode::ForWriting)
-                            : NewCopy(fso, path_, successor);
-    WriteAndClose(stream, text);
+  void WriteCopy(const std::string& copy, const std::string& text,
+                 std::optional<platform::NewFileModel> model) {
+    detail::AtomicFileWriter writer(files_, copy, std::move(model));
+    writer.Append(text);
+    writer.Commit();
   }
 
   // Opening an existing copy, or creating and writing a new one, is tried
   // twice, one second apart; writing an existing copy that opened is not.
-  void WriteBackupCopy(FileSystemObject& fso, const std::string& backup, const std::string& text,
-                       Successor successor) {
-    std::optional<TextStream> existing;
+  void WriteBackupCopy(const std::string& backup, const std::string& text) {
+    const platform::NewFileModel private_copy{.like = "", .permissions = kPrivateCopy};
+    std::optional<detail::AtomicFileWriter> existing;
     bool retried = false;
     while (!existing) {
       try {
-        if (fso.FileExists(backup)) {
-          existing.emplace(fso.GetFile(backup).OpenAsTextStream(IOMode::ForWriting));
+        if (files_->Kind(backup) == platform::EntryKind::kFile) {
+          existing.emplace(files_, backup, private_copy);
         } else {
-          TextStream created = NewCopy(fso, backup, successor);
-          WriteAndClose(created, text);
+          WriteCopy(backup, text, private_copy);
           return;
         }
       } catch (...) {
@@ -139,12 +146,14 @@ class Saver {
         retried = true;
       }
     }
-    WriteAndClose(*existing, text);
+    existing->Append(text);
+    existing->Commit();
   }
 
   detail::ContextState& state_;
   detail::SaveCalls& calls_;
   std::string& path_;
+  std::shared_ptr<platform::FileBackend> files_;
 };
 
 }  // namespace

@@ -1,13 +1,22 @@
 // Save: writes the store to the context file and to its backup copy in the
 // Windows folder.
 //
-// A copy last written on an earlier calendar day is first turned into a
-// numbered generation (RenameAsNextFileCycle(path, 4)). From that day check
-// to the end of the backup copy Save holds the file's ContextFileLock, so
-// that two savers never mix their generations and copies. Each copy is
-// replaced atomically by the file-system layer, so a failed or interrupted
-// write leaves the old text. The backup copy gets one more try after
-// Wait(1) when opening it (or creating and writing a new one) fails.
+// The file Save writes is the one the path leads to: a bare name is the
+// file in the current folder, a symbolic link is written through (the link
+// stays; its target is replaced in the target's own folder). From the day
+// check to the end of the backup copy Save holds the file's ContextFileLock,
+// so that two savers never mix their generations and copies; under it, the
+// temporary files a killed save left are removed first. A read-only file is
+// refused (70) before anything else happens. A copy last written on an
+// earlier calendar day first gets a numbered generation beside it without
+// being taken away (KeepGeneration, reported as RenameAsNextFileCycle
+// reports); then each copy is replaced atomically, keeping the identity of
+// the file it replaces, so a failed or interrupted write leaves the old
+// file in place. The backup copy is private to the user (0600 on POSIX) and
+// gets one more try after Wait(1) when opening it (or creating and writing
+// a new one) fails; when it still fails, the error says that the file was
+// saved and its backup copy was not: "backup copy <path> not written:
+// <cause>", with the cause's error number.
 #pragma once
 
 #include <cstdint>
@@ -24,7 +33,9 @@ namespace tamrel::detail {
 class SaveCalls {
  public:
   virtual ~SaveCalls() = default;
-  virtual void RenameAsNextFileCycle(const std::string& path, int16_t retained) = 0;
+  // KeepGeneration under RenameAsNextFileCycle's trap: a failure is
+  // reported there and Save carries on.
+  virtual void KeepGeneration(const std::string& path, int16_t retained) = 0;
   virtual bool MakeFolder(FileSystemObject& fso, const std::string& folder) = 0;
   virtual void Wait(float seconds) = 0;
 };

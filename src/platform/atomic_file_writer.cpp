@@ -10,21 +10,24 @@ namespace tamrel::detail {
 void RequireReplaceable(platform::FileBackend& backend, const std::string& target) {
   const platform::FileStatus status = backend.Status(target);
   if (status.kind == platform::EntryKind::kMissing) return;
-  if (status.kind != platform::EntryKind::kFile || status.read_only) {
-    Raise(errc::kPermissionDenied);
+  if (status.kind != platform::EntryKind::kFile) {
+    Raise(errc::kPermissionDenied, "Permission denied: not a plain file: " + target);
   }
+  if (status.read_only) Raise(errc::kPermissionDenied, "Permission denied: read-only: " + target);
+}
+
+std::string TempFilePrefix(const std::string& target) {
+  return "." + LastPathComponent(target) + ".tmp-";
 }
 
 AtomicFileWriter::AtomicFileWriter(std::shared_ptr<platform::FileBackend> backend,
-                                   std::string target, std::optional<uint32_t> new_file_permissions)
+                                   std::string target, std::optional<platform::NewFileModel> model)
     : backend_(std::move(backend)),
-      target_(std::move(target)),
-      folder_(ParentFolderName(target_)),
-      new_file_permissions_(new_file_permissions) {
+      target_(backend_->ResolveLinks(target)),
+      folder_(ParentFolderName(target_)) {
   RequireReplaceable(*backend_, target_);
-  // The target's name in the temporary name lets a reader of the folder, or a
-  // test, tell whose temporary file it is.
-  file_ = backend_->CreateTempFile(folder_, "." + LastPathComponent(target_) + ".tmp-", temp_path_);
+  if (!model) model = platform::NewFileModel{.like = target_, .permissions = std::nullopt};
+  file_ = backend_->CreateTempFile(folder_, TempFilePrefix(target_), temp_path_, *model);
 }
 
 AtomicFileWriter::~AtomicFileWriter() { Abandon(); }
@@ -51,16 +54,9 @@ void AtomicFileWriter::Append(std::string_view data) {
 void AtomicFileWriter::Commit(std::optional<double> modified) {
   RequireOpen();
   AbandonOnFailure([&] {
-    // Permissions and date belong to the file: set before the flush, they
-    // reach the disk with the content, and a power cut after the rename
-    // cannot leave the new content with the default permissions or a date
-    // that would make the next Save rotate it needlessly.
-    const platform::FileStatus old = backend_->Status(target_);
-    if (old.kind == platform::EntryKind::kFile) {
-      backend_->SetPermissions(temp_path_, old.permissions);
-    } else if (new_file_permissions_) {
-      backend_->SetPermissions(temp_path_, *new_file_permissions_);
-    }
+    // The date belongs to the file: set before the flush, it reaches the
+    // disk with the content, and a power cut after the rename cannot leave
+    // a date that would make the next Save rotate the file needlessly.
     if (modified) backend_->SetModified(temp_path_, *modified);
     file_->Sync();
     file_->Close();

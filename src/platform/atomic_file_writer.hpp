@@ -1,10 +1,12 @@
 // Atomic replacement of a file's content.
 //
-// The new content goes to a temporary file in the target's folder; Commit
-// gives it the permissions of the file it replaces, or those asked for a
-// new file when there is none (and the date asked for), flushes it, renames it over the target and
-// flushes the folder. Until Commit succeeds the target keeps its old content; a writer that fails
-// or is destroyed uncommitted removes its temporary file.
+// A symbolic link at the target is written through: the file it leads to is
+// the target. The new content goes to a temporary file in the target's
+// folder, made with the identity of the file it replaces (or as asked) and
+// never more open than that; Commit gives it the date asked for, flushes it,
+// renames it over the target and flushes the folder. Until Commit succeeds
+// the target keeps its old content; a writer that fails or is destroyed
+// uncommitted removes its temporary file.
 #pragma once
 
 #include <cstdint>
@@ -20,12 +22,11 @@ namespace tamrel::detail {
 class AtomicFileWriter {
  public:
   // Starts a new content for `target`. Raises 70 when the target is
-  // read-only or a folder, 76 when its folder does not exist.
-  // `new_file_permissions`, when given, are the permissions the content
-  // takes if no file is there to replace when it is committed (by default
-  // the platform's for a new file).
+  // read-only or a folder, 76 when its folder does not exist. The new file
+  // is made like the file it replaces (the platform's new file when there is
+  // none), or as `model` says when given.
   AtomicFileWriter(std::shared_ptr<platform::FileBackend> backend, std::string target,
-                   std::optional<uint32_t> new_file_permissions = std::nullopt);
+                   std::optional<platform::NewFileModel> model = std::nullopt);
   ~AtomicFileWriter();
   AtomicFileWriter(const AtomicFileWriter&) = delete;
   AtomicFileWriter& operator=(const AtomicFileWriter&) = delete;
@@ -48,11 +49,14 @@ class AtomicFileWriter {
   std::string folder_;
   std::string temp_path_;
   std::unique_ptr<platform::WritableFile> file_;
-  std::optional<uint32_t> new_file_permissions_;
 };
 
 // Raises 70 unless `target` may be replaced: it is missing, or a file without
 // the read-only mark.
 void RequireReplaceable(platform::FileBackend& backend, const std::string& target);
+
+// The start of the names of the temporary files that replace `target` (the
+// target's name in it lets a reader of the folder tell whose they are).
+std::string TempFilePrefix(const std::string& target);
 
 }  // namespace tamrel::detail

@@ -1,5 +1,6 @@
 #include "platform/file_paths.hpp"
 
+#include "automation/ascii_case.hpp"
 #include "tamrel/filesystem.hpp"
 
 namespace tamrel::detail {
@@ -44,6 +45,19 @@ std::string JoinPath(std::string_view folder, std::string_view name) {
   if (!path.empty() && !IsPathSeparator(path.back())) path += kPathSeparator;
   path += name;
   return path;
+}
+
+std::string AsFileSystemCompares(std::string_view path) {
+#ifdef _WIN32
+  return AsciiLower(path);
+#else
+  return std::string(path);
+#endif
+}
+
+std::string WithFolder(const std::string& path) {
+  if (path.empty() || LastSeparator(path) != std::string_view::npos) return path;
+  return std::string(".") + kPathSeparator + path;
 }
 
 }  // namespace tamrel::detail

@@ -29,4 +29,12 @@ std::string LastPathComponent(std::string_view path);
 // empty.
 std::string JoinPath(std::string_view folder, std::string_view name);
 
+// `path` as the file system compares names: in lower case (ASCII) where
+// names ignore letter case (Windows), unchanged where they do not.
+std::string AsFileSystemCompares(std::string_view path);
+
+// A path with a folder: a bare file name is the file in the current folder,
+// "./name" (".\name" on Windows); other paths are returned unchanged.
+std::string WithFolder(const std::string& path);
+
 }  // namespace tamrel::detail

@@ -77,10 +77,10 @@ TextStream OpenTextForReading(const std::shared_ptr<platform::FileBackend>& back
 
 TextStream OpenTextForWriting(const std::shared_ptr<platform::FileBackend>& backend,
                               const std::string& path, bool append,
-                              std::optional<uint32_t> new_file_permissions) {
+                              std::optional<platform::NewFileModel> model) {
   auto impl = std::make_unique<TextStream::Impl>();
   impl->reading = false;
-  impl->writer = std::make_unique<AtomicFileWriter>(backend, path, new_file_permissions);
+  impl->writer = std::make_unique<AtomicFileWriter>(backend, path, std::move(model));
   if (append) impl->writer->Append(backend->ReadFile(path));
   return TextStream(std::move(impl));
 }

@@ -26,10 +26,10 @@ namespace detail {
 TextStream OpenTextForReading(const std::shared_ptr<platform::FileBackend>& backend,
                               const std::string& path);
 // A stream writing a new content for `path`, starting with the present
-// content when `append`; `new_file_permissions` as for AtomicFileWriter.
+// content when `append`; `model` as for AtomicFileWriter.
 TextStream OpenTextForWriting(const std::shared_ptr<platform::FileBackend>& backend,
                               const std::string& path, bool append,
-                              std::optional<uint32_t> new_file_permissions = std::nullopt);
+                              std::optional<platform::NewFileModel> model = std::nullopt);
 
 // Raises 5 for a text format other than ANSI.
 void RequireAnsi(Tristate format);

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <regex>
 #include <set>
 #include <string>
 #include <type_traits>
@@ -114,8 +115,12 @@ std::string Observe(Side& s, const Variant& result, const Args& by_ref) {
   std::set<std::string> unordered;  // cursors and files, whose order means nothing
   for (const auto& [key, position] : state.cursors)
     unordered.insert("cursor " + key + "=" + std::to_string(position));
+  // A backup copy's name marks its file's full path, which differs by side.
+  const std::regex path_mark("-[0-9a-f]{16}\\.");
   for (const auto& entry : fs::recursive_directory_iterator(s.dir.path())) {
-    std::string file = "file " + fs::relative(entry.path(), s.dir.path()).string();
+    std::string file =
+        "file " + std::regex_replace(fs::relative(entry.path(), s.dir.path()).string(), path_mark,
+                                     "-<mark>.");
     if (entry.is_regular_file()) file += " " + TempDir::ReadFile(entry.path().string());
     unordered.insert(std::move(file));
   }

@@ -37,7 +37,7 @@ TEST_F(BadInputTest, NestingTooDeepIsADamagedFileNotACrash) {
   text += "</context>";
   dir_.WriteFile("Setup.tmc", text);
   const std::string good = ContextFile(Element("Setup", "Port", 1, "COM1"));
-  dir_.WriteFile("windows/Setup.tmc", good);
+  WriteDated(Backup("Setup.tmc"), good, 45000);
 
   // What was read before the damage stays, as for any damaged file.
   EXPECT_TRUE(context_->Load(path_));

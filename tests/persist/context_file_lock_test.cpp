@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <thread>
@@ -51,13 +52,19 @@ TEST_F(ContextFileLockTest, AWaitingThreadGetsTheLockOnceItIsReleased) {
   lock.reset();
   waiter.join();
   EXPECT_EQ(after_release, 0);
+  // The last holder leaves no lock file behind.
+  EXPECT_FALSE(Exists(ContextFileLock::LockFileOf(path_)));
+  EXPECT_EQ(dir_.Files().size(), 0u);
 }
 
-// The holding thread takes the lock again, and saves under it; another
-// thread waits a bounded time, then fails with 70.
+// The holding thread takes the lock again, however it spells the path, and
+// saves under it; another thread waits a bounded time, then fails with 70.
 TEST_F(ContextFileLockTest, TheHoldingThreadTakesItAgainAndSavesUnderIt) {
+  std::filesystem::create_directories(dir_.path() / "sub");
   ContextFileLock outer(path_, kShortWait);
-  { ContextFileLock inner(path_, kShortWait); }
+  for (const std::string& spelling : {path_, dir_.Path("sub/../Setup.tmc")}) {
+    ContextFileLock inner(spelling, kShortWait);
+  }
   // Still held after the inner one ended: another thread cannot have it.
   EXPECT_EQ(FromAnotherThread(), errc::kPermissionDenied);
 

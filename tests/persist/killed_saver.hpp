@@ -4,8 +4,10 @@
 // or the other.
 #pragma once
 
+#include <filesystem>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "persist_fixture.hpp"
 #include "support/discarding_host.hpp"
@@ -30,15 +32,31 @@ inline bool LoadsWhole(const std::string& path) {
 }
 
 // The saver's loop: saves the two versions in turn to `path`; returns only
-// when a save fails.
+// when a save fails. Every other save is the day's first: the file is dated
+// a day back before it, so that it gets a generation.
 inline void SaveVersionsInTurn(const std::string& path) {
   auto saver = std::make_shared<ContextCls>();
   saver->SetApplicationContext(std::make_shared<DiscardingHost>());
   for (char which = 'b';; which = which == 'a' ? 'b' : 'a') {
+    if (which == 'a') {
+      platform::Current().file_system->SetModified(path, platform::Current().now() - 1);
+    }
     saver->Clear();
     Fill(*saver, Version(which));
     if (!saver->Save(path)) return;
   }
+}
+
+// The temporary files of saves of `path` beside it (killed saves leave them).
+inline std::vector<std::string> TempFilesOf(const std::string& path) {
+  const std::filesystem::path file = Utf8Path(path);
+  const std::string prefix = "." + Utf8Text(file.filename()) + ".tmp-";
+  std::vector<std::string> found;
+  for (const auto& entry : std::filesystem::directory_iterator(file.parent_path())) {
+    const std::string name = Utf8Text(entry.path().filename());
+    if (name.rfind(prefix, 0) == 0) found.push_back(name);
+  }
+  return found;
 }
 
 }  // namespace tamrel::testing

@@ -2,10 +2,15 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
+#include <memory>
 #include <string>
+#include <utility>
 
 #include "persist/load.hpp"
 #include "persist_fixture.hpp"
+#include "support/fault_injecting_backend.hpp"
+#include "tamrel/error.hpp"
 
 namespace tamrel::testing {
 namespace {
@@ -94,7 +99,44 @@ TEST_F(LoadTest, DamagedFileWithoutAGoodBackupEmptiesTheStore) {
   EXPECT_EQ(Messages().at(1), "Error reading the backup configuration file: " +
                                   Backup("Setup.tmc") + " dated: " + Date(kBackupDate) +
                                   "\r\n\r\nReverting to an empty configuration file.");
-  EXPECT_TRUE(Exists(Backup("Setup.tmc_corrupt(1)")));
+  EXPECT_TRUE(Exists(Backup("Setup.tmc") + "_corrupt(1)"));
+}
+
+// Each file has a backup copy of its own, whatever its name and however its
+// path is spelled: a damaged file gets its own values back, never those of
+// another file of the same name.
+TEST_F(LoadTest, AFileIsRestoredFromItsOwnBackupCopyOnly) {
+  const std::string mail = dir_.Path("Mail/Setup.tmc"), photo = dir_.Path("Photo/Setup.tmc");
+  for (const auto& [file, secret] : {std::pair{mail, "mail-secret"}, {photo, "photo"}}) {
+    std::filesystem::create_directories(std::filesystem::path(Utf8Path(file)).parent_path());
+    auto saver = std::make_shared<ContextCls>();
+    saver->SetApplicationContext(host_);
+    saver->Value("Account", "Password", Variant(secret));
+    ASSERT_TRUE(saver->Save(file));
+  }
+  EXPECT_NE(BackupCopyPath(mail), BackupCopyPath(photo));
+  for (const std::string& spelling :
+       {dir_.Path("Mail/../Photo/Setup.tmc"), dir_.Path("Photo/./Setup.tmc")}) {
+    EXPECT_EQ(BackupCopyPath(spelling), BackupCopyPath(photo)) << spelling;
+  }
+  WriteDated(photo, "<context><A>", kFileDate);
+  EXPECT_TRUE(context_->Load(photo));
+  EXPECT_EQ(CStr(context_->Value("Account", "Password")), "photo");
+}
+
+// The recovery holds the file's lock: when it cannot have it, nothing is
+// set aside or copied back.
+TEST_F(LoadTest, ARecoveryThatCannotHaveTheLockLeavesTheFileAlone) {
+  File("<context><A>");
+  BackupCopy(ContextFile(kBackupRecords));
+  auto disk = std::make_shared<FaultInjectingBackend>();
+  disk->FailTimes(FileOp::kLock, 1, errc::kPermissionDenied);
+  platform::Scope scope(FaultInjectingBackend::Hooks(disk));
+  EXPECT_FALSE(context_->Load(path_));
+  EXPECT_EQ(host_->Errors().back(),
+            (std::pair<std::string, int32_t>{"Tamrel/ContextCls/Load", 70}));
+  EXPECT_EQ(Read(path_), "<context><A>");
+  EXPECT_FALSE(Exists(path_ + "_corrupt(1)"));
 }
 
 // Past about 12,000 Tag and Id pairs the store's index outgrows the nearest

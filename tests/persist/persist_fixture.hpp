@@ -16,6 +16,7 @@
 #include "context/state_of.hpp"
 #include "support/recording_host.hpp"
 #include "support/temp_dir.hpp"
+#include "tamrel/backup_copy.hpp"
 #include "tamrel/context.hpp"
 #include "tamrel/filesystem.hpp"
 #include "tamrel/platform.hpp"
@@ -137,7 +138,14 @@ class PersistTest : public ::testing::Test {
     return hooks;
   }
 
-  std::string Backup(const std::string& name) const { return Utf8Text(windows_ / Utf8Path(name)); }
+  // The backup copy of the file `name` of the temporary folder, and the
+  // `number`th generation of that copy.
+  std::string Backup(const std::string& name) const { return BackupCopyPath(dir_.Path(name)); }
+  std::string BackupGeneration(const std::string& name, int number) const {
+    const std::string copy = Backup(name);
+    const std::size_t dot = copy.rfind('.');
+    return copy.substr(0, dot) + "(" + std::to_string(number) + ")" + copy.substr(dot);
+  }
   static std::string Read(const std::string& path) { return TempDir::ReadFile(path); }
   static bool Exists(const std::string& path) { return std::filesystem::exists(Utf8Path(path)); }
 

@@ -133,7 +133,6 @@ TEST_F(FileSystemObjectTest, AFailureAtAnyStepLeavesTheOldContent) {
       {FileOp::kAppend, kDiskFull},  // half of the text reaches the temporary file
       {FileOp::kSync, kDeviceIoError},
       {FileOp::kClose, kDiskFull},
-      {FileOp::kSetPermissions, errc::kPermissionDenied},
       {FileOp::kReplace, errc::kPermissionDenied},
       {FileOp::kAppend, kDiskFull, true},
       {FileOp::kSyncFolder, kDeviceIoError},

@@ -57,9 +57,9 @@ platform::FileBackend& FaultInjectingBackend::Enter(FileOp op, const std::string
 }
 
 std::unique_ptr<platform::WritableFile> FaultInjectingBackend::CreateTempFile(
-    Path folder, Path prefix, std::string& temp_path) {
+    Path folder, Path prefix, std::string& temp_path, const platform::NewFileModel& model) {
   auto file = Enter(FileOp::kCreateTempFile, folder + "/" + prefix)
-                  .CreateTempFile(folder, prefix, temp_path);
+                  .CreateTempFile(folder, prefix, temp_path, model);
   return std::make_unique<FaultInjectingFile>(*this, std::move(file), temp_path);
 }
 

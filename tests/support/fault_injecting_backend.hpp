@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -19,7 +20,7 @@ namespace tamrel::testing {
 // clang-format off
 enum class FileOp {
   kStatus, kListFiles, kCreateFolder, kReadFile, kCreateTempFile, kAppend, kSync, kClose,
-  kSetPermissions, kSetModified, kRename, kReplace, kRemoveFile, kSyncFolder, kLock
+  kSetPermissions, kSetModified, kRename, kReplace, kRemoveFile, kSyncFolder, kLock, kHardLink
 };
 // clang-format on
 
@@ -41,13 +42,23 @@ class FaultInjectingBackend : public platform::FileBackend {
 
   using Path = const std::string&;
   platform::FileStatus Status(Path p) override { return Enter(FileOp::kStatus, p).Status(p); }
+  platform::EntryKind Kind(Path p) override { return Enter(FileOp::kStatus, p).Kind(p); }
+  std::optional<std::string> ReadFileIfExists(Path p) override {
+    return Enter(FileOp::kReadFile, p).ReadFileIfExists(p);
+  }
   std::vector<std::string> ListFiles(Path p) override {
     return Enter(FileOp::kListFiles, p).ListFiles(p);
   }
   void CreateFolder(Path p) override { Enter(FileOp::kCreateFolder, p).CreateFolder(p); }
   std::string ReadFile(Path p) override { return Enter(FileOp::kReadFile, p).ReadFile(p); }
-  std::unique_ptr<platform::WritableFile> CreateTempFile(Path folder, Path prefix,
-                                                         std::string& temp_path) override;
+  std::unique_ptr<platform::WritableFile> CreateTempFile(
+      Path folder, Path prefix, std::string& temp_path,
+      const platform::NewFileModel& model) override;
+  void HardLink(Path existing, Path link) override {
+    Enter(FileOp::kHardLink, link).HardLink(existing, link);
+  }
+  std::string ResolveLinks(Path p) override { return inner_->ResolveLinks(p); }
+  std::string CanonicalPath(Path p) override { return inner_->CanonicalPath(p); }
   void SetPermissions(Path p, uint32_t perms) override {
     Enter(FileOp::kSetPermissions, p).SetPermissions(p, perms);
   }
@@ -58,8 +69,9 @@ class FaultInjectingBackend : public platform::FileBackend {
   void Replace(Path from, Path to) override { Enter(FileOp::kReplace, to).Replace(from, to); }
   void RemoveFile(Path p) override { Enter(FileOp::kRemoveFile, p).RemoveFile(p); }
   void SyncFolder(Path p) override { Enter(FileOp::kSyncFolder, p).SyncFolder(p); }
-  std::unique_ptr<platform::FileLock> Lock(Path p, double wait_seconds) override {
-    return Enter(FileOp::kLock, p).Lock(p, wait_seconds);
+  std::unique_ptr<platform::FileLock> Lock(Path p, double wait_seconds,
+                                           uint32_t permissions) override {
+    return Enter(FileOp::kLock, p).Lock(p, wait_seconds, permissions);
   }
 
   // Raises when a rule says this call fails; otherwise gives the backend the

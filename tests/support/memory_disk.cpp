@@ -43,7 +43,17 @@ class MemoryFile : public platform::WritableFile {
   int node_;
 };
 
-class MemoryLock : public platform::FileLock {};
+class MemoryLock : public platform::FileLock {
+ public:
+  MemoryLock(std::shared_ptr<MemoryDisk> disk, std::string path, int node)
+      : disk_(std::move(disk)), path_(std::move(path)), node_(node) {}
+  ~MemoryLock() override { disk_->RemoveLockFile(path_, node_); }
+
+ private:
+  std::shared_ptr<MemoryDisk> disk_;
+  std::string path_;
+  int node_;
+};
 
 }  // namespace
 
@@ -178,6 +188,8 @@ platform::FileStatus MemoryDisk::Status(const std::string& path) {
   status.read_only = (found.permissions & kAnyWriteBit) == 0;
   status.permissions = found.permissions;
   status.modified = found.modified;
+  status.device = 1;
+  status.node = static_cast<uint64_t>(node);
   return status;
 }
 
@@ -201,13 +213,18 @@ std::string MemoryDisk::ReadFile(const std::string& path) {
   return visible_.at(RequireFile(path)).data;
 }
 
-std::unique_ptr<platform::WritableFile> MemoryDisk::CreateTempFile(const std::string& folder,
-                                                                   const std::string& prefix,
-                                                                   std::string& temp_path) {
+std::unique_ptr<platform::WritableFile> MemoryDisk::CreateTempFile(
+    const std::string& folder, const std::string& prefix, std::string& temp_path,
+    const platform::NewFileModel& model) {
   CountCall();
   const std::string path = folder + "/" + prefix + std::to_string(next_temp_++);
   const auto [parent, name] = ParentOf(path);
+  const int like = model.like.empty() ? -1 : Find(model.like);
+  const uint32_t permissions = like >= 0 && !visible_.at(like).folder
+                                   ? visible_.at(like).permissions
+                                   : model.permissions.value_or(0644);
   const int node = NewNode(false);
+  visible_[node].permissions = permissions;
   visible_[node].modified = platform::Current().now();
   visible_[parent].entries[name] = node;
   temp_path = path;
@@ -275,13 +292,32 @@ void MemoryDisk::SyncFolder(const std::string& folder) {
   }
 }
 
-std::unique_ptr<platform::FileLock> MemoryDisk::Lock(const std::string& path, double) {
+void MemoryDisk::HardLink(const std::string& existing, const std::string& link) {
+  CountCall();
+  const int node = RequireFile(existing);
+  const auto [folder, name] = ParentOf(link);
+  if (visible_.at(folder).entries.contains(name)) Raise(errc::kFileAlreadyExists);
+  visible_[folder].entries[name] = node;
+}
+
+std::unique_ptr<platform::FileLock> MemoryDisk::Lock(const std::string& path, double,
+                                                     uint32_t permissions) {
   CountCall();
   const auto [folder, name] = ParentOf(path);
-  if (!visible_.at(folder).entries.contains(name)) {
-    visible_[folder].entries[name] = NewNode(false);
+  auto& entries = visible_.at(folder).entries;
+  if (!entries.contains(name)) {
+    const int node = NewNode(false);
+    visible_[node].permissions = permissions;
+    visible_[folder].entries[name] = node;
   }
-  return std::make_unique<MemoryLock>();
+  return std::make_unique<MemoryLock>(shared_from_this(), path,
+                                      visible_.at(folder).entries.at(name));
+}
+
+void MemoryDisk::RemoveLockFile(const std::string& path, int node) {
+  if (Find(path) != node) return;
+  const auto [folder, name] = ParentOf(path);
+  visible_[folder].entries.erase(name);
 }
 
 }  // namespace tamrel::testing

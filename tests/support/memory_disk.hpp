@@ -15,8 +15,11 @@
 // the disk would hold it after the power came back. Calls are counted
 // whether they succeed or fail.
 //
-// Paths are absolute, separated by '/' (or '\\'; both are taken). Lock() always succeeds: the disk
-// is for one thread. Install it with platform::Scope(MemoryDisk::Hooks(disk)).
+// Paths are absolute, separated by '/' (or '\\'; both are taken). A file may
+// have several names (hard links); there are no symbolic links, so a path
+// leads to itself. Lock() always succeeds (the disk is for one thread): it
+// makes the lock file, and letting go removes it. Install the disk with
+// platform::Scope(MemoryDisk::Hooks(disk)).
 #pragma once
 
 #include <cstdint>
@@ -61,16 +64,22 @@ class MemoryDisk : public platform::FileBackend, public std::enable_shared_from_
   std::vector<std::string> ListFiles(const std::string& folder) override;
   void CreateFolder(const std::string& path) override;
   std::string ReadFile(const std::string& path) override;
-  std::unique_ptr<platform::WritableFile> CreateTempFile(const std::string& folder,
-                                                         const std::string& prefix,
-                                                         std::string& temp_path) override;
+  std::unique_ptr<platform::WritableFile> CreateTempFile(
+      const std::string& folder, const std::string& prefix, std::string& temp_path,
+      const platform::NewFileModel& model) override;
+  void HardLink(const std::string& existing, const std::string& link) override;
+  std::string ResolveLinks(const std::string& path) override { return path; }
+  std::string CanonicalPath(const std::string& path) override { return path; }
   void SetPermissions(const std::string& path, uint32_t permissions) override;
   void SetModified(const std::string& path, double modified) override;
   void Rename(const std::string& from, const std::string& to) override;
   void Replace(const std::string& from, const std::string& to) override;
   void RemoveFile(const std::string& path) override;
   void SyncFolder(const std::string& folder) override;
-  std::unique_ptr<platform::FileLock> Lock(const std::string& path, double wait_seconds) override;
+  std::unique_ptr<platform::FileLock> Lock(const std::string& path, double wait_seconds,
+                                           uint32_t permissions) override;
+  // Removes the lock file `path` when it is still the file `node` (a lock let go).
+  void RemoveLockFile(const std::string& path, int node);
 
   // For the disk's writable files; counts a call and freezes at the cut.
   void CountCall();

@@ -21,8 +21,8 @@ if [[ -n $runner ]]; then
   profile_folder() { winepath -u "$("$runner" cmd /c "echo %$1%" | tr -d '\r')"; }
   config=$(profile_folder APPDATA)
   state=$(profile_folder LOCALAPPDATA)
-  rm -rf "$config/Survey Plotter" "$state/Tamrel/UserPreferences.tmc" \
-    "$state/Tamrel/CalibrationSettings.tmc"
+  rm -rf "$config/Survey Plotter" "$state"/Tamrel/UserPreferences-*.tmc \
+    "$state"/Tamrel/CalibrationSettings-*.tmc
   cd "$work"
 else
   run() { "$@"; }
@@ -44,7 +44,11 @@ expect_eq "$(tamrel get "$prefs" FileView b.svy)" "zoom=1.0;x=0;y=0" "view of a 
 expect_eq "$(tamrel get "$prefs" Window Maximized)" "False" "verified default"
 expect_eq "$(tamrel get "$(native_path "$folder/CalibrationSettings.tmc")" Probe OffsetMm)" "0.25" \
   "calibration default"
-cmp -s "$folder/UserPreferences.tmc" "$state/Tamrel/UserPreferences.tmc" || fail "backup copy differs"
+# The backup copy is named after the file, with a mark of its path: the one
+# such copy in the backup folder.
+backups=("$state"/Tamrel/UserPreferences-*.tmc)
+expect_eq "${#backups[@]}" 1 "backup copies of the preferences"
+cmp -s "$folder/UserPreferences.tmc" "${backups[0]}" || fail "backup copy differs"
 grep -q "missing tag \[Probe,Enabled\] set to 'True'" "$folder/plotter.log" || fail "log lacks Verify's repair"
 
 tamrel set "$prefs" Window Maximized yes

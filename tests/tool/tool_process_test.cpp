@@ -8,7 +8,9 @@
 
 #include "support/run_program.hpp"
 #include "support/temp_dir.hpp"
+#include "tamrel/backup_copy.hpp"
 #include "tamrel/filesystem.hpp"
+#include "tamrel/platform.hpp"
 
 namespace tamrel::testing {
 namespace {
@@ -46,8 +48,12 @@ class ToolProcess : public ::testing::Test {
     EXPECT_NE(outcome.err.find(reason), std::string::npos) << outcome.err;
   }
   std::string File(const std::string& name) const { return dir_.Path(name); }
-  std::string BackupOf(const std::string& name) const {
-    return folders_.backup + kPathSeparator + name;
+  // The backup copy of `file` where the program keeps it.
+  std::string BackupOf(const std::string& file) const {
+    platform::Hooks hooks;
+    hooks.windows_folder = [this] { return folders_.backup; };
+    platform::Scope scope(hooks);
+    return BackupCopyPath(file);
   }
   static std::string Read(const std::string& path) { return TempDir::ReadFile(path); }
   // Writes the context file and its backup copy; "" writes none.
@@ -55,7 +61,9 @@ class ToolProcess : public ::testing::Test {
     fs::remove_all(dir_.path());
     fs::create_directories(Utf8Path(folders_.backup));
     if (!main.empty()) dir_.WriteFile("Prefs.tmc", main);
-    if (!backup.empty()) dir_.WriteFile("state/Tamrel/Prefs.tmc", backup);
+    if (!backup.empty()) {
+      dir_.WriteFile(Utf8Text(fs::relative(Utf8Path(BackupOf(file_)), dir_.path())), backup);
+    }
   }
 
   TempDir dir_;
@@ -92,7 +100,7 @@ TEST_F(ToolProcess, NamesAndValuesBeyondAsciiRoundTripAndTheFileEndsLinesWithCrL
   EXPECT_EQ(Read(file),
             "<context><Fenster id=\"Größe\" instance=\"1\">groß &amp; 日本語</Fenster>\r\n"
             "</context>");
-  EXPECT_EQ(Read(BackupOf("設定.tmc")), Read(file));
+  EXPECT_EQ(Read(BackupOf(file)), Read(file));
   EXPECT_EQ(Ok({"get", file, "Fenster", "Größe"}), "groß & 日本語\n");
   EXPECT_NE(Ok({"list", file}).find("Größe  1  groß & 日本語\n"), std::string::npos);
 
@@ -101,8 +109,7 @@ TEST_F(ToolProcess, NamesAndValuesBeyondAsciiRoundTripAndTheFileEndsLinesWithCrL
   dir_.WriteFile("Ärger/日本/設定.tmc", "<context><Fenster");
   const Outcome outcome = Run({"set", file, "Fenster", "Höhe", "1"});
   EXPECT_EQ(outcome.status, 0);
-  EXPECT_NE(outcome.err.find("restored from its backup copy " + BackupOf("設定.tmc")),
-            std::string::npos)
+  EXPECT_NE(outcome.err.find("restored from its backup copy " + BackupOf(file)), std::string::npos)
       << outcome.err;
   EXPECT_EQ(Read(file + "_corrupt(1)"), "<context><Fenster");
   EXPECT_EQ(Ok({"get", file, "Fenster", "Größe"}), "groß & 日本語\n");
@@ -130,7 +137,7 @@ TEST_F(ToolProcess, ReadingCommandsLeaveEveryByteAndEveryNameAsTheyWere) {
   } cases[] = {
       {"clean", kClean, kBackup, 0, "COM1", ""},
       {"damaged, backup loads", kDamaged, kBackup, 0, "COM2",
-       "is damaged; these are the values of its backup copy " + BackupOf("Prefs.tmc")},
+       "is damaged; these are the values of its backup copy " + BackupOf(file_)},
       {"damaged, no backup", kDamaged, "", 3, "", "is damaged and its backup copy"},
       {"both damaged", kDamaged, kDamaged, 3, "", "is missing or damaged too; nothing was changed"},
       {"missing", "", kBackup, 1, "", "no such context file"},
@@ -159,7 +166,7 @@ TEST_F(ToolProcess, RepairPutsTheBackupCopyInPlaceAndKeepsTheDamagedFile) {
   EXPECT_EQ(Read(file_), kBackup);
   EXPECT_EQ(Read(file_ + "_corrupt(1)"), kDamaged);
 
-  fs::remove(Utf8Path(BackupOf("Prefs.tmc")));
+  fs::remove(Utf8Path(BackupOf(file_)));
   dir_.WriteFile("Prefs.tmc", kDamaged);
   Fails({"repair", file_}, 3, "no usable backup copy");
   EXPECT_EQ(Read(file_ + "_corrupt(2)"), kDamaged);

@@ -6,9 +6,9 @@
 
 #include "command_table.hpp"
 #include "scratch_copy.hpp"
+#include "tamrel/backup_copy.hpp"
 #include "tamrel/error.hpp"
 #include "tamrel/filesystem.hpp"
-#include "tamrel/locations.hpp"
 #include "tamrel/platform.hpp"
 #include "utf8_path.hpp"
 

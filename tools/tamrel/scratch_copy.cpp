@@ -5,6 +5,7 @@
 #include <string>
 #include <system_error>
 
+#include "tamrel/backup_copy.hpp"
 #include "utf8_path.hpp"
 
 namespace tamrel::tool {
@@ -44,7 +45,9 @@ ScratchCopy::ScratchCopy(const std::string& file, const std::string& backup)
     CopyDated(PathOf(file), PathOf(file_));
     std::error_code missing;
     if (fs::is_regular_file(PathOf(backup), missing)) {
-      CopyDated(PathOf(backup), PathOf(backup_folder_) / name);
+      // Where Load looks for the backup copy of the scratch copy.
+      platform::Scope scratch(Hooks());
+      CopyDated(PathOf(backup), PathOf(BackupCopyPath(file_)));
     }
   } catch (...) {
     std::error_code ignored;

@@ -61,14 +61,14 @@ void SyncFolderEntries(const std::string& folder) {
   close(fd);
 }
 
-// Creates `path` and its missing parents; the last level with `mode`. Each
-// level made is flushed into its parent, so that a backup copy written
+// Creates `path` and its missing parents, every level made with `mode`.
+// Each level made is flushed into its parent, so that a backup copy written
 // there later does not vanish with its folder in a power cut.
 bool MakeFolders(const std::string& path, mode_t mode) {
   struct stat info;
   if (stat(path.c_str(), &info) == 0) return S_ISDIR(info.st_mode);
   std::string::size_type slash = path.find_last_of('/');
-  if (slash != std::string::npos && slash > 0 && !MakeFolders(path.substr(0, slash), 0755)) {
+  if (slash != std::string::npos && slash > 0 && !MakeFolders(path.substr(0, slash), mode)) {
     return false;
   }
   if (mkdir(path.c_str(), mode) != 0) return errno == EEXIST;
@@ -76,15 +76,27 @@ bool MakeFolders(const std::string& path, mode_t mode) {
   return true;
 }
 
-// The per-user backup folder, created 0700 on first use: backup copies hold
-// the user's settings and are nobody else's business. A folder that cannot
-// be made is still named, so that writing there fails with a path error
-// instead of going to the root folder.
+// Takes group and other access away from a folder of the process's own
+// user; another user's folder is left as it is.
+void MakePrivate(const std::string& folder) {
+  struct stat info;
+  if (stat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode) && info.st_uid == geteuid() &&
+      (info.st_mode & 077) != 0) {
+    chmod(folder.c_str(), info.st_mode & 07700);
+  }
+}
+
+// The per-user backup folder, made 0700 on first use, with every missing
+// level above it, and made private again when found open: backup copies
+// hold the user's settings and are nobody else's business. A folder that
+// cannot be made is still named, so that writing there fails with a path
+// error instead of going to the root folder.
 std::string WindowsFolder() {
   std::string state = XdgFolder("XDG_STATE_HOME", "/.local/state");
   if (state.empty()) return "";
   std::string folder = state + "/Tamrel";
-  MakeFolders(folder, 0700);
+  if (!MakeFolders(folder, 0700)) return folder;
+  MakePrivate(folder);
   return folder;
 }
 

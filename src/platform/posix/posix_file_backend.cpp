@@ -14,6 +14,8 @@
 
 #include "platform/file_lock.hpp"
 #include "platform/native.hpp"
+#include "platform/posix/file_identity.hpp"
+#include "platform/posix/link_resolution.hpp"
 #include "platform/posix/local_time.hpp"
 #include "platform/posix/posix_errors.hpp"
 #include "platform/read_whole_file.hpp"
@@ -38,6 +40,8 @@ class FileDescriptor {
 
   int get() const { return fd_; }
   bool valid() const { return fd_ >= 0; }
+  // Gives up the descriptor without closing it.
+  void Release() { fd_ = -1; }
   // Closes now and reports the failure of close itself.
   int Reset() {
     int result = 0;
@@ -133,6 +137,8 @@ class PosixFileBackend : public FileBackend {
     status.read_only = (info.st_mode & kAnyWriteBit) == 0;
     status.permissions = info.st_mode & 07777;
     status.modified = OleDateFromTime(info.st_mtim);
+    status.device = info.st_dev;
+    status.node = info.st_ino;
     return status;
   }
 
@@ -185,18 +191,48 @@ class PosixFileBackend : public FileBackend {
   }
 
   std::unique_ptr<WritableFile> CreateTempFile(const std::string& folder, const std::string& prefix,
-                                               std::string& temp_path) override {
+                                               std::string& temp_path,
+                                               const NewFileModel& model) override {
+    const bool like_file = !model.like.empty() && Kind(model.like) == EntryKind::kFile;
+    // Made with no permission at all when it is to be given some: the
+    // umask cannot widen a mode, and the descriptor writes all the same.
+    const mode_t creation_mode = like_file || model.permissions ? 0 : kNewFileMode;
     const std::string stem = (folder.empty() ? std::string(".") : folder) + "/" + prefix;
     for (int attempt = 0; attempt < kTempNameAttempts; ++attempt) {
       std::string candidate = stem + RandomSuffix();
-      int fd = open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, kNewFileMode);
-      if (fd >= 0) {
-        temp_path = candidate;
-        return std::make_unique<PosixWritableFile>(fd);
+      FileDescriptor fd(open(candidate.c_str(),
+                             O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, creation_mode));
+      if (!fd.valid()) {
+        if (errno != EEXIST) RaiseErrno(errno, Subject::kFolder);
+        continue;
       }
-      if (errno != EEXIST) RaiseErrno(errno, Subject::kFolder);
+      try {
+        if (like_file) {
+          TakeIdentity(fd.get(), model.like);
+        } else if (model.permissions &&
+                   fchmod(fd.get(), static_cast<mode_t>(*model.permissions)) != 0) {
+          RaiseErrno(errno, Subject::kFile);
+        }
+      } catch (...) {
+        unlink(candidate.c_str());
+        throw;
+      }
+      temp_path = candidate;
+      const int open_fd = fd.get();
+      fd.Release();
+      return std::make_unique<PosixWritableFile>(open_fd);
     }
     RaiseErrno(EEXIST, Subject::kFile);
+  }
+
+  void HardLink(const std::string& existing, const std::string& link_path) override {
+    if (link(existing.c_str(), link_path.c_str()) != 0) RaiseErrno(errno, Subject::kFile);
+  }
+
+  std::string ResolveLinks(const std::string& path) override { return native::ResolveLinks(path); }
+
+  std::string CanonicalPath(const std::string& path) override {
+    return native::CanonicalPath(path);
   }
 
   void SetPermissions(const std::string& path, uint32_t permissions) override {
@@ -236,8 +272,9 @@ class PosixFileBackend : public FileBackend {
     }
   }
 
-  std::unique_ptr<FileLock> Lock(const std::string& path, double wait_seconds) override {
-    return LockFileExclusively(path, wait_seconds);
+  std::unique_ptr<FileLock> Lock(const std::string& path, double wait_seconds,
+                                 uint32_t permissions) override {
+    return LockFileExclusively(path, wait_seconds, permissions);
   }
 };
 

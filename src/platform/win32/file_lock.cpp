@@ -1,4 +1,6 @@
-// The lock file on Windows: `LockFileEx` on a handle of its own.
+// The lock file on Windows: `LockFileEx` on a handle of its own, opened for
+// deletion when the last handle to it closes, so that the file goes with
+// the last holder or waiter, also when a process dies.
 #include "platform/file_lock.hpp"
 
 #include <windows.h>
@@ -64,24 +66,58 @@ bool TryLock(HANDLE handle) {
   RaiseLastError();
 }
 
+// TryLock; a handle that did not get the lock is closed, so that a waiter
+// never keeps a lock file of a holder that let go alive.
+bool TryLockOrClose(HANDLE handle) {
+  bool taken = false;
+  try {
+    taken = TryLock(handle);
+  } catch (...) {
+    CloseHandle(handle);
+    throw;
+  }
+  if (!taken) CloseHandle(handle);
+  return taken;
+}
+
+// The lock file, open for writing and for deletion at its last close: never
+// through a link planted at its name, and only a plain file. A file whose
+// deletion is pending (its last holder just let go) cannot be opened for a
+// moment: false then, and the caller tries again.
+bool OpenLockFile(const std::wstring& path, HANDLE& handle) {
+  handle = CreateFileW(
+      path.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE,
+      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
+      FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) {
+    if (GetLastError() == ERROR_ACCESS_DENIED) return false;
+    RaiseLastError();
+  }
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (GetFileType(handle) != FILE_TYPE_DISK || !GetFileInformationByHandle(handle, &info) ||
+      (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0) {
+    CloseHandle(handle);
+    Raise(errc::kPathFileAccess, "the lock file is not a plain file");
+  }
+  return true;
+}
+
 }  // namespace
 
-std::unique_ptr<FileLock> LockFileExclusively(const std::string& path, double wait_seconds) {
-  const HANDLE handle = CreateFileW(Wide(path).c_str(), GENERIC_READ,
-                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                    OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (handle == INVALID_HANDLE_VALUE) RaiseLastError();
-  auto lock = std::make_unique<Win32FileLock>(handle);
+std::unique_ptr<FileLock> LockFileExclusively(const std::string& path, double wait_seconds,
+                                              uint32_t /*permissions*/) {
+  const std::wstring wide = Wide(path);
   const auto deadline = std::chrono::steady_clock::now() +
                         std::chrono::duration_cast<std::chrono::steady_clock::duration>(
                             std::chrono::duration<double>(wait_seconds));
-  while (!TryLock(handle)) {
+  HANDLE handle = INVALID_HANDLE_VALUE;
+  while (!OpenLockFile(wide, handle) || !TryLockOrClose(handle)) {
     if (std::chrono::steady_clock::now() >= deadline) {
       Raise(errc::kPermissionDenied, "another program holds the lock " + path);
     }
     std::this_thread::sleep_for(kRetryPause);
   }
-  return lock;
+  return std::make_unique<Win32FileLock>(handle);
 }
 
 }  // namespace tamrel::platform::native

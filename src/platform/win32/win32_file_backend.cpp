@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <limits>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
@@ -52,10 +53,10 @@ class Handle {
 
 // CreateFileW, waiting a moment for a file that another program holds.
 HANDLE OpenFile(const std::wstring& path, DWORD access, DWORD share, DWORD disposition,
-                DWORD flags = FILE_ATTRIBUTE_NORMAL) {
+                DWORD flags = FILE_ATTRIBUTE_NORMAL, SECURITY_ATTRIBUTES* security = nullptr) {
   HANDLE handle = INVALID_HANDLE_VALUE;
   const DWORD error = RetryWhileHeld([&] {
-    handle = CreateFileW(path.c_str(), access, share, nullptr, disposition, flags, nullptr);
+    handle = CreateFileW(path.c_str(), access, share, security, disposition, flags, nullptr);
     return handle != INVALID_HANDLE_VALUE;
   });
   if (error != 0) SetLastError(error);
@@ -115,6 +116,19 @@ DWORD ClearReadOnly(const std::wstring& path) {
     return 0;
   SetFileAttributesW(path.c_str(), attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY));
   return attributes;
+}
+
+// The access control list of the file at `path` as a self-relative
+// security descriptor; empty when it cannot be read (a file system without
+// one), and a new file then takes its folder's.
+std::vector<char> SecurityOf(const std::wstring& path) {
+  constexpr SECURITY_INFORMATION kWanted = DACL_SECURITY_INFORMATION;
+  DWORD size = 0;
+  GetFileSecurityW(path.c_str(), kWanted, nullptr, 0, &size);
+  if (size == 0) return {};
+  std::vector<char> descriptor(size);
+  if (!GetFileSecurityW(path.c_str(), kWanted, descriptor.data(), size, &size)) return {};
+  return descriptor;
 }
 
 // The attributes of the entry at `path`; false when there is none. A name
@@ -195,14 +209,31 @@ class Win32FileBackend : public FileBackend {
         });
   }
 
+  // A file made like another is made with that file's access control list
+  // (never its folder's, which may be wider) and attributes; one made with
+  // given attributes takes them before it is written.
   std::unique_ptr<WritableFile> CreateTempFile(const std::string& folder, const std::string& prefix,
-                                               std::string& temp_path) override {
+                                               std::string& temp_path,
+                                               const NewFileModel& model) override {
+    const bool like_file = !model.like.empty() && Kind(model.like) == EntryKind::kFile;
+    std::vector<char> descriptor;
+    std::optional<DWORD> attributes;
+    if (like_file) {
+      descriptor = SecurityOf(WidePath(model.like));
+      attributes = Status(model.like).permissions & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY);
+    } else if (model.permissions) {
+      attributes = *model.permissions & kKeptAttributes;
+    }
+    SECURITY_ATTRIBUTES security{sizeof(SECURITY_ATTRIBUTES),
+                                 descriptor.empty() ? nullptr : descriptor.data(), FALSE};
     std::wstring stem = WidePath(folder.empty() ? std::string(".") : folder);
     if (stem.back() != L'\\' && stem.back() != L'/') stem += L'\\';
     stem += WidePath(prefix);
     for (int attempt = 0; attempt < kTempNameAttempts; ++attempt) {
       const std::wstring candidate = stem + RandomSuffix();
-      HANDLE handle = OpenFile(candidate, GENERIC_WRITE, FILE_SHARE_READ, CREATE_NEW);
+      HANDLE handle =
+          OpenFile(candidate, GENERIC_WRITE, FILE_SHARE_READ, CREATE_NEW,
+                   attributes && *attributes != 0 ? *attributes : FILE_ATTRIBUTE_NORMAL, &security);
       if (handle != INVALID_HANDLE_VALUE) {
         temp_path = Utf8(candidate);
         return std::make_unique<Win32WritableFile>(handle);
@@ -213,6 +244,27 @@ class Win32FileBackend : public FileBackend {
       }
     }
     RaiseWin32(ERROR_FILE_EXISTS, Subject::kFile);
+  }
+
+  void HardLink(const std::string& existing, const std::string& link) override {
+    if (!CreateHardLinkW(WidePath(link).c_str(), WidePath(existing).c_str(), nullptr)) {
+      RaiseLastError(Subject::kFile);
+    }
+  }
+
+  // Symbolic links are rare on Windows and need a privilege to make; a
+  // path is taken as the file it names.
+  std::string ResolveLinks(const std::string& path) override { return path; }
+
+  std::string CanonicalPath(const std::string& path) override {
+    const std::wstring wide = WidePath(path);
+    const DWORD size = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+    if (size == 0) RaiseLastError(Subject::kFile);
+    std::wstring full(size, L'\0');
+    const DWORD length = GetFullPathNameW(wide.c_str(), size, full.data(), nullptr);
+    if (length == 0 || length >= size) RaiseLastError(Subject::kFile);
+    full.resize(length);
+    return Utf8(full);
   }
 
   void SetPermissions(const std::string& path, uint32_t permissions) override {
@@ -275,8 +327,9 @@ class Win32FileBackend : public FileBackend {
     }
   }
 
-  std::unique_ptr<FileLock> Lock(const std::string& path, double wait_seconds) override {
-    return LockFileExclusively(path, wait_seconds);
+  std::unique_ptr<FileLock> Lock(const std::string& path, double wait_seconds,
+                                 uint32_t permissions) override {
+    return LockFileExclusively(path, wait_seconds, permissions);
   }
 };
 

@@ -77,14 +77,17 @@ TEST_F(ConcurrentSaveTest, ProgramsSavingAtOnceAcrossADayChangeLoseNothing) {
   EXPECT_EQ(loaded, expected);
   EXPECT_EQ(Read(Backup("Setup.tmc")), Read(path_));
   // Yesterday's copies, each kept once as generation (1).
-  for (const std::filesystem::path& folder : {dir_.path(), windows_}) {
+  for (const std::string& generation :
+       {dir_.Path("Setup(1).tmc"), BackupGeneration("Setup.tmc", 1)}) {
+    const std::filesystem::path folder = std::filesystem::path(generation).parent_path();
     std::set<std::string> generations;
     for (const auto& entry : std::filesystem::directory_iterator(folder)) {
-      const std::string name = entry.path().filename().string();
-      if (name.find('(') != std::string::npos) generations.insert(name);
+      if (entry.path().filename().string().find('(') != std::string::npos) {
+        generations.insert(entry.path().string());
+      }
     }
-    EXPECT_EQ(generations, std::set<std::string>{"Setup(1).tmc"}) << folder;
-    EXPECT_EQ(Read((folder / "Setup(1).tmc").string()), first);
+    EXPECT_EQ(generations, std::set<std::string>{generation});
+    EXPECT_EQ(Read(generation), first);
   }
 }
 

@@ -37,6 +37,10 @@ TEST_F(PersistTest, KilledSaverNeverLeavesATornFile) {
     ASSERT_TRUE(LoadsWhole(path)) << "main copy, after kill " << kills + 1;
     ASSERT_TRUE(LoadsWhole(Backup("Crash.tmc"))) << "backup copy, after kill " << kills + 1;
   }
+  // What the killed saves left is gone after the next save.
+  ASSERT_TRUE(context_->Save(path));
+  EXPECT_EQ(TempFilesOf(path), std::vector<std::string>{});
+  EXPECT_EQ(TempFilesOf(Backup("Crash.tmc")), std::vector<std::string>{});
 }
 
 }  // namespace

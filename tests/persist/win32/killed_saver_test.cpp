@@ -12,6 +12,7 @@
 
 #include "persist/killed_saver.hpp"
 #include "support/win32/wide.hpp"
+#include "tamrel/backup_copy.hpp"
 
 namespace tamrel::testing {
 namespace {
@@ -95,7 +96,12 @@ TEST_F(PersistTest, KilledSaverNeverLeavesATornFile) {
   ASSERT_FALSE(kRanAsSaver);
   const std::string path = dir_.Path("Crash.tmc");
   // The saver's backup copies go below its %LOCALAPPDATA%.
-  const std::string backup = dir_.Path("Tamrel/Crash.tmc");
+  platform::Hooks saver_folders;
+  saver_folders.windows_folder = [&] { return dir_.Path("Tamrel"); };
+  const std::string backup = [&] {
+    platform::Scope scope(saver_folders);
+    return BackupCopyPath(path);
+  }();
   SetEnvironmentVariableW(L"LOCALAPPDATA", Wide(dir_.Path("")).c_str());
   std::mt19937 random(12345);
   // A fixed number of kills, each one checked: how many would fit in a time

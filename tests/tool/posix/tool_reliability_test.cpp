@@ -8,6 +8,7 @@
 #include "support/recording_host.hpp"
 #include "support/run_program.hpp"
 #include "support/temp_dir.hpp"
+#include "tamrel/backup_copy.hpp"
 #include "tamrel/context.hpp"
 #include "tamrel/platform.hpp"
 #include "tamrel/records.hpp"
@@ -53,7 +54,7 @@ TEST(ToolReliability, EightProgramsSettingValuesAtOnceKeepAllTwoHundred) {
       EXPECT_EQ(CStr(context->Value("Stress", id)), "v" + std::to_string(i)) << id;
     }
   }
-  EXPECT_EQ(TempDir::ReadFile(folders.backup + "/Prefs.tmc"), TempDir::ReadFile(file));
+  EXPECT_EQ(TempDir::ReadFile(BackupCopyPath(file)), TempDir::ReadFile(file));
 }
 
 }  // namespace
