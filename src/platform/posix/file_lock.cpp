@@ -42,7 +42,9 @@ bool TryLock(int fd) {
 // 70 is kept for a lock held elsewhere: a lock file that may not be made
 // (a read-only folder) is an access error.
 [[noreturn]] void RaiseCannotOpen(int error) {
-  if (error == EACCES || error == EPERM || error == EROFS) Raise(errc::kPathFileAccess);
+  if (error == EACCES || error == EPERM || error == EROFS) {
+    Raise(errc::kPathFileAccess, DescriptionFor(errc::kPathFileAccess, error));
+  }
   RaiseErrno(error, Subject::kFolder);
 }
 
