@@ -5,7 +5,7 @@
 #include <system_error>
 
 #include "command_table.hpp"
-#include "scratch_copy.hpp"
+#include "read_only_view.hpp"
 #include "tamrel/error.hpp"
 #include "tamrel/filesystem.hpp"
 #include "tamrel/locations.hpp"
@@ -118,8 +118,9 @@ void OpenedContext::LoadForWriting(std::ostream& err, FileMissing missing) {
   RequireLoaded(loaded, *host_, reports_before);
 }
 
-// Load runs on scratch copies with a host of its own, whose message boxes
-// (naming the scratch copies) nobody sees; what it found is told here.
+// Load runs over a read-only view of the disk with a host of its own, whose
+// message boxes (telling of a recovery that happens only in the view) nobody
+// sees; what it found is told here.
 void OpenedContext::LoadForReading(std::ostream& err, FileMissing missing) {
   if (!Exists(path_)) {
     if (missing == FileMissing::kRefuse) {
@@ -128,16 +129,15 @@ void OpenedContext::LoadForReading(std::ostream& err, FileMissing missing) {
     return;
   }
   std::ostringstream unseen;
-  auto scratch_host = std::make_shared<ConsoleHost>(nullptr, unseen);
-  context_->SetApplicationContext(scratch_host);
+  auto view_host = std::make_shared<ConsoleHost>(nullptr, unseen);
+  context_->SetApplicationContext(view_host);
   bool loaded = false;
   {
-    const ScratchCopy scratch(path_, backup_path());
-    platform::Scope scope(scratch.Hooks());
-    loaded = context_->Load(scratch.file());
+    platform::Scope scope(ReadOnlyView::Hooks());
+    loaded = context_->Load(path_);
   }
   context_->SetApplicationContext(host_);
-  damaged_ = scratch_host->messages_shown() > 0;
+  damaged_ = view_host->messages_shown() > 0;
   if (damaged_ && loaded) {
     err << "tamrel: warning: " << path_ << " is damaged; these are the values of its backup copy "
         << backup_path() << ". Nothing was changed; 'tamrel repair " << path_
@@ -148,7 +148,7 @@ void OpenedContext::LoadForReading(std::ostream& err, FileMissing missing) {
     throw CommandFailure(kExitFailed, path_ + " is damaged and its backup copy " + backup_path() +
                                           " is missing or damaged too; nothing was changed");
   }
-  RequireLoaded(loaded, *scratch_host, 0);
+  RequireLoaded(loaded, *view_host, 0);
 }
 
 void OpenedContext::Save() {

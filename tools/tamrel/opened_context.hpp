@@ -2,8 +2,8 @@
 // host, named after the file, filled by Load. Opened for writing, it is
 // loaded the way a host application loads it (a damaged file is set aside
 // and restored from its backup copy) under the file's ContextFileLock, held
-// until the object is destroyed. Opened for reading, it is loaded from
-// scratch copies, so that nothing on disk changes.
+// until the object is destroyed. Opened for reading, it is loaded over a
+// read-only view of the disk (ReadOnlyView), so that nothing on disk changes.
 #pragma once
 
 #include <cstddef>
