@@ -185,7 +185,8 @@ constexpr std::string_view kExitStatuses =
     "Exit status: 0 done; 1 no such value, no such file or nothing matched;\n"
     "2 bad command line; 3 the operation failed (the message names what went\n"
     "wrong), a damaged file could not be read or restored, or another program\n"
-    "held the file.\n";
+    "held the file; 4 the file was saved but its backup copy was not written\n"
+    "(the message names the copy and why).\n";
 
 }  // namespace
 

@@ -134,8 +134,7 @@ int Set(const Session& session) {
                        static_cast<int16_t>(max_count), session.invocation.Text("--link"));
   FailOnReport(*session.host, reports_before,
                "cannot set " + session.Argument(1) + " " + session.Argument(2));
-  opened.Save();
-  return kExitOk;
+  return opened.Save();
 }
 
 int Remove(const Session& session) {
@@ -152,9 +151,9 @@ int Remove(const Session& session) {
   FailOnReport(*session.host, reports_before, "cannot remove");
   const std::size_t removed = before - Records(context).size();
   if (removed == 0) throw CommandFailure(kExitNotFound, "nothing matched in " + opened.path());
-  opened.Save();
+  const int saved = opened.Save();
   session.out << "removed " << removed << (removed == 1 ? " value\n" : " values\n");
-  return kExitOk;
+  return saved;
 }
 
 int Verify(const Session& session) {
@@ -173,11 +172,11 @@ int Verify(const Session& session) {
   }
   FailOnReport(*session.host, reports_before, "cannot verify " + tag + " " + id);
   if (ValuesOf(context, tag, id) == before) return kExitOk;
-  opened.Save();
+  const int saved = opened.Save();
   for (const std::string& line : lines) {
     if (std::string_view(line).starts_with(kVerifyLinePrefix)) session.out << line << '\n';
   }
-  return kExitOk;
+  return saved;
 }
 
 int Log(const Session& session) {

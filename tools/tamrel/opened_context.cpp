@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <sstream>
 #include <system_error>
+#include <vector>
 
 #include "command_table.hpp"
 #include "read_only_view.hpp"
@@ -45,7 +46,10 @@ std::string AbsolutePath(const std::string& path) {
 
 OpenedContext::OpenedContext(const std::string& file, std::shared_ptr<ConsoleHost> host,
                              std::ostream& err, FileMissing missing, Access access)
-    : path_(AbsolutePath(file)), host_(std::move(host)), context_(std::make_shared<ContextCls>()) {
+    : path_(AbsolutePath(file)),
+      host_(std::move(host)),
+      err_(&err),
+      context_(std::make_shared<ContextCls>()) {
   context_->SetApplicationContext(host_);
   context_->name(TextOf(PathOf(path_).stem()));
   std::error_code ignored;
@@ -151,9 +155,17 @@ void OpenedContext::LoadForReading(std::ostream& err, FileMissing missing) {
   RequireLoaded(loaded, *view_host, 0);
 }
 
-void OpenedContext::Save() {
+int OpenedContext::Save() {
   const std::size_t reports_before = host_->errors().size();
-  if (context_->Save(path_)) return;
+  if (context_->Save(path_)) return kExitOk;
+  const std::vector<ErrorReport>& reports = host_->errors();
+  for (std::size_t i = reports_before; i < reports.size(); ++i) {
+    if (const auto backup = reports[i].UnwrittenBackupCopy()) {
+      *err_ << "tamrel: saved " << path_ << ", but its backup copy " << backup->path
+            << " was not written: " << backup->cause << '\n';
+      return kExitBackupNotWritten;
+    }
+  }
   FailOnReport(*host_, reports_before, "cannot save " + path_);
   throw CommandFailure(kExitFailed, "cannot save " + path_);
 }

@@ -60,9 +60,11 @@ class OpenedContext {
   ContextCls& context() { return *context_; }
   const std::string& path() const { return path_; }
 
-  // Saves the context to its file (and its backup copy); a failure ends the
-  // command with status 3. REQUIRES: opened for writing.
-  void Save();
+  // Saves the context to its file and its backup copy; a failure ends the
+  // command with status 3. Returns kExitOk, or kExitBackupNotWritten when the
+  // file was saved but its backup copy was not, which is then told on `err`.
+  // REQUIRES: opened for writing.
+  [[nodiscard]] int Save();
 
   // What the Load found.
   bool was_damaged() const { return damaged_; }
@@ -78,6 +80,7 @@ class OpenedContext {
 
   std::string path_;
   std::shared_ptr<ConsoleHost> host_;
+  std::ostream* err_;
   std::shared_ptr<ContextCls> context_;
   std::unique_ptr<ContextFileLock> lock_;
   bool damaged_ = false;
