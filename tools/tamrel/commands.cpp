@@ -7,8 +7,10 @@
 #include <string_view>
 #include <system_error>
 
+#include "context_path.hpp"
 #include "json_text.hpp"
 #include "opened_context.hpp"
+#include "tamrel/context_file_lock.hpp"
 #include "tamrel/error.hpp"
 #include "tamrel/locations.hpp"
 #include "tamrel/records.hpp"
@@ -266,9 +268,41 @@ void RefuseFolderlessApplicationName(const std::string& application) {
   }
 }
 
+// The name of generation N of `path` beside it: base(N)ext, split at the
+// last dot of the name.
+std::string GenerationForm(const std::string& path) {
+  const fs::path file = PathOf(path);
+  std::string name = TextOf(file.filename());
+  const std::size_t dot = name.rfind('.');
+  name.insert(dot == std::string::npos ? name.size() : dot, "(N)");
+  return TextOf(file.parent_path() / PathOf(name));
+}
+
+// Where the copies of one context file are, for a person looking for them.
+int WhereFile(const Session& session) {
+  const std::string given = AbsolutePath(session.invocation.Text("--file"));
+  const std::string file = ResolvedContextPath(given);
+  const std::string backup = BackupCopyPath(file);
+  session.out << "context file:       " << file;
+  if (file != given) session.out << " (through the link " << given << ")";
+  session.out << '\n'
+              << "backup copy:        " << backup << '\n'
+              << "lock file:          " << ContextFileLock::LockFileOf(file)
+              << " (while a save runs)\n"
+              << "generations:        " << GenerationForm(file) << '\n'
+              << "backup generations: " << GenerationForm(backup) << '\n'
+              << "set aside as:       " << file << "_corrupt(N), " << backup << "_corrupt(N)\n";
+  return kExitOk;
+}
+
 }  // namespace
 
 int Where(const Session& session) {
+  const bool for_file = session.invocation.Has("--file");
+  if (for_file == !session.invocation.arguments.empty()) {
+    throw CommandFailure(kExitUsage, "where: give either APPNAME or --file FILE");
+  }
+  if (for_file) return WhereFile(session);
   const std::string& application = session.Argument(0);
   RefuseFolderlessApplicationName(application);
   auto context = std::make_shared<ContextCls>();

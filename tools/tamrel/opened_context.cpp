@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "command_table.hpp"
+#include "context_path.hpp"
 #include "read_only_view.hpp"
 #include "tamrel/error.hpp"
 #include "tamrel/filesystem.hpp"
@@ -31,17 +32,19 @@ std::string NextCorruptName(const std::string& path) {
   }
 }
 
+// Whether `report` is of a kind a folder that may not be written gives: no
+// other failure is worth the probe file that tells.
+bool MayBeAnUnwritableFolder(const ErrorReport& report) {
+  return report.number == errc::kPermissionDenied || report.number == errc::kPathFileAccess ||
+         report.number == errc::kPathNotFound;
+}
+
 }  // namespace
 
 void FailOnReport(const ConsoleHost& host, std::size_t reports_before, const std::string& what) {
   if (host.errors().size() > reports_before) {
     throw CommandFailure(kExitFailed, what + ": " + host.errors()[reports_before].Describe());
   }
-}
-
-std::string AbsolutePath(const std::string& path) {
-  if (path.empty()) throw CommandFailure(kExitUsage, "FILE is empty: name a context file");
-  return TextOf(fs::absolute(PathOf(path)).lexically_normal());
 }
 
 OpenedContext::OpenedContext(const std::string& file, std::shared_ptr<ConsoleHost> host,
@@ -52,9 +55,7 @@ OpenedContext::OpenedContext(const std::string& file, std::shared_ptr<ConsoleHos
       context_(std::make_shared<ContextCls>()) {
   context_->SetApplicationContext(host_);
   context_->name(TextOf(PathOf(path_).stem()));
-  std::error_code ignored;
-  if (fs::is_directory(PathOf(path_), ignored))
-    throw CommandFailure(kExitFailed, path_ + " is a folder");
+  RequireFileOrNothing(path_);
   if (access == Access::kWrite) {
     // Nothing to lock, and no folder to make, for a file that must exist.
     if (missing == FileMissing::kRefuse && !Exists(path_)) {
@@ -69,7 +70,9 @@ OpenedContext::OpenedContext(const std::string& file, std::shared_ptr<ConsoleHos
 
 OpenedContext::~OpenedContext() = default;
 
-std::string OpenedContext::backup_path() const { return BackupCopyPath(path_); }
+std::string OpenedContext::backup_path() const {
+  return BackupCopyPath(ResolvedContextPath(path_));
+}
 
 // The lock file lives beside the file, so a new file's folders are made
 // first, flushed to the disk as Save would make them.
@@ -77,13 +80,21 @@ void OpenedContext::TakeLock() {
   FileSystemObject fso;
   const std::string folder = fso.GetParentFolderName(path_);
   if (!fso.FolderExists(folder)) context_->MakeFolder(fso, folder);
+  const std::string resolved = ResolvedContextPath(path_);
+  RequireLockableFile(resolved);
   try {
     lock_ = std::make_unique<ContextFileLock>(path_);
   } catch (const Error& error) {
-    if (error.number() != errc::kPermissionDenied) throw;
-    throw CommandFailure(kExitFailed, path_ + " is held by another program: its lock " +
-                                          ContextFileLock::LockFileOf(path_) +
-                                          " was not released in time; nothing was changed");
+    const std::string lock_file = ContextFileLock::LockFileOf(resolved);
+    if (error.number() == errc::kPermissionDenied) {
+      throw CommandFailure(kExitFailed, path_ + " is held by another program: its lock " +
+                                            lock_file +
+                                            " was not released in time; nothing was changed");
+    }
+    throw CommandFailure(kExitFailed, "cannot lock " + path_ + UnwritableFolderCause(lock_file) +
+                                          ": " + error.description() + " (error " +
+                                          std::to_string(error.number()) +
+                                          "); nothing was changed");
   }
 }
 
@@ -166,8 +177,12 @@ int OpenedContext::Save() {
       return kExitBackupNotWritten;
     }
   }
-  FailOnReport(*host_, reports_before, "cannot save " + path_);
-  throw CommandFailure(kExitFailed, "cannot save " + path_);
+  std::string what = "cannot save " + path_;
+  if (reports.size() > reports_before && MayBeAnUnwritableFolder(reports[reports_before])) {
+    what += UnwritableFolderCause(ResolvedContextPath(path_));
+  }
+  FailOnReport(*host_, reports_before, what);
+  throw CommandFailure(kExitFailed, what);
 }
 
 }  // namespace tamrel::tool

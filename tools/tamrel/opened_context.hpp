@@ -34,10 +34,6 @@ class CommandFailure : public std::exception {
 // received an error report after the first `reports_before` ones.
 void FailOnReport(const ConsoleHost& host, std::size_t reports_before, const std::string& what);
 
-// The absolute form of a path given on the command line; the file and its
-// folders need not exist.
-std::string AbsolutePath(const std::string& path);
-
 enum class FileMissing { kRefuse, kStartEmpty };
 enum class Access { kRead, kWrite };
 
@@ -50,8 +46,10 @@ class OpenedContext {
   // program holds past the wait ends the command with status 3; for reading,
   // a damaged file whose backup copy loads gives the backup's values with a
   // warning on `err`. A damaged file without a usable backup copy, or a Load
-  // that failed, ends the command with status 3. REQUIRES: `err` outlives
-  // the object.
+  // that failed, ends the command with status 3; so do a folder, a FIFO or a
+  // device at `file`, a path that cannot be looked up, and a lock file that
+  // is not a regular file or cannot be made, each named with its cause.
+  // REQUIRES: `err` outlives the object.
   OpenedContext(const std::string& file, std::shared_ptr<ConsoleHost> host, std::ostream& err,
                 FileMissing missing, Access access);
   OpenedContext(OpenedContext&&) = default;
