@@ -72,9 +72,10 @@ std::string ResolvedContextPath(const std::string& path) {
 }
 
 void RequireFileOrNothing(const std::string& path) {
-  const std::string what = WhatIsThere(
-      TypeAt(path, [](const fs::path& p, std::error_code& e) { return fs::status(p, e); }));
-  if (what == "a folder") throw CommandFailure(kExitFailed, path + " is a folder");
+  const fs::file_type type =
+      TypeAt(path, [](const fs::path& p, std::error_code& e) { return fs::status(p, e); });
+  if (type == fs::file_type::directory) throw CommandFailure(kExitFailed, path + " is a folder");
+  const std::string what = WhatIsThere(type);
   if (!what.empty()) {
     throw CommandFailure(kExitFailed, path + " is " + what + ", not a context file");
   }
