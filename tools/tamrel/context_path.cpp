@@ -87,8 +87,7 @@ void RequireLockableFile(const std::string& path) {
       TypeAt(lock, [](const fs::path& p, std::error_code& e) { return fs::symlink_status(p, e); }));
   if (what.empty()) return;
   throw CommandFailure(kExitFailed, "the lock file " + lock + " of " + path + " is " + what +
-                                        ", not a lock file; remove it if no program of yours "
-                                        "made it. Nothing was changed");
+                                        ", not a lock file; nothing was changed");
 }
 
 std::string UnwritableFolderCause(const std::string& path) {
