@@ -81,6 +81,8 @@ TEST_F(ToolProcess, BadCommandLinesPrintUsageAndExitTwoHelpGoesToStandardOutput)
   for (const std::string application : {"", ".", ".."}) {
     Fails({"where", application}, 2, "tamrel: APPNAME \"" + application + "\" names no folder");
   }
+  Fails({"where"}, 2, "tamrel: where: give either APPNAME or --file FILE");
+  Fails({"where", "App", "--file", "f"}, 2, "tamrel: where: give either APPNAME or --file FILE");
 }
 
 TEST_F(ToolProcess, OutputLostOnAFullDiskEndsWithStatusThree) {

@@ -139,16 +139,21 @@ std::vector<CommandSpec> BuildCommands() {
        {}},
       {"where",
        Where,
-       "APPNAME",
-       1,
+       "[APPNAME]",
+       0,
        1,
        FileUse::kOther,
-       "Print where an application's files go.",
+       "Print where an application's files, or one file's copies, go.",
        "Prints the application folder of APPNAME, its user-preference file and the\n"
        "folder that holds the backup copies of context files. The application folder\n"
        "is created when it does not exist yet, as a host does at its first start.\n"
-       "A \"/\" in APPNAME becomes \"-\"; an empty APPNAME, \".\" and \"..\" are refused.\n",
-       {},
+       "A \"/\" in APPNAME becomes \"-\"; an empty APPNAME, \".\" and \"..\" are refused.\n"
+       "With --file FILE instead of APPNAME, prints where the copies of FILE are:\n"
+       "its backup copy, its lock file, the names of its generations and of those\n"
+       "of its backup copy, and the names a damaged copy is set aside under. A\n"
+       "symbolic link is followed to the file it leads to, which is the one saved;\n"
+       "a bare name is a file in the current folder. Nothing need exist.\n",
+       {{"--file", OptionValue::kText, "FILE", "the copies of FILE instead"}},
        {}},
   };
 }
@@ -185,7 +190,8 @@ constexpr std::string_view kExitStatuses =
     "Exit status: 0 done; 1 no such value, no such file or nothing matched;\n"
     "2 bad command line; 3 the operation failed (the message names what went\n"
     "wrong), a damaged file could not be read or restored, or another program\n"
-    "held the file.\n";
+    "held the file; 4 the file was saved but its backup copy was not written\n"
+    "(the message names the copy and why).\n";
 
 }  // namespace
 
@@ -225,10 +231,10 @@ std::string GeneralHelp() {
   text += kGlobalOptions;
   text +=
       "\n"
-      "Every save also writes a backup copy of the file, under the same name, to\n"
-      "$XDG_STATE_HOME/Tamrel (~/.local/state/Tamrel when XDG_STATE_HOME is unset);\n"
-      "a damaged file is restored from there by the commands that write and by\n"
-      "repair; list, get and log never change a file.\n"
+      "Every save also writes a backup copy of the file to $XDG_STATE_HOME/Tamrel\n"
+      "(~/.local/state/Tamrel when XDG_STATE_HOME is unset); 'tamrel where --file\n"
+      "FILE' names it. A damaged file is restored from there by the commands that\n"
+      "write and by repair; list, get and log never change a file.\n"
       "\n";
   text += kExitStatuses;
   text += "\nRun 'tamrel COMMAND --help' for the arguments of one command.\n";

@@ -15,6 +15,9 @@ inline constexpr int kExitOk = 0;
 inline constexpr int kExitNotFound = 1;  // no such value, no such file, nothing matched
 inline constexpr int kExitUsage = 2;     // a bad command line
 inline constexpr int kExitFailed = 3;    // the library reported a failure, or a file is lost
+// The file was saved, but its backup copy was not written: the next recovery
+// of a damaged file would find an older copy, or none.
+inline constexpr int kExitBackupNotWritten = 4;
 
 // What an option's value must be.
 enum class OptionValue {

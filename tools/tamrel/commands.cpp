@@ -7,8 +7,11 @@
 #include <string_view>
 #include <system_error>
 
+#include "context_path.hpp"
 #include "json_text.hpp"
 #include "opened_context.hpp"
+#include "tamrel/backup_copy.hpp"
+#include "tamrel/context_file_lock.hpp"
 #include "tamrel/error.hpp"
 #include "tamrel/locations.hpp"
 #include "tamrel/records.hpp"
@@ -134,8 +137,7 @@ int Set(const Session& session) {
                        static_cast<int16_t>(max_count), session.invocation.Text("--link"));
   FailOnReport(*session.host, reports_before,
                "cannot set " + session.Argument(1) + " " + session.Argument(2));
-  opened.Save();
-  return kExitOk;
+  return opened.Save();
 }
 
 int Remove(const Session& session) {
@@ -152,9 +154,9 @@ int Remove(const Session& session) {
   FailOnReport(*session.host, reports_before, "cannot remove");
   const std::size_t removed = before - Records(context).size();
   if (removed == 0) throw CommandFailure(kExitNotFound, "nothing matched in " + opened.path());
-  opened.Save();
+  const int saved = opened.Save();
   session.out << "removed " << removed << (removed == 1 ? " value\n" : " values\n");
-  return kExitOk;
+  return saved;
 }
 
 int Verify(const Session& session) {
@@ -173,11 +175,11 @@ int Verify(const Session& session) {
   }
   FailOnReport(*session.host, reports_before, "cannot verify " + tag + " " + id);
   if (ValuesOf(context, tag, id) == before) return kExitOk;
-  opened.Save();
+  const int saved = opened.Save();
   for (const std::string& line : lines) {
     if (std::string_view(line).starts_with(kVerifyLinePrefix)) session.out << line << '\n';
   }
-  return kExitOk;
+  return saved;
 }
 
 int Log(const Session& session) {
@@ -267,9 +269,41 @@ void RefuseFolderlessApplicationName(const std::string& application) {
   }
 }
 
+// The name of generation N of `path` beside it: base(N)ext, split at the
+// last dot of the name.
+std::string GenerationForm(const std::string& path) {
+  const fs::path file = PathOf(path);
+  std::string name = TextOf(file.filename());
+  const std::size_t dot = name.rfind('.');
+  name.insert(dot == std::string::npos ? name.size() : dot, "(N)");
+  return TextOf(file.parent_path() / PathOf(name));
+}
+
+// Where the copies of one context file are, for a person looking for them.
+int WhereFile(const Session& session) {
+  const std::string given = AbsolutePath(session.invocation.Text("--file"));
+  const std::string file = ResolvedContextPath(given);
+  const std::string backup = BackupCopyPath(file);
+  session.out << "context file:       " << file;
+  if (file != given) session.out << " (through the link " << given << ")";
+  session.out << '\n'
+              << "backup copy:        " << backup << '\n'
+              << "lock file:          " << ContextFileLock::LockFileOf(file)
+              << " (while a save runs)\n"
+              << "generations:        " << GenerationForm(file) << '\n'
+              << "backup generations: " << GenerationForm(backup) << '\n'
+              << "set aside as:       " << file << "_corrupt(N), " << backup << "_corrupt(N)\n";
+  return kExitOk;
+}
+
 }  // namespace
 
 int Where(const Session& session) {
+  const bool for_file = session.invocation.Has("--file");
+  if (for_file == !session.invocation.arguments.empty()) {
+    throw CommandFailure(kExitUsage, "where: give either APPNAME or --file FILE");
+  }
+  if (for_file) return WhereFile(session);
   const std::string& application = session.Argument(0);
   RefuseFolderlessApplicationName(application);
   auto context = std::make_shared<ContextCls>();

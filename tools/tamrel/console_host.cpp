@@ -7,6 +7,12 @@
 namespace tamrel::tool {
 namespace {
 
+// The library begins the description of a failed save whose file was
+// written, but whose backup copy was not, with kBackupCopyWords, the backup
+// copy's path, kNotWrittenWords and the description of the failure.
+constexpr std::string_view kBackupCopyWords = "backup copy ";
+constexpr std::string_view kNotWrittenWords = " not written: ";
+
 // The lines of a message text; the library separates them with CR LF.
 std::vector<std::string> MessageLines(std::string_view text) {
   std::vector<std::string> lines;
@@ -26,6 +32,17 @@ std::vector<std::string> MessageLines(std::string_view text) {
 std::string ErrorReport::Describe() const {
   const std::string& text = description.empty() ? source : description;
   return text + " (error " + std::to_string(number) + ")";
+}
+
+std::optional<ErrorReport::UnwrittenBackup> ErrorReport::UnwrittenBackupCopy() const {
+  if (!description.starts_with(kBackupCopyWords)) return std::nullopt;
+  const std::size_t path_end = description.find(kNotWrittenWords, kBackupCopyWords.size());
+  if (path_end == std::string::npos) return std::nullopt;
+  ErrorReport failure = *this;
+  failure.description = description.substr(path_end + kNotWrittenWords.size());
+  return UnwrittenBackup{
+      description.substr(kBackupCopyWords.size(), path_end - kBackupCopyWords.size()),
+      failure.Describe()};
 }
 
 ConsoleHost::ConsoleHost(std::ostream* log, std::ostream& messages)

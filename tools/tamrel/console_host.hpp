@@ -9,6 +9,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -27,6 +28,15 @@ struct ErrorReport {
   // The best one-line account of the error: its description, else its
   // source, with the number ("Permission denied (error 70)").
   std::string Describe() const;
+
+  // What a report of a save tells when the file was written but its backup
+  // copy was not: the copy's path and why it was not written.
+  struct UnwrittenBackup {
+    std::string path;
+    std::string cause;  // as Describe gives it
+  };
+  // Set when this is such a report.
+  std::optional<UnwrittenBackup> UnwrittenBackupCopy() const;
 };
 
 class ConsoleHost : public HostApplication {

@@ -3,9 +3,11 @@
 #include <filesystem>
 #include <sstream>
 #include <system_error>
+#include <vector>
 
 #include "command_table.hpp"
-#include "scratch_copy.hpp"
+#include "context_path.hpp"
+#include "read_only_view.hpp"
 #include "tamrel/backup_copy.hpp"
 #include "tamrel/error.hpp"
 #include "tamrel/filesystem.hpp"
@@ -30,6 +32,13 @@ std::string NextCorruptName(const std::string& path) {
   }
 }
 
+// Whether `report` is of a kind a folder that may not be written gives: no
+// other failure is worth the probe file that tells.
+bool MayBeAnUnwritableFolder(const ErrorReport& report) {
+  return report.number == errc::kPermissionDenied || report.number == errc::kPathFileAccess ||
+         report.number == errc::kPathNotFound;
+}
+
 }  // namespace
 
 void FailOnReport(const ConsoleHost& host, std::size_t reports_before, const std::string& what) {
@@ -38,19 +47,15 @@ void FailOnReport(const ConsoleHost& host, std::size_t reports_before, const std
   }
 }
 
-std::string AbsolutePath(const std::string& path) {
-  if (path.empty()) throw CommandFailure(kExitUsage, "FILE is empty: name a context file");
-  return TextOf(fs::absolute(PathOf(path)).lexically_normal());
-}
-
 OpenedContext::OpenedContext(const std::string& file, std::shared_ptr<ConsoleHost> host,
                              std::ostream& err, FileMissing missing, Access access)
-    : path_(AbsolutePath(file)), host_(std::move(host)), context_(std::make_shared<ContextCls>()) {
+    : path_(AbsolutePath(file)),
+      host_(std::move(host)),
+      err_(&err),
+      context_(std::make_shared<ContextCls>()) {
   context_->SetApplicationContext(host_);
   context_->name(TextOf(PathOf(path_).stem()));
-  std::error_code ignored;
-  if (fs::is_directory(PathOf(path_), ignored))
-    throw CommandFailure(kExitFailed, path_ + " is a folder");
+  RequireFileOrNothing(path_);
   if (access == Access::kWrite) {
     // Nothing to lock, and no folder to make, for a file that must exist.
     if (missing == FileMissing::kRefuse && !Exists(path_)) {
@@ -65,7 +70,9 @@ OpenedContext::OpenedContext(const std::string& file, std::shared_ptr<ConsoleHos
 
 OpenedContext::~OpenedContext() = default;
 
-std::string OpenedContext::backup_path() const { return BackupCopyPath(path_); }
+std::string OpenedContext::backup_path() const {
+  return BackupCopyPath(ResolvedContextPath(path_));
+}
 
 // The lock file lives beside the file, so a new file's folders are made
 // first, flushed to the disk as Save would make them.
@@ -73,13 +80,21 @@ void OpenedContext::TakeLock() {
   FileSystemObject fso;
   const std::string folder = fso.GetParentFolderName(path_);
   if (!fso.FolderExists(folder)) context_->MakeFolder(fso, folder);
+  const std::string resolved = ResolvedContextPath(path_);
+  RequireLockableFile(resolved);
   try {
     lock_ = std::make_unique<ContextFileLock>(path_);
   } catch (const Error& error) {
-    if (error.number() != errc::kPermissionDenied) throw;
-    throw CommandFailure(kExitFailed, path_ + " is held by another program: its lock " +
-                                          ContextFileLock::LockFileOf(path_) +
-                                          " was not released in time; nothing was changed");
+    const std::string lock_file = ContextFileLock::LockFileOf(resolved);
+    if (error.number() == errc::kPermissionDenied) {
+      throw CommandFailure(kExitFailed, path_ + " is held by another program: its lock " +
+                                            lock_file +
+                                            " was not released in time; nothing was changed");
+    }
+    throw CommandFailure(kExitFailed, "cannot lock " + path_ + UnwritableFolderCause(lock_file) +
+                                          ": " + error.description() + " (error " +
+                                          std::to_string(error.number()) +
+                                          "); nothing was changed");
   }
 }
 
@@ -118,8 +133,9 @@ void OpenedContext::LoadForWriting(std::ostream& err, FileMissing missing) {
   RequireLoaded(loaded, *host_, reports_before);
 }
 
-// Load runs on scratch copies with a host of its own, whose message boxes
-// (naming the scratch copies) nobody sees; what it found is told here.
+// Load runs over a read-only view of the disk with a host of its own, whose
+// message boxes (telling of a recovery that happens only in the view) nobody
+// sees; what it found is told here.
 void OpenedContext::LoadForReading(std::ostream& err, FileMissing missing) {
   if (!Exists(path_)) {
     if (missing == FileMissing::kRefuse) {
@@ -128,16 +144,15 @@ void OpenedContext::LoadForReading(std::ostream& err, FileMissing missing) {
     return;
   }
   std::ostringstream unseen;
-  auto scratch_host = std::make_shared<ConsoleHost>(nullptr, unseen);
-  context_->SetApplicationContext(scratch_host);
+  auto view_host = std::make_shared<ConsoleHost>(nullptr, unseen);
+  context_->SetApplicationContext(view_host);
   bool loaded = false;
   {
-    const ScratchCopy scratch(path_, backup_path());
-    platform::Scope scope(scratch.Hooks());
-    loaded = context_->Load(scratch.file());
+    platform::Scope scope(ReadOnlyView::Hooks());
+    loaded = context_->Load(path_);
   }
   context_->SetApplicationContext(host_);
-  damaged_ = scratch_host->messages_shown() > 0;
+  damaged_ = view_host->messages_shown() > 0;
   if (damaged_ && loaded) {
     err << "tamrel: warning: " << path_ << " is damaged; these are the values of its backup copy "
         << backup_path() << ". Nothing was changed; 'tamrel repair " << path_
@@ -148,14 +163,26 @@ void OpenedContext::LoadForReading(std::ostream& err, FileMissing missing) {
     throw CommandFailure(kExitFailed, path_ + " is damaged and its backup copy " + backup_path() +
                                           " is missing or damaged too; nothing was changed");
   }
-  RequireLoaded(loaded, *scratch_host, 0);
+  RequireLoaded(loaded, *view_host, 0);
 }
 
-void OpenedContext::Save() {
+int OpenedContext::Save() {
   const std::size_t reports_before = host_->errors().size();
-  if (context_->Save(path_)) return;
-  FailOnReport(*host_, reports_before, "cannot save " + path_);
-  throw CommandFailure(kExitFailed, "cannot save " + path_);
+  if (context_->Save(path_)) return kExitOk;
+  const std::vector<ErrorReport>& reports = host_->errors();
+  for (std::size_t i = reports_before; i < reports.size(); ++i) {
+    if (const auto backup = reports[i].UnwrittenBackupCopy()) {
+      *err_ << "tamrel: saved " << path_ << ", but its backup copy " << backup->path
+            << " was not written: " << backup->cause << '\n';
+      return kExitBackupNotWritten;
+    }
+  }
+  std::string what = "cannot save " + path_;
+  if (reports.size() > reports_before && MayBeAnUnwritableFolder(reports[reports_before])) {
+    what += UnwritableFolderCause(ResolvedContextPath(path_));
+  }
+  FailOnReport(*host_, reports_before, what);
+  throw CommandFailure(kExitFailed, what);
 }
 
 }  // namespace tamrel::tool

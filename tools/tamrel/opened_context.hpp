@@ -2,8 +2,8 @@
 // host, named after the file, filled by Load. Opened for writing, it is
 // loaded the way a host application loads it (a damaged file is set aside
 // and restored from its backup copy) under the file's ContextFileLock, held
-// until the object is destroyed. Opened for reading, it is loaded from
-// scratch copies, so that nothing on disk changes.
+// until the object is destroyed. Opened for reading, it is loaded over a
+// read-only view of the disk (ReadOnlyView), so that nothing on disk changes.
 #pragma once
 
 #include <cstddef>
@@ -34,10 +34,6 @@ class CommandFailure : public std::exception {
 // received an error report after the first `reports_before` ones.
 void FailOnReport(const ConsoleHost& host, std::size_t reports_before, const std::string& what);
 
-// The absolute form of a path given on the command line; the file and its
-// folders need not exist.
-std::string AbsolutePath(const std::string& path);
-
 enum class FileMissing { kRefuse, kStartEmpty };
 enum class Access { kRead, kWrite };
 
@@ -50,8 +46,10 @@ class OpenedContext {
   // program holds past the wait ends the command with status 3; for reading,
   // a damaged file whose backup copy loads gives the backup's values with a
   // warning on `err`. A damaged file without a usable backup copy, or a Load
-  // that failed, ends the command with status 3. REQUIRES: `err` outlives
-  // the object.
+  // that failed, ends the command with status 3; so do a folder, a FIFO or a
+  // device at `file`, a path that cannot be looked up, and a lock file that
+  // is not a regular file or cannot be made, each named with its cause.
+  // REQUIRES: `err` outlives the object.
   OpenedContext(const std::string& file, std::shared_ptr<ConsoleHost> host, std::ostream& err,
                 FileMissing missing, Access access);
   OpenedContext(OpenedContext&&) = default;
@@ -60,9 +58,11 @@ class OpenedContext {
   ContextCls& context() { return *context_; }
   const std::string& path() const { return path_; }
 
-  // Saves the context to its file (and its backup copy); a failure ends the
-  // command with status 3. REQUIRES: opened for writing.
-  void Save();
+  // Saves the context to its file and its backup copy; a failure ends the
+  // command with status 3. Returns kExitOk, or kExitBackupNotWritten when the
+  // file was saved but its backup copy was not, which is then told on `err`.
+  // REQUIRES: opened for writing.
+  [[nodiscard]] int Save();
 
   // What the Load found.
   bool was_damaged() const { return damaged_; }
@@ -78,6 +78,7 @@ class OpenedContext {
 
   std::string path_;
   std::shared_ptr<ConsoleHost> host_;
+  std::ostream* err_;
   std::shared_ptr<ContextCls> context_;
   std::unique_ptr<ContextFileLock> lock_;
   bool damaged_ = false;

@@ -64,7 +64,7 @@ bool TryLock(int fd) {
     Raise(errc::kPathFileAccess, "the lock file is not a plain file: " + path);
   }
   if (error == EACCES || error == EPERM || error == EROFS) {
-    Raise(errc::kPathFileAccess, "cannot make or open the lock file " + path);
+    Raise(errc::kPathFileAccess, DescriptionFor(errc::kPathFileAccess, error) + ": " + path);
   }
   RaiseErrno(error, Subject::kFolder);
 }

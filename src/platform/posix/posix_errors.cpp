@@ -1,6 +1,8 @@
 #include "platform/posix/posix_errors.hpp"
 
 #include <cerrno>
+#include <string>
+#include <system_error>
 
 #include "tamrel/error.hpp"
 
@@ -11,7 +13,36 @@ constexpr int32_t kDeviceIoError = 57;
 constexpr int32_t kDiskFull = 61;
 constexpr int32_t kTooManyFiles = 67;
 
+// True when the run-time's description of `number` already says what
+// `error_number` means, so that the system's words would only repeat it.
+bool NumberSaysIt(int32_t number, int error_number) {
+  switch (error_number) {
+    case ENOENT:
+      return number == errc::kFileNotFound || number == errc::kPathNotFound;
+    case EEXIST:
+      return number == errc::kFileAlreadyExists;
+    case EACCES:
+      return number == errc::kPermissionDenied;
+    case ENOSPC:
+      return number == kDiskFull;
+    case ENOMEM:
+      return number == errc::kOutOfMemory;
+    default:
+      return false;
+  }
+}
+
 }  // namespace
+
+std::string DescriptionFor(int32_t number, int error_number) {
+  std::string description(StandardDescription(number));
+  if (NumberSaysIt(number, error_number)) return description;
+  std::string cause = std::generic_category().message(error_number);
+  if (!cause.empty() && cause.front() >= 'A' && cause.front() <= 'Z') {
+    cause.front() = static_cast<char>(cause.front() - 'A' + 'a');
+  }
+  return description.empty() ? cause : description + ": " + cause;
+}
 
 int32_t RuntimeErrorFor(int error_number, Subject subject) {
   switch (error_number) {
@@ -46,7 +77,8 @@ int32_t RuntimeErrorFor(int error_number, Subject subject) {
 }
 
 void RaiseErrno(int error_number, Subject subject) {
-  Raise(RuntimeErrorFor(error_number, subject));
+  const int32_t number = RuntimeErrorFor(error_number, subject);
+  Raise(number, DescriptionFor(number, error_number));
 }
 
 }  // namespace tamrel::platform::native

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 namespace tamrel::platform::native {
 
@@ -12,7 +13,12 @@ enum class Subject { kFile, kFolder };
 // The run-time error number for `error_number` (an errno value).
 int32_t RuntimeErrorFor(int error_number, Subject subject);
 
-// Raises the run-time error for `error_number`.
+// The run-time's description of `number` followed by the cause that
+// `error_number` names, where the number alone loses it: "Path/File access
+// error: file name too long", "Permission denied: read-only file system".
+std::string DescriptionFor(int32_t number, int error_number);
+
+// Raises the run-time error for `error_number`, described by DescriptionFor.
 [[noreturn]] void RaiseErrno(int error_number, Subject subject);
 
 }  // namespace tamrel::platform::native
