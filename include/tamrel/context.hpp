@@ -235,12 +235,15 @@ class ContextCls : public Object {
   // those held. Three outcomes:
   //  - no such file: false; nothing changes but `changed`, set to false;
   //  - the file decodes: true, SaveLocation() becomes `filename`;
-  //  - the file is damaged: it is renamed "<name>_corrupt(n)" (n the first
-  //    free number), the user is told through ShowMessage, and the backup
-  //    copy (BackupCopyPath) is decoded instead: when it decodes, it is
-  //    copied back in the file's place and Load returns true; when it is
-  //    missing or damaged too (it is then renamed "_corrupt(n)" in its own
-  //    folder), the store is left empty and Load returns false.
+  //  - the file is damaged: under the file's ContextFileLock, it is renamed
+  //    "<name>_corrupt(n)" (n the first free number), the user is told
+  //    through ShowMessage, and the backup copy (BackupCopyPath) is decoded
+  //    instead: when it decodes, it is copied back in the file's place (with
+  //    the damaged file's owner, permissions and attributes, and the backup
+  //    copy's date) and Load returns true; when it is missing or damaged too
+  //    (it is then renamed "_corrupt(n)" in its own folder), the store is
+  //    left empty and Load returns false. A symbolic link is followed: the
+  //    file it leads to is set aside and restored, and the link stays.
   // Records read from a damaged file before the damage stay, followed by
   // the backup copy's; when the backup copy fails too, the whole store is
   // emptied, records held before the Load included. The file is logged (see log; a path holding
@@ -256,12 +259,21 @@ class ContextCls : public Object {
 
   // 25. Writes the store to `filename` (or SaveLocation() when it is "";
   // a given name becomes the new SaveLocation) and a backup copy of the same
-  // text to BackupCopyPath(filename). Each copy last written on an earlier
-  // day is first renamed to its next numbered generation
-  // (RenameAsNextFileCycle(copy, 4)), missing folders are made with
-  // MakeFolder, and each copy is replaced atomically: a failed or
-  // interrupted Save leaves the old file whole. Opening or creating the
-  // backup copy gets a second try after Wait(1). Sets `changed` to false and
+  // text to BackupCopyPath(filename), holding the file's ContextFileLock. A
+  // bare name is the file in the current folder; a symbolic link is written
+  // through (the file it leads to is replaced, the link stays). A read-only
+  // file fails with 70 before anything else. Each copy last written on an
+  // earlier day first gets its next numbered generation beside it, by a
+  // second name that leaves the copy in place (a failure of that is
+  // reported as RenameAsNextFileCycle reports, and Save goes on; names
+  // beside the generations that the cycle does not write are left alone),
+  // missing folders are made with MakeFolder, and each copy is replaced
+  // atomically, keeping the replaced file's owner, permissions, access
+  // control list and extended attributes: a failed or interrupted Save
+  // leaves the old file whole, in place. Opening or creating the backup
+  // copy gets a second try after Wait(1); a backup copy still not written
+  // fails with the cause's number and the description "backup copy <path>
+  // not written: <cause>", the file itself being saved. Sets `changed` to false and
   // logs the text (a file named "CalibrationSettings.tmc" as one short
   // line). Returns true when both copies were written. More than 32,767
   // records fail with overflow (6) before anything is written; no name at
