@@ -31,7 +31,7 @@ const std::string kDamaged = "<context><Setup id=\"Port\" instance=\"1\">COM9</S
 
 // The `number`th generation of `path`, as a name in its folder.
 std::string GenerationName(const std::string& path, int number) {
-  const std::string name = path.substr(path.rfind('/') + 1);
+  const std::string name = path.substr(path.find_last_of("/\\") + 1);
   const std::size_t dot = name.rfind('.');
   return name.substr(0, dot) + "(" + std::to_string(number) + ")" + name.substr(dot);
 }

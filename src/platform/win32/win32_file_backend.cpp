@@ -235,6 +235,11 @@ class Win32FileBackend : public FileBackend {
           OpenFile(candidate, GENERIC_WRITE, FILE_SHARE_READ, CREATE_NEW,
                    attributes && *attributes != 0 ? *attributes : FILE_ATTRIBUTE_NORMAL, &security);
       if (handle != INVALID_HANDLE_VALUE) {
+        // Given once more by name: a system that keeps the list as mode bits
+        // (Wine) narrows what the creation asked for by its umask.
+        if (!descriptor.empty()) {
+          SetFileSecurityW(candidate.c_str(), DACL_SECURITY_INFORMATION, descriptor.data());
+        }
         temp_path = Utf8(candidate);
         return std::make_unique<Win32WritableFile>(handle);
       }

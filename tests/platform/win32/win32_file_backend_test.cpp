@@ -1,9 +1,13 @@
 // The Win32 file backend: its table of error numbers, and files that another
 // program holds open without sharing them.
 #include <windows.h>
+// After <windows.h>: the security descriptor language.
+#include <sddl.h>
 
 #include <chrono>
+#include <string>
 #include <thread>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -12,6 +16,7 @@
 #include "support/native_file.hpp"
 #include "support/temp_dir.hpp"
 #include "support/win32/wide.hpp"
+#include "tamrel/context_file_lock.hpp"
 #include "tamrel/error.hpp"
 #include "tamrel/filesystem.hpp"
 
@@ -101,6 +106,56 @@ TEST(HeldFileTest, AForcedDeleteThatFailsLeavesTheReadOnlyMark) {
   EXPECT_EQ(ErrorNumberOf([&] { FileSystemObject().GetFile(path).Delete(true); }),
             errc::kPermissionDenied);
   EXPECT_TRUE(FileSystemObject().backend()->Status(path).read_only);
+}
+
+// The access control list of `path` in the security descriptor language;
+// "" when it cannot be read.
+std::wstring AclText(const std::string& path) {
+  DWORD size = 0;
+  GetFileSecurityW(Wide(path).c_str(), DACL_SECURITY_INFORMATION, nullptr, 0, &size);
+  std::vector<char> descriptor(size);
+  LPWSTR text = nullptr;
+  if (size == 0 ||
+      !GetFileSecurityW(Wide(path).c_str(), DACL_SECURITY_INFORMATION, descriptor.data(), size,
+                        &size) ||
+      !ConvertSecurityDescriptorToStringSecurityDescriptorW(
+          descriptor.data(), SDDL_REVISION_1, DACL_SECURITY_INFORMATION, &text, nullptr)) {
+    return L"";
+  }
+  std::wstring acl(text);
+  LocalFree(text);
+  return acl;
+}
+
+// A rewritten file keeps its attributes and its own access control list (the
+// new text is made with them, never with the folder's), and the lock file
+// goes with the lock.
+TEST(Win32IdentityTest, ARewriteKeepsAttributesAndSecurityAndTheLockLeavesNothing) {
+  TempDir tmp;
+  const std::string path = tmp.WriteFile("Setup.tmc", "old");
+  ASSERT_TRUE(SetFileAttributesW(Wide(path).c_str(), FILE_ATTRIBUTE_HIDDEN));
+  // Not what the folder hands on: a list of its own, protected from it.
+  const wchar_t* kOwnList = L"D:P(A;;FA;;;WD)";
+  PSECURITY_DESCRIPTOR wanted = nullptr;
+  const bool acl_set = ConvertStringSecurityDescriptorToSecurityDescriptorW(
+                           kOwnList, SDDL_REVISION_1, &wanted, nullptr) &&
+                       SetFileSecurityW(Wide(path).c_str(), DACL_SECURITY_INFORMATION, wanted);
+  LocalFree(wanted);
+  const std::wstring acl_before = AclText(path);
+  Rewrite(path, "new");
+  EXPECT_EQ(TempDir::ReadFile(path), "new");
+  EXPECT_NE(GetFileAttributesW(Wide(path).c_str()) & FILE_ATTRIBUTE_HIDDEN, 0u);
+  // Where the system keeps access control lists for its files.
+  if (acl_set && !acl_before.empty()) {
+    EXPECT_EQ(AclText(path), acl_before);
+  }
+  {
+    ContextFileLock lock(path);
+    EXPECT_NE(GetFileAttributesW(Wide(ContextFileLock::LockFileOf(path)).c_str()),
+              INVALID_FILE_ATTRIBUTES);
+  }
+  EXPECT_EQ(GetFileAttributesW(Wide(ContextFileLock::LockFileOf(path)).c_str()),
+            INVALID_FILE_ATTRIBUTES);
 }
 
 TEST(Win32PathTest, ANameThatIsNotUtf8IsABadFileNameAndNamesNothing) {
