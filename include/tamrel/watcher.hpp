@@ -2,13 +2,12 @@
 // what changed, on the host's own thread.
 //
 // A watcher watches one context file through the operating system's change
-// notifications (inotify on Linux) and hands the host the records added,
-// changed and removed since its last look, keyed by tag, id and instance.
-// It reports only once a save is complete: the file was replaced or written
-// and closed, no save holds the file's lock (the watcher never takes the
-// lock itself, it only looks), and the file decodes whole. A burst of saves
-// gives one report with the net change, about 100 ms after the last of them
-// ended (at most 250 ms).
+// notifications (inotify on Linux, ReadDirectoryChangesW on Windows) and hands the host the records
+// added, changed and removed since its last look, keyed by tag, id and instance. It reports only
+// once a save is complete: the file was replaced or written and closed, no save holds the file's
+// lock (the watcher never takes the lock itself, it only looks), and the file decodes whole. A
+// burst of saves gives one report with the net change, about 100 ms after the last of them ended
+// (at most 250 ms).
 //
 // It is bound to a ContextCls: when the file, once changed, holds exactly
 // the context's records, nothing is reported (the host's own saves, or a
@@ -33,7 +32,12 @@
 // and one or two watches; the system limits them per user
 // (/proc/sys/fs/inotify/max_user_instances, 128 by default, and
 // max_user_watches): past that the constructor raises Error 70 naming the
-// limit. A watcher is used from one thread at a time.
+// limit. On Windows a folder is watched through a handle that stays open,
+// and a file written in place is looked at once it has been left alone for
+// the quiet time rather than once it is closed; whether a save holds the lock
+// is told by trying, and letting go at once, a shared lock of it, since
+// Windows cannot be asked who holds one. A watcher is used from one thread at
+// a time.
 #pragma once
 
 #include <chrono>
@@ -79,8 +83,8 @@ class ContextWatcher {
   ContextWatcher& operator=(const ContextWatcher&) = delete;
 
   // Readable (POSIX: a file descriptor for poll, select or an event loop;
-  // Windows: a waitable handle cast to intptr_t) whenever Poll may have
-  // something to do. Owned by the watcher; valid for its lifetime.
+  // Windows: an event handle cast to intptr_t, signalled) whenever Poll may
+  // have something to do. Owned by the watcher; valid for its lifetime.
   intptr_t Descriptor() const;
 
   // Takes the notifications that arrived, without waiting, and returns a

@@ -10,6 +10,17 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// Paths are UTF-8 text in the library; a narrow string would be read in the
+// system's code page on Windows.
+fs::path PathOf(const std::string& text) {
+  return fs::path(std::u8string(text.begin(), text.end()));
+}
+
+std::string TextOf(const fs::path& path) {
+  const std::u8string text = path.u8string();
+  return std::string(text.begin(), text.end());
+}
+
 // Links within links: as many as the system itself follows.
 constexpr int kMaxLinks = 40;
 
@@ -42,23 +53,23 @@ void AddFolderOf(const fs::path& entry, WatchedPaths& paths) {
     leads_on = folder;
     folder = folder.parent_path();
   }
-  paths.folders.push_back(folder.string());
-  paths.names.insert(leads_on.filename().string());
+  paths.folders.push_back(TextOf(folder));
+  paths.names.insert(TextOf(leads_on.filename()));
 }
 
 }  // namespace
 
 WatchedPaths FindWatchedPaths(const std::string& file) {
-  const fs::path given = Absolute(file);
+  const fs::path given = Absolute(PathOf(file));
   const fs::path target = Followed(given);
   WatchedPaths paths;
-  paths.target = target.string();
+  paths.target = TextOf(target);
   paths.lock_file = paths.target + ".lock";
   AddFolderOf(given, paths);
   if (target != given) AddFolderOf(target, paths);
-  paths.names.insert(given.filename().string());
-  paths.names.insert(target.filename().string());
-  paths.names.insert(target.filename().string() + ".lock");
+  paths.names.insert(TextOf(given.filename()));
+  paths.names.insert(TextOf(target.filename()));
+  paths.names.insert(TextOf(target.filename()) + ".lock");
   return paths;
 }
 

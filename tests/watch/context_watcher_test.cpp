@@ -163,7 +163,7 @@ TEST_F(ContextWatcherTest, TheHostsOwnSaveAndAnUnchangingTouchAreNotReported) {
 }
 
 // The file's path leading somewhere else: a folder made later, a file
-// deleted, set aside and restored, damaged, a link pointed elsewhere.
+// deleted, set aside and restored, damaged.
 TEST_F(ContextWatcherTest, TheFileIsFollowedWhereverItsPathLeads) {
   const std::string file = Path("later/deeper/Prefs.tmc");
   ContextWatcher watcher(file, host_context_);
@@ -182,19 +182,27 @@ TEST_F(ContextWatcherTest, TheFileIsFollowedWhereverItsPathLeads) {
   const ContextChange damaged = Reported(watcher);
   EXPECT_EQ(damaged.file, State::kDamaged);
   EXPECT_FALSE(damaged.reason.empty());
+}
+
+// A link is followed to its target's folder, also when it is pointed
+// elsewhere. Skipped where the system makes no symbolic links (Wine).
+TEST_F(ContextWatcherTest, ALinkIsFollowedToItsTargetAndWhenPointedElsewhere) {
+  const std::string file = Path("Prefs.tmc");
   ToolSets(Path("elsewhere/Prefs.tmc"), "B", "y", "2");
   ToolSets(Path("other/Prefs.tmc"), "C", "z", "3");
-  fs::remove(file);
-  fs::create_symlink(Path("elsewhere/Prefs.tmc"), file);
-  const ContextChange linked = Reported(watcher);
-  EXPECT_EQ(linked.file, State::kLoaded);
-  EXPECT_EQ(linked.added, (std::vector<Record>{{"B", "y", 1, "2"}}));
+  std::error_code error;
+  fs::create_symlink(Path("elsewhere/Prefs.tmc"), file, error);
+  if (error) GTEST_SKIP() << "no symbolic links here: " << error.message();
+  followed_ = Sorted(ReadFileRecords(file).records);
+  ContextWatcher watcher(file, host_context_);
 
   ContextSets(Path("elsewhere/Prefs.tmc"), "B", "y", "4");  // in the target's folder
   EXPECT_EQ(Reported(watcher).changed, (std::vector<Record>{{"B", "y", 1, "4"}}));
   fs::create_symlink(Path("other/Prefs.tmc"), Path("new-link"));
   fs::rename(Path("new-link"), file);  // the link pointed elsewhere
-  EXPECT_EQ(Reported(watcher).added, (std::vector<Record>{{"C", "z", 1, "3"}}));
+  const ContextChange pointed = Reported(watcher);
+  EXPECT_EQ(pointed.added, (std::vector<Record>{{"C", "z", 1, "3"}}));
+  EXPECT_EQ(pointed.removed.size(), 2u);
   ToolSets(file, "C", "z", "5");
   EXPECT_EQ(Reported(watcher).changed, (std::vector<Record>{{"C", "z", 1, "5"}}));
 }
