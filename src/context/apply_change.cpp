@@ -1,6 +1,7 @@
 // ApplyChange: a watcher's report taken into a context, tag and id by tag
 // and id, where the host has not changed them itself.
 #include <map>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -14,40 +15,38 @@ namespace tamrel {
 namespace {
 
 using Pair = std::pair<std::string, std::string>;
-using PairRecords = std::map<Pair, std::vector<Record>>;
+using RecordsByPair = std::map<Pair, std::vector<Record>>;
 
-// The records of `records` whose tag and id are in `pairs` (every one when
-// `pairs` is null), grouped by tag and id, in the order given.
-PairRecords ByPair(const std::vector<Record>& records, const PairRecords* pairs = nullptr) {
-  PairRecords grouped;
-  for (const Record& record : records) {
-    Pair pair{record.tag, record.id};
-    if (pairs != nullptr && !pairs->contains(pair)) continue;
-    grouped[std::move(pair)].push_back(record);
-  }
+RecordsByPair ByPair(const std::vector<Record>& records) {
+  RecordsByPair grouped;
+  for (const Record& record : records) grouped[Pair{record.tag, record.id}].push_back(record);
   return grouped;
+}
+
+const std::vector<Record>& RecordsOf(const RecordsByPair& grouped, const Pair& pair) {
+  static const std::vector<Record> kNone;
+  auto found = grouped.find(pair);
+  return found == grouped.end() ? kNone : found->second;
 }
 
 }  // namespace
 
 int32_t ApplyChange(ContextCls& context, const ContextChange& change) {
-  PairRecords touched = ByPair(change.before);
-  for (auto& [pair, records] : ByPair(change.after)) touched.try_emplace(pair);
-  const PairRecords before = ByPair(change.before, &touched);
-  const PairRecords after = ByPair(change.after, &touched);
-  const PairRecords held = ByPair(Records(context), &touched);
+  const RecordsByPair before = ByPair(change.before);
+  const RecordsByPair after = ByPair(change.after);
+  const RecordsByPair held = ByPair(Records(context));
+  std::set<Pair> touched;
+  for (const auto& [pair, records] : before) touched.insert(pair);
+  for (const auto& [pair, records] : after) touched.insert(pair);
 
-  auto records_of = [](const PairRecords& grouped, const Pair& pair) {
-    auto found = grouped.find(pair);
-    return found == grouped.end() ? std::vector<Record>() : found->second;
-  };
   const bool was_changed = context.changed();
   int32_t replaced = 0;
-  for (const auto& [pair, unused] : touched) {
-    if (records_of(held, pair) != records_of(before, pair)) continue;  // the host's own change
+  for (const Pair& pair : touched) {
+    // The host changed this tag and id since the file last held what it had.
+    if (RecordsOf(held, pair) != RecordsOf(before, pair)) continue;
     const auto& [tag, id] = pair;
     if (held.contains(pair)) context.Remove(tag, Variant(id));
-    for (const Record& record : records_of(after, pair)) {
+    for (const Record& record : RecordsOf(after, pair)) {
       context.CloneAdd(tag, id, record.value, record.instance);
     }
     ++replaced;
