@@ -226,6 +226,13 @@ TEST_F(ContextWatcherTest, ApplyingAReportKeepsWhatTheHostChangedAndHasNotSaved)
                                                      {"Window", "Top", 1, "15"},
                                                      {"Window", "Width", 1, "300"}}));
   EXPECT_TRUE(host_context_->changed()) << "the host's Top is still to be saved";
+
+  ASSERT_TRUE(host_context_->Save(file));
+  NothingReported(watcher);
+  ContextSets(file, "Window", "Width", "400");
+  EXPECT_EQ(ApplyChange(*host_context_, watcher.Wait(kReportWait).value_or(ContextChange{})), 1);
+  EXPECT_EQ(CStr(host_context_->Value("Window", "Width")), "400");
+  EXPECT_FALSE(host_context_->changed()) << "what the file holds needs no save";
 }
 
 }  // namespace
