@@ -5,11 +5,11 @@ install(TARGETS tamrel EXPORT tamrelTargets
   ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR}
   LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
   RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-# tamrel/qt.hpp goes with the Qt component only.
+# tamrel/qt.hpp and qt_watcher.hpp go with the Qt component only.
 if(TARGET tamrel_qt)
   set(TAMREL_QT_HEADER_EXCLUDE "")
 else()
-  set(TAMREL_QT_HEADER_EXCLUDE PATTERN qt.hpp EXCLUDE)
+  set(TAMREL_QT_HEADER_EXCLUDE PATTERN qt.hpp EXCLUDE PATTERN qt_watcher.hpp EXCLUDE)
 endif()
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/include/tamrel
   DESTINATION ${CMAKE_INSTALL_INCLUDEDIR} ${TAMREL_QT_HEADER_EXCLUDE})

@@ -6,7 +6,9 @@
 // Each FILE is "opened": it enters the recent files, which keep the four
 // newest. --accept presses OK as soon as the dialog shows, for scripts that
 // want the settings saved without a person. The settings are in Preferences.tmc in the application
-// folder (on Linux ~/.config/Tamrel Qt Preferences/), printed at exit.
+// folder (on Linux ~/.config/Tamrel Qt Preferences/), printed at exit. While
+// the dialog is open it follows saves of that file by other programs (a second
+// instance, tamrel set): see preferences_session.hpp for which fields change.
 #include <QApplication>
 #include <QTimer>
 #include <iostream>

@@ -59,6 +59,31 @@ int32_t Number(tamrel::ContextCls& context, const char* tag, const char* id) {
   return tamrel::CLng(context.Value(tag, id));
 }
 
+// What a control shows, by the properties a user changes.
+std::vector<tamrel::Variant> StateOf(tamrel::Object& control) {
+  const std::string type = control.TypeName();
+  if (type == "TextBox" || type == "ComboBox") return {control.Get("Text", {})};
+  if (type == "CheckBox" || type == "OptionButton") return {control.Get("Value", {})};
+  std::vector<tamrel::Variant> state;
+  if (type == "ListBox") {
+    const int32_t count = tamrel::CLng(control.Get("ListCount", {}));
+    for (int32_t i = 0; i < count; ++i)
+      state.push_back(control.Get("Selected", {tamrel::Variant(i)}));
+  }
+  return state;
+}
+
+void Restore(tamrel::Object& control, const std::vector<tamrel::Variant>& state) {
+  const std::string type = control.TypeName();
+  if (type == "TextBox" || type == "ComboBox") control.Let("Text", state.at(0), {});
+  if (type == "CheckBox" || type == "OptionButton") control.Let("Value", state.at(0), {});
+  if (type == "ListBox") {
+    for (std::size_t i = 0; i < state.size(); ++i) {
+      control.Let("Selected", state[i], {tamrel::Variant(static_cast<int32_t>(i))});
+    }
+  }
+}
+
 }  // namespace
 
 PreferencesSession::PreferencesSession(const std::vector<std::string>& opened_files)
@@ -79,9 +104,38 @@ PreferencesSession::PreferencesSession(const std::vector<std::string>& opened_fi
   ui_->setupUi(&dialog_);
   QObject::connect(ui_->browse, &QPushButton::clicked, &dialog_, [this] { ChooseDataFolder(); });
   FillRecentFiles();
-  tamrel::Dictionary shown;
-  preferences_->PopulateFormFromTags(kTag, form_, shown);
+  Show();
   RestoreGeometry();
+  watcher_ = std::make_unique<tamrel::qt::ContextFileWatcher>(file_, preferences_);
+  QObject::connect(watcher_.get(), &tamrel::qt::ContextFileWatcher::changed, &dialog_,
+                   [this](const tamrel::ContextChange& change) { Follow(change); });
+}
+
+// Fills the dialog from the context and notes what it shows.
+void PreferencesSession::Show() {
+  tamrel::Dictionary snapshot;
+  preferences_->PopulateFormFromTags(kTag, form_, snapshot);
+  shown_.clear();
+  for (const tamrel::ObjectRef& control : form_.Controls()) shown_.push_back(StateOf(*control));
+}
+
+void PreferencesSession::Follow(const tamrel::ContextChange& change) {
+  if (change.file != tamrel::FileRecords::State::kLoaded) return;  // nothing to show
+  std::vector<tamrel::ObjectRef> controls = form_.Controls();
+  std::vector<std::vector<tamrel::Variant>> edited;
+  for (const tamrel::ObjectRef& control : controls) edited.push_back(StateOf(*control));
+  tamrel::ApplyChange(*preferences_, change);
+  ui_->recentFiles->clear();
+  FillRecentFiles();
+  const std::vector<std::vector<tamrel::Variant>> before = shown_;
+  Show();
+  controls = form_.Controls();
+  for (std::size_t i = 0; i < controls.size() && i < before.size() && i < edited.size(); ++i) {
+    // A list whose items changed no longer matches what the user selected.
+    if (edited[i] != before[i] && edited[i].size() == shown_[i].size()) {
+      Restore(*controls[i], edited[i]);
+    }
+  }
 }
 
 PreferencesSession::~PreferencesSession() = default;
@@ -145,6 +199,7 @@ void PreferencesSession::ChooseDataFolder() {
 }
 
 bool PreferencesSession::Finish(bool accepted) {
+  watcher_.reset();  // what this instance saves now is its own
   if (accepted) preferences_->ExtractTagsFromForm(kTag, form_);
   KeepGeometry();
   if (preferences_->changed()) preferences_->Save(file_);

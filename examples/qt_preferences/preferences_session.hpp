@@ -8,6 +8,14 @@
 // Preferences tag; the window's place is kept under Window; the context is
 // saved when anything changed.
 //
+// While the dialog is open it follows the file: when another program (a
+// second instance, `tamrel set`) saves it, the new values are taken into the
+// context and shown. A field the user has changed since the dialog last
+// showed the file keeps what the user put there (their edit is theirs until
+// they press OK or Cancel); every other field shows the new value. A field
+// is "changed" when its text, check or selection differs from what the
+// dialog showed; an option group counts as one field.
+//
 // Tags and ids in Preferences.tmc:
 //   Preferences  UserName, DataFolder, FontSize, ShowGrid, AutoSave, Metric,
 //                Imperial, ReopenAtStart (one value per selected recent file)
@@ -21,7 +29,9 @@
 #include <vector>
 
 #include "tamrel/context.hpp"
+#include "tamrel/dictionary.hpp"
 #include "tamrel/qt.hpp"
+#include "tamrel/qt_watcher.hpp"
 
 namespace Ui {
 class PreferencesDialog;
@@ -52,6 +62,8 @@ class PreferencesSession {
   void RestoreGeometry();
   void KeepGeometry();
   void ChooseDataFolder();
+  void Show();
+  void Follow(const tamrel::ContextChange& change);
 
   std::shared_ptr<DialogHost> host_;
   std::shared_ptr<tamrel::ContextCls> preferences_;
@@ -59,6 +71,10 @@ class PreferencesSession {
   QDialog dialog_;
   std::unique_ptr<Ui::PreferencesDialog> ui_;
   tamrel::qt::WidgetForm form_;
+  // What each control showed when the dialog last showed the file (by the
+  // controls' properties, in the form's order).
+  std::vector<std::vector<tamrel::Variant>> shown_;
+  std::unique_ptr<tamrel::qt::ContextFileWatcher> watcher_;
 };
 
 }  // namespace qt_preferences

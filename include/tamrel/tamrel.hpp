@@ -6,6 +6,7 @@
 #include "tamrel/context_file_lock.hpp"
 #include "tamrel/dictionary.hpp"
 #include "tamrel/error.hpp"
+#include "tamrel/file_records.hpp"
 #include "tamrel/filesystem.hpp"
 #include "tamrel/form.hpp"
 #include "tamrel/forms.hpp"
@@ -15,3 +16,4 @@
 #include "tamrel/platform.hpp"
 #include "tamrel/records.hpp"
 #include "tamrel/variant.hpp"
+#include "tamrel/watcher.hpp"

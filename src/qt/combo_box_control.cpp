@@ -34,16 +34,20 @@ void ComboBoxControl::InsertItem(int32_t index, const QString& text) {
   if (combo.isEditable()) combo.setEditText(shown);
 }
 
-// Text typed into an editable combo box leaves Qt's current item where it
-// was; as with free text set by name, the current item is then the first
-// item of that text, or none.
+// Text a person typed into an editable combo box leaves Qt's current item
+// where it was, or none; as with free text set by name, the current item is
+// then the first item of that text, or none. Text set by name with no item
+// of its own (Qt's current item none, the line edit not modified by a person)
+// keeps no current item even when an item of that text is added later, as
+// the standard control does.
 int32_t ComboBoxControl::ListIndex() const {
   const QComboBox& combo = Combo();
   const int32_t current = combo.currentIndex();
-  if (current < 0 || !combo.isEditable() || combo.itemText(current) == combo.currentText()) {
-    return current;
-  }
-  return FindItem(combo.currentText());
+  if (!combo.isEditable()) return current;
+  const QString shown = combo.currentText();
+  if (current >= 0 && combo.itemText(current) == shown) return current;
+  if (current < 0 && !combo.lineEdit()->isModified()) return -1;
+  return FindItem(shown);
 }
 
 void ComboBoxControl::Select(int32_t index) {

@@ -1,5 +1,10 @@
 // TextBox over QLineEdit and QPlainTextEdit. A plain text edit keeps its
 // lines apart itself; in Text they end in CR LF, as in a multi-line text box.
+// Every other character comes back as it was written: the document's raw
+// text is read, since its plain text turns a no-break space into a space and
+// a line separator (U+2028) into a line break.
+#include <QTextDocument>
+
 #include "qt/qt_text.hpp"
 #include "qt/widget_controls.hpp"
 #include "tamrel/forms.hpp"
@@ -9,6 +14,8 @@ namespace {
 
 const QString kLineBreak = QStringLiteral("\r\n");
 const QChar kNewLine = QLatin1Char('\n');
+// What the document puts between two of its lines (blocks) in its raw text.
+const QChar kBlockBreak = QChar(QChar::ParagraphSeparator);
 
 }  // namespace
 
@@ -20,8 +27,8 @@ TextBoxControl::TextBoxControl(QPlainTextEdit& edit)
 
 std::string TextBoxControl::Text() const {
   if (!multi_line_) return FromQString(As<QLineEdit>().text());
-  QString text = As<QPlainTextEdit>().toPlainText();
-  return FromQString(text.replace(kNewLine, kLineBreak));
+  QString text = As<QPlainTextEdit>().document()->toRawText();
+  return FromQString(text.replace(kBlockBreak, kLineBreak));
 }
 
 void TextBoxControl::Text(const std::string& text) {

@@ -13,6 +13,7 @@
 #include <QListWidget>
 #include <QPalette>
 #include <QRadioButton>
+#include <QTest>
 #include <QUiLoader>
 #include <memory>
 #include <string>
@@ -158,15 +159,18 @@ TEST_F(WidgetFormTest, TextTypedIntoAnEditableComboBoxIsItsTextAndChoosesItsItem
   combo->setEditable(true);
   combo->addItems({"10", "12", "14"});
   for (int i = 0; i < 3; ++i) combo->setItemData(i, 10 + 2 * i, Qt::UserRole);
-  combo->setCurrentIndex(0);
   ObjectRef control = qt::WidgetControl(*combo);
   struct Case {
+    int qt_current;  // Qt's current item before the typing
     QString typed;
     int32_t list_index;
   };
-  const Case cases[] = {{"14", 2}, {"13", -1}, {"10", 0}};
+  const Case cases[] = {{0, "14", 2},  {0, "13", -1},  {0, "10", 0},
+                        {-1, "12", 1}, {-1, "13", -1}, {-1, "", -1}};
   for (const Case& c : cases) {
-    combo->lineEdit()->setText(c.typed);  // Qt's current item stays where it was
+    combo->setCurrentIndex(c.qt_current);
+    combo->lineEdit()->selectAll();
+    QTest::keyClicks(combo->lineEdit(), c.typed);  // Qt's current item stays where it was
     EXPECT_EQ(control->Get("Text"), Variant(c.typed.toStdString()));
     EXPECT_EQ(control->Get("ListIndex"), Variant(c.list_index)) << c.typed.toStdString();
   }

@@ -3,6 +3,7 @@
 // has its own configuration folders.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <initializer_list>
 
@@ -156,6 +157,43 @@ TEST_F(ToolProcess, ReadingCommandsLeaveEveryByteAndEveryNameAsTheyWere) {
       ExpectShows(outcome.err, c.warning);
     }
   }
+}
+
+// history reads every kept copy, damaged ones too, and leaves them all.
+TEST_F(ToolProcess, HistoryShowsEveryKeptCopyNewestFirstAndChangesNothing) {
+  Put(kDamaged, kBackup);
+  dir_.WriteFile("Prefs(1).tmc", kClean);
+  dir_.WriteFile("Prefs.tmc_corrupt(1)", kDamaged);
+  dir_.WriteFile("Prefs(x).tmc", kClean);  // no generation's name
+  const auto now = fs::file_time_type::clock::now();
+  fs::last_write_time(Utf8Path(File("Prefs(1).tmc")), now - std::chrono::hours(48));
+  fs::last_write_time(Utf8Path(File("Prefs.tmc_corrupt(1)")), now - std::chrono::hours(24));
+  fs::last_write_time(Utf8Path(BackupOf(file_)), now - std::chrono::hours(1));
+  const auto before = dir_.Files();
+
+  const std::string out = Ok({"history", file_, "Setup", "Port"});
+  EXPECT_EQ(dir_.Files(), before);
+  const std::vector<std::string> order = {
+      file_ + "  (file)\n    damaged: ", BackupOf(file_) + "  (backup copy)\n    1  COM2\n",
+      file_ + "_corrupt(1)  (set aside as damaged, file)\n    damaged: ",
+      File("Prefs(1).tmc") + "  (generation of the file)\n    1  COM1\n"};
+  std::size_t at = 0;
+  for (const std::string& part : order) {
+    const std::size_t found = out.find(part, at);
+    EXPECT_NE(found, std::string::npos) << part << " after " << at << " in\n" << out;
+    at = found == std::string::npos ? at : found;
+  }
+  EXPECT_EQ(out.find("Prefs(x)"), std::string::npos) << out;
+
+  const std::string json = Ok({"history", file_, "Setup", "Port", "--json"});
+  EXPECT_NE(json.find("\"copy\": \"backup copy\", \"date\": "), std::string::npos) << json;
+  EXPECT_NE(json.find("\"instances\": [{\"instance\": 1, \"value\": \"COM2\"}]"),
+            std::string::npos);
+  EXPECT_NE(json.find("\"instances\": [], \"error\": \"damaged: "), std::string::npos);
+  const Outcome none = Run({"history", file_, "Setup", "Baud"});
+  EXPECT_EQ(none.status, 1);
+  EXPECT_NE(none.out.find("no value"), std::string::npos);
+  EXPECT_EQ(dir_.Files(), before);
 }
 
 TEST_F(ToolProcess, RepairPutsTheBackupCopyInPlaceAndKeepsTheDamagedFile) {

@@ -137,6 +137,43 @@ std::vector<CommandSpec> BuildCommands() {
        "Exits with status 1 when FILE does not exist.\n",
        {{"--keep", OptionValue::kPositive16, "N", "generations to keep (at least 1)"}},
        {}},
+      {"watch",
+       Watch,
+       "FILE [TAG [ID]]",
+       1,
+       3,
+       FileUse::kOther,
+       "Print the changes of a context file as other programs save it.",
+       "Watches FILE and, each time a save of it is complete, prints one line per\n"
+       "value added (+), changed (~, with the new value) or removed (-, with the old\n"
+       "value), as list prints values after that first column; with TAG, or TAG and\n"
+       "ID, only theirs. A burst of saves gives the net change about 0.1 s after the\n"
+       "last. With --json prints one JSON object per line with the keys of list\n"
+       "--json and \"change\" (\"added\", \"changed\" or \"removed\"). A file that is\n"
+       "deleted, damaged or cannot be read is reported on standard error; the watch\n"
+       "goes on, and FILE need not exist yet. Runs until interrupted (Ctrl+C, SIGINT\n"
+       "or SIGTERM), then exits with status 0. Reads FILE only: nothing on disk\n"
+       "changes.\n",
+       {{"--json", OptionValue::kNone, "", "print JSON objects instead of columns"}},
+       {}},
+      {"history",
+       History,
+       "FILE TAG ID",
+       3,
+       3,
+       FileUse::kOther,
+       "Print the values of TAG and ID in every copy of a file that is kept.",
+       "Looks for TAG and ID in FILE, its backup copy, the numbered generations of\n"
+       "both and the damaged copies set aside beside both (FILE_corrupt(n)), and\n"
+       "prints each copy newest first: its date, its path and what it is, then its\n"
+       "instances of TAG and ID (instance and value), \"no value\", or why it could\n"
+       "not be read. With --json prints one JSON object per copy and line with the\n"
+       "keys \"path\", \"copy\", \"date\", \"instances\" (objects with \"instance\" and\n"
+       "\"value\") and, for a copy that could not be read, \"error\". Reads only:\n"
+       "nothing on disk changes, not even for a damaged copy.\n"
+       "Exits with status 1 when no copy holds a value of TAG and ID.\n",
+       {{"--json", OptionValue::kNone, "", "print JSON objects instead of text"}},
+       {}},
       {"where",
        Where,
        "[APPNAME]",

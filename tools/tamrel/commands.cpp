@@ -10,6 +10,7 @@
 #include "context_path.hpp"
 #include "json_text.hpp"
 #include "opened_context.hpp"
+#include "record_columns.hpp"
 #include "tamrel/backup_copy.hpp"
 #include "tamrel/context_file_lock.hpp"
 #include "tamrel/error.hpp"
@@ -71,21 +72,8 @@ void RefuseUnstorable(const std::string& tag, const std::string& id, const std::
                                        "quote in an id, a line break anywhere, ...)");
 }
 
-std::string Padded(const std::string& text, std::size_t width) {
-  return text + std::string(width > text.size() ? width - text.size() : 0, ' ');
-}
-
 void PrintColumns(const std::vector<Record>& records, std::ostream& out) {
-  std::size_t tag_width = 0;
-  std::size_t id_width = 0;
-  for (const Record& record : records) {
-    tag_width = std::max(tag_width, record.tag.size());
-    id_width = std::max(id_width, record.id.size());
-  }
-  for (const Record& record : records) {
-    out << Padded(record.tag, tag_width) << "  " << Padded(record.id, id_width) << "  "
-        << record.instance << "  " << record.value << '\n';
-  }
+  for (const std::string& line : RecordColumns(records)) out << line << '\n';
 }
 
 }  // namespace

@@ -36,6 +36,9 @@ int Log(const Session& session);
 int Repair(const Session& session);
 int Cycle(const Session& session);
 int Where(const Session& session);
+// In files of their own: watch_command.cpp, history_command.cpp.
+int Watch(const Session& session);
+int History(const Session& session);
 
 // Runs the command of `invocation` (a parsed command line with a command,
 // not a help request). Results go to `out`; messages about what went wrong,

@@ -93,14 +93,17 @@ std::string JsonString(std::string_view text) {
   return json + "\"";
 }
 
+std::string RecordAsJson(const Record& record, std::string_view more) {
+  return "{\"tag\": " + JsonString(record.tag) + ", \"id\": " + JsonString(record.id) +
+         ", \"instance\": " + std::to_string(record.instance) +
+         ", \"value\": " + JsonString(record.value) + std::string(more) + "}";
+}
+
 std::string RecordsAsJson(const std::vector<Record>& records) {
   if (records.empty()) return "[]\n";
   std::string json = "[\n";
   for (std::size_t i = 0; i < records.size(); ++i) {
-    const Record& record = records[i];
-    json += "  {\"tag\": " + JsonString(record.tag) + ", \"id\": " + JsonString(record.id) +
-            ", \"instance\": " + std::to_string(record.instance) +
-            ", \"value\": " + JsonString(record.value) + "}";
+    json += "  " + RecordAsJson(records[i]);
     json += i + 1 < records.size() ? ",\n" : "\n";
   }
   return json + "]\n";

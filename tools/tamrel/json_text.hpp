@@ -15,6 +15,10 @@ namespace tamrel::tool {
 // so the output is always valid JSON.
 std::string JsonString(std::string_view text);
 
+// One record as a JSON object with the keys "tag", "id", "instance" (a
+// number) and "value", followed by `more` (", \"key\": value" pairs).
+std::string RecordAsJson(const Record& record, std::string_view more = "");
+
 // The records as a JSON array of objects with the keys "tag", "id",
 // "instance" (a number) and "value", one object per line.
 std::string RecordsAsJson(const std::vector<Record>& records);

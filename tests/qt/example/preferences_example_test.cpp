@@ -6,10 +6,12 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
+#include <QEventLoop>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTimer>
 #include <cstdlib>
 #include <memory>
 #include <string>
@@ -124,6 +126,42 @@ TEST_F(PreferencesExampleTest, AFirstStartShowsTheVerifiedDefaults) {
   // The defaults were added, so even a cancelled first run saves them.
   EXPECT_EQ(Stored("Preferences", "FontSize"), "10");
   EXPECT_EQ(Stored("Window", "Width"), "460");
+}
+
+// Two instances open on one file: OK in one, and the other shows the new
+// values at once, except in the field its user is typing in.
+TEST_F(PreferencesExampleTest, TheOtherOpenDialogFollowsButKeepsTheFieldItsUserTouched) {
+  Run({}, [](QDialog& dialog) { Press(dialog, QDialogButtonBox::Ok); });  // a file to share
+  qt_preferences::PreferencesSession first({});
+  qt_preferences::PreferencesSession second({});
+  QDialog& other = second.dialog();
+  Find<QLineEdit>(other, "dataFolder").setText("/home/ana/typing");  // not accepted yet
+
+  QDialog& dialog = first.dialog();
+  Find<QLineEdit>(dialog, "userName").setText("Ana Ruiz");
+  Find<QLineEdit>(dialog, "dataFolder").setText("/srv/data");
+  Find<QCheckBox>(dialog, "showGrid").setChecked(false);
+  Find<QRadioButton>(dialog, "imperial").click();
+  ASSERT_TRUE(first.Finish(true));
+
+  QEventLoop loop;
+  QTimer::singleShot(3000, &loop, &QEventLoop::quit);
+  QTimer poll;
+  QObject::connect(&poll, &QTimer::timeout, [&] {
+    if (Find<QLineEdit>(other, "userName").text() == "Ana Ruiz") loop.quit();
+  });
+  poll.start(10);
+  loop.exec();
+  EXPECT_EQ(Find<QLineEdit>(other, "userName").text(), "Ana Ruiz");
+  EXPECT_FALSE(Find<QCheckBox>(other, "showGrid").isChecked());
+  EXPECT_TRUE(Find<QRadioButton>(other, "imperial").isChecked());
+  EXPECT_FALSE(Find<QRadioButton>(other, "metric").isChecked());
+  EXPECT_EQ(Find<QLineEdit>(other, "dataFolder").text(), "/home/ana/typing");
+
+  ASSERT_TRUE(second.Finish(true));  // its user's edit wins, the rest stays
+  EXPECT_EQ(Stored("Preferences", "DataFolder"), "/home/ana/typing");
+  EXPECT_EQ(Stored("Preferences", "UserName"), "Ana Ruiz");
+  EXPECT_EQ(Stored("Preferences", "Imperial"), "True");
 }
 
 }  // namespace
