@@ -5,14 +5,6 @@
 #include "tamrel/error.hpp"
 
 namespace tamrel::platform::native {
-namespace {
-
-constexpr int32_t kDeviceIoError = 57;
-constexpr int32_t kDiskFull = 61;
-constexpr int32_t kTooManyFiles = 67;
-
-}  // namespace
-
 int32_t RuntimeErrorFor(int error_number, Subject subject) {
   switch (error_number) {
     case ENOENT:
@@ -32,12 +24,12 @@ int32_t RuntimeErrorFor(int error_number, Subject subject) {
     case ENOSPC:
     case EDQUOT:
     case EFBIG:
-      return kDiskFull;
+      return errc::kDiskFull;
     case EIO:
-      return kDeviceIoError;
+      return errc::kDeviceIoError;
     case EMFILE:
     case ENFILE:
-      return kTooManyFiles;
+      return errc::kTooManyFiles;
     case ENOMEM:
       return errc::kOutOfMemory;
     default:
