@@ -12,9 +12,9 @@
 #include <cstdint>
 #include <string>
 
-namespace tamrel {
+#include "tamrel/platform.hpp"  // kCsidlAppData
 
-inline constexpr int32_t kCsidlAppData = 26;
+namespace tamrel {
 
 // MGetSpecialfolder: the path of special folder `CSIDL`, or "" when unknown.
 std::string GetSpecialfolder(int32_t CSIDL);

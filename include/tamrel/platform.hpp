@@ -13,6 +13,14 @@
 
 #include "tamrel/variant.hpp"
 
+namespace tamrel {
+
+// The special folder of roaming application data, where application folders
+// go (CSIDL_APPDATA).
+inline constexpr int32_t kCsidlAppData = 26;
+
+}  // namespace tamrel
+
 namespace tamrel::platform {
 
 class FileBackend;  // tamrel/filesystem.hpp

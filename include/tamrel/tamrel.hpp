@@ -13,4 +13,5 @@
 #include "tamrel/object.hpp"
 #include "tamrel/platform.hpp"
 #include "tamrel/records.hpp"
+#include "tamrel/round_trip.hpp"
 #include "tamrel/variant.hpp"
