@@ -59,7 +59,9 @@ void TextStream::Close() {
   impl_->writer.reset();
 }
 
-namespace detail {
+}  // namespace tamrel
+
+namespace tamrel::detail {
 
 TextStream OpenTextForReading(const std::shared_ptr<platform::FileBackend>& backend,
                               const std::string& path) {
@@ -82,5 +84,4 @@ void RequireAnsi(Tristate format) {
   if (format == Tristate::TristateTrue) Raise(errc::kInvalidArgument);
 }
 
-}  // namespace detail
-}  // namespace tamrel
+}  // namespace tamrel::detail
