@@ -12,6 +12,8 @@
 #include <string>
 #include <string_view>
 
+#include "tamrel/export.hpp"
+
 namespace tamrel {
 
 // Error numbers of the run-time that the library raises, passes on or
@@ -63,12 +65,12 @@ inline constexpr int32_t kIllegalContextParam = 60011;  // the library's own: il
 }  // namespace errc
 
 // The run-time's description of a standard error number ("" for unknown ones).
-std::string_view StandardDescription(int32_t number);
+TAMREL_EXPORT std::string_view StandardDescription(int32_t number);
 
 // The source the run-time gives errors raised inside the library.
 inline constexpr std::string_view kDefaultErrorSource = "Tamrel";
 
-class Error : public std::exception {
+class TAMREL_EXPORT Error : public std::exception {
  public:
   // An empty description is replaced by the standard one for the number.
   explicit Error(int32_t number, std::string description = "",
@@ -86,8 +88,8 @@ class Error : public std::exception {
 };
 
 // Raises Error(number, description, source).
-[[noreturn]] void Raise(int32_t number, std::string description = "",
-                        std::string source = std::string(kDefaultErrorSource));
+[[noreturn]] TAMREL_EXPORT void Raise(int32_t number, std::string description = "",
+                                      std::string source = std::string(kDefaultErrorSource));
 
 // The thread's current error, as the run-time's Err object holds it. Number 0
 // means no error. The library sets it while it reports a failure to the host
@@ -99,8 +101,8 @@ struct ErrorInfo {
   std::string description;
 };
 
-const ErrorInfo& CurrentError();
-void SetCurrentError(const Error& error);
-void ClearCurrentError();
+TAMREL_EXPORT const ErrorInfo& CurrentError();
+TAMREL_EXPORT void SetCurrentError(const Error& error);
+TAMREL_EXPORT void ClearCurrentError();
 
 }  // namespace tamrel

@@ -12,24 +12,26 @@
 #include <cstdint>
 #include <string>
 
+#include "tamrel/export.hpp"
 #include "tamrel/platform.hpp"  // kCsidlAppData
 
 namespace tamrel {
 
 // MGetSpecialfolder: the path of special folder `CSIDL`, or "" when unknown.
-std::string GetSpecialfolder(int32_t CSIDL);
+TAMREL_EXPORT std::string GetSpecialfolder(int32_t CSIDL);
 // MGetWindowsFolder: the Windows folder, or "" when the platform cannot say.
-std::string GetWindowsFolder();
+TAMREL_EXPORT std::string GetWindowsFolder();
 // mGetLongPathName: the long form of an existing path, "" when it cannot be
 // resolved, `path` itself when the platform call raises. Never raises.
-std::string GetLongPath(const std::string& path);
+TAMREL_EXPORT std::string GetLongPath(const std::string& path);
 // mBrowseForFolders: shows the modal chooser; true with `folder` set when a
 // file-system folder was chosen, false with `folder` untouched otherwise.
-bool BrowseForFolder(int32_t ownerWindow, const std::string& title, std::string& folder);
+TAMREL_EXPORT bool BrowseForFolder(int32_t ownerWindow, const std::string& title,
+                                   std::string& folder);
 // The backup copy of the context file `file`: where Save writes it and where
 // Load looks for it when `file` is damaged. It is the file's name (the part
 // after the last separator) in the Windows folder, so two context files of
 // one name in different folders share one backup copy.
-std::string BackupCopyPath(const std::string& file);
+TAMREL_EXPORT std::string BackupCopyPath(const std::string& file);
 
 }  // namespace tamrel

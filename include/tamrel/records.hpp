@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "tamrel/export.hpp"
 #include "tamrel/round_trip.hpp"  // RoundTrips, which tells which records a file keeps
 
 namespace tamrel {
@@ -25,6 +26,6 @@ struct Record {
 // newest Add first, loaded and CloneAdd records in the order they came).
 // Reads only: no cursor moves, nothing is reported to the host; never
 // raises except when memory runs out.
-std::vector<Record> Records(const ContextCls& context);
+TAMREL_EXPORT std::vector<Record> Records(const ContextCls& context);
 
 }  // namespace tamrel

@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "tamrel/export.hpp"
+
 namespace tamrel {
 
 // True when a context file gives back a record of `tag`, `id` and `value`
@@ -15,6 +17,7 @@ namespace tamrel {
 // next Load sets it aside with all its values: check keys that come from
 // outside the program before they are stored. Says nothing of what Add
 // refuses (an empty tag or id). Never raises except when memory runs out.
-bool RoundTrips(const std::string& tag, const std::string& id, const std::string& value);
+TAMREL_EXPORT bool RoundTrips(const std::string& tag, const std::string& id,
+                              const std::string& value);
 
 }  // namespace tamrel
