@@ -75,7 +75,7 @@ if ! { "$cmake" -S "$TAMREL_SOURCE_DIR" -B "$work/shared-build" -DBUILD_SHARED_L
           -DCMAKE_CXX_COMPILER="$cxx" ${toolchain:+-DCMAKE_TOOLCHAIN_FILE="$toolchain"} \
           -DTAMREL_BUILD_TESTS=OFF -DTAMREL_BUILD_TOOLS=OFF -DTAMREL_BUILD_FUZZ=OFF \
           -DTAMREL_BUILD_QT=OFF -DTAMREL_WERROR=ON &&
-        "$cmake" --build "$work/shared-build" &&
+        "$cmake" --build "$work/shared-build" --parallel "$(nproc 2>/dev/null || echo 2)" &&
         "$cmake" --install "$work/shared-build" --prefix "$shared_prefix" &&
         "$cmake" -S "$here/consumer" -B "$work/shared-consumer" \
           -DCMAKE_PREFIX_PATH="$shared_prefix" -DCMAKE_CXX_COMPILER="$cxx" \
@@ -89,7 +89,13 @@ if [[ -n $runner ]]; then
   # Windows finds a DLL beside the program; the import library is what the
   # consumer linked.
   ls "$shared_prefix"/lib/libtamrel.dll.a >/dev/null
-  cp "$shared_prefix"/bin/*.dll "$work/shared-consumer/"
+  # The DLL carries the C++ run-time: it imports no DLL of the compiler's.
+  imports=$("${cxx%%g++*}objdump" -p "$shared_prefix/bin/tamrel.dll" | grep "DLL Name")
+  if grep -iE "libstdc|libgcc|winpthread" <<<"$imports"; then
+    echo "tamrel.dll needs a run-time DLL of the compiler beside it" >&2
+    exit 1
+  fi
+  cp "$shared_prefix"/bin/tamrel.dll "$work/shared-consumer/"
   run "$work/shared-consumer/consumer.exe" "$(native_path "$work/shared.tmc")"
 else
   ls "$shared_prefix"/lib*/libtamrel.so >/dev/null
