@@ -3,6 +3,8 @@
 
 #include <string>
 
+#include "tamrel/export.hpp"
+
 namespace tamrel {
 
 // The backup copy of the context file `file`: where Save writes it and where
@@ -18,6 +20,6 @@ namespace tamrel {
 // shortened before the mark. Its generations and set-aside copies are named
 // from it as the file's are: "Setup-1f0c33d7a5e2b96c(1).tmc",
 // "Setup-1f0c33d7a5e2b96c.tmc_corrupt(1)".
-std::string BackupCopyPath(const std::string& file);
+TAMREL_EXPORT std::string BackupCopyPath(const std::string& file);
 
 }  // namespace tamrel

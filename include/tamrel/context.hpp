@@ -38,6 +38,7 @@
 #include <vector>
 
 #include "tamrel/dictionary.hpp"
+#include "tamrel/export.hpp"
 #include "tamrel/form.hpp"
 #include "tamrel/host.hpp"
 #include "tamrel/object.hpp"
@@ -70,7 +71,7 @@ struct MemberInfo {
   std::string result;  // "" for none
 };
 
-class ContextCls : public Object {
+class TAMREL_EXPORT ContextCls : public Object {
  public:
   ContextCls();
   ~ContextCls() override;
@@ -255,6 +256,16 @@ class ContextCls : public Object {
   // as "ProcessXML", each record check as "ValidateLoadItem", each damaged
   // level reported as "DecodeXML" (HandleError(false, false, false)); any
   // other failure is trapped as "Load" with the stage "Initialize: <file>".
+  // When memory runs out, the step that needed it fails with error 7 under
+  // its own trap: a record that cannot be filed is left out and the Load
+  // goes on with the next one; a failure outside the records is trapped as
+  // "Load". Running out of memory never sets the file aside: only a text
+  // the reader cannot decode does.
+  // When the host's HandleError throws while Load reports a failure of one
+  // record, Load takes the file for damaged, as the throw ends the reader's
+  // pass: it sets the file aside and turns to the backup copy as above.
+  // What HandleError throws while Load reports a failure trapped as "Load"
+  // reaches the caller.
   bool Load(const std::string& filename);
 
   // 25. Writes the store to `filename` (or SaveLocation() when it is "";
@@ -368,8 +379,10 @@ class ContextCls : public Object {
 
   // 37. The smallest element of a one-dimensional array, compared with the
   // variant rules (numbers before texts), from index 0 up. Raises 9 for an
-  // array without an element 0. Not trapped.
-  Variant min(const VariantArray& vals);
+  // array without an element 0. Not trapped. Declared, and best called, as
+  // `(min)`, so that the min macro of <windows.h> (without NOMINMAX) leaves
+  // it alone: `(context->min)(values)`.
+  Variant(min)(const VariantArray& vals);
 
   // 38. Creates the folder `path` and every missing folder above it; true
   // when made. Raises (not trapped): 58 when `path` already exists, 5 for a
@@ -418,9 +431,9 @@ class ContextCls : public Object {
 
 // Creates an object by its programmatic name; "Tamrel.ContextCls" makes a
 // ContextCls. Any other name raises error 429.
-ObjectRef CreateObject(const std::string& progId);
+TAMREL_EXPORT ObjectRef CreateObject(const std::string& progId);
 
 // The application title of the current thread: "Tamrel" until Appl replaces it.
-std::string ApplicationTitle();
+TAMREL_EXPORT std::string ApplicationTitle();
 
 }  // namespace tamrel

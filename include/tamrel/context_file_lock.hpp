@@ -37,13 +37,15 @@
 #include <memory>
 #include <string>
 
+#include "tamrel/export.hpp"
+
 namespace tamrel {
 
 namespace platform {
 class FileLock;  // tamrel/filesystem.hpp
 }
 
-class ContextFileLock {
+class TAMREL_EXPORT ContextFileLock {
  public:
   static constexpr double kDefaultWaitSeconds = 10;
 

@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "tamrel/export.hpp"
 #include "tamrel/object.hpp"
 #include "tamrel/variant.hpp"
 
@@ -17,7 +18,7 @@ namespace tamrel {
 // of a missing key adds that key with an Empty value.
 // By name: Exists, Item (get, let with one index), Add, Keys, Items, Count,
 // Remove, RemoveAll.
-class Dictionary : public Object {
+class TAMREL_EXPORT Dictionary : public Object {
  public:
   std::string TypeName() const override { return "Dictionary"; }
 

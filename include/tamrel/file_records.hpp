@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "tamrel/export.hpp"
 #include "tamrel/records.hpp"
 
 namespace tamrel {
@@ -28,6 +29,6 @@ struct FileRecords {
 // context file, records validated as Load validates them. Never raises
 // except when memory runs out; the platform hooks in force are used for the
 // file system.
-FileRecords ReadFileRecords(const std::string& file);
+TAMREL_EXPORT FileRecords ReadFileRecords(const std::string& file);
 
 }  // namespace tamrel

@@ -29,6 +29,7 @@
 #include <string_view>
 #include <vector>
 
+#include "tamrel/export.hpp"
 #include "tamrel/object.hpp"
 
 namespace tamrel {
@@ -74,7 +75,7 @@ struct NewFileModel {
 
 // A file being written by a backend. Destroying it closes it if needed,
 // ignoring errors.
-class WritableFile {
+class TAMREL_EXPORT WritableFile {
  public:
   virtual ~WritableFile() = default;
   virtual void Append(std::string_view data) = 0;
@@ -86,7 +87,7 @@ class WritableFile {
 // An exclusive lock on a lock file, held until the object is destroyed. The
 // system releases it too when the process ends, however it ends, so a crash
 // never leaves a stale lock.
-class FileLock {
+class TAMREL_EXPORT FileLock {
  public:
   virtual ~FileLock() = default;
 };
@@ -95,7 +96,7 @@ class FileLock {
 // operation raises tamrel::Error with the run-time's error number on failure.
 // Implementations: the native backend of the platform, and in tests wrappers
 // that record or fail chosen calls.
-class FileBackend {
+class TAMREL_EXPORT FileBackend {
  public:
   virtual ~FileBackend() = default;
 
@@ -167,7 +168,7 @@ class FileBackend {
 };
 
 // The native backend of this platform (one shared instance).
-std::shared_ptr<FileBackend> NativeFileBackend();
+TAMREL_EXPORT std::shared_ptr<FileBackend> NativeFileBackend();
 
 }  // namespace platform
 
@@ -179,7 +180,7 @@ enum class Tristate { TristateUseDefault = -2, TristateTrue = -1, TristateFalse 
 
 // A file, by path. Copies refer to the same file. Operations reach the disk
 // each time; nothing is cached.
-class File {
+class TAMREL_EXPORT File {
  public:
   File(std::shared_ptr<platform::FileBackend> backend, std::string path);
 
@@ -211,7 +212,7 @@ class File {
 };
 
 // A folder, by path.
-class Folder {
+class TAMREL_EXPORT Folder {
  public:
   Folder(std::shared_ptr<platform::FileBackend> backend, std::string path);
 
@@ -234,7 +235,7 @@ class Folder {
 // flushes it and puts it in the target's place atomically. A stream
 // destroyed without Close, or whose Write or Close failed, leaves the target
 // as it was and removes its temporary file.
-class TextStream {
+class TAMREL_EXPORT TextStream {
  public:
   // Streams are opened by File::OpenAsTextStream and
   // FileSystemObject::CreateTextFile; Impl is the library's own.
@@ -267,7 +268,7 @@ class TextStream {
 
 // Scripting.FileSystemObject. Made on the file system of the platform hooks
 // in force (platform::Current().file_system), or on a given backend.
-class FileSystemObject : public Object {
+class TAMREL_EXPORT FileSystemObject : public Object {
  public:
   FileSystemObject();
   explicit FileSystemObject(std::shared_ptr<platform::FileBackend> backend);

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "tamrel/export.hpp"
 #include "tamrel/object.hpp"
 
 namespace tamrel {
@@ -13,7 +14,7 @@ namespace tamrel {
 // binding) and whose properties are reached by name: Tag, Text, Value,
 // ListIndex, ListCount, Style, MultiLine, BackColor; List, ItemData and
 // Selected with one zero-based index; AddItem through Call.
-class Form : public Object {
+class TAMREL_EXPORT Form : public Object {
  public:
   std::string TypeName() const override { return "Form"; }
   // The form's controls, in the form's order.

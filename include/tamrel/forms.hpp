@@ -44,6 +44,7 @@
 #include <utility>
 #include <vector>
 
+#include "tamrel/export.hpp"
 #include "tamrel/form.hpp"
 #include "tamrel/object.hpp"
 #include "tamrel/variant.hpp"
@@ -60,7 +61,7 @@ inline constexpr int32_t kWindowBackground = static_cast<int32_t>(0x80000005u);
 inline constexpr int32_t kButtonFace = static_cast<int32_t>(0x8000000Fu);
 
 // Tag and BackColor, which every standard control has.
-class Control : public Object {
+class TAMREL_EXPORT Control : public Object {
  public:
   const std::string& Tag() const { return tag_; }
   void Tag(std::string tag) { tag_ = std::move(tag); }
@@ -97,7 +98,7 @@ class Control : public Object {
   int32_t back_color_;
 };
 
-class TextBox : public Control {
+class TAMREL_EXPORT TextBox : public Control {
  public:
   // MultiLine is fixed when the control is made, as at design time.
   explicit TextBox(bool multi_line = false) : Control(kWindowBackground), multi_line_(multi_line) {}
@@ -120,7 +121,7 @@ class TextBox : public Control {
 
 // The item list shared by combo boxes and list boxes: item texts with their
 // numeric ItemData, and ListIndex, the current item (-1 for none).
-class ListControl : public Control {
+class TAMREL_EXPORT ListControl : public Control {
  public:
   int32_t ListCount() const { return static_cast<int32_t>(items_.size()); }
   // Error 381 when `index` is not 0 to ListCount - 1.
@@ -165,7 +166,7 @@ class ListControl : public Control {
   int32_t list_index_ = -1;
 };
 
-class ComboBox : public ListControl {
+class TAMREL_EXPORT ComboBox : public ListControl {
  public:
   static constexpr int16_t kDropDownCombo = 0;
   static constexpr int16_t kSimpleCombo = 1;
@@ -195,7 +196,7 @@ class ComboBox : public ListControl {
   std::string text_;
 };
 
-class ListBox : public ListControl {
+class TAMREL_EXPORT ListBox : public ListControl {
  public:
   static constexpr int16_t kSingleSelect = 0;
   static constexpr int16_t kSimpleMultiSelect = 1;
@@ -229,7 +230,7 @@ class ListBox : public ListControl {
 };
 
 // Caption, which check boxes, option buttons and labels share.
-class CaptionedControl : public Control {
+class TAMREL_EXPORT CaptionedControl : public Control {
  public:
   const std::string& Caption() const { return caption_; }
   void Caption(std::string caption) { caption_ = std::move(caption); }
@@ -245,7 +246,7 @@ class CaptionedControl : public Control {
   std::string caption_;
 };
 
-class CheckBox : public CaptionedControl {
+class TAMREL_EXPORT CheckBox : public CaptionedControl {
  public:
   static constexpr int16_t kUnchecked = 0;
   static constexpr int16_t kChecked = 1;
@@ -270,7 +271,7 @@ class CheckBox : public CaptionedControl {
 
 // Option buttons placed on one StandardForm form one group: setting one of
 // them to True sets the others to False.
-class OptionButton : public CaptionedControl {
+class TAMREL_EXPORT OptionButton : public CaptionedControl {
  public:
   OptionButton() : CaptionedControl(kButtonFace) {}
   std::string TypeName() const override { return "OptionButton"; }
@@ -290,7 +291,7 @@ class OptionButton : public CaptionedControl {
   std::shared_ptr<detail::OptionGroup> group_;
 };
 
-class Label : public CaptionedControl {
+class TAMREL_EXPORT Label : public CaptionedControl {
  public:
   Label() : CaptionedControl(kButtonFace) {}
   std::string TypeName() const override { return "Label"; }
@@ -298,7 +299,7 @@ class Label : public CaptionedControl {
 
 // A form holding controls in the order they were added; Controls() yields
 // them in that order. The form keeps its controls alive.
-class StandardForm : public Form {
+class TAMREL_EXPORT StandardForm : public Form {
  public:
   StandardForm();
   ~StandardForm() override;

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "tamrel/export.hpp"
 #include "tamrel/object.hpp"
 #include "tamrel/variant.hpp"
 
@@ -31,7 +32,7 @@ namespace tamrel {
 //
 // By name the six operations answer Call with their arguments in order
 // (GetErrorText writes its text back into its argument).
-class HostApplication : public Object {
+class TAMREL_EXPORT HostApplication : public Object {
  public:
   std::string TypeName() const override { return "HostApplication"; }
 

@@ -12,18 +12,20 @@
 #include <cstdint>
 #include <string>
 
+#include "tamrel/export.hpp"
+#include "tamrel/platform.hpp"  // kCsidlAppData
+
 namespace tamrel {
 
-inline constexpr int32_t kCsidlAppData = 26;
-
 // MGetSpecialfolder: the path of special folder `CSIDL`, or "" when unknown.
-std::string GetSpecialfolder(int32_t CSIDL);
+TAMREL_EXPORT std::string GetSpecialfolder(int32_t CSIDL);
 // MGetWindowsFolder: the Windows folder, or "" when the platform cannot say.
-std::string GetWindowsFolder();
+TAMREL_EXPORT std::string GetWindowsFolder();
 // mGetLongPathName: the long form of an existing path, "" when it cannot be
 // resolved, `path` itself when the platform call raises. Never raises.
-std::string GetLongPath(const std::string& path);
+TAMREL_EXPORT std::string GetLongPath(const std::string& path);
 // mBrowseForFolders: shows the modal chooser; true with `folder` set when a
 // file-system folder was chosen, false with `folder` untouched otherwise.
-bool BrowseForFolder(int32_t ownerWindow, const std::string& title, std::string& folder);
+TAMREL_EXPORT bool BrowseForFolder(int32_t ownerWindow, const std::string& title,
+                                   std::string& folder);
 }  // namespace tamrel

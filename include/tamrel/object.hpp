@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "tamrel/export.hpp"
 #include "tamrel/variant.hpp"
 
 namespace tamrel {
@@ -13,7 +14,7 @@ namespace tamrel {
 // An automation object. Members are reached by name, compared without regard
 // to letter case as the automation run-time does. The default implementations
 // raise error 438 (the object does not support the property or method).
-class Object : public std::enable_shared_from_this<Object> {
+class TAMREL_EXPORT Object : public std::enable_shared_from_this<Object> {
  public:
   virtual ~Object() = default;
 
@@ -36,6 +37,6 @@ class Object : public std::enable_shared_from_this<Object> {
 };
 
 // True when two member names are the same, ignoring ASCII letter case.
-bool SameName(std::string_view a, std::string_view b);
+TAMREL_EXPORT bool SameName(std::string_view a, std::string_view b);
 
 }  // namespace tamrel

@@ -11,7 +11,16 @@
 #include <string>
 #include <vector>
 
+#include "tamrel/export.hpp"
 #include "tamrel/variant.hpp"
+
+namespace tamrel {
+
+// The special folder of roaming application data, where application folders
+// go (CSIDL_APPDATA).
+inline constexpr int32_t kCsidlAppData = 26;
+
+}  // namespace tamrel
 
 namespace tamrel::platform {
 
@@ -59,16 +68,16 @@ struct Hooks {
 };
 
 // The native hooks of this platform.
-Hooks NativeHooks();
+TAMREL_EXPORT Hooks NativeHooks();
 
 // The hooks in force on this thread: the innermost Scope's, else the native.
-const Hooks& Current();
+TAMREL_EXPORT const Hooks& Current();
 
 // Installs `hooks` for the current thread for the lifetime of the scope;
 // scopes nest. Hooks left empty in `hooks` are taken from the hooks in force
 // when the scope is made. REQUIRES: scopes end in reverse order on the thread
 // that made them.
-class Scope {
+class TAMREL_EXPORT Scope {
  public:
   explicit Scope(Hooks hooks);
   ~Scope();
@@ -83,11 +92,11 @@ class Scope {
 // For command-line programs: the arguments after the program's name as
 // UTF-8 text. On POSIX they are argv as given; on Windows they are read from
 // the UTF-16 command line, as argv would lose what the code page cannot hold.
-std::vector<std::string> CommandLineArguments(int argc, char** argv);
+TAMREL_EXPORT std::vector<std::string> CommandLineArguments(int argc, char** argv);
 
 // For command-line programs: standard output and error take UTF-8 bytes and
 // pass them on unchanged (on Windows: the console's code page becomes UTF-8
 // and no line ending is rewritten).
-void UseUtf8Console();
+TAMREL_EXPORT void UseUtf8Console();
 
 }  // namespace tamrel::platform

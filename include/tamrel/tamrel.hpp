@@ -15,5 +15,6 @@
 #include "tamrel/object.hpp"
 #include "tamrel/platform.hpp"
 #include "tamrel/records.hpp"
+#include "tamrel/round_trip.hpp"
 #include "tamrel/variant.hpp"
 #include "tamrel/watcher.hpp"

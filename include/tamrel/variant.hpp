@@ -18,6 +18,8 @@
 #include <variant>
 #include <vector>
 
+#include "tamrel/export.hpp"
+
 namespace tamrel {
 
 class Object;
@@ -38,7 +40,7 @@ enum class VariantKind {
   Array,
 };
 
-class Variant {
+class TAMREL_EXPORT Variant {
  public:
   Variant() = default;  // Empty
   static Variant Null();
@@ -99,7 +101,7 @@ struct ArrayBounds {
 
 // An array of variants with one or more dimensions. An array made with no
 // dimensions is "not allocated" (as a dynamic array before ReDim).
-class VariantArray {
+class TAMREL_EXPORT VariantArray {
  public:
   VariantArray() = default;
   // A one-dimensional array of `values`, indexed from `lower`.
@@ -133,36 +135,36 @@ class VariantArray {
 
 // The automation run-time's functions on variants. Conversions raise Error:
 // 94 for Null, 13 for a value that has no such form, 6 on overflow.
-std::string TypeName(const Variant& v);
-std::string CStr(const Variant& v);
-bool CBool(const Variant& v);
+TAMREL_EXPORT std::string TypeName(const Variant& v);
+TAMREL_EXPORT std::string CStr(const Variant& v);
+TAMREL_EXPORT bool CBool(const Variant& v);
 // CBool without raising: the Boolean, or nothing where CBool would fail.
-std::optional<bool> TryCBool(const Variant& v);
-int16_t CInt(const Variant& v);  // rounds halves to even
-int32_t CLng(const Variant& v);  // rounds halves to even
-double CDbl(const Variant& v);
-bool IsNumeric(const Variant& v);
-bool IsDate(const Variant& v);
-bool IsNull(const Variant& v);
-bool IsEmpty(const Variant& v);
+TAMREL_EXPORT std::optional<bool> TryCBool(const Variant& v);
+TAMREL_EXPORT int16_t CInt(const Variant& v);  // rounds halves to even
+TAMREL_EXPORT int32_t CLng(const Variant& v);  // rounds halves to even
+TAMREL_EXPORT double CDbl(const Variant& v);
+TAMREL_EXPORT bool IsNumeric(const Variant& v);
+TAMREL_EXPORT bool IsDate(const Variant& v);
+TAMREL_EXPORT bool IsNull(const Variant& v);
+TAMREL_EXPORT bool IsEmpty(const Variant& v);
 
 // Text as the concatenation operator makes it: Null and Empty give "",
 // everything else CStr.
-std::string ConcatText(const Variant& v);
+TAMREL_EXPORT std::string ConcatText(const Variant& v);
 
 // Parses numeric text as IsNumeric accepts it.
-std::optional<double> ParseNumericText(const std::string& text);
+TAMREL_EXPORT std::optional<double> ParseNumericText(const std::string& text);
 // Parses date text as IsDate accepts it, to an OLE date.
-std::optional<double> ParseDateText(const std::string& text);
+TAMREL_EXPORT std::optional<double> ParseDateText(const std::string& text);
 // The text form of an OLE date.
-std::string FormatDate(double ole_date);
+TAMREL_EXPORT std::string FormatDate(double ole_date);
 
 // Comparison with the variant rules: numbers (Boolean, Date and Empty
 // included) by value, texts by byte order, numbers less than texts, Empty as 0
 // against a number and as "" against a text. Any comparison with Null is
 // false. Objects and arrays raise error 13.
-bool operator==(const Variant& a, const Variant& b);
-bool operator<(const Variant& a, const Variant& b);
+TAMREL_EXPORT bool operator==(const Variant& a, const Variant& b);
+TAMREL_EXPORT bool operator<(const Variant& a, const Variant& b);
 inline bool operator!=(const Variant& a, const Variant& b) { return !(a == b); }
 
 }  // namespace tamrel

@@ -47,6 +47,7 @@
 #include <string>
 #include <vector>
 
+#include "tamrel/export.hpp"
 #include "tamrel/file_records.hpp"
 #include "tamrel/records.hpp"
 
@@ -71,7 +72,7 @@ struct ContextChange {
   std::vector<Record> before, after;
 };
 
-class ContextWatcher {
+class TAMREL_EXPORT ContextWatcher {
  public:
   // Starts watching `file` (its folder need not exist yet) for `context`,
   // taking the file's records as they are now as the last look. Raises
@@ -110,6 +111,6 @@ class ContextWatcher {
 // the file. The values are replaced through Remove and CloneAdd, so the
 // cursors of those tags and ids are as those members leave them. Returns the
 // number of tags and ids whose values were replaced.
-int32_t ApplyChange(ContextCls& context, const ContextChange& change);
+TAMREL_EXPORT int32_t ApplyChange(ContextCls& context, const ContextChange& change);
 
 }  // namespace tamrel

@@ -2,10 +2,7 @@
 
 #include <utility>
 
-#include "tamrel/context.hpp"
-
-namespace tamrel {
-namespace detail {
+namespace tamrel::detail {
 namespace {
 std::string& ThreadTitle() {
   thread_local std::string title = "Tamrel";
@@ -16,8 +13,4 @@ std::string& ThreadTitle() {
 const std::string& CurrentApplicationTitle() { return ThreadTitle(); }
 void SetApplicationTitle(std::string title) { ThreadTitle() = std::move(title); }
 
-}  // namespace detail
-
-std::string ApplicationTitle() { return detail::CurrentApplicationTitle(); }
-
-}  // namespace tamrel
+}  // namespace tamrel::detail

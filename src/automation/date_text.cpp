@@ -19,7 +19,7 @@ namespace {
 
 using detail::CivilDate;
 
-constexpr int64_t kSecondsPerDay = 86400;
+using detail::kSecondsPerDay;
 // The dates the run-time can hold: 0100-01-01 to 9999-12-31 23:59:59. The
 // OLE bounds are exclusive: a day beyond them starts outside the range.
 constexpr double kBeforeFirstOleDate = -657435.0;

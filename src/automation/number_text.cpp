@@ -10,8 +10,7 @@
 #include "automation/text_scan.hpp"
 #include "tamrel/variant.hpp"
 
-namespace tamrel {
-namespace detail {
+namespace tamrel::detail {
 namespace {
 
 constexpr int kDoubleDigits = 15;
@@ -44,8 +43,9 @@ std::string FormatGeneral(Float value, int digits) {
 std::string FormatDouble(double value) { return FormatGeneral(value, kDoubleDigits); }
 std::string FormatSingle(float value) { return FormatGeneral(value, kSingleDigits); }
 
-}  // namespace detail
+}  // namespace tamrel::detail
 
+namespace tamrel {
 namespace {
 
 using detail::IsDigit;

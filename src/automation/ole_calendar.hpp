@@ -6,6 +6,8 @@
 
 namespace tamrel::detail {
 
+inline constexpr int64_t kSecondsPerDay = 86400;
+
 struct CivilDate {
   int64_t year = 0;
   int64_t month = 0;  // 1..12

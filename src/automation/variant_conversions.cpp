@@ -4,19 +4,14 @@
 #include <string>
 #include <string_view>
 
+#include "automation/boolean_words.hpp"
 #include "automation/number_text.hpp"
 #include "tamrel/error.hpp"
 #include "tamrel/object.hpp"
-#include "tamrel/platform.hpp"
 #include "tamrel/variant.hpp"
 
 namespace tamrel {
 namespace {
-
-platform::BooleanWords SystemBooleanWords() {
-  const platform::Hooks& hooks = platform::Current();
-  return hooks.boolean_words ? hooks.boolean_words() : platform::BooleanWords{};
-}
 
 // Null fails every conversion; objects and arrays have no scalar form.
 void RequireScalar(const Variant& v) {
@@ -52,7 +47,7 @@ Int ToInteger(const Variant& v, double low, double high) {
 
 // The text as one of the system Boolean words, in any ASCII letter case.
 std::optional<bool> AsBooleanWord(const std::string& text) {
-  const platform::BooleanWords words = SystemBooleanWords();
+  const detail::BooleanWordPair words = detail::SystemBooleanWords();
   if (!words.true_word.empty() && SameName(text, words.true_word)) return true;
   if (!words.false_word.empty() && SameName(text, words.false_word)) return false;
   return std::nullopt;
@@ -92,7 +87,7 @@ std::string CStr(const Variant& v) {
   RequireScalar(v);
   switch (v.kind()) {
     case VariantKind::Boolean: {
-      platform::BooleanWords words = SystemBooleanWords();
+      const detail::BooleanWordPair words = detail::SystemBooleanWords();
       return v.AsBoolean() ? words.true_word : words.false_word;
     }
     case VariantKind::Integer:

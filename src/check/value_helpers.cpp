@@ -52,7 +52,7 @@ std::string ContextCls::cBoolStr(const Variant& val) {
   return kFalseText;
 }
 
-Variant ContextCls::min(const VariantArray& vals) {
+Variant(ContextCls::min)(const VariantArray& vals) {
   // Only index 0 and up are looked at; the lower bound itself is not consulted.
   if (vals.Dimensions() != 1 || vals.LBound() > 0 || vals.UBound() < 0) {
     Raise(errc::kSubscriptOutOfRange);

@@ -1,5 +1,5 @@
 // The ContextCls frame: creation, destruction and the properties that link a
-// context to its host.
+// context to its host, and the application title as hosts read it.
 #include "tamrel/context.hpp"
 
 #include <utility>
@@ -55,5 +55,7 @@ void ContextCls::SetApplicationContext(const ObjectRef& hostApplication) {
 }
 
 bool ContextCls::changed() const { return state_->changed; }
+
+std::string ApplicationTitle() { return detail::CurrentApplicationTitle(); }
 
 }  // namespace tamrel

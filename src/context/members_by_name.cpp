@@ -352,7 +352,7 @@ constexpr std::array<Invoker, 42> kInvokers = {
     // 36 cBoolStr
     [](ContextCls& c, Arguments& a) -> Variant { return c.cBoolStr(a.Value(0)); },
     // 37 min
-    [](ContextCls& c, Arguments& a) -> Variant { return c.min(a.Array(0)); },
+    [](ContextCls& c, Arguments& a) -> Variant { return (c.min)(a.Array(0)); },
     // 38 MakeFolder
     [](ContextCls& c, Arguments& a) -> Variant {
       FileSystemObject& fso = a.Object<FileSystemObject>(0);

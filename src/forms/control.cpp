@@ -3,28 +3,13 @@
 #include <string>
 #include <vector>
 
+#include "forms/colour_number.hpp"
 #include "tamrel/error.hpp"
 #include "tamrel/forms.hpp"
 
 namespace tamrel {
-namespace {
-
-constexpr int32_t kInvalidPropertyValue = 380;
-constexpr int32_t kSetOnlyAtDesignTime = 382;
-constexpr int32_t kReadOnlyProperty = 383;
-constexpr uint32_t kLargestRgb = 0x00FFFFFFu;
-constexpr uint32_t kFirstSystemColour = 0x80000000u;
-constexpr uint32_t kLastSystemColour = 0x80000018u;
-
-bool IsColourNumber(int32_t colour) {
-  const auto bits = static_cast<uint32_t>(colour);
-  return bits <= kLargestRgb || (bits >= kFirstSystemColour && bits <= kLastSystemColour);
-}
-
-}  // namespace
-
 void Control::BackColor(int32_t colour) {
-  if (!IsColourNumber(colour)) RaiseInvalidValue();
+  if (!detail::IsColourNumber(colour)) RaiseInvalidValue();
   back_color_ = colour;
 }
 
@@ -58,14 +43,14 @@ int32_t Control::OneIndex(const std::vector<Variant>& indices) {
   return CLng(indices.front());
 }
 
-void Control::RaiseInvalidValue() { Raise(kInvalidPropertyValue, "Invalid property value"); }
+void Control::RaiseInvalidValue() { Raise(errc::kInvalidPropertyValue, "Invalid property value"); }
 
 void Control::RaiseReadOnly(const std::string& name) {
-  Raise(kReadOnlyProperty, "'" + name + "' property is read-only");
+  Raise(errc::kReadOnlyProperty, "'" + name + "' property is read-only");
 }
 
 void Control::RaiseDesignTimeOnly(const std::string& name) {
-  Raise(kSetOnlyAtDesignTime, "'" + name + "' property cannot be set at run time");
+  Raise(errc::kSetOnlyAtDesignTime, "'" + name + "' property cannot be set at run time");
 }
 
 }  // namespace tamrel

@@ -2,9 +2,7 @@
 #include "forms/option_group.hpp"
 #include "tamrel/forms.hpp"
 
-namespace tamrel {
-
-namespace detail {
+namespace tamrel::detail {
 
 void OptionGroup::Join(const std::shared_ptr<OptionGroup>& group,
                        const std::shared_ptr<OptionButton>& button) {
@@ -24,7 +22,9 @@ void OptionGroup::Checked(const OptionButton& button) {
   }
 }
 
-}  // namespace detail
+}  // namespace tamrel::detail
+
+namespace tamrel {
 
 void OptionButton::Value(bool value) {
   value_ = value;

@@ -2,13 +2,14 @@
 #include <chrono>
 #include <thread>
 
+#include "automation/ole_calendar.hpp"
 #include "tamrel/context.hpp"
 #include "tamrel/platform.hpp"
 
 namespace tamrel {
 namespace {
 
-constexpr float kSecondsPerDay = 86400.0F;
+constexpr auto kSecondsPerDay = static_cast<float>(detail::kSecondsPerDay);
 // Between two clock readings the thread rests this long, so that a wait
 // without window messages does not spin a processor.
 constexpr auto kRest = std::chrono::milliseconds(1);

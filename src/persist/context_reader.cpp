@@ -14,7 +14,6 @@
 namespace tamrel::detail {
 namespace {
 
-constexpr int32_t kOutOfStackSpace = 28;
 constexpr std::size_t kNotFound = std::string_view::npos;
 
 // The characters that end a run inside a start tag: a space or ">" ends an
@@ -59,7 +58,7 @@ class Reader {
   void Decode(std::string_view xml, int depth) {
     std::string_view rest = xml;
     try {
-      if (depth > kMaxNesting) Raise(kOutOfStackSpace, "Out of stack space");
+      if (depth > kMaxNesting) Raise(errc::kOutOfStackSpace, "Out of stack space");
       std::string_view element;  // the name of the element decoded last
       std::string carried;       // see ScanAttributes
       while (!rest.empty()) DecodeElement(rest, element, carried, depth);

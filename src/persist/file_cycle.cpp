@@ -12,7 +12,7 @@
 #include "tamrel/error.hpp"
 #include "tamrel/filesystem.hpp"
 
-namespace tamrel {
+namespace tamrel::detail {
 namespace {
 
 // The pieces of the file's path, split at its last separator and the last
@@ -109,7 +109,7 @@ bool EndsSilently(const Error& error) {
 
 }  // namespace
 
-void detail::RenameAsNextFileCycle(const std::string& path, int16_t retained) {
+void RenameAsNextFileCycle(const std::string& path, int16_t retained) {
   try {
     FileSystemObject fso;
     const CycleName name = SplitCycleName(path);
@@ -123,4 +123,4 @@ void detail::RenameAsNextFileCycle(const std::string& path, int16_t retained) {
   }
 }
 
-}  // namespace tamrel
+}  // namespace tamrel::detail

@@ -26,7 +26,7 @@
 #include "tamrel/platform.hpp"
 #include "tamrel/variant.hpp"
 
-namespace tamrel {
+namespace tamrel::detail {
 namespace {
 
 // Fewest bytes of an element worth making room for ("<a id=b>c</a>" and
@@ -35,7 +35,7 @@ constexpr std::size_t kMinBytesPerElement = 16;
 
 }  // namespace
 
-std::size_t detail::JoinLines(std::string& text) {
+std::size_t JoinLines(std::string& text) {
   std::size_t joined = 0;  // end of the joined lines so far
   std::size_t from = 0;
   std::size_t lines = 1;
@@ -215,18 +215,18 @@ class Loader {
 
 }  // namespace
 
-detail::LoadInstancesScope::LoadInstancesScope(ContextState& state) : state_(state) {
+LoadInstancesScope::LoadInstancesScope(ContextState& state) : state_(state) {
   state_.load_instances = &table_;
 }
 
-detail::LoadInstancesScope::~LoadInstancesScope() {
+LoadInstancesScope::~LoadInstancesScope() {
   state_.load_instances = nullptr;
   state_.items.EndRound();
   state_.items.ShrinkToFit();
 }
 
-bool detail::LoadFile(ContextState& state, const std::string& filename) {
+bool LoadFile(ContextState& state, const std::string& filename) {
   return Loader(state, filename).Run();
 }
 
-}  // namespace tamrel
+}  // namespace tamrel::detail

@@ -4,7 +4,7 @@
 
 namespace tamrel::detail {
 namespace {
-constexpr std::size_t kInitialSlots = 64;
+constexpr std::size_t kInitialInstanceSlots = 64;
 constexpr std::string_view kJoint = "$$";
 }  // namespace
 
@@ -31,7 +31,8 @@ int32_t* LoadInstances::Find(std::string_view tag, std::string_view id) {
 }
 
 void LoadInstances::Add(std::string_view tag, std::string_view id, int32_t reached) {
-  if (2 * (count_ + 1) > slots_.size()) Rehash(slots_.empty() ? kInitialSlots : 2 * slots_.size());
+  if (2 * (count_ + 1) > slots_.size())
+    Rehash(slots_.empty() ? kInitialInstanceSlots : 2 * slots_.size());
   const std::size_t hash = Join(tag, id);
   Slot& slot = slots_[Probe(hash)];
   slot = Slot{hash, texts_.size(), static_cast<uint32_t>(joined_.size()), reached};

@@ -21,7 +21,7 @@
 #include "tamrel/error.hpp"
 #include "tamrel/variant.hpp"
 
-namespace tamrel {
+namespace tamrel::detail {
 namespace {
 
 using detail::kAttribute;
@@ -90,8 +90,8 @@ void TakeAttribute(detail::ContextState& state, std::string_view name, std::stri
 
 }  // namespace
 
-void detail::ProcessXMLEvent(ContextState& state, int16_t xmlPortion, std::string_view xmlTag,
-                             std::string_view attrOrElement, std::string_view attrVal) {
+void ProcessXMLEvent(ContextState& state, int16_t xmlPortion, std::string_view xmlTag,
+                     std::string_view attrOrElement, std::string_view attrVal) {
   ++state.xml_events;
   Trapped(state, "ProcessXML", [&] {
     if (detail::IsRootElement(xmlTag)) return;
@@ -111,9 +111,9 @@ void detail::ProcessXMLEvent(ContextState& state, int16_t xmlPortion, std::strin
   });
 }
 
-void detail::DecodeXML(ContextState& state, std::string_view xml, RecordFiling filing) {
+void DecodeXML(ContextState& state, std::string_view xml, RecordFiling filing) {
   LoadSink sink(state, filing);
   ReadContextText(xml, sink);
 }
 
-}  // namespace tamrel
+}  // namespace tamrel::detail

@@ -9,7 +9,7 @@
 #include "persist/load.hpp"
 #include "persist/process_xml.hpp"
 #include "tamrel/error.hpp"
-#include "tamrel/records.hpp"
+#include "tamrel/round_trip.hpp"
 
 namespace tamrel {
 namespace {

@@ -18,7 +18,7 @@
 #include "tamrel/filesystem.hpp"
 #include "tamrel/platform.hpp"
 
-namespace tamrel {
+namespace tamrel::detail {
 namespace {
 
 constexpr int16_t kRetainedCycles = 4;
@@ -158,8 +158,7 @@ class Saver {
 
 }  // namespace
 
-void detail::ReportSaveFailure(const HostSlot& slot, const std::string& path,
-                               const Error& failure) {
+void ReportSaveFailure(const HostSlot& slot, const std::string& path, const Error& failure) {
   CurrentErrorScope current(failure);
   HostApplication& host = Host(slot);
   host.RegisterError(ErrorLocation("Save"), std::string(kInitialStage));
@@ -167,9 +166,9 @@ void detail::ReportSaveFailure(const HostSlot& slot, const std::string& path,
   host.HandleError(true, true, false);
 }
 
-void detail::SaveFile(ContextState& state, SaveCalls& calls, const std::string& filename,
-                      std::string& path) {
+void SaveFile(ContextState& state, SaveCalls& calls, const std::string& filename,
+              std::string& path) {
   Saver(state, calls, path).Run(filename);
 }
 
-}  // namespace tamrel
+}  // namespace tamrel::detail

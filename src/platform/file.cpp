@@ -10,8 +10,6 @@
 namespace tamrel {
 namespace {
 
-constexpr int32_t kBadFileName = 52;
-
 bool HoldsSeparator(const std::string& name) {
   for (char c : name) {
     if (detail::IsPathSeparator(c)) return true;
@@ -27,7 +25,7 @@ File::File(std::shared_ptr<platform::FileBackend> backend, std::string path)
 std::string File::Name() const { return detail::LastPathComponent(path_); }
 
 void File::Name(const std::string& new_name) {
-  if (new_name.empty() || HoldsSeparator(new_name)) Raise(kBadFileName);
+  if (new_name.empty() || HoldsSeparator(new_name)) Raise(errc::kBadFileName);
   std::string target = detail::JoinPath(detail::ParentFolderName(path_), new_name);
   if (backend_->Kind(path_) != platform::EntryKind::kFile) Raise(errc::kFileNotFound);
   // The backend refuses an existing target as well; asking first gives 58

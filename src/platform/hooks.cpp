@@ -3,6 +3,7 @@
 
 #include <utility>
 
+#include "automation/boolean_words.hpp"
 #include "platform/native.hpp"
 
 namespace tamrel::platform {
@@ -39,6 +40,22 @@ void InheritMissing(Hooks& hooks, const Hooks& base) {
   inherit(hooks.file_system, base.file_system);
 }
 
+// The Boolean words of the hooks in force on the calling thread, for the
+// conversions of automation, which cannot ask the hooks themselves.
+detail::BooleanWordPair WordsOfCurrentHooks() {
+  const Hooks& hooks = Current();
+  if (!hooks.boolean_words) return {};
+  BooleanWords words = hooks.boolean_words();
+  return {std::move(words.true_word), std::move(words.false_word)};
+}
+
+// Registers the words' source as the library is loaded, so that a CStr
+// before the first Scope already gives the system's words.
+[[maybe_unused]] const bool kBooleanWordsRegistered = [] {
+  detail::RegisterBooleanWordsSource(WordsOfCurrentHooks);
+  return true;
+}();
+
 }  // namespace
 
 Hooks NativeHooks() {
@@ -57,6 +74,9 @@ const Hooks& Current() { return innermost_scope != nullptr ? *innermost_scope : 
 Scope::Scope(Hooks hooks) : previous_(innermost_scope), hooks_(std::move(hooks)) {
   InheritMissing(hooks_, Current());
   innermost_scope = &hooks_;
+  // Also here, for a Scope made while the library's statics are still
+  // being initialised.
+  detail::RegisterBooleanWordsSource(WordsOfCurrentHooks);
 }
 
 Scope::~Scope() { innermost_scope = previous_; }

@@ -4,20 +4,13 @@
 #include "tamrel/error.hpp"
 
 namespace tamrel {
-namespace {
-
-constexpr int32_t kBadFileMode = 54;
-constexpr int32_t kInputPastEndOfFile = 62;
-
-}  // namespace
-
 TextStream::TextStream(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
 TextStream::TextStream(TextStream&&) noexcept = default;
 TextStream& TextStream::operator=(TextStream&&) noexcept = default;
 TextStream::~TextStream() = default;
 
 void TextStream::RequireOpenFor(bool reading) const {
-  if (!impl_ || impl_->closed || impl_->reading != reading) Raise(kBadFileMode);
+  if (!impl_ || impl_->closed || impl_->reading != reading) Raise(errc::kBadFileMode);
 }
 
 bool TextStream::AtEndOfStream() const {
@@ -28,7 +21,7 @@ bool TextStream::AtEndOfStream() const {
 std::string TextStream::ReadLine() {
   RequireOpenFor(true);
   const std::string& text = impl_->text;
-  if (impl_->position >= text.size()) Raise(kInputPastEndOfFile);
+  if (impl_->position >= text.size()) Raise(errc::kInputPastEndOfFile);
   const auto start = impl_->position;
   auto end = text.find('\n', start);
   if (end == std::string::npos) end = text.size();
@@ -66,7 +59,9 @@ void TextStream::Close() {
   impl_->writer.reset();
 }
 
-namespace detail {
+}  // namespace tamrel
+
+namespace tamrel::detail {
 
 TextStream OpenTextForReading(const std::shared_ptr<platform::FileBackend>& backend,
                               const std::string& path) {
@@ -89,5 +84,4 @@ void RequireAnsi(Tristate format) {
   if (format == Tristate::TristateTrue) Raise(errc::kInvalidArgument);
 }
 
-}  // namespace detail
-}  // namespace tamrel
+}  // namespace tamrel::detail

@@ -20,7 +20,9 @@ struct TextStream::Impl {
   std::unique_ptr<detail::AtomicFileWriter> writer;
 };
 
-namespace detail {
+}  // namespace tamrel
+
+namespace tamrel::detail {
 
 // A stream reading the whole of `path` (53 when it is missing).
 TextStream OpenTextForReading(const std::shared_ptr<platform::FileBackend>& backend,
@@ -34,5 +36,4 @@ TextStream OpenTextForWriting(const std::shared_ptr<platform::FileBackend>& back
 // Raises 5 for a text format other than ANSI.
 void RequireAnsi(Tristate format);
 
-}  // namespace detail
-}  // namespace tamrel
+}  // namespace tamrel::detail

@@ -5,19 +5,16 @@
 #include <QPalette>
 #include <QVariant>
 
+#include "forms/colour_number.hpp"
+
 namespace tamrel::qt::detail {
 namespace {
 
-constexpr uint32_t kLargestRgb = 0x00FFFFFFu;
-constexpr uint32_t kFirstSystemColour = 0x80000000u;
-constexpr uint32_t kLastSystemColour = 0x80000018u;
 // The system colour number last written, kept on the widget so that it reads
 // back as written (the palette only knows the colour it stands for).
 constexpr const char* kSystemColourProperty = "_tamrel_system_colour";
 constexpr QPalette::ColorGroup kGroups[] = {QPalette::Active, QPalette::Inactive,
                                             QPalette::Disabled};
-
-bool IsSystemColour(int32_t colour) { return static_cast<uint32_t>(colour) >= kFirstSystemColour; }
 
 int32_t RgbNumber(const QColor& colour) {
   return colour.red() | (colour.green() << 8) | (colour.blue() << 16);
@@ -38,11 +35,6 @@ bool ShowsInheritedBack(const QWidget& widget) {
 
 }  // namespace
 
-bool IsColourNumber(int32_t colour) {
-  const auto bits = static_cast<uint32_t>(colour);
-  return bits <= kLargestRgb || (bits >= kFirstSystemColour && bits <= kLastSystemColour);
-}
-
 int32_t ReadBackColor(const QWidget& widget, int32_t system_back) {
   const QVariant system = widget.property(kSystemColourProperty);
   if (system.isValid() && ShowsInheritedBack(widget)) return system.toInt();
@@ -56,7 +48,7 @@ void WriteBackColor(QWidget& widget, int32_t colour) {
   const QPalette inherited = InheritedPalette(widget);
   QPalette palette = widget.palette();
   for (QPalette::ColorGroup group : kGroups) {
-    if (IsSystemColour(colour)) {
+    if (tamrel::detail::IsSystemColour(colour)) {
       palette.setBrush(group, role, inherited.brush(group, role));
     } else {
       palette.setColor(group, role, ColourOf(colour));
@@ -64,8 +56,10 @@ void WriteBackColor(QWidget& widget, int32_t colour) {
   }
   widget.setPalette(palette);
   // Labels, check boxes and option buttons paint no background of their own.
-  widget.setAutoFillBackground(!IsSystemColour(colour) || widget.autoFillBackground());
-  widget.setProperty(kSystemColourProperty, IsSystemColour(colour) ? QVariant(colour) : QVariant());
+  widget.setAutoFillBackground(!tamrel::detail::IsSystemColour(colour) ||
+                               widget.autoFillBackground());
+  widget.setProperty(kSystemColourProperty,
+                     tamrel::detail::IsSystemColour(colour) ? QVariant(colour) : QVariant());
 }
 
 }  // namespace tamrel::qt::detail

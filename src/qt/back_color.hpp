@@ -8,9 +8,6 @@
 
 namespace tamrel::qt::detail {
 
-// An RGB value 0 to 0xFFFFFF or a system colour number.
-bool IsColourNumber(int32_t colour);
-
 // The widget's background as a colour number: the system colour number last
 // written while the widget still shows that default, `system_back` when its
 // background was never set, else the RGB value of its background role.

@@ -2,6 +2,7 @@
 
 #include <QVariant>
 
+#include "forms/colour_number.hpp"
 #include "qt/back_color.hpp"
 #include "qt/qt_text.hpp"
 #include "tamrel/error.hpp"
@@ -9,9 +10,6 @@
 namespace tamrel::qt::detail {
 namespace {
 
-constexpr int32_t kInvalidPropertyValue = 380;
-constexpr int32_t kSetOnlyAtDesignTime = 382;
-constexpr int32_t kReadOnlyProperty = 383;
 // Where Qt Designer files the control parameter text of a widget.
 constexpr const char* kTagProperty = "tag";
 
@@ -42,7 +40,7 @@ void WidgetControl::Let(const std::string& name, const Variant& value,
     Widget().setProperty(kTagProperty, ToQString(CStr(value)));
   } else if (IsPlainProperty(name, "BackColor", indices)) {
     const int32_t colour = CLng(value);
-    if (!IsColourNumber(colour)) RaiseInvalidValue();
+    if (!tamrel::detail::IsColourNumber(colour)) RaiseInvalidValue();
     WriteBackColor(Widget(), colour);
   } else if (!LetOwn(name, value, indices)) {
     NoSuchMember(name);
@@ -61,14 +59,16 @@ int32_t WidgetControl::OneIndex(const std::vector<Variant>& indices) {
   return CLng(indices.front());
 }
 
-void WidgetControl::RaiseInvalidValue() { Raise(kInvalidPropertyValue, "Invalid property value"); }
+void WidgetControl::RaiseInvalidValue() {
+  Raise(errc::kInvalidPropertyValue, "Invalid property value");
+}
 
 void WidgetControl::RaiseReadOnly(const std::string& name) {
-  Raise(kReadOnlyProperty, "'" + name + "' property is read-only");
+  Raise(errc::kReadOnlyProperty, "'" + name + "' property is read-only");
 }
 
 void WidgetControl::RaiseDesignTimeOnly(const std::string& name) {
-  Raise(kSetOnlyAtDesignTime, "'" + name + "' property cannot be set at run time");
+  Raise(errc::kSetOnlyAtDesignTime, "'" + name + "' property cannot be set at run time");
 }
 
 }  // namespace tamrel::qt::detail

@@ -10,7 +10,6 @@
 namespace tamrel::detail {
 namespace {
 
-constexpr std::size_t kInitialSlots = 16;
 constexpr uint64_t kMultiplier = 0x9e3779b97f4a7c15ull;
 
 // Folds `text` into `hash` eight bytes at a time; the length goes in too, so

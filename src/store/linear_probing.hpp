@@ -7,6 +7,9 @@
 
 namespace tamrel::detail {
 
+// The slots an empty table takes at its first member: a power of two.
+inline constexpr std::size_t kInitialSlots = 16;
+
 // Empties slot `hole` of `slots` and moves later members of its probe run
 // back into the hole, so that every member stays reachable from its home
 // slot without tombstones. `free` is an empty slot, is_free(slot) tells one,

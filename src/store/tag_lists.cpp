@@ -8,10 +8,6 @@
 #include "store/same_text.hpp"
 
 namespace tamrel::detail {
-namespace {
-constexpr std::size_t kInitialSlots = 16;
-}  // namespace
-
 std::size_t TagLists::Probe(std::string_view tag, uint64_t hash) const {
   std::size_t slot = Home(hash);
   for (; slots_[slot] != kFree; slot = (slot + 1) & Mask()) {

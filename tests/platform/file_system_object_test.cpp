@@ -19,8 +19,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using Names = std::set<std::string>;
-constexpr int32_t kDiskFull = 61;
-constexpr int32_t kDeviceIoError = 57;
 
 class FileSystemObjectTest : public ::testing::Test {
  protected:
@@ -130,12 +128,12 @@ TEST_F(FileSystemObjectTest, AFailureAtAnyStepLeavesTheOldContent) {
   };
   const Case cases[] = {
       {FileOp::kCreateTempFile, errc::kPermissionDenied},
-      {FileOp::kAppend, kDiskFull},  // half of the text reaches the temporary file
-      {FileOp::kSync, kDeviceIoError},
-      {FileOp::kClose, kDiskFull},
+      {FileOp::kAppend, errc::kDiskFull},  // half of the text reaches the temporary file
+      {FileOp::kSync, errc::kDeviceIoError},
+      {FileOp::kClose, errc::kDiskFull},
       {FileOp::kReplace, errc::kPermissionDenied},
-      {FileOp::kAppend, kDiskFull, true},
-      {FileOp::kSyncFolder, kDeviceIoError},
+      {FileOp::kAppend, errc::kDiskFull, true},
+      {FileOp::kSyncFolder, errc::kDeviceIoError},
   };
   const std::string old_text = "<context><a id=\"b\" instance=\"1\">old</a></context>";
   const std::string path = tmp_.WriteFile("Setup.tmc", old_text);

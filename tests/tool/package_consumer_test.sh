@@ -5,6 +5,12 @@
 # that runs what it builds (Wine); both are empty for a native build. With "qt", also the
 # consumer of the qt component (find_package(tamrel COMPONENTS qt), pkg-config tamrel-qt),
 # run on Qt's offscreen platform.
+#
+# Then the library is built again as a shared library (tamrel.dll with its
+# import library on Windows), installed, and the consumer built against it
+# and run: every name it uses must be marked for export, and an error the
+# library raises must reach the program's catch. TAMREL_SOURCE_DIR is the
+# project's source folder.
 set -euo pipefail
 
 build=$1
@@ -61,4 +67,37 @@ if $with_qt; then
   "$cxx" $flags $(pkg-config --cflags tamrel-qt) "$here/consumer/qt_consumer.cpp" \
     -o "$work/pc-qt-consumer" $(pkg-config --libs --static tamrel-qt)
   "$work/pc-qt-consumer"
+fi
+
+# The shared library: only the library itself is built and installed.
+shared_prefix=$work/shared-prefix
+if ! { "$cmake" -S "$TAMREL_SOURCE_DIR" -B "$work/shared-build" -DBUILD_SHARED_LIBS=ON \
+          -DCMAKE_CXX_COMPILER="$cxx" ${toolchain:+-DCMAKE_TOOLCHAIN_FILE="$toolchain"} \
+          -DTAMREL_BUILD_TESTS=OFF -DTAMREL_BUILD_TOOLS=OFF -DTAMREL_BUILD_FUZZ=OFF \
+          -DTAMREL_BUILD_QT=OFF -DTAMREL_WERROR=ON &&
+        "$cmake" --build "$work/shared-build" --parallel "$(nproc 2>/dev/null || echo 2)" &&
+        "$cmake" --install "$work/shared-build" --prefix "$shared_prefix" &&
+        "$cmake" -S "$here/consumer" -B "$work/shared-consumer" \
+          -DCMAKE_PREFIX_PATH="$shared_prefix" -DCMAKE_CXX_COMPILER="$cxx" \
+          ${toolchain:+-DCMAKE_TOOLCHAIN_FILE="$toolchain"} \
+          -DCMAKE_CXX_FLAGS="$flags" -DCMAKE_EXE_LINKER_FLAGS="$flags" &&
+        "$cmake" --build "$work/shared-consumer"; } >"$work/shared-build.log" 2>&1; then
+  cat "$work/shared-build.log" >&2
+  exit 1
+fi
+if [[ -n $runner ]]; then
+  # Windows finds a DLL beside the program; the import library is what the
+  # consumer linked.
+  ls "$shared_prefix"/lib/libtamrel.dll.a >/dev/null
+  # The DLL carries the C++ run-time: it imports no DLL of the compiler's.
+  imports=$("${cxx%%g++*}objdump" -p "$shared_prefix/bin/tamrel.dll" | grep "DLL Name")
+  if grep -iE "libstdc|libgcc|winpthread" <<<"$imports"; then
+    echo "tamrel.dll needs a run-time DLL of the compiler beside it" >&2
+    exit 1
+  fi
+  cp "$shared_prefix"/bin/tamrel.dll "$work/shared-consumer/"
+  run "$work/shared-consumer/consumer.exe" "$(native_path "$work/shared.tmc")"
+else
+  ls "$shared_prefix"/lib*/libtamrel.so >/dev/null
+  LD_LIBRARY_PATH=$(echo "$shared_prefix"/lib*) "$work/shared-consumer/consumer" "$work/shared.tmc"
 fi

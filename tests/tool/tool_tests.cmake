@@ -30,7 +30,9 @@ if(TARGET tamrel_cli)
     COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/tool/package_consumer_test.sh
       ${PROJECT_BINARY_DIR} ${CMAKE_COMMAND} ${CMAKE_CXX_COMPILER} "${tamrel_consumer_flags}"
       "${CMAKE_TOOLCHAIN_FILE}" "${tamrel_program_runner}" ${tamrel_consumer_component})
-  set_tests_properties(package_consumer PROPERTIES TIMEOUT 300)
+  # It builds the library a second time, shared.
+  set_tests_properties(package_consumer PROPERTIES TIMEOUT 1200
+    ENVIRONMENT "TAMREL_SOURCE_DIR=${PROJECT_SOURCE_DIR}")
 endif()
 
 if(TARGET survey_plotter AND TARGET tamrel_cli)

@@ -14,7 +14,6 @@
 
 #include "platform/native.hpp"
 #include "tamrel/error.hpp"
-#include "tamrel/locations.hpp"
 
 namespace tamrel::platform::native {
 namespace {

@@ -9,10 +9,6 @@
 namespace tamrel::platform::native {
 namespace {
 
-constexpr int32_t kDeviceIoError = 57;
-constexpr int32_t kDiskFull = 61;
-constexpr int32_t kTooManyFiles = 67;
-
 // True when the run-time's description of `number` already says what
 // `error_number` means, so that the system's words would only repeat it.
 bool NumberSaysIt(int32_t number, int error_number) {
@@ -24,7 +20,7 @@ bool NumberSaysIt(int32_t number, int error_number) {
     case EACCES:
       return number == errc::kPermissionDenied;
     case ENOSPC:
-      return number == kDiskFull;
+      return number == errc::kDiskFull;
     case ENOMEM:
       return number == errc::kOutOfMemory;
     default:
@@ -63,12 +59,12 @@ int32_t RuntimeErrorFor(int error_number, Subject subject) {
     case ENOSPC:
     case EDQUOT:
     case EFBIG:
-      return kDiskFull;
+      return errc::kDiskFull;
     case EIO:
-      return kDeviceIoError;
+      return errc::kDeviceIoError;
     case EMFILE:
     case ENFILE:
-      return kTooManyFiles;
+      return errc::kTooManyFiles;
     case ENOMEM:
       return errc::kOutOfMemory;
     default:

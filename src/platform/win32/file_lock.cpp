@@ -15,7 +15,6 @@
 namespace tamrel::platform::native {
 namespace {
 
-constexpr int32_t kBadFileName = 52;
 constexpr auto kRetryPause = std::chrono::milliseconds(5);
 
 // UTF-8 to UTF-16 for the ...W calls; 52 for text that is not UTF-8.
@@ -23,7 +22,7 @@ std::wstring Wide(const std::string& text) {
   if (text.empty()) return std::wstring();
   const int length = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(),
                                          static_cast<int>(text.size()), nullptr, 0);
-  if (length <= 0) Raise(kBadFileName);
+  if (length <= 0) Raise(errc::kBadFileName);
   std::wstring wide(static_cast<std::size_t>(length), L'\0');
   MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(), static_cast<int>(text.size()),
                       wide.data(), length);

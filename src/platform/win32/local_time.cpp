@@ -9,7 +9,7 @@ namespace tamrel::platform::native {
 namespace {
 
 constexpr int64_t kTicksPerSecond = 10'000'000;  // a file time counts 100 ns
-constexpr int64_t kTicksPerDay = 86'400 * kTicksPerSecond;
+constexpr int64_t kTicksPerDay = detail::kSecondsPerDay * kTicksPerSecond;
 // File time 0 is 1601-01-01, this many days before OLE day 0 (1899-12-30).
 constexpr int64_t kFileTimeDaysBeforeOleDayZero = 109'205;
 constexpr int64_t kOleDayZeroTicks = kFileTimeDaysBeforeOleDayZero * kTicksPerDay;

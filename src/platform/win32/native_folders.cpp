@@ -17,10 +17,21 @@ namespace {
 
 constexpr int32_t kCsidlLocalAppData = 0x001c;
 
-// A shell folder by number, without creating it; "" when unknown.
+// Whether SHGetFolderPathW's answer says the folder is known but missing on
+// disk: the path it filled in is still the folder's (a new profile has no
+// roaming folder until something is written there).
+bool IsKnownButMissing(HRESULT result) {
+  return result == S_FALSE || result == HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND) ||
+         result == HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND);
+}
+
+// A shell folder by number, without creating it (no CSIDL_FLAG_CREATE: the
+// caller makes what it needs, every missing level, as on POSIX); "" when
+// Windows does not know the number.
 std::string ShellFolder(int32_t csidl) {
   wchar_t path[MAX_PATH] = {};
-  if (SHGetFolderPathW(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path) != S_OK) return "";
+  const HRESULT result = SHGetFolderPathW(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path);
+  if (result != S_OK && !(IsKnownButMissing(result) && path[0] != L'\0')) return "";
   return Utf8(path);
 }
 

@@ -9,10 +9,8 @@
 namespace tamrel::platform::native {
 namespace {
 
-constexpr int32_t kBadFileName = 52;
-
 int CheckedLength(std::size_t size) {
-  if (size > static_cast<std::size_t>(std::numeric_limits<int>::max())) Raise(kBadFileName);
+  if (size > static_cast<std::size_t>(std::numeric_limits<int>::max())) Raise(errc::kBadFileName);
   return static_cast<int>(size);
 }
 
@@ -38,9 +36,9 @@ std::wstring ToWide(std::string_view text, bool strict, bool& ok) {
 std::wstring WidePath(std::string_view path) {
   bool ok = true;
   std::wstring wide = ToWide(path, true, ok);
-  if (!ok) Raise(kBadFileName);
+  if (!ok) Raise(errc::kBadFileName);
   // A NUL would cut the name short where Windows reads it.
-  if (wide.find(L'\0') != std::wstring::npos) Raise(kBadFileName);
+  if (wide.find(L'\0') != std::wstring::npos) Raise(errc::kBadFileName);
   return wide;
 }
 

@@ -5,17 +5,6 @@
 #include "tamrel/error.hpp"
 
 namespace tamrel::platform::native {
-namespace {
-
-constexpr int32_t kBadFileName = 52;
-constexpr int32_t kDeviceIoError = 57;
-constexpr int32_t kDiskFull = 61;
-constexpr int32_t kTooManyFiles = 67;
-constexpr int32_t kDiskNotReady = 71;
-constexpr int32_t kRenameAcrossDrives = 74;
-
-}  // namespace
-
 int32_t RuntimeErrorFor(uint32_t error_code, Subject subject) {
   switch (error_code) {
     case ERROR_FILE_NOT_FOUND:
@@ -38,21 +27,21 @@ int32_t RuntimeErrorFor(uint32_t error_code, Subject subject) {
     case ERROR_INVALID_NAME:
     case ERROR_BAD_PATHNAME:
     case ERROR_FILENAME_EXCED_RANGE:
-      return kBadFileName;
+      return errc::kBadFileName;
     case ERROR_DISK_FULL:
     case ERROR_HANDLE_DISK_FULL:
-      return kDiskFull;
+      return errc::kDiskFull;
     case ERROR_CRC:
     case ERROR_READ_FAULT:
     case ERROR_WRITE_FAULT:
     case ERROR_GEN_FAILURE:
-      return kDeviceIoError;
+      return errc::kDeviceIoError;
     case ERROR_NOT_READY:
-      return kDiskNotReady;
+      return errc::kDiskNotReady;
     case ERROR_NOT_SAME_DEVICE:
-      return kRenameAcrossDrives;
+      return errc::kRenameAcrossDrives;
     case ERROR_TOO_MANY_OPEN_FILES:
-      return kTooManyFiles;
+      return errc::kTooManyFiles;
     case ERROR_NOT_ENOUGH_MEMORY:
     case ERROR_OUTOFMEMORY:
       return errc::kOutOfMemory;

@@ -3,13 +3,16 @@
 #include <windows.h>
 
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 
 #include <gtest/gtest.h>
 
+#include "support/recording_host.hpp"
 #include "support/temp_dir.hpp"
 #include "support/win32/wide.hpp"
+#include "tamrel/context.hpp"
 #include "tamrel/locations.hpp"
 #include "tamrel/platform.hpp"
 
@@ -53,6 +56,57 @@ TEST(ShellFoldersTest, ApplicationDataIsTheRoamingFolderAndBackupsGoToTheLocalOn
   EnvironmentVariable redirected("LOCALAPPDATA", moved);
   EXPECT_EQ(GetWindowsFolder(), moved + "\\Tamrel");
   EXPECT_TRUE(std::filesystem::is_directory(Utf8Path(moved + "\\Tamrel")));
+}
+
+// Points the user's roaming folder (CSIDL_APPDATA) somewhere else for the
+// scope, through the registry value the shell reads it from.
+class RoamingFolderRedirect {
+ public:
+  explicit RoamingFolderRedirect(const std::string& folder) {
+    RegCreateKeyExW(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr, &key_,
+                    nullptr);
+    DWORD size = sizeof(old_);
+    had_old_ = RegQueryValueExW(key_, L"AppData", nullptr, &old_type_,
+                                reinterpret_cast<BYTE*>(old_), &size) == ERROR_SUCCESS;
+    old_size_ = size;
+    const std::wstring wide = Wide(folder);
+    RegSetValueExW(key_, L"AppData", 0, REG_EXPAND_SZ, reinterpret_cast<const BYTE*>(wide.c_str()),
+                   static_cast<DWORD>((wide.size() + 1) * sizeof(wchar_t)));
+  }
+  ~RoamingFolderRedirect() {
+    if (had_old_) {
+      RegSetValueExW(key_, L"AppData", 0, old_type_, reinterpret_cast<const BYTE*>(old_),
+                     old_size_);
+    } else {
+      RegDeleteValueW(key_, L"AppData");
+    }
+    RegCloseKey(key_);
+  }
+  RoamingFolderRedirect(const RoamingFolderRedirect&) = delete;
+  RoamingFolderRedirect& operator=(const RoamingFolderRedirect&) = delete;
+
+ private:
+  static constexpr const wchar_t* kKey =
+      L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
+  HKEY key_ = nullptr;
+  bool had_old_ = false;
+  DWORD old_type_ = REG_EXPAND_SZ;
+  DWORD old_size_ = 0;
+  wchar_t old_[MAX_PATH * 2] = {};
+};
+
+// A profile whose roaming folder does not exist yet: the shell still names
+// it, and the application folder is made with every level above it.
+TEST(ShellFoldersTest, AMissingRoamingFolderIsNamedAndTheApplicationFolderMadeBelowIt) {
+  TempDir tmp;
+  const std::string roaming = tmp.Path("New Profile") + "\\AppData\\Roaming";
+  RoamingFolderRedirect redirect(roaming);
+  ASSERT_EQ(GetSpecialfolder(kCsidlAppData), roaming);
+
+  auto context = std::make_shared<ContextCls>();
+  context->SetApplicationContext(RecordingHost::Make());
+  EXPECT_EQ(context->GetApplicationConfigLocation(), roaming + "\\Tamrel\\");
+  EXPECT_TRUE(std::filesystem::is_directory(Utf8Path(roaming + "\\Tamrel")));
 }
 
 TEST(ShellFoldersTest, LongPathGivesTheLongNamesOfAnExistingPathAndNothingElse) {
