@@ -23,13 +23,4 @@ endif()
 include(${CMAKE_CURRENT_SOURCE_DIR}/tool/tool_tests.cmake)
 
 # The watcher's writers in other processes are the tool's saves.
-if(TARGET tamrel_watch_tests)
-  if(TARGET tamrel_cli)
-    target_compile_definitions(tamrel_watch_tests PRIVATE
-      TAMREL_TOOL_PATH="$<TARGET_FILE:tamrel_cli>")
-    add_dependencies(tamrel_watch_tests tamrel_cli)
-  else()
-    set_target_properties(tamrel_watch_tests PROPERTIES EXCLUDE_FROM_ALL ON)
-    set_tests_properties(watch PROPERTIES DISABLED ON)
-  endif()
-endif()
+tamrel_test_runs_tool(tamrel_watch_tests watch)

@@ -1,14 +1,22 @@
-# The tool's tests link its command module and run the built programs.
-if(TARGET tamrel_tool_tests)
-  if(TARGET tamrel_cli)
-    target_link_libraries(tamrel_tool_tests PRIVATE tamrel_tool_core)
-    target_compile_definitions(tamrel_tool_tests PRIVATE
-      TAMREL_TOOL_PATH="$<TARGET_FILE:tamrel_cli>")
-    add_dependencies(tamrel_tool_tests tamrel_cli)
-  else()
-    set_target_properties(tamrel_tool_tests PROPERTIES EXCLUDE_FROM_ALL ON)
-    set_tests_properties(tool PROPERTIES DISABLED ON)
+# A test program that runs the built tool gets its path; without the tool
+# it is neither built nor run.
+function(tamrel_test_runs_tool target test)
+  if(NOT TARGET ${target})
+    return()
   endif()
+  if(TARGET tamrel_cli)
+    target_compile_definitions(${target} PRIVATE TAMREL_TOOL_PATH="$<TARGET_FILE:tamrel_cli>")
+    add_dependencies(${target} tamrel_cli)
+  else()
+    set_target_properties(${target} PROPERTIES EXCLUDE_FROM_ALL ON)
+    set_tests_properties(${test} PROPERTIES DISABLED ON)
+  endif()
+endfunction()
+
+# The tool's tests link its command module and run the built programs.
+tamrel_test_runs_tool(tamrel_tool_tests tool)
+if(TARGET tamrel_tool_tests AND TARGET tamrel_cli)
+  target_link_libraries(tamrel_tool_tests PRIVATE tamrel_tool_core)
 endif()
 
 # The scripts run on the build machine; in a cross build they run the
