@@ -134,7 +134,7 @@ TEST_F(LoadTest, ARecoveryThatCannotHaveTheLockLeavesTheFileAlone) {
   platform::Scope scope(FaultInjectingBackend::Hooks(disk));
   EXPECT_FALSE(context_->Load(path_));
   EXPECT_EQ(host_->Errors().back(),
-            (std::pair<std::string, int32_t>{"Tamrel/ContextCls/Load", 70}));
+            (std::pair<std::string, int32_t>{"Tamrel/ContextCls/Load", errc::kPermissionDenied}));
   EXPECT_EQ(Read(path_), "<context><A>");
   EXPECT_FALSE(Exists(path_ + "_corrupt(1)"));
 }

@@ -9,6 +9,7 @@
 
 #include "persist_fixture.hpp"
 #include "support/fault_injecting_backend.hpp"
+#include "tamrel/error.hpp"
 
 namespace tamrel::testing {
 namespace {
@@ -98,7 +99,7 @@ TEST_F(SaveTest, AFailedFirstSaveOfTheDayLeavesYesterdaysFileInPlace) {
     int32_t number;
     bool read_only = false;
   } cases[] = {
-      {"a full disk", FileOp::kAppend, 61},
+      {"a full disk", FileOp::kAppend, errc::kDiskFull},
       {"no temporary file", FileOp::kCreateTempFile, errc::kPermissionDenied},
       {"no replacement", FileOp::kReplace, errc::kPermissionDenied},
       {"the lock held elsewhere", FileOp::kLock, errc::kPermissionDenied},
@@ -114,8 +115,9 @@ TEST_F(SaveTest, AFailedFirstSaveOfTheDayLeavesYesterdaysFileInPlace) {
     if (c.number != 0) disk_->FailTimes(c.op, 1, c.number, "Setup.tmc");
     host_->ClearCalls();
     EXPECT_FALSE(context_->Save(path_));
-    EXPECT_EQ(host_->Errors(),
-              (Reports{{"Tamrel/ContextCls/Save", c.number != 0 ? c.number : 70}}));
+    EXPECT_EQ(
+        host_->Errors(),
+        (Reports{{"Tamrel/ContextCls/Save", c.number != 0 ? c.number : errc::kPermissionDenied}}));
     EXPECT_EQ(Read(path_), "yesterday's main");
     EXPECT_EQ(Exists(dir_.Path("Setup(1).tmc")), !c.read_only && c.op != FileOp::kLock);
     std::filesystem::permissions(path_, std::filesystem::perms::owner_all);
@@ -155,21 +157,21 @@ TEST_F(SaveTest, FailedMainWriteLeavesTheOldFileAndTheBackupAlone) {
   WriteDated(path_, "old main", kNow);
   WriteDated(Backup("Setup.tmc"), "old backup", kNow);
   // The main copy's temporary file, beside it (the backup's is below windows/).
-  disk_->FailTimes(FileOp::kAppend, 1, 61, dir_.Path(".Setup.tmc"));
+  disk_->FailTimes(FileOp::kAppend, 1, errc::kDiskFull, dir_.Path(".Setup.tmc"));
   EXPECT_FALSE(context_->Save(path_));
   EXPECT_EQ(Read(path_), "old main");
   EXPECT_EQ(Read(Backup("Setup.tmc")), "old backup");
 }
 
 TEST_F(SaveTest, BackupLockedOnceIsWrittenByTheRetryButNotTwice) {
-  disk_->FailTimes(FileOp::kCreateTempFile, 1, 70, windows_.string());
+  disk_->FailTimes(FileOp::kCreateTempFile, 1, errc::kPermissionDenied, windows_.string());
   ASSERT_TRUE(context_->Save(path_));
   EXPECT_EQ(Read(Backup("Setup.tmc")), kOneRecord);
   std::filesystem::remove(Backup("Setup.tmc"));
   host_->ClearCalls();
-  disk_->FailTimes(FileOp::kCreateTempFile, 2, 70, windows_.string());
+  disk_->FailTimes(FileOp::kCreateTempFile, 2, errc::kPermissionDenied, windows_.string());
   EXPECT_FALSE(context_->Save(path_));
-  EXPECT_EQ(host_->Errors(), (Reports{{"Tamrel/ContextCls/Save", 70}}));
+  EXPECT_EQ(host_->Errors(), (Reports{{"Tamrel/ContextCls/Save", errc::kPermissionDenied}}));
   // The report says the file was written and its backup copy was not.
   EXPECT_EQ(
       host_->CallsOf("RegisterError")

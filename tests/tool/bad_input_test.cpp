@@ -94,7 +94,7 @@ TEST_F(BadInput, EachRowOfTheTableGivesItsMessageAndStatusAndLosesNothing) {
       {"a full disk",
        [&] {
          dir_.WriteFile("Prefs.tmc", kGood);
-         disk_->FailTimes(FileOp::kAppend, 1, 61);
+         disk_->FailTimes(FileOp::kAppend, 1, errc::kDiskFull);
        },
        "(error 61)", unchanged},
       {"a file held by another program",
