@@ -1,8 +1,8 @@
 #include "platform/posix/posix_errors.hpp"
 
 #include <cerrno>
+#include <cstring>
 #include <string>
-#include <system_error>
 
 #include "tamrel/error.hpp"
 
@@ -33,7 +33,9 @@ bool NumberSaysIt(int32_t number, int error_number) {
 std::string DescriptionFor(int32_t number, int error_number) {
   std::string description(StandardDescription(number));
   if (NumberSaysIt(number, error_number)) return description;
-  std::string cause = std::generic_category().message(error_number);
+  // The C library's words, from a table of constant texts: they need no
+  // memory and no descriptor, which may be what ran out.
+  std::string cause = std::strerror(error_number);
   if (!cause.empty() && cause.front() >= 'A' && cause.front() <= 'Z') {
     cause.front() = static_cast<char>(cause.front() - 'A' + 'a');
   }
