@@ -15,6 +15,7 @@
 #include "automation/application_title.hpp"
 #include "automation/error_number.hpp"
 #include "context/state_of.hpp"
+#include "support/observation.hpp"
 #include "support/recording_host.hpp"
 #include "support/temp_dir.hpp"
 #include "tamrel/context.hpp"
@@ -28,7 +29,9 @@ namespace tamrel {
 namespace {
 
 using testing::ErrorNumberOf;
+using testing::HostCallsText;
 using testing::RecordingHost;
+using testing::StoreText;
 using testing::TempDir;
 using Args = std::vector<Variant>;
 namespace fs = std::filesystem;
@@ -79,21 +82,13 @@ struct Side {
 // Everything observable about a side after a call, with its folder as "<dir>".
 std::string Observe(Side& s, const Variant& result, const Args& by_ref) {
   std::string text;
-  auto store = [&](const std::string& label, ContextCls& context) {
-    detail::StateOf(context).items.ForEach([&](const detail::ItemView& item) {
-      text.append(label).append(item.Tag).append("|").append(item.Id).append("|");
-      text.append(std::to_string(item.Instance)).append("|").append(item.Value);
-      text.append("|A").append(std::to_string(item.Key)).append("\n");
-    });
-  };
   auto describe = [&](const Variant& value) -> std::string {
     if (value.IsArray()) return "an array";
     if (!value.IsObject()) return TypeName(value) + " " + ConcatText(value);
     const ObjectRef& object = value.AsObject();
     if (object == s.c) return "the context";
     if (auto other = std::dynamic_pointer_cast<ContextCls>(object)) {
-      store("other ", *other);
-      return other == s.target ? "the target" : "another context";
+      return (other == s.target ? "the target\n" : "another context\n") + StoreText(*other);
     }
     return object == nullptr ? "Nothing" : object->TypeName();
   };
@@ -102,13 +97,9 @@ std::string Observe(Side& s, const Variant& result, const Args& by_ref) {
   const detail::ContextState& state = detail::StateOf(*s.c);
   text += s.c->name() + " " + s.c->SaveLocation() + " " + (s.c->changed() ? "changed" : "") + " " +
           ApplicationTitle() + (state.host_app == s.other_host ? " host2\n" : "\n");
-  store("item ", *s.c);
-  store("target ", *s.target);
+  text += StoreText(*s.c) + "target\n" + StoreText(*s.target);
   if (state.has_current_item) text += "reading " + state.current_item.Tag + state.current_item.Id;
-  for (const testing::HostCall& call : s.host->calls()) {
-    text += "\n" + call.op + " #" + std::to_string(call.error.number);
-    for (const std::string& arg : call.args) text += " [" + arg + "]";
-  }
+  text += "\n" + HostCallsText(*s.host);
   for (const std::string& key : s.cln->Keys())
     text += "\ncln " + key + "=" + CStr(s.cln->Item(key));
   text += "\nform " + s.left->Text() + " " + std::to_string(s.on->Value());

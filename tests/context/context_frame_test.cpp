@@ -12,7 +12,7 @@
 #include "automation/error_trap.hpp"
 #include "context/state_of.hpp"
 #include "context/unmanaged_error.hpp"
-#include "support/recording_host.hpp"
+#include "support/observation.hpp"
 #include "tamrel/context.hpp"
 #include "tamrel/platform.hpp"
 
@@ -20,6 +20,7 @@ namespace tamrel {
 namespace {
 
 using testing::ErrorNumberOf;
+using testing::HostCallsText;
 using testing::RecordingHost;
 using testing::TitledApplication;
 
@@ -30,17 +31,6 @@ class ContextFrameTest : public ::testing::Test {
   std::shared_ptr<RecordingHost> host_ = RecordingHost::Make();
 };
 
-// The host's calls as "Op #error arg|arg".
-std::vector<std::string> Calls(const RecordingHost& host) {
-  std::vector<std::string> calls;
-  for (const testing::HostCall& call : host.calls()) {
-    std::string text = call.op + " #" + std::to_string(call.error.number);
-    for (const std::string& arg : call.args) text += (&arg == &call.args[0] ? " " : "|") + arg;
-    calls.push_back(text);
-  }
-  return calls;
-}
-
 TEST_F(ContextFrameTest, TrapReportsOnceToTheHostWithTheCurrentErrorSetAndReturns) {
   context_.SetApplicationContext(host_);
   detail::Trapped(detail::StateOf(context_), "Get_Count", [] { Raise(errc::kTypeMismatch); });
@@ -48,11 +38,11 @@ TEST_F(ContextFrameTest, TrapReportsOnceToTheHostWithTheCurrentErrorSetAndReturn
   // Standard exceptions become run-time errors; the stage text is passed on.
   detail::Trapped(detail::StateOf(context_), "Load", "Initialize: x.tmc",
                   [] { throw std::bad_alloc(); });
-  EXPECT_EQ(Calls(*host_),
-            (std::vector<std::string>{"RegisterError #13 Tamrel/ContextCls/Get_Count|Initialize",
-                                      "HandleError #13 True|True|False",
-                                      "RegisterError #7 Tamrel/ContextCls/Load|Initialize: x.tmc",
-                                      "HandleError #7 True|True|False"}));
+  EXPECT_EQ(HostCallsText(*host_),
+            "RegisterError #13 Tamrel/ContextCls/Get_Count|Initialize\n"
+            "HandleError #13 True|True|False\n"
+            "RegisterError #7 Tamrel/ContextCls/Load|Initialize: x.tmc\n"
+            "HandleError #7 True|True|False\n");
 }
 
 TEST_F(ContextFrameTest, FailuresThatCannotBeReportedReachTheCaller) {

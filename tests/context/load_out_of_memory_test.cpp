@@ -31,14 +31,15 @@
 #define TAMREL_OWN_ALLOCATOR 1
 #endif
 
-#if TAMREL_OWN_ALLOCATOR
 namespace {
-
 // Allocations left before the one that fails on this thread; 0: none fails.
 thread_local long allocations_before_failure = 0;
 // Allocations made on this thread, failed ones included.
 thread_local long allocations_made = 0;
+}  // namespace
 
+#if TAMREL_OWN_ALLOCATOR
+namespace {
 void* Allocate(std::size_t size) {
   ++allocations_made;
   if (allocations_before_failure > 0 && --allocations_before_failure == 0) {
@@ -47,7 +48,6 @@ void* Allocate(std::size_t size) {
   if (void* memory = std::malloc(size == 0 ? 1 : size)) return memory;
   throw std::bad_alloc();
 }
-
 }  // namespace
 
 // The test program's allocator: counts, and fails the chosen allocation.
@@ -57,24 +57,10 @@ void operator delete(void* memory) noexcept { std::free(memory); }
 void operator delete[](void* memory) noexcept { std::free(memory); }
 void operator delete(void* memory, std::size_t) noexcept { std::free(memory); }
 void operator delete[](void* memory, std::size_t) noexcept { std::free(memory); }
-#else
-namespace {
-thread_local long allocations_before_failure = 0;
-thread_local long allocations_made = 0;
-}  // namespace
 #endif
 
 namespace tamrel::testing {
 namespace {
-
-// Fails the n-th allocation made in its lifetime on this thread.
-class FailingAllocation {
- public:
-  explicit FailingAllocation(long n) { allocations_before_failure = n; }
-  ~FailingAllocation() { allocations_before_failure = 0; }
-  FailingAllocation(const FailingAllocation&) = delete;
-  FailingAllocation& operator=(const FailingAllocation&) = delete;
-};
 
 class LoadOutOfMemoryTest : public ::testing::Test {
  protected:
@@ -104,13 +90,14 @@ class LoadOutOfMemoryTest : public ::testing::Test {
   void LoadOnce(long n) {
     auto context = std::make_shared<ContextCls>();
     context->SetApplicationContext(std::make_shared<DiscardingHost>());
-    FailingAllocation fail(n);
+    allocations_before_failure = n;
     try {
       context->Load(file_);
     } catch (const Error&) {
       // A failed report reaches the caller; the file is what is checked.
     } catch (const std::bad_alloc&) {
     }
+    allocations_before_failure = 0;
   }
 
   TempDir tmp_;
