@@ -96,9 +96,9 @@ class EnvironmentScope {
 
 const char kUnwritableOutput[] = "";
 
-int RunProgram(const std::string& program, const std::vector<std::string>& args,
-               const EnvironmentChanges& environment, const std::string& out_path,
-               const std::string& err_path) {
+StartedProgram::StartedProgram(const std::string& program, const std::vector<std::string>& args,
+                               const EnvironmentChanges& environment, const std::string& out_path,
+                               const std::string& err_path) {
   Handle input(OpenForChild("NUL", GENERIC_READ, OPEN_EXISTING));
   Handle output(out_path.empty() ? BrokenPipe()
                                  : OpenForChild(out_path, GENERIC_WRITE, CREATE_ALWAYS));
@@ -122,13 +122,35 @@ int RunProgram(const std::string& program, const std::vector<std::string>& args,
     started = CreateProcessW(Wide(program).c_str(), command_line.data(), nullptr, nullptr, TRUE, 0,
                              nullptr, nullptr, &startup, &process) != 0;
   }
-  if (!started) return -1;
-  WaitForSingleObject(process.hProcess, INFINITE);
-  DWORD code = 0;
-  GetExitCodeProcess(process.hProcess, &code);
-  CloseHandle(process.hProcess);
+  if (!started) return;
   CloseHandle(process.hThread);
+  process_ = reinterpret_cast<std::intptr_t>(process.hProcess);
+}
+
+int StartedProgram::Wait() {
+  if (!started()) return -1;
+  const HANDLE process = reinterpret_cast<HANDLE>(process_);
+  WaitForSingleObject(process, INFINITE);
+  DWORD code = 0;
+  GetExitCodeProcess(process, &code);
+  CloseHandle(process);
+  process_ = kNone;
   return static_cast<int>(code);
+}
+
+bool StartedProgram::Kill() {
+  if (!started()) return false;
+  const HANDLE process = reinterpret_cast<HANDLE>(process_);
+  const bool running = WaitForSingleObject(process, 0) == WAIT_TIMEOUT;
+  if (running) TerminateProcess(process, 9);
+  Wait();
+  return running;
+}
+
+std::string ThisProgram() {
+  wchar_t program[MAX_PATH] = {};
+  GetModuleFileNameW(nullptr, program, MAX_PATH);
+  return Narrow(program);
 }
 
 ProgramFolders IsolatedFolders(const std::string& state, const std::string&, const std::string&) {
