@@ -25,9 +25,10 @@
 namespace tamrel::testing {
 namespace {
 
+// The part the started program plays, and the file it plays it on; it makes
+// "<file>.ready" once the part is under way.
 constexpr char kPart[] = "TAMREL_KILLED_PART";  // "saver" or "lock holder"
 constexpr char kFile[] = "TAMREL_KILLED_FILE";
-constexpr char kReady[] = "TAMREL_KILLED_READY";  // made once the part is under way
 #ifdef _WIN32
 constexpr int kKills = 20;  // starting a process costs far more than on POSIX
 #else
@@ -47,7 +48,7 @@ Records Version(char which) {
 // The saver's part: saves the two versions in turn until it is killed. Every
 // other save is the day's first: the file is dated a day back before it, so
 // that it gets a generation.
-[[noreturn]] void SaveVersionsInTurn(const std::string& path, const std::string& ready) {
+[[noreturn]] void SaveVersionsInTurn(const std::string& path) {
   auto saver = std::make_shared<ContextCls>();
   saver->SetApplicationContext(std::make_shared<DiscardingHost>());
   for (char which = 'b';; which = which == 'a' ? 'b' : 'a') {
@@ -57,25 +58,27 @@ Records Version(char which) {
     saver->Clear();
     Fill(*saver, Version(which));
     if (!saver->Save(path)) std::_Exit(3);
-    std::ofstream{Utf8Path(ready)};
+    std::ofstream{Utf8Path(path + ".ready")};
   }
 }
 
-[[noreturn]] void HoldTheLock(const std::string& path, const std::string& ready) {
+[[noreturn]] void HoldTheLock(const std::string& path) {
   ContextFileLock lock(path);
-  std::ofstream{Utf8Path(ready)};
+  std::ofstream{Utf8Path(path + ".ready")};
   for (;;) std::this_thread::sleep_for(std::chrono::seconds(1));
 }
 
-// In a program started by the tests below, plays its part instead of
-// running tests.
+// In a program started by the tests below, plays its part instead of running
+// tests, with the backup copies where the test has them.
 class KilledPart : public ::testing::Environment {
  public:
   void SetUp() override {
     const char* part = std::getenv(kPart);
     if (part == nullptr) return;
-    if (std::string(part) == "saver") SaveVersionsInTurn(std::getenv(kFile), std::getenv(kReady));
-    HoldTheLock(std::getenv(kFile), std::getenv(kReady));
+    const std::string file = std::getenv(kFile);
+    platform::Scope backups(PersistTest::WindowsFolder(Utf8Path(file).parent_path() / "windows"));
+    if (std::string(part) == "saver") SaveVersionsInTurn(file);
+    HoldTheLock(file);
   }
 };
 [[maybe_unused]] ::testing::Environment* const kKilledPart =
@@ -85,12 +88,11 @@ class KilledProcessTest : public PersistTest {
  protected:
   // Starts this program in `part` on `path_`; returns once the part is under way.
   std::unique_ptr<StartedProgram> Start(const std::string& part) {
-    const std::string ready = dir_.Path("ready");
+    const std::string ready = path_ + ".ready";
     std::filesystem::remove(Utf8Path(ready));
-    EnvironmentChanges environment = folders_.environment;
-    environment.insert(environment.end(), {{kPart, part}, {kFile, path_}, {kReady, ready}});
     auto program = std::make_unique<StartedProgram>(
-        ThisProgram(), std::vector<std::string>{}, environment, dir_.Path("out"), dir_.Path("err"));
+        ThisProgram(), std::vector<std::string>{},
+        EnvironmentChanges{{kPart, part}, {kFile, path_}}, dir_.Path("out"), dir_.Path("err"));
     for (int waited = 0; program->started() && !Exists(ready) && waited < 30000; ++waited) {
       std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
@@ -98,18 +100,7 @@ class KilledProcessTest : public PersistTest {
     return program;
   }
 
-  static platform::Hooks BackupsIn(const std::string& folder) {
-    std::filesystem::create_directories(Utf8Path(folder));
-    platform::Hooks hooks;
-    hooks.windows_folder = [folder] { return folder; };
-    return hooks;
-  }
-
   const std::string path_ = dir_.Path("Crash.tmc");
-  // The started program keeps its backup copies there, and so do the tests.
-  const ProgramFolders folders_ =
-      IsolatedFolders(dir_.Path("state"), dir_.Path("config"), dir_.Path("home"));
-  platform::Scope backups_{BackupsIn(folders_.backup)};
 };
 
 TEST_F(KilledProcessTest, AKilledSaverNeverLeavesATornFile) {
@@ -128,7 +119,7 @@ TEST_F(KilledProcessTest, AKilledSaverNeverLeavesATornFile) {
     std::this_thread::sleep_for(std::chrono::microseconds(random() % 30000));
     ASSERT_TRUE(saver->Kill()) << "the saver stopped by itself: " << Read(dir_.Path("err"));
     ASSERT_TRUE(loads_whole(path_)) << "main copy, after kill " << kill;
-    ASSERT_TRUE(loads_whole(BackupCopyPath(path_))) << "backup copy, after kill " << kill;
+    ASSERT_TRUE(loads_whole(Backup("Crash.tmc"))) << "backup copy, after kill " << kill;
   }
 }
 

@@ -132,16 +132,18 @@ class ReenteringHost : public RecordingHost {
 };
 
 class PersistTest : public ::testing::Test {
- protected:
-  PersistTest() : scope_(WindowsFolder(windows_)) {
-    std::filesystem::create_directories(windows_);
-    context_->SetApplicationContext(host_);
-  }
-
+ public:
+  // Hooks that put backup copies in `folder`.
   static platform::Hooks WindowsFolder(const std::filesystem::path& folder) {
     platform::Hooks hooks;
     hooks.windows_folder = [text = Utf8Text(folder)] { return text; };
     return hooks;
+  }
+
+ protected:
+  PersistTest() : scope_(WindowsFolder(windows_)) {
+    std::filesystem::create_directories(windows_);
+    context_->SetApplicationContext(host_);
   }
 
   // The backup copy of the file `name` of the temporary folder, and the
