@@ -15,26 +15,24 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <memory>
 #include <set>
 #include <string>
 #include <string_view>
-#include <tuple>
 #include <vector>
 
 #include "fuzz_records.hpp"
+#include "support/discarding_host.hpp"
 #include "support/memory_disk.hpp"
 #include "tamrel/context.hpp"
-#include "tamrel/host.hpp"
 #include "tamrel/platform.hpp"
 #include "tamrel/records.hpp"
 
 namespace {
 
+using tamrel::fuzzing::Check;
 using tamrel::fuzzing::HasOnlyPlainNames;
 using tamrel::fuzzing::Records;
-using tamrel::fuzzing::RecordsOf;
 using tamrel::testing::MemoryDisk;
 
 constexpr double kToday = 46000.5;
@@ -42,13 +40,8 @@ constexpr char kFolder[] = "/home/app";
 constexpr char kBackupFolder[] = "/state/Tamrel";
 
 // Counts the messages shown: Load shows one for every recovery step.
-class CountingHost : public tamrel::HostApplication {
+class CountingHost : public tamrel::testing::DiscardingHost {
  public:
-  void WriteLog(const std::string&) override {}
-  void RegisterError(const std::string&, const std::string&) override {}
-  void GetErrorText(std::string&) override {}
-  tamrel::Variant HandleError(bool, bool, bool) override { return {}; }
-  void WriteDetail(const std::string&) override {}
   tamrel::Variant ShowMessage(const std::string&, int16_t, const std::string&, const std::string&,
                               int32_t) override {
     ++messages;
@@ -65,11 +58,9 @@ struct Loaded {
 
 // Plain names, and values without a line break.
 bool IsPlain(const Records& records) {
-  if (!HasOnlyPlainNames(records)) return false;
-  for (const auto& [tag, id, instance, value] : records) {
-    if (value.find_first_of("\r\n") != std::string::npos) return false;
-  }
-  return true;
+  return HasOnlyPlainNames(records) && std::ranges::none_of(records, [](const auto& record) {
+           return record.value.find_first_of("\r\n") != std::string::npos;
+         });
 }
 
 std::shared_ptr<tamrel::ContextCls> NewContext(std::shared_ptr<CountingHost>& host) {
@@ -82,21 +73,14 @@ std::shared_ptr<tamrel::ContextCls> NewContext(std::shared_ptr<CountingHost>& ho
 Loaded LoadFresh(const std::string& path) {
   std::shared_ptr<CountingHost> host;
   auto context = NewContext(host);
-  Loaded loaded;
-  loaded.ok = context->Load(path);
-  loaded.messages = host->messages;
-  loaded.records = RecordsOf(*context);
-  return loaded;
+  const bool ok = context->Load(path);
+  return {ok, host->messages, tamrel::Records(*context)};
 }
 
 std::multiset<std::string> Contents(const MemoryDisk& disk) {
   std::multiset<std::string> contents;
   for (const auto& [path, content] : disk.AllFiles()) contents.insert(content);
   return contents;
-}
-
-void Require(bool condition) {
-  if (!condition) std::abort();
 }
 
 }  // namespace
@@ -132,8 +116,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const bool loaded = context->Load(path);
   const int loaded_messages = host->messages;
 
-  const std::multiset<std::string> after = Contents(*disk);
-  for (const std::string& text : before) Require(after.count(text) >= before.count(text));
+  for (const std::string& text : before) Check(Contents(*disk).count(text) >= before.count(text));
   if (!loaded) return 0;
 
   // The file a recovery put in place is read line by line next time, the
@@ -141,19 +124,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // line feed inside a start tag can decode one way and not the other. The
   // values stay reachable all the same: the next Load recovers again.
   const Loaded next = LoadFresh(path);
-  Require(next.ok && (next.messages == 0 || loaded_messages > 0));
+  Check(next.ok && (next.messages == 0 || loaded_messages > 0));
 
   now = kToday + 1;
-  const Records saved = RecordsOf(*context);
+  const Records saved = tamrel::Records(*context);
   // Save writes tags and ids as they are; only records a file gives back as
   // given are held to the clean reload.
-  const bool round_trips = std::ranges::all_of(saved, [](const auto& record) {
-    return tamrel::RoundTrips(std::get<0>(record), std::get<1>(record), std::get<3>(record));
+  const bool round_trips = std::ranges::all_of(saved, [](const tamrel::Record& record) {
+    return tamrel::RoundTrips(record.tag, record.id, record.value);
   });
-  Require(context->Save(path));
+  Check(context->Save(path));
   if (!round_trips) return 0;
   const Loaded again = LoadFresh(path);
-  Require(again.ok && again.messages == 0);
-  if (IsPlain(saved)) Require(again.records == saved);
+  Check(again.ok && again.messages == 0);
+  if (IsPlain(saved)) Check(again.records == saved);
   return 0;
 }

@@ -14,11 +14,9 @@
 // faithfully).
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <memory>
 #include <string>
 #include <string_view>
-#include <tuple>
 #include <vector>
 
 #include "context/state_of.hpp"
@@ -28,15 +26,17 @@
 #include "persist/entity_escaping.hpp"
 #include "persist/load.hpp"
 #include "persist/process_xml.hpp"
+#include "persist/tracing_sink.hpp"
 #include "support/discarding_host.hpp"
 #include "tamrel/context.hpp"
 #include "tamrel/error.hpp"
 
 namespace {
 
+namespace detail = tamrel::detail;
+using tamrel::fuzzing::Check;
 using tamrel::fuzzing::HasOnlyPlainNames;
 using tamrel::fuzzing::Records;
-using tamrel::fuzzing::RecordsOf;
 
 std::shared_ptr<tamrel::ContextCls> NewContext() {
   auto context = std::make_shared<tamrel::ContextCls>();
@@ -44,12 +44,8 @@ std::shared_ptr<tamrel::ContextCls> NewContext() {
   return context;
 }
 
-void Check(bool holds) {
-  if (!holds) std::abort();
-}
-
 // Checks the reader's side of the sink contract.
-class CheckingSink final : public tamrel::detail::ReaderSink {
+class CheckingSink final : public detail::ReaderSink {
  public:
   explicit CheckingSink(std::string_view input) : input_(input) {}
 
@@ -67,13 +63,12 @@ class CheckingSink final : public tamrel::detail::ReaderSink {
     Check(open_ > 0);
   }
   void ElementText(std::string_view element, std::string_view text,
-                   tamrel::detail::References references) override {
+                   detail::References references) override {
     CheckInside(element);
     CheckInside(text);
     // A text said to hold no "&" must hold none: its references would go
     // undecoded.
-    Check(references == tamrel::detail::References::kMaybe ||
-          text.find('&') == std::string_view::npos);
+    Check(references == detail::References::kMaybe || text.find('&') == std::string_view::npos);
   }
   void EndTag(std::string_view element) override {
     CheckInside(element);
@@ -91,15 +86,13 @@ class CheckingSink final : public tamrel::detail::ReaderSink {
   // a read that succeeded ended every element it started.
   void CheckOutcome(const tamrel::Error* raised) const {
     Check((raised != nullptr) == (levels_failed_ > 0));
-    if (raised != nullptr) Check(raised->number() == first_failure_);
-    if (raised == nullptr) Check(open_ == 0);
+    Check(raised != nullptr ? raised->number() == first_failure_ : open_ == 0);
   }
 
  private:
   void CheckInside(std::string_view part) const {
-    if (part.empty()) return;
-    Check(part.data() >= input_.data() &&
-          part.data() + part.size() <= input_.data() + input_.size());
+    Check(part.empty() || (part.data() >= input_.data() &&
+                           part.data() + part.size() <= input_.data() + input_.size()));
   }
 
   std::string_view input_;
@@ -111,7 +104,7 @@ class CheckingSink final : public tamrel::detail::ReaderSink {
 void CheckReaderEvents(std::string_view text) {
   CheckingSink sink(text);
   try {
-    tamrel::detail::ReadContextText(text, sink);
+    detail::ReadContextText(text, sink);
   } catch (const tamrel::Error& raised) {
     sink.CheckOutcome(&raised);
     return;
@@ -119,57 +112,22 @@ void CheckReaderEvents(std::string_view text) {
   sink.CheckOutcome(nullptr);
 }
 
-// Writes each event as one line, so that two reads can be compared.
-class TracingSink final : public tamrel::detail::ReaderSink {
- public:
-  void StartTag(std::string_view element) override { Add("S", element); }
-  void Attribute(std::string_view element, std::string_view name, std::string_view value) override {
-    Add("A", element, name, value);
-  }
-  void ElementText(std::string_view element, std::string_view text,
-                   tamrel::detail::References /*references*/) override {
-    Add("T", element, text);
-  }
-  void EndTag(std::string_view element) override { Add("E", element); }
-  void LookAhead(std::string_view next) override { Add("L", next); }
-  void LevelFailed(const tamrel::Error& failure, std::string_view rest) override {
-    Add("F", std::to_string(failure.number()), rest);
-  }
-
-  std::string trace;
-
- private:
-  void Add(std::string_view kind, std::string_view a, std::string_view b = {},
-           std::string_view c = {}) {
-    for (std::string_view part : {kind, a, b, c}) trace.append(part).push_back('\0');
-    trace.push_back('\n');
-  }
-};
-
 // Elements in the form Save writes take a pass of their own; it must hand
 // over what the general path hands over.
 void CheckPlainElementPass(std::string_view text) {
-  const auto trace = [text](tamrel::detail::PlainElements plain) {
-    TracingSink sink;
-    try {
-      tamrel::detail::ReadContextText(text, sink, plain);
-    } catch (const tamrel::Error& raised) {
-      sink.trace += "raised " + std::to_string(raised.number());
-    }
-    return sink.trace;
-  };
-  Check(trace(tamrel::detail::PlainElements::kOwnPass) ==
-        trace(tamrel::detail::PlainElements::kGeneralPath));
+  using detail::PlainElements;
+  Check(tamrel::testing::TraceOf(text, PlainElements::kOwnPass) ==
+        tamrel::testing::TraceOf(text, PlainElements::kGeneralPath));
 }
 
 // Decodes as Load does, in Load's own instance scope; false when the reader
 // failed.
 bool Decode(tamrel::ContextCls& context, std::string_view text,
-            tamrel::detail::RecordFiling filing = tamrel::detail::RecordFiling::kDirect) {
-  tamrel::detail::ContextState& state = tamrel::detail::StateOf(context);
-  tamrel::detail::LoadInstancesScope instances(state);
+            detail::RecordFiling filing = detail::RecordFiling::kDirect) {
+  detail::ContextState& state = detail::StateOf(context);
+  detail::LoadInstancesScope instances(state);
   try {
-    tamrel::detail::DecodeXML(state, text, filing);
+    detail::DecodeXML(state, text, filing);
   } catch (const tamrel::Error&) {
     return false;
   }
@@ -180,57 +138,49 @@ bool Decode(tamrel::ContextCls& context, std::string_view text,
 // ProcessXML events, taken one by one, would have them.
 void CheckDirectFiling(std::string_view text, tamrel::ContextCls& direct) {
   auto by_events = NewContext();
-  Decode(*by_events, text, tamrel::detail::RecordFiling::kEventByEvent);
-  Check(RecordsOf(direct) == RecordsOf(*by_events));
-  const tamrel::detail::ContextState& a = tamrel::detail::StateOf(direct);
-  const tamrel::detail::ContextState& b = tamrel::detail::StateOf(*by_events);
+  Decode(*by_events, text, detail::RecordFiling::kEventByEvent);
+  Check(tamrel::Records(direct) == tamrel::Records(*by_events));
+  const detail::ContextState& a = detail::StateOf(direct);
+  const detail::ContextState& b = detail::StateOf(*by_events);
   Check(a.changed == b.changed && a.has_current_item == b.has_current_item);
-  if (a.has_current_item) {
-    const tamrel::detail::ContextItem& x = a.current_item;
-    const tamrel::detail::ContextItem& y = b.current_item;
-    Check(x.Tag == y.Tag && x.Id == y.Id && x.Instance == y.Instance && x.Value == y.Value &&
-          x.Key == y.Key);
-  }
+  const detail::ContextItem& x = a.current_item;
+  const detail::ContextItem& y = b.current_item;
+  Check(!a.has_current_item || (x.Tag == y.Tag && x.Id == y.Id && x.Instance == y.Instance &&
+                                x.Value == y.Value && x.Key == y.Key));
 }
 
 void CheckEscapingRoundTrip(std::string_view text) {
-  std::string encoded;
-  tamrel::detail::AppendEncoded(encoded, text);
-  std::string decoded;
-  tamrel::detail::AppendDecoded(decoded, encoded);
-  if (decoded != text) std::abort();
+  std::string encoded, decoded;
+  detail::AppendEncoded(encoded, text);
+  detail::AppendDecoded(decoded, encoded);
+  Check(decoded == text);
 }
 
 // Load removes CR LF pairs, in one pass from left to right, before decoding.
-std::string WithoutCrLf(std::string_view text) {
-  std::string kept;
-  std::size_t from = 0;
-  for (std::size_t at = text.find("\r\n"); at != std::string_view::npos;
-       at = text.find("\r\n", from)) {
-    kept.append(text.substr(from, at - from));
-    from = at + 2;
+std::string WithoutCrLf(std::string text) {
+  for (std::size_t at = text.find("\r\n"); at != std::string::npos; at = text.find("\r\n", at)) {
+    text.erase(at, 2);
   }
-  kept.append(text.substr(from));
-  return kept;
+  return text;
 }
 
 void CheckStoreRoundTrip(tamrel::ContextCls& context) {
-  Records records = RecordsOf(context);
+  Records records = tamrel::Records(context);
   if (!HasOnlyPlainNames(records)) return;
-  for (auto& record : records) std::get<3>(record) = WithoutCrLf(std::get<3>(record));
-  std::string text = tamrel::detail::ContextText(tamrel::detail::StateOf(context));
+  for (tamrel::Record& record : records) record.value = WithoutCrLf(record.value);
+  std::string text = detail::ContextText(detail::StateOf(context));
   auto again = NewContext();
-  if (!Decode(*again, WithoutCrLf(text)) || RecordsOf(*again) != records) std::abort();
+  Check(Decode(*again, WithoutCrLf(text)) && tamrel::Records(*again) == records);
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  std::string_view text(reinterpret_cast<const char*>(data), size);
+  const std::string_view text(reinterpret_cast<const char*>(data), size);
   CheckEscapingRoundTrip(text);
   CheckReaderEvents(text);
   CheckPlainElementPass(text);
-  auto context = NewContext();
+  const auto context = NewContext();
   Decode(*context, text);
   CheckDirectFiling(text, *context);
   CheckStoreRoundTrip(*context);

@@ -1,44 +1,34 @@
-// What both fuzz targets compare: a context's records as plain values, and
-// whether their tags and ids are names that any context file keeps as they
-// are (letters, digits, "_", "." and "-").
+// What both fuzz targets share: a failed property aborts the run; a
+// context's records, and whether their tags and ids are names that any
+// context file keeps as they are (letters, digits, "_", "." and "-").
 #pragma once
 
-#include <cstdint>
+#include <algorithm>
+#include <cstdlib>
 #include <string>
-#include <tuple>
 #include <vector>
 
-#include "tamrel/context.hpp"
 #include "tamrel/records.hpp"
 
 namespace tamrel::fuzzing {
 
-using Records = std::vector<std::tuple<std::string, std::string, int16_t, std::string>>;
+using Records = std::vector<Record>;
 
-inline Records RecordsOf(const ContextCls& context) {
-  Records records;
-  for (const Record& record : tamrel::Records(context)) {
-    records.emplace_back(record.tag, record.id, record.instance, record.value);
-  }
-  return records;
+inline void Check(bool holds) {
+  if (!holds) std::abort();
 }
 
 inline bool IsPlainName(const std::string& name) {
-  if (name.empty()) return false;
-  for (char c : name) {
-    const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
-                       c == '_' || c == '.' || c == '-';
-    if (!plain) return false;
-  }
-  return true;
+  return !name.empty() && name.find_first_not_of(
+                              "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ"
+                              "0123456789_.-") == std::string::npos;
 }
 
 // True when every tag and id of `records` is a plain name.
 inline bool HasOnlyPlainNames(const Records& records) {
-  for (const auto& [tag, id, instance, value] : records) {
-    if (!IsPlainName(tag) || !IsPlainName(id)) return false;
-  }
-  return true;
+  return std::ranges::all_of(records, [](const Record& record) {
+    return IsPlainName(record.tag) && IsPlainName(record.id);
+  });
 }
 
 }  // namespace tamrel::fuzzing

@@ -8,7 +8,6 @@
 #include <iostream>
 #include <iterator>
 #include <string>
-#include <vector>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size);
 
@@ -16,29 +15,25 @@ namespace {
 
 void RunFile(const std::filesystem::path& path) {
   std::ifstream in(path, std::ios::binary);
-  std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   LLVMFuzzerTestOneInput(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+  namespace fs = std::filesystem;
   int inputs = 0;
   for (int i = 1; i < argc; ++i) {
-    std::filesystem::path argument(argv[i]);
+    const fs::path argument(argv[i]);
     std::error_code error;
-    if (std::filesystem::is_directory(argument, error)) {
-      for (const auto& entry : std::filesystem::recursive_directory_iterator(argument)) {
-        if (!entry.is_regular_file()) continue;
-        RunFile(entry.path());
-        ++inputs;
-      }
-    } else if (std::filesystem::is_regular_file(argument, error)) {
-      RunFile(argument);
-      ++inputs;
-    } else {
+    if (!fs::is_directory(argument, error) && !fs::is_regular_file(argument, error)) {
       std::cerr << "cannot read " << argument << "\n";
       return 2;
+    }
+    if (fs::is_regular_file(argument, error)) RunFile(argument), ++inputs;
+    for (const auto& entry : fs::recursive_directory_iterator(argument, error)) {
+      if (entry.is_regular_file()) RunFile(entry.path()), ++inputs;
     }
   }
   std::cout << inputs << " inputs replayed\n";

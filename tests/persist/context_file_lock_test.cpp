@@ -1,6 +1,6 @@
-// The lock of a context file: one holder at a time across threads and
-// processes, a bounded wait that ends with error 70, reentrance on one
-// thread, release by the system when a holder dies, and Save's use of it.
+// The lock of a context file: one holder at a time across threads, a bounded
+// wait that ends with error 70, reentrance on one thread, and Save under it.
+// (A holder killed: killed_process_test; a Save refused the lock: save_test.)
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -12,7 +12,6 @@
 
 #include "automation/error_number.hpp"
 #include "persist_fixture.hpp"
-#include "support/fault_injecting_backend.hpp"
 #include "tamrel/context_file_lock.hpp"
 #include "tamrel/error.hpp"
 
@@ -83,20 +82,6 @@ TEST_F(ContextFileLockTest, ALockLetGoBeforeALaterOneIsLetGo) {
   EXPECT_EQ(FromAnotherThread(), 0);
   ContextFileLock again(path_, kShortWait);
   EXPECT_EQ(FromAnotherThread(), errc::kPermissionDenied);
-}
-
-TEST_F(ContextFileLockTest, ASaveThatCannotHaveTheLockFailsWith70AndWritesNothing) {
-  WriteDated(path_, "old", 45000);
-  auto disk = std::make_shared<FaultInjectingBackend>();
-  disk->FailTimes(FileOp::kLock, 1, errc::kPermissionDenied);
-  platform::Scope scope(FaultInjectingBackend::Hooks(disk));
-  Fill(*context_, {{"Setup", "Port", 1, "COM1"}});
-
-  EXPECT_FALSE(context_->Save(path_));
-  EXPECT_EQ(host_->Errors(), (Reports{{"Tamrel/ContextCls/Save", errc::kPermissionDenied}}));
-  EXPECT_EQ(Read(path_), "old");
-  EXPECT_FALSE(Exists(Backup("Setup.tmc")));
-  EXPECT_FALSE(Exists(dir_.Path("Setup(1).tmc")));
 }
 
 // Twice: a failed lock leaves the thread holding nothing.

@@ -1,37 +1,38 @@
-// Decoding context text: records, reports and instance repairs.
+// The context text reader: the events it hands a sink, in order, and what a
+// Load files of them (records, reports, instance repairs), for well-formed,
+// nested, carried-over and failing texts; its plain-element pass and byte
+// searches against plain ways of doing the same.
 #include <gtest/gtest.h>
 
 #include <functional>
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <vector>
 
+#include "persist/byte_search.hpp"
 #include "persist/context_reader.hpp"
 #include "persist/load.hpp"
 #include "persist/process_xml.hpp"
 #include "persist_fixture.hpp"
 #include "tamrel/error.hpp"
+#include "tracing_sink.hpp"
 
 namespace tamrel::testing {
 namespace {
+
+using detail::FindByte;
+using detail::FindByteNoting;
+using detail::FindThreeBytes;
+using detail::HoldsByte;
+using detail::PlainElements;
 
 class ReaderTest : public PersistTest {
  protected:
   ReaderTest() { context_->SetApplicationContext(reentering_host_); }
 
-  // Decodes `text` as Load does; the error number that reached the caller,
-  // 0 when none.
-  int32_t Decode(const std::string& text) {
-    detail::ContextState& state = detail::StateOf(*context_);
-    detail::LoadInstancesScope instances(state);
-    int32_t number = 0;
-    try {
-      detail::DecodeXML(state, text);
-    } catch (const Error& error) {
-      number = error.number();
-    }
-    return number;
-  }
+  int32_t Decode(const std::string& text) { return testing::Decode(*context_, text); }
 
   // Decodes the file text of `records` as one Load does, without its line
   // breaks, into an empty store of a context named `name`.
@@ -56,45 +57,82 @@ class ReaderTest : public PersistTest {
   }
 };
 
-TEST_F(ReaderTest, ElementsAndAttributeForms) {
+// Each text as the reader hands it over (where `trace` is given) and as a
+// Load files it; a text that fails is reported with its text, and nothing
+// of it is filed.
+TEST_F(ReaderTest, ElementForms) {
   const std::string kProcess = "Tamrel/ContextCls/ProcessXML";
   struct Case {
-    std::string elements;
+    std::string text;
+    Trace trace;
     Records records;
-    Reports reports;
+    Reports reports = {};
+    Texts details = {};  // of a text that fails, when not {"XML: " + text}
   } cases[] = {
-      {"<A id=\" a b>c\" instance=\"1\">&lt;&amp;lt;</A>", {{"A", "a b>c", 1, "<&lt;"}}, {}},
+      {"<context><A id=\"x\" instance=\"1\">v</A></context>",
+       {"S context", "L ", "T context ", "S A", "A A id=x", "A A instance=1", "L ", "T A v", "E A",
+        "E context"},
+       {{"A", "x", 1, "v"}}},
+      // The text before a nested "<" is the element's text; the look-ahead
+      // shows what follows the element at its own level.
+      {"<A>t<B>u</B></A> <C>w</C>",
+       {"S A", "L <C>w</C>", "T A t", "S B", "L ", "T B u", "E B", "E A", "S C", "L ", "T C w",
+        "E C"},
+       {{"A", "", 1, "t"}, {"B", "", 1, "u"}, {"C", "", 1, "w"}}},
+      // A bare name that ">" ends is reported, then carried into the first
+      // attribute name of the next element at the same level ("i" + "d").
+      {"<A i>v</A><B d=\"x\">w</B>",
+       {"S A", "A A i=", "L <B d=\"x\">w</B>", "T A v", "E A", "S B", "A B id=x", "L ", "T B w",
+        "E B"},
+       {{"A", "", 1, "v"}, {"B", "x", 1, "w"}}},
+      // A failure is told at every level, innermost first, then raised; the
+      // outer level had read past its end tag: nothing was left to it.
+      {"<A><B>x</A>",
+       {"S A", "L ", "T A ", "S B", "F 5 <B>x", "F 5 ", "raised 5"},
+       {{"A", "", 1, ""}},
+       {},
+       {"XML: <B>x", "XML: "}},
+      {"<context><A id=\" a b>c\" instance=\"1\">&lt;&amp;lt;</A></context>",
+       {},
+       {{"A", "a b>c", 1, "<&lt;"}}},
       // An ampersand that begins none of the five references stays.
-      {"<A>&amp;amp; &foo; &LT; &am x& &&lt;&apos;&quot;&gt;</A>",
-       {{"A", "", 1, "&amp; &foo; &LT; &am x& &<'\">"}},
-       {}},
-      {"<A id=\"x\" instance=\"12abc\">v</A><B id=\"y\" instance=\"70000\">w</B>",
+      {"<context><A>&amp;amp; &foo; &LT; &am x& &&lt;&apos;&quot;&gt;</A></context>",
+       {},
+       {{"A", "", 1, "&amp; &foo; &LT; &am x& &<'\">"}}},
+      {"<context><A id=\"x\" instance=\"12abc\">v</A><B id=\"y\" "
+       "instance=\"70000\">w</B></context>",
+       {},
        {{"A", "x", 1, "v"}, {"B", "y", 1, "w"}},
        {{kProcess, errc::kTypeMismatch}, {kProcess, errc::kOverflow}}},
-      // An attribute name that ends at ">" stays collected: the next
-      // element of the same level continues it ("i" + "d").
-      {"<A i>v</A><B d=\"x\" instance=\"1\">w</B>", {{"A", "", 1, "v"}, {"B", "x", 1, "w"}}, {}},
+      {"<context><A id=\"x\" instance=\"1\">v</A>\r\n<B id=\"y\" inst", {}, {}, {}},
+      {"<context></contex>", {}, {}, {}},
+      {"plain text", {}, {}, {}},
+      {"<A id=\"x>\" instance=\"1\"></A", {}, {}, {}},
   };
   for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    if (!c.trace.empty()) {
+      EXPECT_EQ(TraceOf(c.text), c.trace);
+    }
     context_->Clear();
     reentering_host_->ClearCalls();
-    EXPECT_EQ(Decode(ContextFile(c.elements)), 0) << c.elements;
-    EXPECT_EQ(RecordsOf(*context_), c.records) << c.elements;
-    EXPECT_EQ(reentering_host_->Errors(), c.reports) << c.elements;
-  }
-}
-
-TEST_F(ReaderTest, MalformedTextFailsAndIsReportedWithItsText) {
-  for (const std::string text :
-       {"<context><A id=\"x\" instance=\"1\">v</A>\r\n<B id=\"y\" inst", "<context></contex>",
-        "plain text", "<A id=\"x>\" instance=\"1\"></A"}) {
-    SCOPED_TRACE(text);
-    reentering_host_->ClearCalls();
-    EXPECT_EQ(Decode(text), errc::kInvalidArgument);
-    EXPECT_TRUE(RecordsOf(*context_).empty());
-    EXPECT_EQ(reentering_host_->Ops(),
-              (Texts{"RegisterError", "WriteDetail", "HandleError", "GetErrorText"}));
-    EXPECT_EQ(reentering_host_->DetailLines(), Texts{"XML: " + text});
+    const int32_t raised = Decode(c.text);
+    EXPECT_EQ(tamrel::Records(*context_), c.records);
+    if (raised == 0) {
+      EXPECT_EQ(reentering_host_->Errors(), c.reports);
+      continue;
+    }
+    EXPECT_EQ(raised, errc::kInvalidArgument);
+    // Each failed level is reported in full, with its text.
+    const Texts details = c.details.empty() ? Texts{"XML: " + c.text} : c.details;
+    EXPECT_EQ(reentering_host_->DetailLines(), details);
+    Texts ops = reentering_host_->Ops(), reported;
+    std::erase(ops, "WriteLog");
+    for (std::size_t i = 0; i < details.size(); ++i) {
+      reported.insert(reported.end(),
+                      {"RegisterError", "WriteDetail", "HandleError", "GetErrorText"});
+    }
+    EXPECT_EQ(ops, reported);
   }
 }
 
@@ -165,7 +203,7 @@ TEST_F(ReaderTest, InstanceRepairs) {
     reentering_host_->nth = 1;
     if (c.failing_log != 0) reentering_host_->FailOn("WriteLog", c.failing_log, 1);
     Load("ctx", c.file);
-    EXPECT_EQ(RecordsOf(*context_), c.store);
+    EXPECT_EQ(tamrel::Records(*context_), c.store);
     EXPECT_EQ(reentering_host_->LogLines(), c.log);
     EXPECT_EQ(reentering_host_->Errors(), c.errors);
     if (c.changed) {
@@ -178,11 +216,99 @@ TEST_F(ReaderTest, NewAlbumDefaultsLoseTheSeparatorMarksOfOlderVersions) {
   const Records file = {{"CAPTION", "showtextsep", 1, "a\\bb\\c"},
                         {"Caption", "ShowTextDesc", 1, "\\b"}};
   Load("NewAlbumDefaults", file);
-  EXPECT_EQ(RecordsOf(*context_), (Records{{"CAPTION", "showtextsep", 1, "ab"}, file[1]}));
+  EXPECT_EQ(tamrel::Records(*context_), (Records{{"CAPTION", "showtextsep", 1, "ab"}, file[1]}));
   EXPECT_TRUE(context_->changed());
   Load("OtherDefaults", file);
-  EXPECT_EQ(RecordsOf(*context_), file);
+  EXPECT_EQ(tamrel::Records(*context_), file);
   EXPECT_FALSE(context_->changed());
+}
+
+// Elements as Save writes them take a pass of their own; it must hand over
+// what the general path hands over, also for texts that only nearly have
+// that form, which it must leave to the general path: random texts over the
+// characters that matter, each plain records, some with a few characters
+// replaced or cut.
+TEST(ReaderSinkTest, ThePlainElementPassAgreesWithTheGeneralPath) {
+  const std::string written[] = {"<A id=\"x\" instance=\"1\">v</A>",
+                                 "<Tag id=\"\">C:\\Data\\a.dat</Tag>",
+                                 "<B id=\"  y\" instance=\"2\">a &amp; b</B>",
+                                 "<C>text</C>",
+                                 "<D id=\"x>y\" k=\"a=b c\">v</D>",
+                                 "<E a=\"1\" b=\"2\" c=\"3\" d=\"4\" e=\"5\">v</E>"};
+  const std::string alphabet = "<>/=\" Aaid";
+  Picker pick(12345);
+  for (int round = 0; round < 20000; ++round) {
+    std::string text = pick.From(written);
+    if (pick.Below(4) > 0) {
+      const char* space = pick.Below(2) ? " " : "";
+      text = "<context>" + (space + text + pick.From(written) + space) + "</context>";
+    }
+    for (std::size_t edits = pick.Below(4); edits > 0; --edits) {
+      const std::size_t at = pick.Below(text.size());
+      if (pick.Below(4) == 0) {
+        text.erase(at, 1);
+      } else {
+        text[at] = alphabet[pick.Below(alphabet.size())];
+      }
+    }
+    ASSERT_EQ(TraceOf(text, PlainElements::kOwnPass), TraceOf(text, PlainElements::kGeneralPath))
+        << text;
+  }
+}
+
+// The plain pass tells the sink which texts hold no "&", so that it need
+// not look for references there; a "&" anywhere in the element, even
+// outside its text, keeps the hint back.
+TEST(ReaderSinkTest, ThePlainPassTellsOfTextsWithoutReferences) {
+  const auto hints = [](std::string_view text) {
+    TracingSink sink;
+    detail::ReadContextText(text, sink);
+    return sink.texts_without_references;
+  };
+  EXPECT_EQ(hints("<context><A id=\"x\" instance=\"1\">v</A><B id=\"y\">C:\\a b</B></context>"), 2);
+  EXPECT_EQ(hints("<context><A id=\"x\">a &amp; b</A><A id=\"x&amp;\">v</A></context>"), 0);
+  // A "&" past the end tag is the next text's (which the general path reads,
+  // and B with it).
+  EXPECT_EQ(hints("<context><A id=\"x\">v</A>&amp;<B id=\"y\">w</B></context>"), 1);
+}
+
+// The byte searches look at sixteen bytes at a time, at the last bytes in
+// a block that overlaps the one before, and at a shorter text in two
+// overlapping words: every length and place around those blocks and words
+// must give what a plain search gives, with one byte or several looked for,
+// high bytes among them.
+TEST(FindByteTest, FindsWhatASearchByteByByteFinds) {
+  const auto naive = [](std::string_view text, std::size_t from, std::string_view bytes) {
+    const std::size_t at = text.find_first_of(bytes, from);
+    return at == std::string_view::npos ? text.size() : at;
+  };
+  Picker pick(7);
+  for (int round = 0; round < 20000; ++round) {
+    std::string text(pick.Below(50), 'a');
+    const std::size_t density = 2 + pick.Below(12);
+    for (char& c : text) {
+      if (pick.Below(density) == 0) c = "<\"& \x80/c$"[pick.Below(8)];
+    }
+    const std::size_t from = pick.Below(text.size() + 1);
+    SCOPED_TRACE(::testing::Message() << '"' << text << "\" from " << from);
+    ASSERT_EQ(FindByte<'<'>(text, from), naive(text, from, "<"));
+    ASSERT_EQ((FindByte<'"', '<'>(text, from)), naive(text, from, "\"<"));
+    ASSERT_EQ((FindByte<'&', '\x80'>(text, from)), naive(text, from, "&\x80"));
+    for (const bool seen_before : {false, true}) {
+      bool seen = seen_before;
+      const std::size_t lt = FindByteNoting<'<', '&'>(text, from, seen);
+      ASSERT_EQ(lt, naive(text, from, "<"));
+      const bool amp_before_lt = text.substr(from, lt - from).find('&') != std::string::npos;
+      ASSERT_EQ(seen, seen_before || amp_before_lt);
+    }
+    const std::string_view rest = std::string_view(text).substr(from);
+    ASSERT_EQ(HoldsByte<'$'>(rest), rest.find('$') != std::string_view::npos);
+    ASSERT_EQ((HoldsByte<'&', '\x80'>(rest)),
+              rest.find_first_of("&\x80") != std::string_view::npos);
+    const std::size_t end_tag = text.find("</c", from);
+    ASSERT_EQ(FindThreeBytes(text, from, '<', '/', 'c'),
+              end_tag == std::string::npos ? text.size() : end_tag);
+  }
 }
 
 }  // namespace

@@ -57,9 +57,8 @@ std::string RandomText(Picker& pick) {
   return text + "</context>";
 }
 
-// What a read leaves behind, as text: the records (tag/id/instance/value/
-// key, store order), the host calls, `changed`, the current record and the
-// error that reached the caller.
+// What a read leaves behind, as text: the store and the host's calls, then
+// `changed`, the current record and the error that reached the caller.
 std::string Read(const std::string& name, const std::string& text, detail::RecordFiling filing,
                  const std::function<void(ContextCls&, ReenteringHost&)>& arrange) {
   auto context = std::make_shared<ContextCls>();
@@ -68,29 +67,14 @@ std::string Read(const std::string& name, const std::string& text, detail::Recor
   context->name(name);
   arrange(*context, *host);
   detail::ContextState& state = detail::StateOf(*context);
-  std::string outcome;
-  {
-    detail::LoadInstancesScope instances(state);
-    try {
-      detail::DecodeXML(state, text, filing);
-    } catch (const Error& error) {
-      outcome += "raised " + std::to_string(error.number()) + "\n";
-    }
-  }
-  const auto show = [&outcome](const char* what, const auto& item) {
-    outcome.append(what).append(item.Tag).append("/").append(item.Id).append("/");
-    outcome.append(std::to_string(item.Instance)).append("/").append(item.Value);
-    outcome.append("/A").append(std::to_string(item.Key)).append("\n");
-  };
-  state.items.ForEach([&](const detail::ItemView& item) { show("record ", item); });
-  for (const HostCall& call : host->calls()) {
-    outcome += "host " + call.op + " " + std::to_string(call.error.number);
-    for (const std::string& arg : call.args) outcome += " | " + arg;
-    outcome += "\n";
-  }
-  outcome += state.changed ? "changed\n" : "unchanged\n";
-  if (state.has_current_item) show("current ", state.current_item);
-  return outcome;
+  const int32_t raised = Decode(*context, text, filing);
+  const detail::ContextItem& current = state.current_item;
+  return StoreText(*context) + HostCallsText(*host) + (state.changed ? "changed " : "unchanged ") +
+         (state.has_current_item
+              ? current.Tag + "|" + current.Id + "|" + std::to_string(current.Instance) + "|" +
+                    current.Value + "|A" + std::to_string(current.Key)
+              : "no current") +
+         "\nraised " + std::to_string(raised);
 }
 
 void ExpectSameFiling(const std::string& name, const std::string& text,

@@ -1,4 +1,5 @@
-// Load: reading context files, and recovery from the backup copy.
+// Load: reading context files, logging them, recovery from the backup copy
+// and bad input.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -7,6 +8,8 @@
 #include <string>
 #include <utility>
 
+#include "persist/context_log.hpp"
+#include "persist/context_text.hpp"
 #include "persist/load.hpp"
 #include "persist_fixture.hpp"
 #include "support/fault_injecting_backend.hpp"
@@ -48,11 +51,11 @@ TEST_F(LoadTest, RecordsAreAppendedAndTheFileLoggedWithoutLineBreaks) {
   Fill(*context_, {{"X", "x", 1, "kept"}});
   ASSERT_TRUE(context_->Load(path_));
   ASSERT_TRUE(context_->Load(path_));  // each Load checks its instances afresh
-  EXPECT_EQ(RecordsOf(*context_), (Records{{"X", "x", 1, "kept"},
-                                           {"A", "a", 1, "1"},
-                                           {"B", "b", 1, "2"},
-                                           {"A", "a", 1, "1"},
-                                           {"B", "b", 1, "2"}}));
+  EXPECT_EQ(tamrel::Records(*context_), (Records{{"X", "x", 1, "kept"},
+                                                 {"A", "a", 1, "1"},
+                                                 {"B", "b", 1, "2"},
+                                                 {"A", "a", 1, "1"},
+                                                 {"B", "b", 1, "2"}}));
   EXPECT_EQ(context_->SaveLocation(), path_);
   EXPECT_FALSE(context_->changed());
   EXPECT_EQ(host_->LogLines()[0], "Context log: " + path_ +
@@ -66,7 +69,7 @@ TEST_F(LoadTest, DamagedFileIsKeptAsCorruptAndTheBackupFillsIn) {
   BackupCopy(ContextFile(kBackupRecords));
   dir_.WriteFile("Setup.tmc_corrupt(1)", "older damage");
   EXPECT_TRUE(context_->Load(path_));
-  EXPECT_EQ(RecordsOf(*context_), kBackupRecords);
+  EXPECT_EQ(tamrel::Records(*context_), kBackupRecords);
   EXPECT_EQ(Messages(),
             Texts{"Error reading the context file: " + path_ + " dated: " + Date(kFileDate) +
                   "\r\n\r\nReverting to version saved on: " + Date(kBackupDate)});
@@ -79,7 +82,7 @@ TEST_F(LoadTest, DamagedFileIsKeptAsCorruptAndTheBackupFillsIn) {
   context_->Clear();
   File(ContextFile(Element("A", "a", 1, "1") + "<B id=\"b\" instance=\"1\">2\r\n"));
   EXPECT_TRUE(context_->Load(path_));
-  EXPECT_EQ(RecordsOf(*context_),
+  EXPECT_EQ(tamrel::Records(*context_),
             (Records{{"A", "a", 1, "1"}, {"B", "b", 1, "old2"}, {"C", "c", 1, "old3"}}));
 }
 
@@ -87,7 +90,7 @@ TEST_F(LoadTest, DamagedFileWithoutAGoodBackupEmptiesTheStore) {
   Fill(*context_, {{"X", "x", 1, "lost"}});
   File("<context><A>");
   EXPECT_FALSE(context_->Load(path_));
-  EXPECT_TRUE(RecordsOf(*context_).empty());
+  EXPECT_TRUE(tamrel::Records(*context_).empty());
   EXPECT_EQ(Messages(),
             Texts{"The backup configuration file: " + Backup("Setup.tmc") + " does not exist."});
   EXPECT_TRUE(Exists(path_ + "_corrupt(1)"));
@@ -95,7 +98,7 @@ TEST_F(LoadTest, DamagedFileWithoutAGoodBackupEmptiesTheStore) {
   File("<context><A>");
   BackupCopy("<context><B id=\"b\" instance=\"1\">x</B>");
   EXPECT_FALSE(context_->Load(path_));
-  EXPECT_TRUE(RecordsOf(*context_).empty());
+  EXPECT_TRUE(tamrel::Records(*context_).empty());
   EXPECT_EQ(Messages().at(1), "Error reading the backup configuration file: " +
                                   Backup("Setup.tmc") + " dated: " + Date(kBackupDate) +
                                   "\r\n\r\nReverting to an empty configuration file.");
@@ -151,11 +154,9 @@ TEST_F(LoadTest, AFileLargeEnoughForTheReaderToLookAheadLoadsLikeASmallOne) {
   for (int i = 0; i < kInRuns + 96000; ++i) {
     // Tags taking turns; then one record per pair.
     const int pair = i < kInRuns ? i / 3 : i - 2 * kInRuns / 3;
-    const int instance = i < kInRuns ? i % 3 + 1 : 1;
-    Record record{"T" + std::to_string(pair % 7), "I" + std::to_string(pair), instance,
-                  "v" + std::to_string(i)};
-    elements +=
-        Element(std::get<0>(record), std::get<1>(record), std::get<2>(record), std::get<3>(record));
+    Record record{"T" + std::to_string(pair % 7), "I" + std::to_string(pair),
+                  static_cast<int16_t>(i < kInRuns ? i % 3 + 1 : 1), "v" + std::to_string(i)};
+    elements += Element(record.tag, record.id, record.instance, record.value);
     expected.push_back(std::move(record));
     if (i % 10007 == 5) {  // now and then start tags the quick look does not understand
       const std::string n = std::to_string(i);
@@ -173,14 +174,79 @@ TEST_F(LoadTest, AFileLargeEnoughForTheReaderToLookAheadLoadsLikeASmallOne) {
 
   ASSERT_TRUE(context_->Load(path_));
   EXPECT_TRUE(detail::StateOf(*context_).items.IndexOutgrowsCache());
-  EXPECT_EQ(RecordsOf(*context_), expected);
+  EXPECT_EQ(tamrel::Records(*context_), expected);
   EXPECT_EQ(host_->LogLines().back(),
             "ContextCls LOAD of  Tag: T0 Id: I0 Expected Instance: 4 Got: 1");
   // Each pair is filed where a lookup finds it.
-  for (const auto& [tag, id, instance, value] : expected) {
-    const Variant found = context_->Item(tag, id, instance);
-    ASSERT_FALSE(found.IsNull()) << tag << " " << id << " not found";
-    ASSERT_EQ(CStr(found), value) << tag << " " << id;
+  for (const Record& record : expected) {
+    ASSERT_EQ(CStr(context_->Item(record.tag, record.id, record.instance)), record.value)
+        << ::testing::PrintToString(record);
+  }
+}
+
+// The library's side of the README's bad-input table, where other tests do
+// not already show it: a folder where the file is expected, nesting too deep
+// and a file of 50 MB.
+TEST_F(LoadTest, AFolderWhereTheFileIsExpectedIsNoFileToLoadAndRefusesASave) {
+  std::filesystem::create_directory(path_);
+  EXPECT_FALSE(context_->Load(path_));
+  EXPECT_TRUE(host_->Errors().empty());
+  Fill(*context_, {{"Setup", "Port", 1, "COM1"}});
+  EXPECT_FALSE(context_->Save(path_));
+  EXPECT_EQ(host_->Errors(), (Reports{{"Tamrel/ContextCls/Save", errc::kPermissionDenied}}));
+  EXPECT_TRUE(std::filesystem::is_directory(path_));
+  EXPECT_FALSE(Exists(Backup("Setup.tmc")));
+}
+
+TEST_F(LoadTest, NestingTooDeepIsADamagedFileNotACrash) {
+  constexpr int kDepth = 100000;
+  std::string text = "<context>";
+  for (int i = 0; i < kDepth; ++i) text += "<a>";
+  for (int i = 0; i < kDepth; ++i) text += "</a>";
+  text += "</context>";
+  File(text);
+  const std::string good = ContextFile(Element("Setup", "Port", 1, "COM1"));
+  BackupCopy(good);
+
+  // What was read before the damage stays, as for any damaged file.
+  EXPECT_TRUE(context_->Load(path_));
+  EXPECT_EQ(tamrel::Records(*context_).back(), (Record{"Setup", "Port", 1, "COM1"}));
+  EXPECT_EQ(Read(path_ + "_corrupt(1)"), text);
+  EXPECT_EQ(Read(path_), good);
+}
+
+TEST_F(LoadTest, AFileOf50MegabytesLoadsAndSavesWhole) {
+  const std::string value(50 << 20, 'x');
+  File(ContextFile(Element("Big", "blob", 1, value)));
+  ASSERT_TRUE(context_->Load(path_));
+  EXPECT_EQ(CStr(context_->Value("Big", "blob")).size(), value.size());
+  ASSERT_TRUE(context_->Save(path_));
+  EXPECT_EQ(Read(Backup("Setup.tmc")), Read(path_));
+}
+
+// The file's text goes to the log in lines of up to 15,001 characters,
+// each but the last cut after an end tag.
+TEST_F(LoadTest, FileTextIsLoggedCutAfterTheLastEndTagOfEachWindow) {
+  // 15001 characters fit the first line.
+  for (auto [length, count] :
+       {std::pair<std::size_t, std::size_t>{15001, 1}, {15002, 2}, {40000, 3}}) {
+    SCOPED_TRACE(length);
+    std::string text = "<context>";
+    while (text.size() + 49 <= length) text += Element("Tag", "Id", 1, "value");
+    text += std::string(length - text.size() - 10, 'v') + "</context>";
+    host_->ClearCalls();
+    detail::LogContextFile(detail::StateOf(*context_), "F.tmc", text);
+    const Texts lines = host_->LogLines();
+    ASSERT_EQ(lines.size(), count);
+    ASSERT_EQ(lines[0].rfind("Context log: F.tmc <context>", 0), 0u);
+    std::string joined = lines[0].substr(19);
+    for (std::size_t i = 1; i < lines.size(); ++i) {
+      EXPECT_EQ(lines[i - 1].back(), '>');  // each line but the last ends after an end tag
+      joined += lines[i];
+    }
+    std::string shown;
+    detail::AppendCrLfShown(shown, text);
+    EXPECT_EQ(joined, shown);
   }
 }
 

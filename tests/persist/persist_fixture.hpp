@@ -10,33 +10,28 @@
 #include <functional>
 #include <memory>
 #include <string>
-#include <tuple>
+#include <string_view>
 #include <vector>
 
 #include "context/state_of.hpp"
+#include "persist/load.hpp"
+#include "persist/process_xml.hpp"
+#include "support/observation.hpp"
 #include "support/recording_host.hpp"
 #include "support/temp_dir.hpp"
 #include "tamrel/backup_copy.hpp"
 #include "tamrel/context.hpp"
+#include "tamrel/error.hpp"
 #include "tamrel/filesystem.hpp"
 #include "tamrel/platform.hpp"
 #include "tamrel/records.hpp"
 
 namespace tamrel::testing {
 
-// (tag, id, instance, value) of one record.
-using Record = std::tuple<std::string, std::string, int, std::string>;
+// Records as tamrel::Records(context) gives them.
 using Records = std::vector<Record>;
 using Texts = std::vector<std::string>;
 using Reports = std::vector<std::pair<std::string, int32_t>>;
-
-inline Records RecordsOf(const ContextCls& context) {
-  Records records;
-  for (const tamrel::Record& record : tamrel::Records(context)) {
-    records.emplace_back(record.tag, record.id, record.instance, record.value);
-  }
-  return records;
-}
 
 // What a fresh Load of a file finds, on the disk in force.
 struct Loaded {
@@ -52,17 +47,28 @@ inline Loaded LoadFresh(const std::string& path) {
   Loaded loaded;
   loaded.ok = context->Load(path);
   loaded.recovered = !host->CallsOf("ShowMessage").empty() || !host->Errors().empty();
-  loaded.records = RecordsOf(*context);
+  loaded.records = tamrel::Records(*context);
   return loaded;
+}
+
+// Decodes `text` into `context` as Load does, in a Load's instance scope;
+// the number of the error that reached the caller, 0 when none.
+inline int32_t Decode(ContextCls& context, std::string_view text,
+                      detail::RecordFiling filing = detail::RecordFiling::kDirect) {
+  detail::LoadInstancesScope instances(detail::StateOf(context));
+  try {
+    detail::DecodeXML(detail::StateOf(context), text, filing);
+  } catch (const Error& error) {
+    return error.number();
+  }
+  return 0;
 }
 
 // Appends records directly, in order, as a loaded store would hold them.
 inline void Fill(ContextCls& context, const Records& records) {
   detail::ContextState& state = detail::StateOf(context);
   for (const auto& [tag, id, instance, value] : records) {
-    detail::ContextItem item{tag, id, static_cast<int16_t>(instance), value,
-                             detail::NextItemKey(state)};
-    state.items.PushBack(std::move(item));
+    state.items.PushBack(detail::ContextItem{tag, id, instance, value, detail::NextItemKey(state)});
   }
 }
 
@@ -126,16 +132,18 @@ class ReenteringHost : public RecordingHost {
 };
 
 class PersistTest : public ::testing::Test {
- protected:
-  PersistTest() : scope_(WindowsFolder(windows_)) {
-    std::filesystem::create_directories(windows_);
-    context_->SetApplicationContext(host_);
-  }
-
+ public:
+  // Hooks that put backup copies in `folder`.
   static platform::Hooks WindowsFolder(const std::filesystem::path& folder) {
     platform::Hooks hooks;
     hooks.windows_folder = [text = Utf8Text(folder)] { return text; };
     return hooks;
+  }
+
+ protected:
+  PersistTest() : scope_(WindowsFolder(windows_)) {
+    std::filesystem::create_directories(windows_);
+    context_->SetApplicationContext(host_);
   }
 
   // The backup copy of the file `name` of the temporary folder, and the

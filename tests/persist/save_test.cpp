@@ -90,8 +90,9 @@ TEST_F(SaveTest, OnlyACopyWrittenOnAnEarlierDayGetsAGeneration) {
   }
 }
 
-// The day's first save: whatever step fails, the path keeps yesterday's
-// file; a read-only file is refused before anything is kept or written.
+// The day's first save: whatever step of the file's own fails, the path
+// keeps yesterday's file and the backup copy is left alone; a read-only file
+// is refused before anything is kept or written.
 TEST_F(SaveTest, AFailedFirstSaveOfTheDayLeavesYesterdaysFileInPlace) {
   const struct Case {
     const char* what;
@@ -110,6 +111,7 @@ TEST_F(SaveTest, AFailedFirstSaveOfTheDayLeavesYesterdaysFileInPlace) {
     std::filesystem::remove_all(dir_.path());
     std::filesystem::create_directories(windows_);
     WriteDated(path_, "yesterday's main", kNow - 1);
+    WriteDated(Backup("Setup.tmc"), "yesterday's backup", kNow - 1);
     if (c.read_only) std::filesystem::permissions(path_, std::filesystem::perms::owner_read);
     // Every path of the file's own steps holds its name (the backup copy's do not).
     if (c.number != 0) disk_->FailTimes(c.op, 1, c.number, "Setup.tmc");
@@ -119,6 +121,7 @@ TEST_F(SaveTest, AFailedFirstSaveOfTheDayLeavesYesterdaysFileInPlace) {
         host_->Errors(),
         (Reports{{"Tamrel/ContextCls/Save", c.number != 0 ? c.number : errc::kPermissionDenied}}));
     EXPECT_EQ(Read(path_), "yesterday's main");
+    EXPECT_EQ(Read(Backup("Setup.tmc")), "yesterday's backup");
     EXPECT_EQ(Exists(dir_.Path("Setup(1).tmc")), !c.read_only && c.op != FileOp::kLock);
     std::filesystem::permissions(path_, std::filesystem::perms::owner_all);
   }
@@ -151,16 +154,6 @@ TEST_F(SaveTest, ASaveRemovesWhatKilledSavesOfTheSameFileLeft) {
   EXPECT_FALSE(Exists(left));
   EXPECT_FALSE(Exists(backup_left));
   EXPECT_EQ(Read(other), "another file's");
-}
-
-TEST_F(SaveTest, FailedMainWriteLeavesTheOldFileAndTheBackupAlone) {
-  WriteDated(path_, "old main", kNow);
-  WriteDated(Backup("Setup.tmc"), "old backup", kNow);
-  // The main copy's temporary file, beside it (the backup's is below windows/).
-  disk_->FailTimes(FileOp::kAppend, 1, errc::kDiskFull, dir_.Path(".Setup.tmc"));
-  EXPECT_FALSE(context_->Save(path_));
-  EXPECT_EQ(Read(path_), "old main");
-  EXPECT_EQ(Read(Backup("Setup.tmc")), "old backup");
 }
 
 TEST_F(SaveTest, BackupLockedOnceIsWrittenByTheRetryButNotTwice) {

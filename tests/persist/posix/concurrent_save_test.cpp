@@ -68,12 +68,12 @@ TEST_F(ConcurrentSaveTest, ProgramsSavingAtOnceAcrossADayChangeLoseNothing) {
   for (int program = 0; program < kPrograms; ++program) {
     for (int round = 0; round < kRoundsEach; ++round) {
       const std::string id = "p" + std::to_string(program) + "_" + std::to_string(round);
-      expected.emplace_back("Run", id, 1, std::to_string(round));
+      expected.push_back({"Run", id, 1, std::to_string(round)});
     }
   }
-  Records loaded = RecordsOf(*context_);
-  std::sort(expected.begin(), expected.end());
-  std::sort(loaded.begin(), loaded.end());
+  Records loaded = tamrel::Records(*context_);
+  std::ranges::sort(expected, {}, &Record::id);
+  std::ranges::sort(loaded, {}, &Record::id);
   EXPECT_EQ(loaded, expected);
   EXPECT_EQ(Read(Backup("Setup.tmc")), Read(path_));
   // Yesterday's copies, each kept once as generation (1).

@@ -29,20 +29,6 @@ std::wstring Quoted(const std::wstring& arg) {
   return quoted + L"\"";
 }
 
-class Handle {
- public:
-  explicit Handle(HANDLE handle = INVALID_HANDLE_VALUE) : handle_(handle) {}
-  ~Handle() {
-    if (handle_ != INVALID_HANDLE_VALUE && handle_ != nullptr) CloseHandle(handle_);
-  }
-  Handle(const Handle&) = delete;
-  Handle& operator=(const Handle&) = delete;
-  HANDLE get() const { return handle_; }
-
- private:
-  HANDLE handle_;
-};
-
 SECURITY_ATTRIBUTES Inheritable() {
   SECURITY_ATTRIBUTES attributes{};
   attributes.nLength = sizeof attributes;
@@ -96,22 +82,22 @@ class EnvironmentScope {
 
 const char kUnwritableOutput[] = "";
 
-int RunProgram(const std::string& program, const std::vector<std::string>& args,
-               const EnvironmentChanges& environment, const std::string& out_path,
-               const std::string& err_path) {
-  Handle input(OpenForChild("NUL", GENERIC_READ, OPEN_EXISTING));
-  Handle output(out_path.empty() ? BrokenPipe()
-                                 : OpenForChild(out_path, GENERIC_WRITE, CREATE_ALWAYS));
-  Handle error(OpenForChild(err_path, GENERIC_WRITE, CREATE_ALWAYS));
+StartedProgram::StartedProgram(const std::string& program, const std::vector<std::string>& args,
+                               const EnvironmentChanges& environment, const std::string& out_path,
+                               const std::string& err_path) {
+  const HANDLE input = OpenForChild("NUL", GENERIC_READ, OPEN_EXISTING);
+  const HANDLE output =
+      out_path.empty() ? BrokenPipe() : OpenForChild(out_path, GENERIC_WRITE, CREATE_ALWAYS);
+  const HANDLE error = OpenForChild(err_path, GENERIC_WRITE, CREATE_ALWAYS);
   std::wstring command_line = Quoted(Wide(program));
   for (const std::string& arg : args) command_line += L" " + Quoted(Wide(arg));
 
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESTDHANDLES;
-  startup.hStdInput = input.get();
-  startup.hStdOutput = output.get();
-  startup.hStdError = error.get();
+  startup.hStdInput = input;
+  startup.hStdOutput = output;
+  startup.hStdError = error;
   PROCESS_INFORMATION process{};
   EnvironmentScope scope(environment);
   // Under Wine a process start now and then fails for a moment when the
@@ -122,13 +108,38 @@ int RunProgram(const std::string& program, const std::vector<std::string>& args,
     started = CreateProcessW(Wide(program).c_str(), command_line.data(), nullptr, nullptr, TRUE, 0,
                              nullptr, nullptr, &startup, &process) != 0;
   }
-  if (!started) return -1;
-  WaitForSingleObject(process.hProcess, INFINITE);
-  DWORD code = 0;
-  GetExitCodeProcess(process.hProcess, &code);
-  CloseHandle(process.hProcess);
+  for (HANDLE handle : {input, output, error}) {
+    if (handle != INVALID_HANDLE_VALUE) CloseHandle(handle);  // the program has its own
+  }
+  if (!started) return;
   CloseHandle(process.hThread);
+  process_ = reinterpret_cast<std::intptr_t>(process.hProcess);
+}
+
+int StartedProgram::Wait() {
+  if (!started()) return -1;
+  const HANDLE process = reinterpret_cast<HANDLE>(process_);
+  WaitForSingleObject(process, INFINITE);
+  DWORD code = 0;
+  GetExitCodeProcess(process, &code);
+  CloseHandle(process);
+  process_ = kNone;
   return static_cast<int>(code);
+}
+
+bool StartedProgram::Kill() {
+  if (!started()) return false;
+  const HANDLE process = reinterpret_cast<HANDLE>(process_);
+  const bool running = WaitForSingleObject(process, 0) == WAIT_TIMEOUT;
+  if (running) TerminateProcess(process, 9);
+  Wait();
+  return running;
+}
+
+std::string ThisProgram() {
+  wchar_t program[MAX_PATH] = {};
+  GetModuleFileNameW(nullptr, program, MAX_PATH);
+  return Narrow(program);
 }
 
 ProgramFolders IsolatedFolders(const std::string& state, const std::string&, const std::string&) {
