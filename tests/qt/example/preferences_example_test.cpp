@@ -12,7 +12,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTimer>
-#include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
@@ -31,14 +30,11 @@ class PreferencesExampleTest : public ::testing::Test {
  protected:
   PreferencesExampleTest() {
     for (const char* name : {"XDG_CONFIG_HOME", "XDG_STATE_HOME"}) {
-      const char* was = std::getenv(name);
-      saved_.emplace_back(name, was ? std::optional<std::string>(was) : std::nullopt);
-      setenv(name, temp_.Path(name).c_str(), 1);
+      qputenv(name, QByteArray::fromStdString(temp_.Path(name)));
     }
   }
   ~PreferencesExampleTest() override {
-    for (const auto& [name, value] : saved_)
-      value ? setenv(name, value->c_str(), 1) : unsetenv(name);
+    for (const char* name : {"XDG_CONFIG_HOME", "XDG_STATE_HOME"}) qunsetenv(name);
   }
 
   // Starts the example, lets `use` work the dialog once it shows, and ends
@@ -69,7 +65,6 @@ class PreferencesExampleTest : public ::testing::Test {
   }
 
   TempDir temp_;
-  std::vector<std::pair<const char*, std::optional<std::string>>> saved_;
   std::string file_;
 };
 
