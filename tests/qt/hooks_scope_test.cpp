@@ -15,7 +15,6 @@
 #include <QTimer>
 #include <memory>
 #include <string>
-#include <vector>
 
 #include "qt/qt_support.hpp"
 #include "support/recording_host.hpp"

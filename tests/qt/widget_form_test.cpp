@@ -43,10 +43,6 @@ std::unique_ptr<QWidget> LoadDesignerDialog() {
 
 class WidgetFormTest : public ::testing::Test {
  protected:
-  WidgetFormTest() { context_->SetApplicationContext(host_); }
-
-  std::shared_ptr<RecordingHost> host_ = RecordingHost::Make();
-  std::shared_ptr<ContextCls> context_ = std::make_shared<ContextCls>();
   QWidget root_;
 };
 
@@ -67,12 +63,15 @@ TEST_F(WidgetFormTest, ADesignerDialogBindsByItsTagsInTheOrderItHoldsItsWidgets)
   dialog->findChild<QRadioButton*>("right")->setChecked(true);
   dialog->findChild<QRadioButton*>("left")->setChecked(true);  // as a click would
   dialog->findChild<QComboBox*>("size")->setCurrentIndex(1);
-  context_->ExtractTagsFromForm("Dlg", form);
+  auto host = RecordingHost::Make();
+  auto context = std::make_shared<ContextCls>();
+  context->SetApplicationContext(host);
+  context->ExtractTagsFromForm("Dlg", form);
   Values stored;
-  for (const Record& record : Records(*context_)) stored.push_back(record.id + "=" + record.value);
+  for (const Record& record : Records(*context)) stored.push_back(record.id + "=" + record.value);
   EXPECT_EQ(stored, (Values{"Recent=a.svy`b.svy", "Bold=False", "Right=False", "Left=True",
                             "Size=12", "Name="}));  // newest first
-  EXPECT_TRUE(host_->Errors().empty());
+  EXPECT_TRUE(host->Errors().empty());
 }
 
 // States given to widgets by a person or by the host's own code, not through
