@@ -180,18 +180,20 @@ TEST_P(FormBindingTest, PopulationShowsEveryValueAndSnapshotsEveryMatch) {
 }
 
 TEST_P(FormBindingTest, PopulationWritesWhatEachControlCanTake) {
-  Store({"Free=Courier", "Fixed=Courier", "Bold=yes", "Single=b"});  // "yes": not exactly "True"
+  // "yes": not exactly "True"; the first system colour a colour all the same.
+  Store({"Free=Courier", "Fixed=Courier", "Bold=yes", "Single=b", "Shade=-2147483648"});
   WithItems(kit_->ComboBox("id=Free"), {"Arial", "Times"});
   WithItems(kit_->ComboBox("id=Fixed", 2), {"Arial", "Times"})->Let("ListIndex", Variant(1));
   kit_->CheckBox("id=Bold")->Let("Value", Variant(int16_t{1}));
   WithItems(kit_->ListBox("id=Single"), {"a", "b"})->Let("Selected", Variant(true), {Variant(0)});
   kit_->Label("id=Missing;prop=Caption")->Let("Caption", Variant("kept"));
+  kit_->Label("id=Shade;prop=BackColor");
 
   context_->PopulateFormFromTags("Dlg", kit_->form(), snapshot_);
   // A drop-down list takes no free text; a check box is checked by "True" alone.
   EXPECT_EQ(Shown(kit_->form()), (Values{"Courier|Arial|Times@-1", "Times|Arial|Times@1", "0",
-                                         "|a|b+", "kept -2147483633"}));
-  EXPECT_EQ(Snapshot(), (Values{"Dlg.Bold=yes", "Dlg.Single=b"}));
+                                         "|a|b+", "kept -2147483633", " -2147483648"}));
+  EXPECT_EQ(Snapshot(), (Values{"Dlg.Bold=yes", "Dlg.Single=b", "Dlg.Shade=-2147483648"}));
   EXPECT_TRUE(host_->Errors().empty());
 }
 
