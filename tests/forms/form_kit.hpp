@@ -1,7 +1,8 @@
 // FormKit: a form to bind, and the controls on it, made by one kind of form
 // (the standard controls, or Qt widgets). The form-binding suite runs once
 // per kind and reaches every control by name only, so any difference between
-// the kinds shows as a failing case.
+// the kinds shows as a failing case; the control conformance table makes its
+// controls through every kit and compares each with the standard kit's.
 #pragma once
 
 #include <cstdint>

@@ -10,6 +10,8 @@ add_executable(tamrel_qt_tests ${TAMREL_QT_TEST_SOURCES}
 target_link_libraries(tamrel_qt_tests PRIVATE
   tamrel_test_support tamrel::qt Qt6::UiTools Qt6::Test GTest::gtest)
 tamrel_set_warnings(tamrel_qt_tests)
+# Where the tests find their .ui files.
+target_compile_definitions(tamrel_qt_tests PRIVATE TAMREL_QT_TEST_DIR="${CMAKE_CURRENT_SOURCE_DIR}/qt")
 # The Qt Preferences example, driven as a person would, when it is built.
 if(TARGET qt_preferences_session)
   target_sources(tamrel_qt_tests PRIVATE

@@ -1,4 +1,7 @@
-// The form-binding suite over Qt widgets, beside the standard controls.
+// The form-binding suite and the conformance table over Qt widgets, beside
+// the standard controls: option buttons grouped by their parent, as Designer
+// lays them out, or by a QButtonGroup, as a form may also do.
+#include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -17,6 +20,9 @@ namespace {
 
 class WidgetFormKit : public FormKit {
  public:
+  explicit WidgetFormKit(bool button_group)
+      : buttons_(button_group ? new QButtonGroup(&root_) : nullptr) {}
+
   Form& form() override { return form_; }
   ObjectRef TextBox(const std::string& tag, bool multi_line) override {
     if (multi_line) return Made(new QPlainTextEdit(&root_), tag);
@@ -36,7 +42,9 @@ class WidgetFormKit : public FormKit {
   }
   ObjectRef CheckBox(const std::string& tag) override { return Made(new QCheckBox(&root_), tag); }
   ObjectRef OptionButton(const std::string& tag) override {
-    return Made(new QRadioButton(&root_), tag);
+    auto* button = new QRadioButton(&root_);
+    if (buttons_ != nullptr) buttons_->addButton(button);
+    return Made(button, tag);
   }
   ObjectRef Label(const std::string& tag) override { return Made(new QLabel(&root_), tag); }
 
@@ -47,13 +55,16 @@ class WidgetFormKit : public FormKit {
   }
 
   QWidget root_;
+  QButtonGroup* buttons_;
   qt::WidgetForm form_{root_};
 };
 
 }  // namespace
 
 std::vector<FormKind> FormKinds() {
-  return {StandardFormKind(), {"WidgetForm", [] { return std::make_unique<WidgetFormKit>(); }}};
+  return {StandardFormKind(),
+          {"WidgetForm", [] { return std::make_unique<WidgetFormKit>(false); }},
+          {"WidgetFormWithButtonGroup", [] { return std::make_unique<WidgetFormKit>(true); }}};
 }
 
 }  // namespace tamrel::testing
