@@ -24,11 +24,11 @@
 #include <vector>
 
 #include "fuzz_records.hpp"
-#include "support/memory_disk.hpp"
 #include "tamrel/context.hpp"
 #include "tamrel/host.hpp"
 #include "tamrel/platform.hpp"
 #include "tamrel/records.hpp"
+#include "tamrel/testing.hpp"
 
 namespace {
 

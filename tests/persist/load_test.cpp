@@ -9,8 +9,8 @@
 
 #include "persist/load.hpp"
 #include "persist_fixture.hpp"
-#include "support/fault_injecting_backend.hpp"
 #include "tamrel/error.hpp"
+#include "tamrel/testing.hpp"
 
 namespace tamrel::testing {
 namespace {

@@ -7,12 +7,12 @@
 #include <gtest/gtest.h>
 
 #include "automation/error_number.hpp"
-#include "support/fault_injecting_backend.hpp"
 #include "support/native_file.hpp"
 #include "support/temp_dir.hpp"
 #include "tamrel/error.hpp"
 #include "tamrel/filesystem.hpp"
 #include "tamrel/platform.hpp"
+#include "tamrel/testing.hpp"
 
 namespace tamrel::testing {
 namespace {
