@@ -1,7 +1,8 @@
 include(GNUInstallDirs)
 include(CMakePackageConfigHelpers)
 
-install(TARGETS tamrel EXPORT tamrelTargets
+# The testing component goes with the library: it needs nothing more.
+install(TARGETS tamrel tamrel_testing EXPORT tamrelTargets
   ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR}
   LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
   RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
@@ -41,7 +42,9 @@ else()
 endif()
 configure_file(${PROJECT_SOURCE_DIR}/cmake/tamrel.pc.in
   ${PROJECT_BINARY_DIR}/tamrel.pc @ONLY)
-install(FILES ${PROJECT_BINARY_DIR}/tamrel.pc
+configure_file(${PROJECT_SOURCE_DIR}/cmake/tamrel-testing.pc.in
+  ${PROJECT_BINARY_DIR}/tamrel-testing.pc @ONLY)
+install(FILES ${PROJECT_BINARY_DIR}/tamrel.pc ${PROJECT_BINARY_DIR}/tamrel-testing.pc
   DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
 
 # The Qt component: its own export set, so that find_package(tamrel) without

@@ -23,10 +23,10 @@
 
 #include "fuzz_records.hpp"
 #include "support/discarding_host.hpp"
-#include "support/memory_disk.hpp"
 #include "tamrel/context.hpp"
 #include "tamrel/platform.hpp"
 #include "tamrel/records.hpp"
+#include "tamrel/testing.hpp"
 
 namespace {
 

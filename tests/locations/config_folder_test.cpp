@@ -7,7 +7,6 @@
 
 #include <gtest/gtest.h>
 
-#include "support/fault_injecting_backend.hpp"
 #include "support/recording_host.hpp"
 #include "support/temp_dir.hpp"
 #include "tamrel/context.hpp"
@@ -15,6 +14,7 @@
 #include "tamrel/filesystem.hpp"
 #include "tamrel/locations.hpp"
 #include "tamrel/platform.hpp"
+#include "tamrel/testing.hpp"
 
 namespace tamrel::testing {
 namespace {

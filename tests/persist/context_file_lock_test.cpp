@@ -14,6 +14,7 @@
 #include "persist_fixture.hpp"
 #include "tamrel/context_file_lock.hpp"
 #include "tamrel/error.hpp"
+#include "tamrel/testing.hpp"
 
 namespace tamrel::testing {
 namespace {

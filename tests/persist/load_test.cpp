@@ -12,8 +12,8 @@
 #include "persist/context_text.hpp"
 #include "persist/load.hpp"
 #include "persist_fixture.hpp"
-#include "support/fault_injecting_backend.hpp"
 #include "tamrel/error.hpp"
+#include "tamrel/testing.hpp"
 
 namespace tamrel::testing {
 namespace {

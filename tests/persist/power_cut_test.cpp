@@ -11,7 +11,7 @@
 
 #include "persist_fixture.hpp"
 #include "support/discarding_host.hpp"
-#include "support/memory_disk.hpp"
+#include "tamrel/testing.hpp"
 
 namespace tamrel::testing {
 namespace {

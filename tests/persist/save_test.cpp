@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "persist_fixture.hpp"
-#include "support/fault_injecting_backend.hpp"
 #include "tamrel/error.hpp"
+#include "tamrel/testing.hpp"
 
 namespace tamrel::testing {
 namespace {

@@ -17,10 +17,10 @@
 #include "command_line.hpp"
 #include "commands.hpp"
 #include "console_host.hpp"
-#include "support/fault_injecting_backend.hpp"
 #include "support/temp_dir.hpp"
 #include "tamrel/error.hpp"
 #include "tamrel/platform.hpp"
+#include "tamrel/testing.hpp"
 
 namespace tamrel::testing {
 namespace {

@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # Usage: package_consumer_test.sh BUILD_DIR CMAKE CXX [EXTRA_FLAGS [TOOLCHAIN RUNNER [qt]]]:
 # builds tests/tool/consumer against the installed project with find_package(tamrel) and with
-# pkg-config. For a cross build, TOOLCHAIN is its CMake toolchain file and RUNNER the program
-# that runs what it builds (Wine); both are empty for a native build. With "qt", also the
-# consumer of the qt component (find_package(tamrel COMPONENTS qt), pkg-config tamrel-qt),
-# run on Qt's offscreen platform.
+# pkg-config: a host, and a host's test on the testing component. For a cross build, TOOLCHAIN
+# is its CMake toolchain file and RUNNER the program that runs what it builds (Wine); both are
+# empty for a native build. With "qt", also the consumer of the qt component
+# (find_package(tamrel COMPONENTS qt), pkg-config tamrel-qt), run on Qt's offscreen platform.
 #
 # Then the library is built again as a shared library (tamrel.dll with its
 # import library on Windows), installed, and the consumer built against it
@@ -53,12 +53,17 @@ if ! { "$cmake" -S "$here/consumer" -B "$work/cmake-build" \
   exit 1
 fi
 run "$(ls "$work"/cmake-build/consumer*)" "$(native_path "$work/cmake.tmc")"
+run "$(ls "$work"/cmake-build/testing_consumer*)"
 
 export PKG_CONFIG_PATH=$prefix/$libdir/pkgconfig
 # shellcheck disable=SC2046  # the flags are meant to split into words
 "$cxx" $flags $(pkg-config --cflags tamrel) "$here/consumer/consumer.cpp" -o "$work/pc-consumer" \
   $(pkg-config --libs --static tamrel)
 run "$(ls "$work"/pc-consumer*)" "$(native_path "$work/pkg-config.tmc")"
+# shellcheck disable=SC2046  # the flags are meant to split into words
+"$cxx" $flags $(pkg-config --cflags tamrel-testing) "$here/consumer/testing_consumer.cpp" \
+  -o "$work/pc-testing-consumer" $(pkg-config --libs --static tamrel-testing)
+run "$(ls "$work"/pc-testing-consumer*)"
 
 if $with_qt; then
   export QT_QPA_PLATFORM=offscreen
@@ -97,7 +102,9 @@ if [[ -n $runner ]]; then
   fi
   cp "$shared_prefix"/bin/tamrel.dll "$work/shared-consumer/"
   run "$work/shared-consumer/consumer.exe" "$(native_path "$work/shared.tmc")"
+  run "$work/shared-consumer/testing_consumer.exe"
 else
   ls "$shared_prefix"/lib*/libtamrel.so >/dev/null
   LD_LIBRARY_PATH=$(echo "$shared_prefix"/lib*) "$work/shared-consumer/consumer" "$work/shared.tmc"
+  LD_LIBRARY_PATH=$(echo "$shared_prefix"/lib*) "$work/shared-consumer/testing_consumer"
 fi

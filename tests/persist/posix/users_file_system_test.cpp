@@ -20,9 +20,9 @@
 
 #include "automation/error_number.hpp"
 #include "persist/persist_fixture.hpp"
-#include "support/fault_injecting_backend.hpp"
 #include "tamrel/context_file_lock.hpp"
 #include "tamrel/error.hpp"
+#include "tamrel/testing.hpp"
 
 namespace tamrel::testing {
 namespace {

@@ -17,13 +17,6 @@ void Require(bool done, const char* what) {
 
 void MakeReadOnly(const std::string& path) { Require(chmod(path.c_str(), 0444) == 0, "chmod"); }
 
-void GiveKeptMark(const std::string& path) { Require(chmod(path.c_str(), 0640) == 0, "chmod"); }
-
-bool HasKeptMark(const std::string& path) {
-  struct stat info {};
-  return stat(path.c_str(), &info) == 0 && (info.st_mode & 07777) == 0640;
-}
-
 void SetLocalModified(const std::string& path, int year, int month, int day, int hour, int minute) {
   struct tm local {};
   local.tm_year = year - 1900;

@@ -24,13 +24,6 @@ void AddAttribute(const std::string& path, DWORD attribute) {
 
 void MakeReadOnly(const std::string& path) { AddAttribute(path, FILE_ATTRIBUTE_READONLY); }
 
-void GiveKeptMark(const std::string& path) { AddAttribute(path, FILE_ATTRIBUTE_HIDDEN); }
-
-bool HasKeptMark(const std::string& path) {
-  const DWORD attributes = GetFileAttributesW(Wide(path).c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_HIDDEN) != 0;
-}
-
 void SetLocalModified(const std::string& path, int year, int month, int day, int hour, int minute) {
   SYSTEMTIME local{};
   local.wYear = static_cast<WORD>(year);

@@ -1,13 +1,18 @@
-#include "support/memory_disk.hpp"
-
 #include <utility>
 
 #include "tamrel/error.hpp"
+#include "tamrel/testing.hpp"
 
 namespace tamrel::testing {
 namespace {
 
-constexpr uint32_t kAnyWriteBit = 0222;
+// Permissions are what the platform's backend takes and gives: mode bits on
+// POSIX, attributes on Windows; a file is read-only as that backend judges.
+#ifdef _WIN32
+bool ReadOnly(uint32_t attributes) { return (attributes & 0x1) != 0; }
+#else
+bool ReadOnly(uint32_t mode) { return (mode & 0222) == 0; }
+#endif
 
 // Either separator: the library joins paths with the platform's own, which
 // is '\\' on Windows.
@@ -25,9 +30,11 @@ std::vector<std::string> Components(const std::string& path) {
   return parts;
 }
 
-class MemoryFile : public platform::WritableFile {
+}  // namespace
+
+class MemoryDisk::OpenFile : public platform::WritableFile {
  public:
-  MemoryFile(std::shared_ptr<MemoryDisk> disk, int node) : disk_(std::move(disk)), node_(node) {}
+  OpenFile(std::shared_ptr<MemoryDisk> disk, int node) : disk_(std::move(disk)), node_(node) {}
   void Append(std::string_view data) override {
     disk_->CountCall();
     disk_->AppendTo(node_, data);
@@ -43,19 +50,17 @@ class MemoryFile : public platform::WritableFile {
   int node_;
 };
 
-class MemoryLock : public platform::FileLock {
+class MemoryDisk::HeldLock : public platform::FileLock {
  public:
-  MemoryLock(std::shared_ptr<MemoryDisk> disk, std::string path, int node)
+  HeldLock(std::shared_ptr<MemoryDisk> disk, std::string path, int node)
       : disk_(std::move(disk)), path_(std::move(path)), node_(node) {}
-  ~MemoryLock() override { disk_->RemoveLockFile(path_, node_); }
+  ~HeldLock() override { disk_->LetGo(path_, node_); }
 
  private:
   std::shared_ptr<MemoryDisk> disk_;
   std::string path_;
   int node_;
 };
-
-}  // namespace
 
 MemoryDisk::MemoryDisk() {
   Node root;
@@ -185,7 +190,7 @@ platform::FileStatus MemoryDisk::Status(const std::string& path) {
   if (node < 0) return status;
   const Node& found = visible_.at(node);
   status.kind = found.folder ? platform::EntryKind::kFolder : platform::EntryKind::kFile;
-  status.read_only = (found.permissions & kAnyWriteBit) == 0;
+  status.read_only = ReadOnly(found.permissions);
   status.permissions = found.permissions;
   status.modified = found.modified;
   status.device = 1;
@@ -217,7 +222,7 @@ std::unique_ptr<platform::WritableFile> MemoryDisk::CreateTempFile(
     const std::string& folder, const std::string& prefix, std::string& temp_path,
     const platform::NewFileModel& model) {
   CountCall();
-  const std::string path = folder + "/" + prefix + std::to_string(next_temp_++);
+  const std::string path = folder + kPathSeparator + prefix + std::to_string(next_temp_++);
   const auto [parent, name] = ParentOf(path);
   const int like = model.like.empty() ? -1 : Find(model.like);
   const uint32_t permissions = like >= 0 && !visible_.at(like).folder
@@ -228,7 +233,7 @@ std::unique_ptr<platform::WritableFile> MemoryDisk::CreateTempFile(
   visible_[node].modified = platform::Current().now();
   visible_[parent].entries[name] = node;
   temp_path = path;
-  return std::make_unique<MemoryFile>(shared_from_this(), node);
+  return std::make_unique<OpenFile>(shared_from_this(), node);
 }
 
 void MemoryDisk::AppendTo(int node, std::string_view data) {
@@ -308,13 +313,16 @@ std::unique_ptr<platform::FileLock> MemoryDisk::Lock(const std::string& path, do
   if (!entries.contains(name)) {
     const int node = NewNode(false);
     visible_[node].permissions = permissions;
-    visible_[folder].entries[name] = node;
+    entries[name] = node;
   }
-  return std::make_unique<MemoryLock>(shared_from_this(), path,
-                                      visible_.at(folder).entries.at(name));
+  const int node = entries.at(name);
+  if (visible_.at(node).folder) Raise(errc::kPathFileAccess, "the lock file is not a plain file");
+  if (!held_locks_.insert(node).second) Raise(errc::kPermissionDenied, "the lock is held");
+  return std::make_unique<HeldLock>(shared_from_this(), path, node);
 }
 
-void MemoryDisk::RemoveLockFile(const std::string& path, int node) {
+void MemoryDisk::LetGo(const std::string& path, int node) {
+  held_locks_.erase(node);
   if (Find(path) != node) return;
   const auto [folder, name] = ParentOf(path);
   visible_[folder].entries.erase(name);
