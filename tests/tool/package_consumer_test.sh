@@ -74,14 +74,36 @@ if $with_qt; then
   "$work/pc-qt-consumer"
 fi
 
-# The shared library: only the library itself is built and installed.
+# Makes $1 hold the library's sources as they are now (CMakeLists.txt, cmake/,
+# include/ and src/), rewriting only the files whose text differs: a build of
+# the copy then rebuilds exactly what changed, also when a file was put back
+# as it was with its old date.
+mirror_sources() {
+  local into=$1 file
+  mkdir -p "$into"
+  (cd "$TAMREL_SOURCE_DIR" && find CMakeLists.txt cmake include src -type f | sort) >"$work/sources"
+  (cd "$into" && find . -type f -printf '%P\n' | sort) >"$work/mirrored"
+  comm -13 "$work/sources" "$work/mirrored" | (cd "$into" && xargs -r rm -f --)
+  while IFS= read -r file; do
+    if ! cmp -s "$TAMREL_SOURCE_DIR/$file" "$into/$file"; then
+      mkdir -p "$(dirname "$into/$file")"
+      cp "$TAMREL_SOURCE_DIR/$file" "$into/$file"
+    fi
+  done <"$work/sources"
+}
+
+# The shared library: only the library itself is built and installed. Its
+# build is kept in the build folder, so that running this test again rebuilds
+# only what changed since.
+kept=$build/package-consumer-shared
+mirror_sources "$kept/source"
 shared_prefix=$work/shared-prefix
-if ! { "$cmake" -S "$TAMREL_SOURCE_DIR" -B "$work/shared-build" -DBUILD_SHARED_LIBS=ON \
+if ! { "$cmake" -S "$kept/source" -B "$kept/build" -DBUILD_SHARED_LIBS=ON \
           -DCMAKE_CXX_COMPILER="$cxx" ${toolchain:+-DCMAKE_TOOLCHAIN_FILE="$toolchain"} \
           -DTAMREL_BUILD_TESTS=OFF -DTAMREL_BUILD_TOOLS=OFF -DTAMREL_BUILD_FUZZ=OFF \
           -DTAMREL_BUILD_QT=OFF -DTAMREL_WERROR=ON &&
-        "$cmake" --build "$work/shared-build" --parallel "$(nproc 2>/dev/null || echo 2)" &&
-        "$cmake" --install "$work/shared-build" --prefix "$shared_prefix" &&
+        "$cmake" --build "$kept/build" --parallel "$(nproc 2>/dev/null || echo 2)" &&
+        "$cmake" --install "$kept/build" --prefix "$shared_prefix" &&
         "$cmake" -S "$here/consumer" -B "$work/shared-consumer" \
           -DCMAKE_PREFIX_PATH="$shared_prefix" -DCMAKE_CXX_COMPILER="$cxx" \
           ${toolchain:+-DCMAKE_TOOLCHAIN_FILE="$toolchain"} \
