@@ -61,24 +61,22 @@ TEST(ToolWatch, PrintsEachSavesChangesUntilInterruptedThenExitsZero) {
     TempDir dir;
     const ProgramFolders folders =
         IsolatedFolders(dir.Path("state"), dir.Path("config"), dir.Path("home"));
-    const std::string file = dir.Path("Prefs.tmc");
-    auto set = [&](const std::string& tag, const std::string& value) {
-      ASSERT_EQ(RunProgram(TAMREL_TOOL_PATH, {"set", file, tag, "Left", value}, folders.environment,
+    const std::string file = dir.Path("Prefs.tmc"), shown = dir.Path("watch.out");
+    const auto set = [&](const std::string& tag, const std::string& value) {
+      EXPECT_EQ(RunProgram(TAMREL_TOOL_PATH, {"set", file, tag, "Left", value}, folders.environment,
                            dir.Path("set.out"), dir.Path("set.err")),
                 0);
     };
     set("Window", "10");
     std::vector<std::string> args = {"watch", file};
     args.insert(args.end(), c.options.begin(), c.options.end());
-    const pid_t watch = StartTool(args, folders, dir.Path("watch.out"));
+    const pid_t watch = StartTool(args, folders, shown);
     std::this_thread::sleep_for(std::chrono::milliseconds(300));  // watching by now
     set("Window", "20");
-    EXPECT_EQ(AfterLines(dir.Path("watch.out"), 2), c.shown);
+    EXPECT_EQ(AfterLines(shown, 2), c.shown);
     set("Other", "x");                                            // shown only without TAG and ID
     std::this_thread::sleep_for(std::chrono::milliseconds(500));  // reported by now
-    const std::string after = TempDir::ReadFile(dir.Path("watch.out"));
-    EXPECT_EQ(after.find("Other") != std::string::npos, c.options.empty()) << after;
-
+    EXPECT_EQ(TempDir::ReadFile(shown).find("Other") != std::string::npos, c.options.empty());
     kill(watch, c.signal);
     int status = 0;
     waitpid(watch, &status, 0);
