@@ -169,7 +169,7 @@ TEST_F(CommandLineContract, EachCommandLineGivesItsStatusOutputAndFiles) {
   const std::string utf8_text =
       "<context><Fenster id=\"Größe\" instance=\"1\">groß &amp; 日本語</Fenster>\r\n</context>";
   const std::string unstorable = " cannot be kept in a context file: it would not read back";
-  const std::string app = "{appdata}" + Separated("Survey-Plotter");
+  const std::string app = "{appdata}" + Separated("Survey-Plotter-2");
   // clang-format off
   const Row rows[] = {
       // Refusals of the command line: status 2, the usage of the command
@@ -287,7 +287,7 @@ TEST_F(CommandLineContract, EachCommandLineGivesItsStatusOutputAndFiles) {
        "renamed {dir}Ä/設定.tmc to {dir}Ä/設定(3).tmc\ndeleted {dir}Ä/設定(1).tmc\n", "",
        {{"Ä/設定.tmc", std::nullopt}, {"Ä/設定(1).tmc", std::nullopt}, {"Ä/設定(3).tmc", "0"}}},
       {"cycle, no file", {}, {"cycle", file}, 1, "", "{dir}Prefs.tmc: no such file"},
-      {"where", {}, {"where", "Survey/Plotter"}, 0,
+      {"where", {}, {"where", "Survey/Plotter/2"}, 0,
        "application folder: " + app + "\nuser preferences:   " + app + "UserPreferences.tmc\nbackup copies:      ...", ""},
       {"where --file", {}, {"where", "--file", file}, 0,
        "context file:       {dir}Prefs.tmc\nbackup copy:        {backup}\n"
