@@ -46,12 +46,6 @@ const std::string kRecent =
     "<context><Recent id=\"File\" instance=\"1\">c</Recent>\r\n<Recent id=\"File\" "
     "instance=\"2\">b</Recent>\r\n<Recent id=\"File\" instance=\"3\">a</Recent>\r\n</context>";
 
-std::string Garbage() {
-  std::string bytes;
-  for (int i = 0; i < 512; ++i) bytes += static_cast<char>((i * 37 + 11) % 256);
-  return bytes;
-}
-
 // `text` holds `part`; an empty `part`: is empty.
 void ExpectPart(const std::string& text, const std::string& part) {
   if (part.empty()) {
@@ -177,6 +171,7 @@ TEST_F(CommandLineContract, EachCommandLineGivesItsStatusOutputAndFiles) {
       {"no command", {}, {}, 2, "", "tamrel: missing command\nUsage:\n  tamrel list FILE"},
       {"unknown command", {}, {"frobnicate", "x"}, 2, "", "unknown command 'frobnicate'"},
       {"too few", {}, {"list"}, 2, "", "tamrel: list: too few arguments\nUsage: tamrel list FILE"},
+      {"too few, watch", {}, {"watch"}, 2, "", "tamrel: watch: too few arguments\nUsage: tamrel watch FILE"},
       {"foreign option", {}, {"get", "f", "T", "I", "--json"}, 2, "",
        "tamrel: get has no option --json\nUsage: tamrel get FILE"},
       {"option before the command", {}, {"--bogus", "get", "f", "T", "I"}, 2, "",
@@ -242,9 +237,9 @@ TEST_F(CommandLineContract, EachCommandLineGivesItsStatusOutputAndFiles) {
        {{"Prefs.tmc_corrupt(1)", kDamaged},
         {"Prefs.tmc", "<context><Setup id=\"Baud\" instance=\"1\">9600</Setup>\r\n"
                       "<Setup id=\"Port\" instance=\"1\">COM2</Setup>\r\n</context>"}}},
-      {"set over garbage", {{"Prefs.tmc", Garbage()}}, {"set", file, "Setup", "Port", "COM2"}, 3, "",
+      {"set over a damaged file, no backup", {{"Prefs.tmc", kDamaged}}, {"set", file, "Setup", "Port", "COM2"}, 3, "",
        "the damaged file is kept as {dir}Prefs.tmc_corrupt(1)",
-       {{"Prefs.tmc", std::nullopt}, {"Prefs.tmc_corrupt(1)", Garbage()}}},
+       {{"Prefs.tmc", std::nullopt}, {"Prefs.tmc_corrupt(1)", kDamaged}}},
       {"set on a folder", {{"Sub/Prefs.tmc", kClean}}, {"set", "{dir}Sub", "Setup", "Port", "COM2"}, 3, "",
        "{dir}Sub is a folder"},
       {"set on a read-only file", {{"Prefs.tmc", kClean}, {"{backup}", kClean}}, {"set", file, "Setup", "Port", "COM2"},
@@ -326,19 +321,15 @@ TEST_F(CommandLineContract, ReadingCommandsLeaveEveryByteAndEveryNameAsTheyWere)
     int status;
     std::string shown, warning;  // a part of standard output and error; "": empty
   } cases[] = {
+      // clang-format off
       {"clean", {{"Prefs.tmc", kClean}, {"{backup}", kBackup}}, 0, "COM1", ""},
-      {"damaged, backup loads",
-       {{"Prefs.tmc", kDamaged}, {"{backup}", kBackup}},
-       0,
-       "COM2",
+      {"damaged, backup loads", {{"Prefs.tmc", kDamaged}, {"{backup}", kBackup}}, 0, "COM2",
        "is damaged; these are the values of its backup copy {backup}"},
       {"damaged, no backup", {{"Prefs.tmc", kDamaged}}, 3, "", "is damaged and its backup copy"},
-      {"both damaged",
-       {{"Prefs.tmc", kDamaged}, {"{backup}", kDamaged}},
-       3,
-       "",
+      {"both damaged", {{"Prefs.tmc", kDamaged}, {"{backup}", kDamaged}}, 3, "",
        "is missing or damaged too; nothing was changed"},
       {"missing", {{"{backup}", kBackup}}, 1, "", "no such context file"},
+      // clang-format on
   };
   for (const auto& c : cases) {
     for (const Words& args :
@@ -361,16 +352,11 @@ TEST_F(CommandLineContract, ReadingCommandsLeaveEveryByteAndEveryNameAsTheyWere)
 // changes nothing.
 TEST_F(CommandLineContract, HistoryShowsEveryKeptCopyNewestFirst) {
   const std::string file = dir_.Path("Prefs.tmc"), backup = BackupOf(file);
-  Prepare({"history",
-           {{"Prefs.tmc", kDamaged},
-            {"{backup}", kBackup},
-            {"Prefs(1).tmc", kClean},
-            {"Prefs.tmc_corrupt(1)", kDamaged},
-            {"Prefs(x).tmc", kClean}},  // no generation's name
-           {},
-           0,
-           "",
-           ""});
+  // clang-format off
+  Prepare({"history", {{"Prefs.tmc", kDamaged}, {"{backup}", kBackup}, {"Prefs(1).tmc", kClean},
+                       {"Prefs.tmc_corrupt(1)", kDamaged}, {"Prefs(x).tmc", kClean}},  // no generation's name
+           {}, 0, "", ""});
+  // clang-format on
   const auto now = fs::file_time_type::clock::now();
   fs::last_write_time(dir_.path() / "Prefs(1).tmc", now - std::chrono::hours(48));
   fs::last_write_time(dir_.path() / "Prefs.tmc_corrupt(1)", now - std::chrono::hours(24));
