@@ -209,9 +209,9 @@ TEST_F(CommandLineContract, EachCommandLineGivesItsStatusOutputAndFiles) {
        "[\n  {\"tag\": \"Recent\", \"id\": \"File\", \"instance\": 1, \"value\": \"R&D/Tom's \\\"final\\\" <draft>.odt\"},\n"
        "  {\"tag\": \"Options\", \"id\": \"Grid\", \"instance\": 1, \"value\": \"True\"},\n"
        "  {\"tag\": \"Window\", \"id\": \"Left\", \"instance\": 1, \"value\": \"-20\"}\n]\n", ""},
-      {"list --json, odd bytes", {{"Prefs.tmc", "<context><A id=\"B\" instance=\"1\">caf\xc3\xa9 M\xfcller\t\x01</A>\r\n</context>"}},
+      {"list --json, odd bytes", {{"Prefs.tmc", "<context><A id=\"B\" instance=\"1\">caf\xc3\xa9 M\xfcller\t\x01\r</A>\r\n</context>"}},
        {"list", file, "--json"}, 0,
-       "[\n  {\"tag\": \"A\", \"id\": \"B\", \"instance\": 1, \"value\": \"caf\xc3\xa9 M\xc3\xbcller\\t\\u0001\"}\n]\n", ""},
+       "[\n  {\"tag\": \"A\", \"id\": \"B\", \"instance\": 1, \"value\": \"caf\xc3\xa9 M\xc3\xbcller\\t\\u0001\\r\"}\n]\n", ""},
       {"log", {{"Prefs.tmc", kThree}}, {"log", file}, 0,
        "Context log: Prefs.tmc <context><Recent id=\"File\" instance=\"1\">R&amp;D/Tom&apos;s &quot;final&quot; "
        "&lt;draft&gt;.odt</Recent>~<Options id=\"Grid\" instance=\"1\">True</Options>~<Window id=\"Left\" "
@@ -228,7 +228,9 @@ TEST_F(CommandLineContract, EachCommandLineGivesItsStatusOutputAndFiles) {
       // Writing commands.
       {"set, a value like an option", {}, {"set", file, "Window", "Left", "-20"}, 0, "", "",
        {{"Prefs.tmc", "<context><Window id=\"Left\" instance=\"1\">-20</Window>\r\n</context>"}}},
-      {"set --max, --link anywhere", {{"Prefs.tmc", kRecent}},
+      {"set --max, --link anywhere",
+       {{"Prefs.tmc", "<context><Recent id=\"File\" instance=\"1\">c</Recent>\r\n<Recent id=\"File\" instance=\"2\">b</Recent>\r\n"
+                      "<FileView id=\"b\" instance=\"1\">zoom</FileView>\r\n</context>"}},
        {"set", "--link", "'FileView", file, "Recent", "File", "d", "--max=2"}, 0, "", "",
        {{"Prefs.tmc", "<context><Recent id=\"File\" instance=\"1\">d</Recent>\r\n"
                       "<Recent id=\"File\" instance=\"2\">c</Recent>\r\n</context>"}}},
