@@ -206,12 +206,15 @@ TEST_F(CommandLineContract, EachCommandLineGivesItsStatusOutputAndFiles) {
       {"list", {{"Prefs.tmc", kThree}}, {"list", file}, 0,
        "Recent   File  1  R&D/Tom's \"final\" <draft>.odt\nOptions  Grid  1  True\nWindow   Left  1  -20\n", ""},
       {"list --json", {{"Prefs.tmc", kThree}}, {"list", file, "--json"}, 0,
-       "[\n  {\"tag\": \"Recent\", \"id\": \"File\", \"instance\": 1, \"value\": \"R&D/Tom's \\\"final\\\" <draft>.odt\"},\n"
+       "[\n  {\"tag\": \"Recent\", \"id\": \"File\", \"instance\": 1, "
+       "\"value\": \"R&D/Tom's \\\"final\\\" <draft>.odt\"},\n"
        "  {\"tag\": \"Options\", \"id\": \"Grid\", \"instance\": 1, \"value\": \"True\"},\n"
        "  {\"tag\": \"Window\", \"id\": \"Left\", \"instance\": 1, \"value\": \"-20\"}\n]\n", ""},
-      {"list --json, odd bytes", {{"Prefs.tmc", "<context><A id=\"B\" instance=\"1\">caf\xc3\xa9 M\xfcller\t\x01\r</A>\r\n</context>"}},
+      {"list --json, odd bytes",
+       {{"Prefs.tmc", "<context><A id=\"B\" instance=\"1\">caf\xc3\xa9 M\xfcller\t\x01\r</A>\r\n</context>"}},
        {"list", file, "--json"}, 0,
-       "[\n  {\"tag\": \"A\", \"id\": \"B\", \"instance\": 1, \"value\": \"caf\xc3\xa9 M\xc3\xbcller\\t\\u0001\\r\"}\n]\n", ""},
+       "[\n  {\"tag\": \"A\", \"id\": \"B\", \"instance\": 1, "
+       "\"value\": \"caf\xc3\xa9 M\xc3\xbcller\\t\\u0001\\r\"}\n]\n", ""},
       {"log", {{"Prefs.tmc", kThree}}, {"log", file}, 0,
        "Context log: Prefs.tmc <context><Recent id=\"File\" instance=\"1\">R&amp;D/Tom&apos;s &quot;final&quot; "
        "&lt;draft&gt;.odt</Recent>~<Options id=\"Grid\" instance=\"1\">True</Options>~<Window id=\"Left\" "
@@ -229,7 +232,8 @@ TEST_F(CommandLineContract, EachCommandLineGivesItsStatusOutputAndFiles) {
       {"set, a value like an option", {}, {"set", file, "Window", "Left", "-20"}, 0, "", "",
        {{"Prefs.tmc", "<context><Window id=\"Left\" instance=\"1\">-20</Window>\r\n</context>"}}},
       {"set --max, --link anywhere",
-       {{"Prefs.tmc", "<context><Recent id=\"File\" instance=\"1\">c</Recent>\r\n<Recent id=\"File\" instance=\"2\">b</Recent>\r\n"
+       {{"Prefs.tmc", "<context><Recent id=\"File\" instance=\"1\">c</Recent>\r\n"
+                      "<Recent id=\"File\" instance=\"2\">b</Recent>\r\n"
                       "<FileView id=\"b\" instance=\"1\">zoom</FileView>\r\n</context>"}},
        {"set", "--link", "'FileView", file, "Recent", "File", "d", "--max=2"}, 0, "", "",
        {{"Prefs.tmc", "<context><Recent id=\"File\" instance=\"1\">d</Recent>\r\n"
@@ -269,7 +273,8 @@ TEST_F(CommandLineContract, EachCommandLineGivesItsStatusOutputAndFiles) {
       // another layout stays as it is.
       {"verify, a repair", {}, {"verify", file, "Window", "Maximized", "False"}, 0, "Tamrel/ContextCls/Verify...", "",
        {{"Prefs.tmc", "<context><Window id=\"Maximized\" instance=\"1\">False</Window>\r\n</context>"}}},
-      {"verify, nothing to do", {{"Prefs.tmc", "<context><Window id=\"Maximized\" instance=\"1\">False</Window></context>"}},
+      {"verify, nothing to do",
+       {{"Prefs.tmc", "<context><Window id=\"Maximized\" instance=\"1\">False</Window></context>"}},
        {"verify", file, "Window", "Maximized", "False"}, 0, "", ""},
       {"repair, whole file", {{"Prefs.tmc", kClean}, {"{backup}", kBackup}}, {"repair", file}, 0,
        "{dir}Prefs.tmc loads whole; nothing to repair\n", ""},
@@ -285,7 +290,8 @@ TEST_F(CommandLineContract, EachCommandLineGivesItsStatusOutputAndFiles) {
        {{"Ä/設定.tmc", std::nullopt}, {"Ä/設定(1).tmc", std::nullopt}, {"Ä/設定(3).tmc", "0"}}},
       {"cycle, no file", {}, {"cycle", file}, 1, "", "{dir}Prefs.tmc: no such file"},
       {"where", {}, {"where", "Survey/Plotter/2"}, 0,
-       "application folder: " + app + "\nuser preferences:   " + app + "UserPreferences.tmc\nbackup copies:      ...", ""},
+       "application folder: " + app + "\nuser preferences:   " + app +
+       "UserPreferences.tmc\nbackup copies:      ...", ""},
       {"where --file", {}, {"where", "--file", file}, 0,
        "context file:       {dir}Prefs.tmc\nbackup copy:        {backup}\n"
        "lock file:          {dir}Prefs.tmc.lock (while a save runs)\ngenerations:        {dir}Prefs(N).tmc\n...", ""},
