@@ -63,9 +63,10 @@ struct Outcome {
 // What a row does to the program beyond its files.
 enum class Trouble { kNone, kReadOnlyFile, kUnwritableOutput, kDiskFull, kLockHeld };
 
-// In a row's words and texts, {dir} is the test folder with a separator,
-// {backup} the backup copy of {dir}Prefs.tmc and {appdata} the folder of
-// application data the program sees; {backup} names that copy in the files.
+// In a row's words and texts, {dir} is the test folder with a separator ("/"
+// in the path after it too), {backup} the backup copy of {dir}Prefs.tmc and
+// {appdata} the folder of application data the program sees; {backup} names
+// that copy in the files.
 struct Row {
   const char* what;
   Files before;
@@ -85,7 +86,10 @@ class CommandLineContract : public ::testing::Test {
                                        {"{appdata}", folders_.application_data}}) {
       for (auto at = text.find(token); at != std::string::npos; at = text.find(token, at)) {
         text.replace(at, token.size(), value);
-        at += value.size();
+        // The rest of a path below the folder takes the platform's separator.
+        for (at += value.size(); at < text.size() && text[at] != ' ' && text[at] != '\n'; ++at) {
+          if (text[at] == '/') text[at] = kPathSeparator;
+        }
       }
     }
     return text;
@@ -119,6 +123,10 @@ class CommandLineContract : public ::testing::Test {
     return files;
   }
   void Prepare(const Row& row) {
+    for (const auto& entry : fs::recursive_directory_iterator(dir_.path())) {
+      fs::permissions(entry.path(), fs::perms::owner_all,
+                      fs::perm_options::add);  // a read-only row's
+    }
     fs::remove_all(dir_.path());
     fs::create_directories(Utf8Path(folders_.backup));
     for (const auto& [name, bytes] : row.before) dir_.WriteFile(Name(name), bytes);
