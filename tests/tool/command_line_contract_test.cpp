@@ -178,7 +178,6 @@ TEST_F(CommandLineContract, EachCommandLineGivesItsStatusOutputAndFiles) {
       {"no command", {}, {}, 2, "", "tamrel: missing command\nUsage:\n  tamrel list FILE"},
       {"unknown command", {}, {"frobnicate", "x"}, 2, "", "unknown command 'frobnicate'"},
       {"too few", {}, {"list"}, 2, "", "tamrel: list: too few arguments\nUsage: tamrel list FILE"},
-      {"too few, watch", {}, {"watch"}, 2, "", "tamrel: watch: too few arguments\nUsage: tamrel watch FILE"},
       {"foreign option", {}, {"get", "f", "T", "I", "--json"}, 2, "",
        "tamrel: get has no option --json\nUsage: tamrel get FILE"},
       {"option before the command", {}, {"--bogus", "get", "f", "T", "I"}, 2, "",
