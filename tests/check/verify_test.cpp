@@ -51,63 +51,38 @@ TEST(ValueHelpersTest, BooleanHelpersOnEnglishAndGermanSystems) {
   }
 }
 
-class VerifyTest : public ::testing::Test {
- protected:
-  VerifyTest() {
-    context_->SetApplicationContext(host_);
-    context_->name("Plant");
-  }
-
-  // Stores `value` as given (Add would rewrite boolean words) as the only
-  // value of Cal/Flag.
-  void StoreRaw(const std::string& value) {
-    context_->Remove("Cal");
-    context_->CloneAdd("Cal", "Flag", value, 1);
-    host_->ClearCalls();
-  }
-
-  Texts Values() {
-    Texts values;
-    for (const Record& record : Records(*context_)) values.push_back(record.value);
-    return values;
-  }
-
-  static std::string Reset(const std::string& reason, const std::string& old_value,
-                           const std::string& new_value) {
-    return "Tamrel/ContextCls/Verify Plant non-" + reason + " tag [Cal,Flag] Value '" + old_value +
-           "' reset to '" + new_value + "'";
-  }
-
-  std::shared_ptr<RecordingHost> host_ = RecordingHost::Make();
-  std::shared_ptr<ContextCls> context_ = std::make_shared<ContextCls>();
-};
-
-TEST_F(VerifyTest, AddsAMissingSettingAndRepairsAValueOfTheWrongKind) {
+TEST(VerifyTest, AddsAMissingSettingAndRepairsAValueOfTheWrongKind) {
   const std::string missing = "Tamrel/ContextCls/Verify Plant missing tag [Cal,Flag] set to '";
-  struct Case {
-    const char* stored;  // nullptr: no setting
+  const auto reset = [](const std::string& reason, const std::string& was, const std::string& is) {
+    return "Tamrel/ContextCls/Verify Plant non-" + reason + " tag [Cal,Flag] Value '" + was +
+           "' reset to '" + is + "'";
+  };
+  const struct {
+    const char* stored;  // as given (Add would rewrite boolean words); nullptr: no setting
     Variant def;
     const char* kept;
     std::string log;  // "" for no line
   } cases[] = {
       {nullptr, Variant("false"), "False", missing + "False'"},
-      {"true", Variant(true), "True", Reset("english-boolean", "true", "True")},
+      {"true", Variant(true), "True", reset("english-boolean", "true", "True")},
       {"False", Variant(true), "False", ""},
-      {"1", Variant(false), "False", Reset("boolean", "1", "False")},
-      {"abc", Variant(int32_t{10}), "10", Reset("numeric", "abc", "10")},
+      {"1", Variant(false), "False", reset("boolean", "1", "False")},
+      {"abc", Variant(int32_t{10}), "10", reset("numeric", "abc", "10")},
       {"-3e2", Variant(int32_t{10}), "-3e2", ""},
-      {"", Variant("C:\\Data"), "C:\\Data", Reset("blank", "", "C:\\Data")},
+      {"", Variant("C:\\Data"), "C:\\Data", reset("blank", "", "C:\\Data")},
   };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(std::string("stored '") + (c.stored ? c.stored : "none") + "', default '" +
-                 ConcatText(c.def) + "'");
-    StoreRaw(c.stored ? c.stored : "");
-    if (!c.stored) context_->Remove("Cal");
-    context_->Verify("Cal", "Flag", c.def);
-    EXPECT_EQ(Values(), Texts{c.kept});
-    EXPECT_EQ(context_->Count("Cal", "Flag"), 2) << "one value, at instance 1";
-    EXPECT_EQ(host_->LogLines(), c.log.empty() ? Texts{} : Texts{c.log});
-    EXPECT_TRUE(host_->Errors().empty());
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.log.empty() ? c.kept : c.log);
+    auto host = RecordingHost::Make();
+    auto context = std::make_shared<ContextCls>();
+    context->SetApplicationContext(host);
+    context->name("Plant");
+    if (c.stored) context->CloneAdd("Cal", "Flag", c.stored, 1);
+    host->ClearCalls();
+    context->Verify("Cal", "Flag", c.def);
+    EXPECT_EQ(Records(*context), (std::vector<Record>{{"Cal", "Flag", 1, c.kept}}));
+    EXPECT_EQ(host->LogLines(), c.log.empty() ? Texts{} : Texts{c.log});
+    EXPECT_TRUE(host->Errors().empty());
   }
 }
 

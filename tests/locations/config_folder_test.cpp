@@ -36,7 +36,9 @@ const std::string kPreferences =
 class ConfigFolderTest : public ::testing::Test {
  protected:
   ConfigFolderTest() : scope_(FakeHooks()) { Reset(); }
-  ~ConfigFolderTest() override { SetTitle("Tamrel"); }
+  ~ConfigFolderTest() override {
+    context_->Appl(std::make_shared<TitledApplication>(Variant("Tamrel")));
+  }
 
   // A fresh context, host record and event list, as for a new call.
   void Reset() {
@@ -44,9 +46,6 @@ class ConfigFolderTest : public ::testing::Test {
     context_->SetApplicationContext(host_);
     host_->ClearCalls();
     events_.clear();
-  }
-  void SetTitle(const std::string& title) {
-    context_->Appl(std::make_shared<TitledApplication>(Variant(title)));
   }
   std::string Folder(const std::string& relative) {
     fs::create_directories(tmp_.path() / relative);
@@ -57,7 +56,7 @@ class ConfigFolderTest : public ::testing::Test {
   }
 
   platform::Hooks FakeHooks() {
-    platform::Hooks hooks = FaultInjectingBackend::Hooks(disk_);
+    platform::Hooks hooks = platform::NativeHooks();
     hooks.special_folder = [this](int32_t csidl) {
       return csidl == kCsidlAppData ? app_data_ : std::string();
     };
@@ -88,88 +87,62 @@ class ConfigFolderTest : public ::testing::Test {
   std::set<std::string> writeable_;
   std::deque<std::optional<std::string>> choices_;  // nullopt: cancel
   Lines events_;
-  std::shared_ptr<FaultInjectingBackend> disk_ = std::make_shared<FaultInjectingBackend>();
   platform::Scope scope_;
   std::shared_ptr<RecordingHost> host_ = RecordingHost::Make();
   std::shared_ptr<ContextCls> context_;
 };
 
-TEST_F(ConfigFolderTest, ApplicationFolderIsReportedOrCreatedWithTheLevelsAboveIt) {
-  const std::string init = "Initialize application folder location";
-  SetTitle("Velmora/Plant");
-  EXPECT_EQ(context_->GetApplicationConfigLocation(), plant_ + kSep);
-  const std::string exists = "Application folder location exists: " + plant_ + kSep;
-  EXPECT_EQ(host_->LogLines(), (Lines{init, exists}));
-  Reset();
-  app_data_ = tmp_.Path("home") + kSep + ".config";
-  SetTitle("Tools/Calibrator/2");
-  const std::string made = app_data_ + kSep + "Tools-Calibrator-2" + kSep;
-  EXPECT_EQ(context_->GetApplicationConfigLocation(), made);
-  EXPECT_TRUE(fs::is_directory(made));
-  EXPECT_EQ(host_->LogLines(), (Lines{init, "Application folder location created: " + made}));
-}
-
-TEST_F(ConfigFolderTest, UserPreferencesFirstRunCreatesTheFolderAndOnlySetsTheSaveLocation) {
-  // The application-data folder is missing too: every level is made.
-  app_data_ = tmp_.Path("fresh") + kSep + "config";
-  const std::string folder = app_data_ + kSep + "Velmora-Plant";
-  EXPECT_FALSE(context_->GetUserPreferences("Velmora/Plant"));
-  EXPECT_TRUE(fs::is_directory(folder));
-  EXPECT_EQ(context_->SaveLocation(), FileIn(folder));
-  EXPECT_EQ(host_->Ops(), Lines{"WriteDetail"}) << "nothing is loaded on a first run";
-  EXPECT_EQ(host_->DetailLines(), Lines{"Application folder location created: " + folder});
-}
-
-// The chosen folder is writeable; the preference file is loaded from it when
-// present. The preference folder is the variable that receives the choice; a
-// choice that ends in a separator (a drive root) is used as given.
+// The preference file is loaded from the first writeable folder when
+// present: the application's own, else one the user chooses (the variable
+// that receives the choice; one that ends in a separator, a drive root, is
+// used as given), else the library's when the user cancels. On a first run
+// every missing level is made and nothing loaded; a failure ends the call
+// through the convention.
 TEST_F(ConfigFolderTest, UserPreferencesUseTheFirstWriteableFolder) {
   const std::string locked = Folder("locked"), chosen = Folder("chosen") + kSep;
-  const std::string library = GetLongPath(library_);
+  const std::string library = GetLongPath(library_), fresh = tmp_.Path("fresh") + kSep + "config";
+  const std::string made = fresh + kSep + "Velmora-Plant";
   const std::string exists = "Application folder location exists: " + plant_;
   const std::string refused = "The folder selected is not writeable: " + plant_;
-  const std::string cancelled = "Folder Selection Cancelled: " + library;
   const std::string ok = "writeable? ";
   struct Case {
+    std::string app_data;  // "": the fixture's
     bool loads;
     std::deque<std::optional<std::string>> choices;  // nullopt: cancel
-    std::string folder;
+    std::string folder;                              // of the save location; "" for none
     Lines details, events;
+    Reports errors;
   };
   // clang-format off
   const Case cases[] = {
-      {true, {}, plant_, {exists}, {ok + plant_}},
-      {true, {locked, chosen}, chosen,
+      {"", true, {}, plant_, {exists}, {ok + plant_}, {}},
+      {"", true, {locked, chosen}, chosen,
        {exists, refused, kAsk, "Folder Selected: " + locked, kAsk, "Folder Selected: " + chosen},
-       {ok + plant_, kChooser + plant_, ok + locked, kWarning, kChooser + locked, ok + chosen}},
-      {false, {std::nullopt}, library, {exists, refused, kAsk, cancelled},
-       {ok + plant_, kChooser + plant_, ok + library}},
+       {ok + plant_, kChooser + plant_, ok + locked, kWarning, kChooser + locked, ok + chosen}, {}},
+      {"", false, {std::nullopt}, library,
+       {exists, refused, kAsk, "Folder Selection Cancelled: " + library},
+       {ok + plant_, kChooser + plant_, ok + library}, {}},
+      {fresh, false, {}, made, {"Application folder location created: " + made}, {}, {}},
+      {tmp_.WriteFile("file", ""), false, {}, "", {}, {},
+       {{"Tamrel/ContextCls/GetUserPreferences", errc::kFileAlreadyExists}}},
   };
   // clang-format on
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.folder + (c.loads ? " with a preference file" : ""));
-    fs::remove(FileIn(c.folder));
+    SCOPED_TRACE(c.app_data + c.folder + (c.loads ? " with a preference file" : ""));
+    if (!c.folder.empty()) fs::remove(FileIn(c.folder));
     if (c.loads) std::ofstream(FileIn(c.folder), std::ios::binary) << kPreferences;
     Reset();
+    app_data_ = c.app_data.empty() ? tmp_.Path("appdata") : c.app_data;
     writeable_ = {c.folder};
     choices_ = c.choices;
     EXPECT_FALSE(context_->GetUserPreferences("Velmora/Plant"));
-    EXPECT_EQ(context_->SaveLocation(), FileIn(c.folder));
+    EXPECT_EQ(context_->SaveLocation(), c.folder.empty() ? "" : FileIn(c.folder));
     const bool any = context_->Count("Colours", "Back") > 0;
     EXPECT_EQ(any ? CStr(context_->Item("Colours", "Back", 1)) : "", c.loads ? "Teal" : "");
     EXPECT_EQ(host_->DetailLines(), c.details);
     EXPECT_EQ(events_, c.events);
-    EXPECT_TRUE(host_->Errors().empty());
+    EXPECT_EQ(host_->Errors(), c.errors);
   }
-}
-
-TEST_F(ConfigFolderTest, UserPreferencesFailureEndsTheCallThroughTheConvention) {
-  app_data_ = tmp_.WriteFile("file", "");  // a file where the folder must be made
-  EXPECT_FALSE(context_->GetUserPreferences("Velmora/Plant"));
-  EXPECT_EQ(context_->SaveLocation(), "");
-  EXPECT_EQ(host_->Errors(),
-            (Reports{{"Tamrel/ContextCls/GetUserPreferences", errc::kFileAlreadyExists}}));
-  EXPECT_EQ(host_->Ops().back(), "HandleError");
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -28,24 +29,29 @@ struct EnvironmentVariable {
   std::optional<std::string> old;
 };
 
-TEST(FolderServicesTest, XdgFoldersFollowTheEnvironmentAtEachCall) {
+// The folders follow the environment at each call; the backup folder is
+// made, private to the user. A relative XDG variable is no valid XDG folder.
+TEST(FolderServicesTest, ApplicationDataAndBackupFoldersFollowTheEnvironment) {
   TempDir tmp;
-  EnvironmentVariable home("HOME", tmp.Path("home"));
-  {
-    EnvironmentVariable config("XDG_CONFIG_HOME", tmp.Path("xdg"));
-    EnvironmentVariable state("XDG_STATE_HOME", tmp.Path("xdg"));
-    EXPECT_EQ(GetSpecialfolder(kCsidlAppData), tmp.Path("xdg"));
-    EXPECT_EQ(GetWindowsFolder(), tmp.Path("xdg") + "/Tamrel");
+  const std::string home = tmp.Path("home"), xdg = tmp.Path("xdg");
+  const struct {
+    std::optional<std::string> config, state;  // XDG_CONFIG_HOME, XDG_STATE_HOME
+    std::string application_data, backup;
+  } rows[] = {
+      {xdg, xdg, xdg, xdg + "/Tamrel"},
+      {"relative/config", std::nullopt, home + "/.config", home + "/.local/state/Tamrel"},
+  };
+  EnvironmentVariable home_variable("HOME", home);
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.backup);
+    EnvironmentVariable config("XDG_CONFIG_HOME", row.config);
+    EnvironmentVariable state("XDG_STATE_HOME", row.state);
+    EXPECT_EQ(GetSpecialfolder(kCsidlAppData), row.application_data);
+    EXPECT_EQ(GetWindowsFolder(), row.backup);
+    struct stat info {};
+    ASSERT_EQ(stat(row.backup.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0700u);
   }
-  // Relative, an XDG variable is no valid XDG folder.
-  EnvironmentVariable config("XDG_CONFIG_HOME", "relative/config");
-  EnvironmentVariable state("XDG_STATE_HOME", std::nullopt);
-  EXPECT_EQ(GetSpecialfolder(kCsidlAppData), tmp.Path("home") + "/.config");
-  EXPECT_EQ(GetWindowsFolder(), tmp.Path("home") + "/.local/state/Tamrel");
-  // The backup folder is made, private to the user.
-  struct stat info {};
-  ASSERT_EQ(stat((tmp.Path("home") + "/.local/state/Tamrel").c_str(), &info), 0);
-  EXPECT_EQ(info.st_mode & 07777, 0700u);
 }
 
 }  // namespace

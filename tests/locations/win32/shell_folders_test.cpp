@@ -3,16 +3,13 @@
 #include <windows.h>
 
 #include <filesystem>
-#include <memory>
 #include <optional>
 #include <string>
 
 #include <gtest/gtest.h>
 
-#include "support/recording_host.hpp"
 #include "support/temp_dir.hpp"
 #include "support/win32/wide.hpp"
-#include "tamrel/context.hpp"
 #include "tamrel/locations.hpp"
 #include "tamrel/platform.hpp"
 
@@ -40,47 +37,16 @@ struct EnvironmentVariable {
   std::optional<std::string> old;
 };
 
-// The profile's folders as the system names them to every program; the
-// backup folder follows %LOCALAPPDATA% at each call and is made.
-TEST(ShellFoldersTest, ApplicationDataIsTheRoamingFolderAndBackupsGoToTheLocalOne) {
-  const std::optional<std::string> roaming = Variable("APPDATA");
-  const std::optional<std::string> local = Variable("LOCALAPPDATA");
-  ASSERT_TRUE(roaming && local);
-  EXPECT_EQ(GetSpecialfolder(kCsidlAppData), *roaming);
-  EXPECT_NE(*roaming, *local);
-  EXPECT_EQ(GetWindowsFolder(), *local + "\\Tamrel");
-  EXPECT_EQ(GetSpecialfolder(-12345), "") << "a number Windows does not know";
-
-  TempDir tmp;
-  const std::string moved = tmp.Path("Ärger local");
-  EnvironmentVariable redirected("LOCALAPPDATA", moved);
-  EXPECT_EQ(GetWindowsFolder(), moved + "\\Tamrel");
-  EXPECT_TRUE(std::filesystem::is_directory(Utf8Path(moved + "\\Tamrel")));
-}
-
 // Points the user's roaming folder (CSIDL_APPDATA) somewhere else for the
 // scope, through the registry value the shell reads it from.
 class RoamingFolderRedirect {
  public:
-  explicit RoamingFolderRedirect(const std::string& folder) {
-    RegCreateKeyExW(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr, &key_,
-                    nullptr);
-    DWORD size = sizeof(old_);
-    had_old_ = RegQueryValueExW(key_, L"AppData", nullptr, &old_type_,
-                                reinterpret_cast<BYTE*>(old_), &size) == ERROR_SUCCESS;
-    old_size_ = size;
-    const std::wstring wide = Wide(folder);
-    RegSetValueExW(key_, L"AppData", 0, REG_EXPAND_SZ, reinterpret_cast<const BYTE*>(wide.c_str()),
-                   static_cast<DWORD>((wide.size() + 1) * sizeof(wchar_t)));
-  }
+  explicit RoamingFolderRedirect(const std::string& folder) : old_(Read()) { Write(Wide(folder)); }
   ~RoamingFolderRedirect() {
-    if (had_old_) {
-      RegSetValueExW(key_, L"AppData", 0, old_type_, reinterpret_cast<const BYTE*>(old_),
-                     old_size_);
-    } else {
-      RegDeleteValueW(key_, L"AppData");
-    }
-    RegCloseKey(key_);
+    if (old_)
+      Write(*old_);
+    else
+      RegDeleteKeyValueW(HKEY_CURRENT_USER, kKey, L"AppData");
   }
   RoamingFolderRedirect(const RoamingFolderRedirect&) = delete;
   RoamingFolderRedirect& operator=(const RoamingFolderRedirect&) = delete;
@@ -88,25 +54,47 @@ class RoamingFolderRedirect {
  private:
   static constexpr const wchar_t* kKey =
       L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
-  HKEY key_ = nullptr;
-  bool had_old_ = false;
-  DWORD old_type_ = REG_EXPAND_SZ;
-  DWORD old_size_ = 0;
-  wchar_t old_[MAX_PATH * 2] = {};
+  static std::optional<std::wstring> Read() {
+    wchar_t value[MAX_PATH * 2] = {};
+    DWORD size = sizeof(value);
+    if (RegGetValueW(HKEY_CURRENT_USER, kKey, L"AppData", RRF_RT_REG_EXPAND_SZ | RRF_NOEXPAND,
+                     nullptr, value, &size) != ERROR_SUCCESS) {
+      return std::nullopt;
+    }
+    return std::wstring(value);
+  }
+  static void Write(const std::wstring& value) {
+    RegSetKeyValueW(HKEY_CURRENT_USER, kKey, L"AppData", REG_EXPAND_SZ, value.c_str(),
+                    static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+  }
+  std::optional<std::wstring> old_;
 };
 
-// A profile whose roaming folder does not exist yet: the shell still names
-// it, and the application folder is made with every level above it.
-TEST(ShellFoldersTest, AMissingRoamingFolderIsNamedAndTheApplicationFolderMadeBelowIt) {
+// The profile's folders as the system names them to every program, a
+// roaming folder not made yet too; the backup folder follows %LOCALAPPDATA%
+// at each call and is made.
+TEST(FolderServicesTest, ApplicationDataAndBackupFoldersFollowTheEnvironment) {
   TempDir tmp;
-  const std::string roaming = tmp.Path("New Profile") + "\\AppData\\Roaming";
-  RoamingFolderRedirect redirect(roaming);
-  ASSERT_EQ(GetSpecialfolder(kCsidlAppData), roaming);
-
-  auto context = std::make_shared<ContextCls>();
-  context->SetApplicationContext(RecordingHost::Make());
-  EXPECT_EQ(context->GetApplicationConfigLocation(), roaming + "\\Tamrel\\");
-  EXPECT_TRUE(std::filesystem::is_directory(Utf8Path(roaming + "\\Tamrel")));
+  const std::string roaming = Variable("APPDATA").value(), local = Variable("LOCALAPPDATA").value();
+  const std::string missing = tmp.Path("New Profile") + "\\AppData\\Roaming";
+  const struct {
+    std::optional<std::string> roaming, local;  // AppData, %LOCALAPPDATA%; nullopt: the system's
+    std::string application_data, backup;
+  } rows[] = {
+      {std::nullopt, std::nullopt, roaming, local + "\\Tamrel"},
+      {missing, tmp.Path("Ärger local"), missing, tmp.Path("Ärger local") + "\\Tamrel"},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.backup);
+    std::optional<RoamingFolderRedirect> redirect;
+    if (row.roaming) redirect.emplace(*row.roaming);
+    EnvironmentVariable local_variable("LOCALAPPDATA", row.local.value_or(local));
+    EXPECT_EQ(GetSpecialfolder(kCsidlAppData), row.application_data);
+    EXPECT_EQ(GetWindowsFolder(), row.backup);
+    EXPECT_TRUE(std::filesystem::is_directory(Utf8Path(row.backup)));
+  }
+  EXPECT_NE(roaming, local);
+  EXPECT_EQ(GetSpecialfolder(-12345), "") << "a number Windows does not know";
 }
 
 TEST(ShellFoldersTest, LongPathGivesTheLongNamesOfAnExistingPathAndNothingElse) {
