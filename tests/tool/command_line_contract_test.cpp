@@ -18,13 +18,13 @@
 #include "command_line.hpp"
 #include "commands.hpp"
 #include "console_host.hpp"
-#include "support/fault_injecting_backend.hpp"
 #include "support/run_program.hpp"
 #include "support/temp_dir.hpp"
 #include "tamrel/backup_copy.hpp"
 #include "tamrel/error.hpp"
 #include "tamrel/filesystem.hpp"
 #include "tamrel/platform.hpp"
+#include "tamrel/testing.hpp"
 
 namespace tamrel::testing {
 namespace {
