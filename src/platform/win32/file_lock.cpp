@@ -89,8 +89,14 @@ bool OpenLockFile(const std::wstring& path, HANDLE& handle) {
       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
       FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
   if (handle == INVALID_HANDLE_VALUE) {
-    if (GetLastError() == ERROR_ACCESS_DENIED) return false;
-    RaiseLastError();
+    if (GetLastError() != ERROR_ACCESS_DENIED) RaiseLastError();
+    // Refused: a lock file that its last holder is deleting, which is gone
+    // in a moment, or a folder at the name, which never opens as a file.
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+      Raise(errc::kPathFileAccess, "the lock file is not a plain file");
+    }
+    return false;
   }
   BY_HANDLE_FILE_INFORMATION info{};
   if (GetFileType(handle) != FILE_TYPE_DISK || !GetFileInformationByHandle(handle, &info) ||
