@@ -17,7 +17,7 @@
 
 #include "context/state_of.hpp"
 #include "store/reference_store.hpp"
-#include "support/recording_host.hpp"
+#include "support/observation.hpp"
 #include "tamrel/context.hpp"
 
 namespace tamrel::testing {
@@ -117,29 +117,29 @@ std::string Apply(const Op& op, Side& s) {
   return "done";
 }
 
-// The whole state: records with their keys in store order, cursors,
-// changed, key counter.
-std::string Render(const std::vector<ModelRecord>& records,
-                   const std::map<std::string, int32_t>& cursors, bool changed, int64_t keys) {
+// The whole state: the records with their keys in store order (as
+// StoreText gives them), cursors, changed, key counter.
+std::string Render(const std::string& records, const std::map<std::string, int32_t>& cursors,
+                   bool changed, int64_t keys) {
   std::ostringstream out;
-  for (const ModelRecord& r : records) {
-    out << "{" << r.tag << "," << r.id << "," << r.instance << "," << r.value << "," << r.key
-        << "}";
-  }
-  for (const auto& [name, cursor] : cursors) out << " " << name << "@" << cursor;
-  out << " changed=" << changed << " keys=" << keys;
+  out << records;
+  for (const auto& [name, cursor] : cursors) out << name << "@" << cursor << " ";
+  out << "changed=" << changed << " keys=" << keys;
   return out.str();
 }
 
-std::string Render(ContextCls& context) {
-  detail::ContextState& state = detail::StateOf(context);
-  std::vector<ModelRecord> records;
-  for (int32_t p = 1; p <= state.items.Count(); ++p) {  // by position: checks the index too
-    const detail::ItemView item = state.items.At(p);
-    records.push_back({std::string(item.Tag), std::string(item.Id), item.Instance,
-                       std::string(item.Value), "A" + std::to_string(item.Key)});
+std::string Render(const ReferenceStore& model) {
+  std::string records;
+  for (const ModelRecord& r : model.items) {
+    records +=
+        r.tag + "|" + r.id + "|" + std::to_string(r.instance) + "|" + r.value + "|" + r.key + "\n";
   }
-  return Render(records, {state.cursors.begin(), state.cursors.end()}, state.changed,
+  return Render(records, model.cursors, model.changed, model.key_counter);
+}
+
+std::string Render(ContextCls& context) {
+  const detail::ContextState& state = detail::StateOf(context);
+  return Render(StoreText(context), {state.cursors.begin(), state.cursors.end()}, state.changed,
                 state.key_counter);
 }
 
@@ -164,7 +164,7 @@ std::optional<std::string> FirstDifference(const std::vector<Op>& ops) {
     model_host->calls.clear();
     if (got == want) {
       got = Render(real);
-      want = Render(model.items, model.cursors, model.changed, model.key_counter);
+      want = Render(model);
     }
     if (got != want) {
       return "step " + std::to_string(step + 1) + " " + Describe(ops[step]) + ":\n  " + got +
