@@ -154,8 +154,8 @@ TEST_F(ReaderTest, InstanceRepairs) {
     int32_t failing_log = 0;
   } cases[] = {
       // clang-format off
-      {"gap pulled back", {{"W", "x", 1, "a"}, {"W", "x", 3, "b"}},
-       {{"W", "x", 1, "a"}, {"W", "x", 2, "b"}}, {Mismatch("x", 2, 3)}, true},
+      {"gap pulled back (a number of two digits)", {{"W", "x", 1, "a"}, {"W", "x", 12, "b"}},
+       {{"W", "x", 1, "a"}, {"W", "x", 2, "b"}}, {Mismatch("x", 2, 12)}, true},
       {"repeat dropped, not a change", {{"W", "x", 1, "a"}, {"W", "x", 1, "b"}},
        {{"W", "x", 1, "a"}}, {Mismatch("x", 2, 1)}, false},
       {"instance 0 twice", {{"W", "x", 0, "a"}, {"W", "x", 0, "b"}},
