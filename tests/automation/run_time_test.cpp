@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "error_number.hpp"
+#include "support/recording_host.hpp"
 #include "tamrel/dictionary.hpp"
 #include "tamrel/variant.hpp"
 
@@ -144,6 +145,17 @@ TEST(DictionaryTest, ByName) {
   EXPECT_EQ(TextsOf(d.Get("Keys").AsArray().Elements()), (Texts{"one", "two", "3"}));
   EXPECT_EQ(CLng(d.Get("Count")), 3);
   EXPECT_EQ(ErrorNumberOf([&] { d.Call("Sort", {}); }), errc::kNoSuchMember);
+}
+
+// A late-bound caller reaches the host by name, and GetErrorText hands its
+// text back in the argument the caller passed.
+TEST(HostApplicationTest, ByName) {
+  auto host = testing::RecordingHost::Make();
+  std::vector<Variant> args{Variant("")};
+  host->Call("geterrortext", args);
+  EXPECT_EQ(CStr(args[0]), "Error 0: ");
+  std::vector<Variant> none;
+  EXPECT_EQ(ErrorNumberOf([&] { host->Call("GetErrorText", none); }), errc::kWrongArgumentCount);
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 // The native POSIX folder services: XDG folders stand in for the shell's.
+#include <pwd.h>
 #include <stdlib.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <optional>
 #include <string>
@@ -52,6 +54,9 @@ TEST(FolderServicesTest, ApplicationDataAndBackupFoldersFollowTheEnvironment) {
     ASSERT_EQ(stat(row.backup.c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 07777, 0700u);
   }
+  // Without $HOME, the home folder of the user's account.
+  EnvironmentVariable no_home("HOME", std::nullopt), no_config("XDG_CONFIG_HOME", std::nullopt);
+  EXPECT_EQ(GetSpecialfolder(kCsidlAppData), std::string(getpwuid(getuid())->pw_dir) + "/.config");
 }
 
 }  // namespace
