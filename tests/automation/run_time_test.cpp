@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "error_number.hpp"
+#include "support/observation.hpp"
 #include "support/recording_host.hpp"
 #include "tamrel/dictionary.hpp"
 #include "tamrel/variant.hpp"
@@ -144,18 +145,33 @@ TEST(DictionaryTest, ByName) {
   EXPECT_TRUE(CBool(d.Get("Exists", {Variant("3")})));
   EXPECT_EQ(TextsOf(d.Get("Keys").AsArray().Elements()), (Texts{"one", "two", "3"}));
   EXPECT_EQ(CLng(d.Get("Count")), 3);
+  d.Call("remove", {Variant("two")});
+  EXPECT_EQ(TextsOf(d.Call("Items", {}).AsArray().Elements()), (Texts{"1", "three"}));
+  EXPECT_EQ(CStr(d.Call("Item", {Variant("3")})), "three");
+  d.Call("RemoveAll", {});
+  EXPECT_EQ(CLng(d.Get("Count")), 0);
   EXPECT_EQ(ErrorNumberOf([&] { d.Call("Sort", {}); }), errc::kNoSuchMember);
 }
 
-// A late-bound caller reaches the host by name, and GetErrorText hands its
-// text back in the argument the caller passed.
+// A late-bound caller reaches each operation of the host by name, with its
+// arguments converted to the declared types; GetErrorText hands its text
+// back in the argument the caller passed.
 TEST(HostApplicationTest, ByName) {
   auto host = testing::RecordingHost::Make();
-  std::vector<Variant> args{Variant("")};
-  host->Call("geterrortext", args);
-  EXPECT_EQ(CStr(args[0]), "Error 0: ");
+  std::vector<Variant> text{Variant("")};
+  host->Call("writelog", {Variant(1.5)});
+  host->Call("RegisterError", {Variant("here"), Variant(int16_t{2})});
+  host->Call("geterrortext", text);
+  EXPECT_TRUE(host->Call("HandleError", {Variant(1), Variant(false), Variant("True")}).IsEmpty());
+  host->Call("WriteDetail", {Variant("d")});
+  EXPECT_EQ(CInt(host->Call("ShowMessage", {"p", "3", "t", "h", 7.0})), 1);
+  EXPECT_EQ(testing::HostCallsText(*host),
+            "WriteLog #0 1.5\nRegisterError #0 here|2\nGetErrorText #0\n"
+            "HandleError #0 True|False|True\nWriteDetail #0 d\nShowMessage #0 p|3|t|h|7\n");
+  EXPECT_EQ(CStr(text[0]), "Error 0: ");
   std::vector<Variant> none;
   EXPECT_EQ(ErrorNumberOf([&] { host->Call("GetErrorText", none); }), errc::kWrongArgumentCount);
+  EXPECT_EQ(ErrorNumberOf([&] { host->Call("Quit", none); }), errc::kNoSuchMember);
 }
 
 }  // namespace

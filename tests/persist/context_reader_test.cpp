@@ -144,6 +144,9 @@ TEST_F(ReaderTest, InstanceRepairs) {
   const Records reentered = {
       {"W", "x", 1, "a"}, {"W", "y", 2, "b"}, {"W", "x", 1, "c"}, {"W", "z", 1, "d"}};
   const Texts reentered_log = {Mismatch("y", 1, 2), Mismatch("x", 2, 1)};
+  Records many;  // more pairs with "$" than the first table of them holds
+  for (int16_t instance : {int16_t{1}, int16_t{2}})
+    for (int i = 0; i < 40; ++i) many.push_back({"W$", "k" + std::to_string(i), instance, "v"});
   struct Case {
     const char* what;
     Records file, store;
@@ -163,6 +166,7 @@ TEST_F(ReaderTest, InstanceRepairs) {
       {"ShowText gap filled", {{"W", "ShowTextSep", 1, "a"}, {"W", "ShowTextSep", 3, "c"}},
        {{"W", "ShowTextSep", 1, "a"}, {"W", "ShowTextSep", 2, ""}, {"W", "ShowTextSep", 3, "c"}},
        {Mismatch("ShowTextSep", 2, 3)}, true},
+      {"forty pairs with \"$\", each numbered 1 then 2", many, many, {}, false},
       {"repeat of Created dropped silently", {{"W", "Created", 1, "a"}, {"W", "Created", 1, "b"}},
        {{"W", "Created", 1, "a"}}, {}, false},
       {"pairs joined to the same text share a number",

@@ -1,7 +1,7 @@
 // The tool on a hostile POSIX file system, run from a shell as a user would:
 // eight programs setting values in one file at once, and paths the library
 // cannot use (special files, names too long, folders another user may not
-// write, a read-only $TMPDIR, a link to the file).
+// write, a read-only $TMPDIR, a full disk, a link to the file).
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -93,6 +93,14 @@ TEST(ToolReliability, EachPathTheLibraryCannotUseIsNamedWithItsCauseAndStatus) {
        "mkdir \"$2/tmp\"; exec unshare -m sh -c 'mount -t tmpfs -o size=16k,ro tmpfs \"$3\" && "
        "TMPDIR=\"$3\" exec \"$0\" get \"$1\" Setup Port' \"$0\" \"$1\" \"$2\" \"$2/tmp\"",
        0, "COM1\n"},
+      // The save fails whole: the file as it was, no temporary file beside it.
+      {"a full disk", true,
+       "mkdir \"$2/full\"; exec unshare -m sh -c 'mount -t tmpfs -o size=16k tmpfs \"$3\" && cp "
+       "\"$1\" \"$3\" && \"$0\" set \"$3/Prefs.tmc\" Setup Port \"$(printf %020000d 0)\"; s=$?; ls -A "
+       "\"$3\"; cat \"$3/Prefs.tmc\"; exit $s' \"$0\" \"$1\" \"$2\" \"$2/full\"",
+       3,
+       "Prefs.tmc\n<context><Setup id=\"Port\" instance=\"1\">COM1</Setup>\r\n</context>tamrel: "
+       "cannot save $2/full/Prefs.tmc: Disk full (error 61)\n"},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.what);
