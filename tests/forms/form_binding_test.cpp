@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "context/state_of.hpp"
+#include "forms/control_params.hpp"
 #include "forms/form_kit.hpp"
 #include "support/recording_host.hpp"
 #include "tamrel/context.hpp"
@@ -21,6 +23,26 @@ namespace {
 
 using Values = std::vector<std::string>;
 using Reports = std::vector<std::pair<std::string, int32_t>>;
+
+// A parameter of a control's Tag: found after a semicolon (blanks there
+// dropped) before at the start, in any case; quotes shield semicolons and
+// stay in the value.
+TEST(GetParamTest, FindsEachParameterAsItsAlgorithmReadsIt) {
+  const struct {
+    const char* text;
+    const char* name;
+    const char* value;
+  } rows[] = {
+      {"id=FontSize;   prop=Caption", "prop", "Caption"}, {"ID=a;Prop=b", "prop", "b"},
+      {"id=a;id=b", "id", "b"}, {"xid=a;id=", "id", ""}, {"id =a", "id", ""},
+      {"id= a ;x=1", "id", " a "}, {"id='a;b\";c';x=1", "id", "'a;b\";c'"},
+      {"id=\"a;'b\";x", "id", "\"a;'b\""}, {"id='a;b", "id", "'a;b"}, {"", "id", ""},
+  };
+  ContextCls context;
+  for (const auto& row : rows) {
+    EXPECT_EQ(detail::GetParam(detail::StateOf(context), row.text, row.name), row.value) << row.text;
+  }
+}
 
 ObjectRef WithItems(ObjectRef control, const Values& items) {
   for (const std::string& item : items) control->Call("AddItem", {Variant(item)});
@@ -181,19 +203,25 @@ TEST_P(FormBindingTest, PopulationShowsEveryValueAndSnapshotsEveryMatch) {
 
 TEST_P(FormBindingTest, PopulationWritesWhatEachControlCanTake) {
   // "yes": not exactly "True"; the first system colour a colour all the same.
-  Store({"Free=Courier", "Fixed=Courier", "Bold=yes", "Single=b", "Shade=-2147483648"});
+  Store({"Free=Courier", "Fixed=Courier", "Bold=yes", "Single=b", "Shade=-2147483648", "Title=Hi",
+         "Typed=Serif", "NoList=x"});
   WithItems(kit_->ComboBox("id=Free"), {"Arial", "Times"});
   WithItems(kit_->ComboBox("id=Fixed", 2), {"Arial", "Times"})->Let("ListIndex", Variant(1));
   kit_->CheckBox("id=Bold")->Let("Value", Variant(int16_t{1}));
   WithItems(kit_->ListBox("id=Single"), {"a", "b"})->Let("Selected", Variant(true), {Variant(0)});
   kit_->Label("id=Missing;prop=Caption")->Let("Caption", Variant("kept"));
   kit_->Label("id=Shade;prop=BackColor");
+  kit_->Label("id=Title;prop=Caption");
+  kit_->ComboBox("id=Typed");
+  kit_->ComboBox("id=NoList", 2);
 
   context_->PopulateFormFromTags("Dlg", kit_->form(), snapshot_);
   // A drop-down list takes no free text; a check box is checked by "True" alone.
-  EXPECT_EQ(Shown(kit_->form()), (Values{"Courier|Arial|Times@-1", "Times|Arial|Times@1", "0",
-                                         "|a|b+", "kept -2147483633", " -2147483648"}));
-  EXPECT_EQ(Snapshot(), (Values{"Dlg.Bold=yes", "Dlg.Single=b", "Dlg.Shade=-2147483648"}));
+  EXPECT_EQ(Shown(kit_->form()),
+            (Values{"Courier|Arial|Times@-1", "Times|Arial|Times@1", "0", "|a|b+", "kept -2147483633",
+                    " -2147483648", "Hi -2147483633", "Serif@-1", "@-1"}));
+  EXPECT_EQ(Snapshot(),
+            (Values{"Dlg.Bold=yes", "Dlg.Single=b", "Dlg.Shade=-2147483648", "Dlg.Title=Hi"}));
   EXPECT_TRUE(host_->Errors().empty());
 }
 
