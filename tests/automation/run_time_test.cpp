@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdint>
+#include <limits>
 #include <string>
 #include <utility>
 #include <vector>
@@ -22,6 +24,7 @@ using Texts = std::vector<std::string>;
 // fifteen significant digits, singles seven.
 TEST(ConversionTest, EachConversionGivesItsResultOrItsError) {
   using Conversion = std::string (*)(const Variant&);
+  constexpr double kInfinity = std::numeric_limits<double>::infinity();
   const Conversion cint = [](const Variant& v) { return std::to_string(CInt(v)); };
   const Conversion clng = [](const Variant& v) { return std::to_string(CLng(v)); };
   const Conversion cbool = [](const Variant& v) { return std::string(CBool(v) ? "T" : "F"); };
@@ -49,7 +52,9 @@ TEST(ConversionTest, EachConversionGivesItsResultOrItsError) {
       {kind, Variant::FromDate(2.5), "Date date"}, {kind, "12", "String numeric"},
       {kind, "2024-02-29", "String date"},
       {cstr, 0.1 + 0.2, "0.3"}, {cstr, 1e20, "1E+20"}, {cstr, 1234567890123456.0, "1.23456789012346E+15"},
-      {cstr, -0.0, "0"}, {cstr, 3.1415927f, "3.141593"},
+      {cstr, -0.0, "0"}, {cstr, 3.1415927f, "3.141593"}, {cstr, kInfinity, "1.#INF"},
+      {cstr, -kInfinity, "-1.#INF"}, {cstr, std::nan(""), "-1.#IND"},
+      {cint, "25E-1", "2"}, {cint, " -1e+2 ", "-100"}, {cint, "1e-400", "0"},
       {cstr, Variant::Null(), "", errc::kInvalidUseOfNull},
       // clang-format on
   };
@@ -66,7 +71,8 @@ TEST(ConversionTest, EachConversionGivesItsResultOrItsError) {
   }
 }
 
-// Numbers by value, texts by their bytes taken as unsigned; Null is unordered.
+// Numbers by value, texts by their bytes taken as unsigned, Empty as the
+// empty text, any text after any number; Null is unordered.
 TEST(CompareTest, NumbersAndTexts) {
   const struct {
     Variant a, b;
@@ -74,7 +80,10 @@ TEST(CompareTest, NumbersAndTexts) {
   } cases[] = {{int16_t{2}, 2.0, "001"},
                {"B", "a", "100"},
                {"\xC3\xA4", "z", "010"},
-               {1, Variant::Null(), "000"}};
+               {1, Variant::Null(), "000"},
+               {"", Variant(), "001"},
+               {Variant(), "a", "100"},
+               {5, "1", "100"}};
   for (const auto& c : cases) {
     const std::string order = {"01"[c.a < c.b], "01"[c.b < c.a], "01"[c.a == c.b]};
     EXPECT_EQ(order, c.order) << ConcatText(c.a) << " vs " << ConcatText(c.b);
