@@ -72,20 +72,30 @@ TEST_F(SaveTest, OnlyACopyWrittenOnAnEarlierDayGetsAGeneration) {
   std::vector<std::string> odd_names = {"Setup(01).tmc", "Setup( 1).tmc", "Setup(99999999999).tmc",
                                         "Setup(1).tmc.bak", "Setup(x).tmc"};
   if (!kNamesIgnoreCase) odd_names.push_back("setup(7).TMC");
+  // Generations follow the highest by number, and the oldest go so that four remain.
+  const std::vector<std::string> kept = {"Setup(3).tmc", "Setup(9).tmc", "Setup(10).tmc"};
   for (const bool links : {true, false}) {
-    SCOPED_TRACE(links ? "hard links" : "no hard links");
+    SCOPED_TRACE(links ? "hard links, older generations" : "no hard links");
     std::filesystem::remove_all(dir_.path());
     std::filesystem::create_directories(windows_);
     for (const std::string& name : odd_names) dir_.WriteFile(name, "odd");
+    if (links) {
+      for (const std::string& name : kept) dir_.WriteFile(name, "older");
+      dir_.WriteFile("Setup(2).tmc", "oldest");
+    }
     WriteDated(path_, "yesterday's main", kNow - 0.6);  // 2023-03-14 21:36
     WriteDated(Backup("Setup.tmc"), "an hour ago", kNow - 1.0 / 24);
     if (!links) disk_->FailTimes(FileOp::kHardLink, 1, errc::kPathFileAccess);
     ASSERT_TRUE(context_->Save(path_));
-    EXPECT_EQ(Read(dir_.Path("Setup(1).tmc")), "yesterday's main");
-    EXPECT_EQ(std::floor(fso_.GetFile(dir_.Path("Setup(1).tmc")).DateLastModified()),
-              std::floor(kNow) - 1);
+    const std::string generation = dir_.Path(links ? "Setup(11).tmc" : "Setup(1).tmc");
+    EXPECT_EQ(Read(generation), "yesterday's main");
+    EXPECT_EQ(std::floor(fso_.GetFile(generation).DateLastModified()), std::floor(kNow) - 1);
     EXPECT_EQ(Read(path_), kOneRecord);
     for (const std::string& name : odd_names) EXPECT_EQ(Read(dir_.Path(name)), "odd") << name;
+    if (links) {
+      for (const std::string& name : kept) EXPECT_EQ(Read(dir_.Path(name)), "older") << name;
+      EXPECT_FALSE(Exists(dir_.Path("Setup(2).tmc")));
+    }
     EXPECT_FALSE(Exists(BackupGeneration("Setup.tmc", 1)));
   }
 }
