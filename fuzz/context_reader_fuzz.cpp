@@ -150,8 +150,9 @@ void CheckDirectFiling(std::string_view text, tamrel::ContextCls& direct) {
 }
 
 void CheckEscapingRoundTrip(std::string_view text) {
-  std::string encoded, decoded;
-  detail::AppendEncoded(encoded, text);
+  std::string encoded(detail::EncodedSize(text), '\0');
+  Check(detail::WriteEncoded(encoded.data(), text) == encoded.data() + encoded.size());
+  std::string decoded;
   detail::AppendDecoded(decoded, encoded);
   Check(decoded == text);
 }

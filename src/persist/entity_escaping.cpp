@@ -39,20 +39,6 @@ Reference ReferenceAt(std::string_view text) {
 
 }  // namespace
 
-// `append` applied to `text` under the trap of `location`; "" on failure.
-template <class Append>
-std::string Converted(ContextState& state, std::string_view location, std::string_view text,
-                      Append append) {
-  std::string result;
-  Trapped(state, location, [&] {
-    std::string converted;
-    converted.reserve(text.size());
-    append(converted, text);
-    result = std::move(converted);
-  });
-  return result;
-}
-
 std::size_t EncodedSize(std::string_view text) {
   std::size_t size = text.size();
   for (char c : text) {
@@ -74,18 +60,6 @@ char* WriteEncoded(char* out, std::string_view text) {
   return out;
 }
 
-void AppendEncoded(std::string& out, std::string_view text) {
-  std::size_t run_start = 0;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    std::string_view reference = kReferenceOf[static_cast<unsigned char>(text[i])];
-    if (reference.empty()) continue;
-    out.append(text.data() + run_start, i - run_start);
-    out.append(reference);
-    run_start = i + 1;
-  }
-  out.append(text.data() + run_start, text.size() - run_start);
-}
-
 void AppendDecoded(std::string& out, std::string_view text) {
   std::size_t position = 0;
   while (position < text.size()) {
@@ -98,14 +72,6 @@ void AppendDecoded(std::string& out, std::string_view text) {
     position = amp + (reference.text.empty() ? 1 : reference.text.size());
   }
   out.append(text.data() + position, text.size() - position);
-}
-
-std::string EncodeSpecialChrs(ContextState& state, std::string_view text) {
-  return Converted(state, "EncodeSpecialChrs", text, AppendEncoded);
-}
-
-std::string DecodeSpecialChrs(ContextState& state, std::string_view text) {
-  return Converted(state, "DecodeSpecialChrs", text, AppendDecoded);
 }
 
 void DecodeSpecialChrsInto(ContextState& state, std::string_view text, std::string& out) {

@@ -14,10 +14,6 @@
 
 namespace tamrel::detail {
 
-// Appends `text` to `out` with the five characters replaced by their
-// references. Raises only when memory runs out.
-void AppendEncoded(std::string& out, std::string_view text);
-
 // The length of `text` once encoded.
 std::size_t EncodedSize(std::string_view text);
 
@@ -28,12 +24,9 @@ char* WriteEncoded(char* out, std::string_view text);
 // Appends `text` to `out` with the five references restored.
 void AppendDecoded(std::string& out, std::string_view text);
 
-// EncodeSpecialChrs / DecodeSpecialChrs under the uniform error trap
-// ("Tamrel/ContextCls/EncodeSpecialChrs" / ".../DecodeSpecialChrs"): a
-// failure is reported to the host and gives "".
-std::string EncodeSpecialChrs(ContextState& state, std::string_view text);
-std::string DecodeSpecialChrs(ContextState& state, std::string_view text);
-// DecodeSpecialChrs into `out`, in the memory `out` already has.
+// DecodeSpecialChrs into `out`, in the memory `out` already has, under the
+// uniform error trap ("Tamrel/ContextCls/DecodeSpecialChrs"): a failure is
+// reported to the host and leaves `out` empty.
 void DecodeSpecialChrsInto(ContextState& state, std::string_view text, std::string& out);
 
 }  // namespace tamrel::detail
