@@ -46,12 +46,15 @@ TEST_F(ContextFrameTest, TrapReportsOnceToTheHostWithTheCurrentErrorSetAndReturn
 }
 
 TEST_F(ContextFrameTest, FailuresThatCannotBeReportedReachTheCaller) {
-  // Without a host: error 91 towards the caller.
+  // Without a host, also once the host was let go: error 91 towards the caller.
+  context_.SetApplicationContext(host_);
+  context_.SetApplicationContext(nullptr);
   EXPECT_EQ(ErrorNumberOf([&] {
               detail::Trapped(detail::StateOf(context_), "Exists", [] { Raise(errc::kOverflow); });
             }),
             errc::kObjectNotSet);
   EXPECT_EQ(CurrentError().number, 0);
+  EXPECT_TRUE(host_->calls().empty());
   // A host that fails while reporting: its own error, and no HandleError after it.
   host_->FailOn("RegisterError", errc::kPermissionDenied);
   context_.SetApplicationContext(host_);
