@@ -2,9 +2,12 @@
 // unmanaged-error box and the error convention every trapped member uses.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <new>
+#include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "automation/application_title.hpp"
@@ -35,14 +38,20 @@ TEST_F(ContextFrameTest, TrapReportsOnceToTheHostWithTheCurrentErrorSetAndReturn
   context_.SetApplicationContext(host_);
   detail::Trapped(detail::StateOf(context_), "Get_Count", [] { Raise(errc::kTypeMismatch); });
   EXPECT_EQ(CurrentError().number, 0);
-  // Standard exceptions become run-time errors; the stage text is passed on.
-  detail::Trapped(detail::StateOf(context_), "Load", "Initialize: x.tmc",
-                  [] { throw std::bad_alloc(); });
-  EXPECT_EQ(HostCallsText(*host_),
-            "RegisterError #13 Tamrel/ContextCls/Get_Count|Initialize\n"
-            "HandleError #13 True|True|False\n"
-            "RegisterError #7 Tamrel/ContextCls/Load|Initialize: x.tmc\n"
-            "HandleError #7 True|True|False\n");
+  // Other exceptions become run-time errors; the stage text is passed on.
+  const std::pair<std::function<void()>, int> throwers[] = {
+      {[] { throw std::bad_alloc(); }, 7}, {[] { throw std::length_error("l"); }, 7},
+      {[] { throw std::out_of_range("o"); }, 9}, {[] { throw std::runtime_error("r"); }, 5},
+      {[] { throw 42; }, 5}};
+  std::string expected =
+      "RegisterError #13 Tamrel/ContextCls/Get_Count|Initialize\nHandleError #13 True|True|False\n";
+  for (const auto& [thrower, number] : throwers) {
+    detail::Trapped(detail::StateOf(context_), "Load", "Initialize: x.tmc", thrower);
+    const std::string n = "#" + std::to_string(number);
+    expected += "RegisterError " + n + " Tamrel/ContextCls/Load|Initialize: x.tmc\nHandleError " + n +
+                " True|True|False\n";
+  }
+  EXPECT_EQ(HostCallsText(*host_), expected);
 }
 
 TEST_F(ContextFrameTest, FailuresThatCannotBeReportedReachTheCaller) {

@@ -48,6 +48,8 @@ TEST(FileSystemObjectTest, AStreamReadsLineByLineUpToItsEnd) {
   EXPECT_EQ(lines, (std::vector<std::string>{"one", "", "", "two\rx", "three"}));
   EXPECT_EQ(ErrorNumberOf([&] { stream.ReadLine(); }), errc::kInputPastEndOfFile);
   EXPECT_EQ(ErrorNumberOf([&] { stream.Write("x"); }), errc::kBadFileMode);
+  EXPECT_EQ(ErrorNumberOf([&] { FileSystemObject().CreateTextFile(path, false); }),
+            errc::kFileAlreadyExists);
 }
 
 TEST(FileSystemObjectTest, ByName) {
