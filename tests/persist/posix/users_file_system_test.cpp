@@ -225,6 +225,16 @@ TEST_F(UsersFileSystemTest, ALockPathThatIsNoPlainFileIsRefused) {
   }
 }
 
+// Links that lead round in a circle name no file: the save is refused and
+// the links stay as they were.
+TEST_F(UsersFileSystemTest, LinksInACircleAreRefused) {
+  fs::create_symlink("b.tmc", dir_.Path("a.tmc"));
+  fs::create_symlink("a.tmc", dir_.Path("b.tmc"));
+  EXPECT_FALSE(context_->Save(dir_.Path("a.tmc")));
+  EXPECT_EQ(host_->Errors(), (Reports{{"Tamrel/ContextCls/Save", errc::kPathFileAccess}}));
+  EXPECT_TRUE(fs::is_symlink(dir_.Path("a.tmc")) && fs::is_symlink(dir_.Path("b.tmc")));
+}
+
 // The lock file is no more open than the file it guards, private for a
 // file yet to be made, and taking the lock needs write access: a user who
 // may only read the lock file cannot hold the file's saves up.
