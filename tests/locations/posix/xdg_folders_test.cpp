@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
@@ -12,6 +13,7 @@
 
 #include "support/temp_dir.hpp"
 #include "tamrel/locations.hpp"
+#include "tamrel/platform.hpp"
 
 namespace tamrel::testing {
 namespace {
@@ -57,6 +59,9 @@ TEST(FolderServicesTest, ApplicationDataAndBackupFoldersFollowTheEnvironment) {
   // Without $HOME, the home folder of the user's account.
   EnvironmentVariable no_home("HOME", std::nullopt), no_config("XDG_CONFIG_HOME", std::nullopt);
   EXPECT_EQ(GetSpecialfolder(kCsidlAppData), std::string(getpwuid(getuid())->pw_dir) + "/.config");
+  // The library's folder is that of the program it is linked into.
+  EXPECT_EQ(platform::Current().library_folder(),
+            std::filesystem::canonical("/proc/self/exe").parent_path().string());
 }
 
 }  // namespace
