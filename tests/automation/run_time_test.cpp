@@ -77,12 +77,9 @@ TEST(CompareTest, NumbersAndTexts) {
   const struct {
     Variant a, b;
     const char* order;  // whether a < b, b < a, a == b
-  } cases[] = {{int16_t{2}, 2.0, "001"},
-               {"B", "a", "100"},
-               {"\xC3\xA4", "z", "010"},
-               {1, Variant::Null(), "000"},
-               {"", Variant(), "001"},
-               {Variant(), "a", "100"},
+  } cases[] = {{int16_t{2}, 2.0, "001"}, {"B", "a", "100"},
+               {"\xC3\xA4", "z", "010"}, {1, Variant::Null(), "000"},
+               {"", Variant(), "001"},   {Variant(), "a", "100"},
                {5, "1", "100"}};
   for (const auto& c : cases) {
     const std::string order = {"01"[c.a < c.b], "01"[c.b < c.a], "01"[c.a == c.b]};

@@ -40,16 +40,18 @@ TEST_F(ContextFrameTest, TrapReportsOnceToTheHostWithTheCurrentErrorSetAndReturn
   EXPECT_EQ(CurrentError().number, 0);
   // Other exceptions become run-time errors; the stage text is passed on.
   const std::pair<std::function<void()>, int> throwers[] = {
-      {[] { throw std::bad_alloc(); }, 7}, {[] { throw std::length_error("l"); }, 7},
-      {[] { throw std::out_of_range("o"); }, 9}, {[] { throw std::runtime_error("r"); }, 5},
+      {[] { throw std::bad_alloc(); }, 7},
+      {[] { throw std::length_error("l"); }, 7},
+      {[] { throw std::out_of_range("o"); }, 9},
+      {[] { throw std::runtime_error("r"); }, 5},
       {[] { throw 42; }, 5}};
   std::string expected =
       "RegisterError #13 Tamrel/ContextCls/Get_Count|Initialize\nHandleError #13 True|True|False\n";
   for (const auto& [thrower, number] : throwers) {
     detail::Trapped(detail::StateOf(context_), "Load", "Initialize: x.tmc", thrower);
     const std::string n = "#" + std::to_string(number);
-    expected += "RegisterError " + n + " Tamrel/ContextCls/Load|Initialize: x.tmc\nHandleError " + n +
-                " True|True|False\n";
+    expected += "RegisterError " + n + " Tamrel/ContextCls/Load|Initialize: x.tmc\nHandleError " +
+                n + " True|True|False\n";
   }
   EXPECT_EQ(HostCallsText(*host_), expected);
 }

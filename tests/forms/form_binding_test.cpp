@@ -33,14 +33,17 @@ TEST(GetParamTest, FindsEachParameterAsItsAlgorithmReadsIt) {
     const char* name;
     const char* value;
   } rows[] = {
+      // clang-format off
       {"id=FontSize;   prop=Caption", "prop", "Caption"}, {"ID=a;Prop=b", "prop", "b"},
       {"id=a;id=b", "id", "b"}, {"xid=a;id=", "id", ""}, {"id =a", "id", ""},
       {"id= a ;x=1", "id", " a "}, {"id='a;b\";c';x=1", "id", "'a;b\";c'"},
       {"id=\"a;'b\";x", "id", "\"a;'b\""}, {"id='a;b", "id", "'a;b"}, {"", "id", ""},
+      // clang-format on
   };
   ContextCls context;
   for (const auto& row : rows) {
-    EXPECT_EQ(detail::GetParam(detail::StateOf(context), row.text, row.name), row.value) << row.text;
+    EXPECT_EQ(detail::GetParam(detail::StateOf(context), row.text, row.name), row.value)
+        << row.text;
   }
 }
 
@@ -218,8 +221,8 @@ TEST_P(FormBindingTest, PopulationWritesWhatEachControlCanTake) {
   context_->PopulateFormFromTags("Dlg", kit_->form(), snapshot_);
   // A drop-down list takes no free text; a check box is checked by "True" alone.
   EXPECT_EQ(Shown(kit_->form()),
-            (Values{"Courier|Arial|Times@-1", "Times|Arial|Times@1", "0", "|a|b+", "kept -2147483633",
-                    " -2147483648", "Hi -2147483633", "Serif@-1", "@-1"}));
+            (Values{"Courier|Arial|Times@-1", "Times|Arial|Times@1", "0", "|a|b+",
+                    "kept -2147483633", " -2147483648", "Hi -2147483633", "Serif@-1", "@-1"}));
   EXPECT_EQ(Snapshot(),
             (Values{"Dlg.Bold=yes", "Dlg.Single=b", "Dlg.Shade=-2147483648", "Dlg.Title=Hi"}));
   EXPECT_TRUE(host_->Errors().empty());

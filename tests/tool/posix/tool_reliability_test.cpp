@@ -96,7 +96,8 @@ TEST(ToolReliability, EachPathTheLibraryCannotUseIsNamedWithItsCauseAndStatus) {
       // The save fails whole: the file as it was, no temporary file beside it.
       {"a full disk", true,
        "mkdir \"$2/full\"; exec unshare -m sh -c 'mount -t tmpfs -o size=16k tmpfs \"$3\" && cp "
-       "\"$1\" \"$3\" && \"$0\" set \"$3/Prefs.tmc\" Setup Port \"$(printf %020000d 0)\"; s=$?; ls -A "
+       "\"$1\" \"$3\" && \"$0\" set \"$3/Prefs.tmc\" Setup Port \"$(printf %020000d 0)\"; s=$?; ls "
+       "-A "
        "\"$3\"; cat \"$3/Prefs.tmc\"; exit $s' \"$0\" \"$1\" \"$2\" \"$2/full\"",
        3,
        "Prefs.tmc\n<context><Setup id=\"Port\" instance=\"1\">COM1</Setup>\r\n</context>tamrel: "
