@@ -195,7 +195,12 @@ TEST_F(CommandLineContract, EachCommandLineGivesItsStatusOutputAndFiles) {
       {"no log file name", {}, {"list", "f", "--log="}, 2, "", "option --log needs a file name"},
       {"a log file that cannot be opened", {}, {"list", "f", "--log", "{dir}no/such.log"}, 3, "",
        "tamrel: cannot open the log file {dir}no/such.log"},
-      {"help", {}, {"set", "--help"}, 0, "Usage: tamrel set FILE TAG ID VALUE...", ""},
+      {"help", {}, {"cycle", "--help"}, 0,
+       "Usage: tamrel cycle FILE [--keep N]\n\nTurn FILE into its next numbered generation.\n\nRenames FILE "
+       "to base(n).ext, one above the highest generation beside it, and\ndeletes the oldest generations so "
+       "that --keep of them remain, the new one\nincluded (4 unless given). Prints the new name and the "
+       "deleted files.\nExits with status 1 when FILE does not exist.\n\nOptions:\n  --keep N            "
+       "generations to keep (at least 1)\n\nOptions for every command:\n...", ""},
       {"empty FILE", {}, {"list", ""}, 2, "", "tamrel: FILE is empty: name a context file"},
       {"APPNAME empty", {}, {"where", ""}, 2, "", "tamrel: APPNAME \"\" names no folder"},
       {"APPNAME .", {}, {"where", "."}, 2, "", "tamrel: APPNAME \".\" names no folder"},
