@@ -94,6 +94,15 @@ TEST(VariantArrayTest, BoundsAndCopies) {
   const Variant held(array);  // a copy: later changes to the array stay out of it
   array[1] = Variant("z");
   EXPECT_EQ(CStr(held.AsArray()[1]), "a");
+  // Two dimensions, the first varying slowest; Empty elements.
+  VariantArray grid({ArrayBounds{1, 2}, ArrayBounds{0, 2}});
+  grid.At({2, 1}) = Variant("x");
+  ASSERT_EQ(grid.Elements().size(), 6u);
+  EXPECT_TRUE(grid.Elements()[3].IsEmpty());
+  EXPECT_EQ(CStr(grid.Elements()[4]), "x");
+  EXPECT_EQ(grid.LBound(1) + grid.UBound(2), 3);
+  EXPECT_EQ(ErrorNumberOf([&] { grid.At({2}); }), errc::kSubscriptOutOfRange);
+  EXPECT_EQ(ErrorNumberOf([&] { VariantArray({ArrayBounds{0, -2}}); }), errc::kSubscriptOutOfRange);
 }
 
 TEST(ErrorTest, DescriptionDefaultsToTheStandardText) {
