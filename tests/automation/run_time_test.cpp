@@ -50,7 +50,8 @@ TEST(ConversionTest, EachConversionGivesItsResultOrItsError) {
       {cbool, "", "", errc::kTypeMismatch}, {cbool, "yes", "", errc::kTypeMismatch},
       {kind, Variant(), "Empty numeric"}, {kind, Variant::Null(), "Null"},
       {kind, Variant::FromDate(2.5), "Date date"}, {kind, "12", "String numeric"},
-      {kind, "2024-02-29", "String date"},
+      {kind, "2024-02-29", "String date"}, {kind, ObjectRef(), "Nothing"},
+      {kind, VariantArray(), "Variant()"}, {cint, 2.5f, "2"}, {clng, 3.5f, "4"},
       {cstr, 0.1 + 0.2, "0.3"}, {cstr, 1e20, "1E+20"}, {cstr, 1234567890123456.0, "1.23456789012346E+15"},
       {cstr, -0.0, "0"}, {cstr, 3.1415927f, "3.141593"}, {cstr, kInfinity, "1.#INF"},
       {cstr, -kInfinity, "-1.#INF"}, {cstr, std::nan(""), "-1.#IND"},
@@ -59,7 +60,8 @@ TEST(ConversionTest, EachConversionGivesItsResultOrItsError) {
       // clang-format on
   };
   for (const auto& row : rows) {
-    SCOPED_TRACE(TypeName(row.value) + " " + (row.value.IsNull() ? "" : ConcatText(row.value)));
+    const bool no_text = row.value.IsNull() || row.value.IsObject() || row.value.IsArray();
+    SCOPED_TRACE(TypeName(row.value) + " " + (no_text ? "" : ConcatText(row.value)));
     if (row.error != 0) {
       EXPECT_EQ(ErrorNumberOf([&] { row.convert(row.value); }), row.error);
     } else {
@@ -187,6 +189,8 @@ TEST(HostApplicationTest, ByName) {
   std::vector<Variant> none;
   EXPECT_EQ(ErrorNumberOf([&] { host->Call("GetErrorText", none); }), errc::kWrongArgumentCount);
   EXPECT_EQ(ErrorNumberOf([&] { host->Call("Quit", none); }), errc::kNoSuchMember);
+  EXPECT_EQ(ErrorNumberOf([&] { host->Get("Title", none); }), errc::kNoSuchMember);
+  EXPECT_EQ(ErrorNumberOf([&] { host->Let("Title", Variant(), none); }), errc::kNoSuchMember);
 }
 
 }  // namespace
