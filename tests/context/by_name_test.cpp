@@ -17,6 +17,7 @@
 #include "context/state_of.hpp"
 #include "support/observation.hpp"
 #include "support/recording_host.hpp"
+#include "support/replace_all.hpp"
 #include "support/temp_dir.hpp"
 #include "tamrel/context.hpp"
 #include "tamrel/dictionary.hpp"
@@ -31,6 +32,7 @@ namespace {
 using testing::ErrorNumberOf;
 using testing::HostCallsText;
 using testing::RecordingHost;
+using testing::ReplaceAll;
 using testing::StoreText;
 using testing::TempDir;
 using Args = std::vector<Variant>;
@@ -116,11 +118,7 @@ std::string Observe(Side& s, const Variant& result, const Args& by_ref) {
     unordered.insert(std::move(file));
   }
   for (const std::string& line : unordered) text += "\n" + line;
-  for (auto at = text.find(s.dir.path().string()); at != std::string::npos;
-       at = text.find(s.dir.path().string(), at)) {
-    text.replace(at, s.dir.path().string().size(), "<dir>");
-  }
-  return text;
+  return ReplaceAll(std::move(text), s.dir.path().string(), "<dir>");
 }
 
 enum class Access { kGet, kLet, kCall };

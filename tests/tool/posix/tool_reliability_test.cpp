@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <string>
 
+#include "support/replace_all.hpp"
 #include "support/run_program.hpp"
 #include "support/temp_dir.hpp"
 
@@ -95,10 +96,10 @@ TEST(ToolReliability, EachPathTheLibraryCannotUseIsNamedWithItsCauseAndStatus) {
        0, "COM1\n"},
       // The save fails whole: the file as it was, no temporary file beside it.
       {"a full disk", true,
-       "mkdir \"$2/full\"; exec unshare -m sh -c 'mount -t tmpfs -o size=16k tmpfs \"$3\" && cp "
-       "\"$1\" \"$3\" && \"$0\" set \"$3/Prefs.tmc\" Setup Port \"$(printf %020000d 0)\"; s=$?; ls "
-       "-A "
-       "\"$3\"; cat \"$3/Prefs.tmc\"; exit $s' \"$0\" \"$1\" \"$2\" \"$2/full\"",
+       "mkdir \"$2/full\"; exec unshare -m sh -c '"
+       "mount -t tmpfs -o size=16k tmpfs \"$3\" && cp \"$1\" \"$3\" && "
+       "\"$0\" set \"$3/Prefs.tmc\" Setup Port \"$(printf %020000d 0)\"; s=$?; "
+       "ls -A \"$3\"; cat \"$3/Prefs.tmc\"; exit $s' \"$0\" \"$1\" \"$2\" \"$2/full\"",
        3,
        "Prefs.tmc\n<context><Setup id=\"Port\" instance=\"1\">COM1</Setup>\r\n</context>tamrel: "
        "cannot save $2/full/Prefs.tmc: Disk full (error 61)\n"},
@@ -111,10 +112,7 @@ TEST(ToolReliability, EachPathTheLibraryCannotUseIsNamedWithItsCauseAndStatus) {
                   "<context><Setup id=\"Port\" instance=\"1\">COM1</Setup>\r\n</context>");
     const Outcome outcome = RunScript(dir, row.script);
     EXPECT_EQ(outcome.status, row.status) << outcome.err;
-    std::string message = row.message;
-    for (auto at = message.find("$2"); at != std::string::npos; at = message.find("$2")) {
-      message.replace(at, 2, Utf8Text(dir.path()));
-    }
+    const std::string message = ReplaceAll(row.message, "$2", Utf8Text(dir.path()));
     EXPECT_NE((outcome.out + outcome.err).find(message), std::string::npos) << outcome.err;
   }
 }

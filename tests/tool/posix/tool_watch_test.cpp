@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "support/replace_all.hpp"
 #include "support/run_program.hpp"
 #include "support/temp_dir.hpp"
 
@@ -43,10 +44,8 @@ TEST(ToolWatch, PrintsEachSavesChangesUntilInterruptedThenExitsZero) {
               0)
         << TempDir::ReadFile(dir.Path("err"));
     EXPECT_EQ(TempDir::ReadFile(dir.Path("out")), c.shown);
-    std::string told = c.told;
-    for (auto at = told.find("{file}"); at != std::string::npos; at = told.find("{file}"))
-      told.replace(at, 6, dir.Path("Prefs.tmc"));
-    EXPECT_EQ(TempDir::ReadFile(dir.Path("err")), told);
+    EXPECT_EQ(TempDir::ReadFile(dir.Path("err")),
+              ReplaceAll(c.told, "{file}", dir.Path("Prefs.tmc")));
   }
 }
 
